@@ -1,0 +1,28 @@
+#pragma once
+// The about box: name, release, build and links of the program.
+
+#include <QPointer>
+#include <QWidget>
+#include <memory>
+
+namespace Ui {
+class TAbout;
+}
+
+class TAbout : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit TAbout(QWidget *owner);
+    ~TAbout() override;
+
+private:
+    void ProButton1Click();
+
+    // A window of its own rather than a child: disabling the main window
+    // must not disable the box that enables it again.
+    QPointer<QWidget> m_owner;
+    std::unique_ptr<Ui::TAbout> ui;
+};
+
+extern TAbout *About;

@@ -1,0 +1,22 @@
+#pragma once
+// The character map: a stay-on-top tool window of the characters 32 to 255.
+
+#include <QWidget>
+#include <memory>
+
+namespace Ui {
+class TMap;
+}
+
+class TMap : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit TMap(QWidget *owner);
+    ~TMap() override;
+
+private:
+    std::unique_ptr<Ui::TMap> ui;
+};
+
+extern TMap *Map;

@@ -1,0 +1,123 @@
+#include "platform/Dialogs.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace {
+TDialogs *g_override = nullptr;
+}
+
+QStringList TFileDialogState::NameFilters() const
+{
+    const QStringList parts = Filter.split(u'|');
+    QStringList result;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString patterns = parts[i + 1];
+        patterns.replace(u';', u' ');
+        result << QStringLiteral("%1 (%2)").arg(parts[i], patterns);
+    }
+    return result;
+}
+
+TDialogs &TDialogs::Instance()
+{
+    static TQtDialogs qtDialogs;
+    return g_override ? *g_override : qtDialogs;
+}
+
+void TDialogs::SetInstance(TDialogs *dialogs)
+{
+    g_override = dialogs;
+}
+
+TModalResult TQtDialogs::Confirm(QWidget *parent, const QString &text)
+{
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"), text, QMessageBox::NoButton, parent);
+    QPushButton *yes = box.addButton(QStringLiteral("&Yes"), QMessageBox::YesRole);
+    QPushButton *no = box.addButton(QStringLiteral("&No"), QMessageBox::NoRole);
+    QPushButton *cancel = box.addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+    box.setDefaultButton(yes);
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (box.clickedButton() == yes)
+        return TModalResult::mrYes;
+    if (box.clickedButton() == no)
+        return TModalResult::mrNo;
+    return TModalResult::mrCancel;
+}
+
+void TQtDialogs::Error(QWidget *parent, const QString &caption, const QString &text)
+{
+    QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+std::optional<QString> TQtDialogs::RunFileDialog(QWidget *parent, TFileDialogState &state, bool save)
+{
+    QFileDialog dialog(parent);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    // A typed name that does not exist is allowed: the load then reports it.
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    dialog.setOption(QFileDialog::ReadOnly, false);
+    dialog.setDefaultSuffix(state.DefaultExt);
+    const QStringList filters = state.NameFilters();
+    dialog.setNameFilters(filters);
+    if (state.LastFilterIndex >= 0 && state.LastFilterIndex < filters.size())
+        dialog.selectNameFilter(filters[state.LastFilterIndex]);
+    if (!state.LastFileName.isEmpty())
+        dialog.selectFile(state.LastFileName);
+    dialog.setSizeGripEnabled(true);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    state.LastFileName = dialog.selectedFiles().constFirst();
+    state.LastFilterIndex = int(filters.indexOf(dialog.selectedNameFilter()));
+    return state.LastFileName;
+}
+
+std::optional<QString> TQtDialogs::OpenFileName(QWidget *parent, TFileDialogState &state)
+{
+    return RunFileDialog(parent, state, false);
+}
+
+std::optional<QString> TQtDialogs::SaveFileName(QWidget *parent, TFileDialogState &state)
+{
+    return RunFileDialog(parent, state, true);
+}
+
+std::optional<QColor> TQtDialogs::Color(QWidget *parent, const QColor &initial)
+{
+    const QColor chosen = QColorDialog::getColor(initial, parent);
+    if (!chosen.isValid())
+        return std::nullopt;
+    return chosen;
+}
+
+std::optional<QFont> TQtDialogs::Font(QWidget *parent, const TFontDialogRequest &request)
+{
+    QFontDialog dialog(request.Initial, parent);
+    dialog.setOption(QFontDialog::DontUseNativeDialog, true);
+    // The Apply button hands the current choice to the caller without closing.
+    if (auto *buttons = dialog.findChild<QDialogButtonBox *>()) {
+        QPushButton *apply = buttons->addButton(QDialogButtonBox::Apply);
+        QObject::connect(apply, &QPushButton::clicked, &dialog, [&dialog, &request] {
+            if (request.OnApply)
+                request.OnApply(dialog.currentFont());
+        });
+    }
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    QFont font = dialog.selectedFont();
+    font.setPointSize(std::clamp(font.pointSize(), request.MinSize, request.MaxSize));
+    return font;
+}
+
+void TQtDialogs::Beep()
+{
+    QApplication::beep();
+}

@@ -1,0 +1,47 @@
+#pragma once
+// The program's failures travel as exceptions to the application's handler.
+
+#include <QString>
+#include <exception>
+
+// A failure with a message for the user's error box.
+class EGlimraError : public std::exception
+{
+public:
+    explicit EGlimraError(QString message) : m_message(std::move(message)), m_utf8(m_message.toUtf8()) {}
+    const QString &Message() const noexcept { return m_message; }
+    const char *what() const noexcept override { return m_utf8.constData(); }
+
+private:
+    QString m_message;
+    QByteArray m_utf8;
+};
+
+// The silent abort: ends the current command without any message.
+class EAbort : public std::exception
+{
+public:
+    const char *what() const noexcept override { return "Operation aborted"; }
+};
+
+// The error box text: a full stop is appended when the last character's code
+// is above that of the full stop (letters, digits, path characters).
+QString ErrorBoxText(const QString &message);
+
+// Shows the exception in flight in the program's error box (caption: the
+// application title); the silent abort shows nothing. Call only from a catch.
+void HandleCurrentException() noexcept;
+
+// Wraps a handler so that a failure stops at the handler's edge and reaches
+// the error box, instead of unwinding through the toolkit's frames.
+template <typename Object, typename... Args>
+auto Guarded(Object *object, void (Object::*handler)(Args...))
+{
+    return [object, handler](Args... args) {
+        try {
+            (object->*handler)(args...);
+        } catch (...) {
+            HandleCurrentException();
+        }
+    };
+}

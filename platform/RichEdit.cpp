@@ -1,0 +1,322 @@
+#include "platform/RichEdit.h"
+
+#include "platform/Cp437.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QApplication>
+#include <QClipboard>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QPagedPaintDevice>
+#include <QPainter>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
+
+TRichEdit::TRichEdit(QWidget *parent) : QPlainTextEdit(parent)
+{
+    setObjectName(QStringLiteral("richedit"));
+    setLineWrapMode(QPlainTextEdit::NoWrap);
+    setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    setTabChangesFocus(false);
+    setAttribute(Qt::WA_InputMethodEnabled, false);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setContextMenuPolicy(Qt::CustomContextMenu);
+    document()->setUndoRedoEnabled(true);
+
+    QFont font(QStringLiteral("Terminal"));
+    font.setPixelSize(12);
+    SetTextFont(font);
+    SetColors(QColor(192, 192, 192), QColor(0, 0, 128));
+
+    connect(this, &QPlainTextEdit::textChanged, this, &TRichEdit::Change);
+    connect(this, &QPlainTextEdit::cursorPositionChanged, this, &TRichEdit::SelectionChange);
+    connect(this, &QPlainTextEdit::selectionChanged, this, &TRichEdit::SelectionChange);
+}
+
+QByteArray TRichEdit::Bytes() const
+{
+    return Cp437::Encode(document()->toPlainText());
+}
+
+void TRichEdit::SetBytes(QByteArrayView bytes)
+{
+    setPlainText(Cp437::Decode(bytes));
+    document()->setModified(false);
+}
+
+void TRichEdit::Clear()
+{
+    clear();
+}
+
+int TRichEdit::TextLength() const
+{
+    return document()->characterCount() - 1;
+}
+
+bool TRichEdit::Modified() const
+{
+    return document()->isModified();
+}
+
+void TRichEdit::SetModified(bool modified)
+{
+    document()->setModified(modified);
+}
+
+int TRichEdit::SelStart() const
+{
+    return textCursor().selectionStart();
+}
+
+int TRichEdit::SelLength() const
+{
+    const QTextCursor c = textCursor();
+    return c.selectionEnd() - c.selectionStart();
+}
+
+QString TRichEdit::SelText() const
+{
+    QString text = textCursor().selectedText();
+    text.replace(QChar::ParagraphSeparator, u'\n');
+    return text;
+}
+
+void TRichEdit::SetSel(int start, int length)
+{
+    const int size = TextLength();
+    start = std::clamp(start, 0, size);
+    QTextCursor c(document());
+    c.setPosition(start);
+    c.setPosition(std::clamp(start + length, 0, size), QTextCursor::KeepAnchor);
+    setTextCursor(c);
+}
+
+void TRichEdit::CollapseSelection()
+{
+    QTextCursor c = textCursor();
+    c.setPosition(c.selectionStart());
+    setTextCursor(c);
+    ensureCursorVisible();
+}
+
+void TRichEdit::ReplaceSel(const QString &text, bool canUndo)
+{
+    const QString filtered = Cp437::Filter(text);
+    QTextCursor c = textCursor();
+    if (canUndo) {
+        c.insertText(filtered);
+    } else {
+        document()->setUndoRedoEnabled(false);
+        c.insertText(filtered);
+        document()->setUndoRedoEnabled(true);
+    }
+    setTextCursor(c);
+}
+
+int TRichEdit::LineFromChar(int index) const
+{
+    const QTextBlock block = document()->findBlock(std::clamp(index, 0, TextLength()));
+    if (!block.isValid())
+        return 0;
+    if (lineWrapMode() == QPlainTextEdit::NoWrap)
+        return block.blockNumber();
+    const QTextLayout *layout = block.layout();
+    const int inBlock = index - block.position();
+    int lineInBlock = 0;
+    if (layout && layout->lineCount() > 0) {
+        const QTextLine line = layout->lineForTextPosition(inBlock);
+        lineInBlock = line.isValid() ? line.lineNumber() : layout->lineCount() - 1;
+    }
+    return block.firstLineNumber() + lineInBlock;
+}
+
+int TRichEdit::LineIndex(int line) const
+{
+    if (lineWrapMode() == QPlainTextEdit::NoWrap) {
+        const QTextBlock block = document()->findBlockByNumber(line);
+        return block.isValid() ? block.position() : -1;
+    }
+    const QTextBlock block = document()->findBlockByLineNumber(line);
+    if (!block.isValid())
+        return -1;
+    const QTextLayout *layout = block.layout();
+    const int lineInBlock = line - block.firstLineNumber();
+    if (!layout || lineInBlock <= 0 || lineInBlock >= layout->lineCount())
+        return block.position();
+    return block.position() + layout->lineAt(lineInBlock).textStart();
+}
+
+bool TRichEdit::CanUndo() const
+{
+    return document()->isUndoAvailable();
+}
+
+void TRichEdit::Undo()
+{
+    undo();
+}
+
+bool TRichEdit::CanPasteFormat(const QString &mimeType) const
+{
+    return mimeType == QLatin1String("text/plain") || mimeType.startsWith(QLatin1String("text/plain;"));
+}
+
+void TRichEdit::CutToClipboard()
+{
+    cut();
+}
+
+void TRichEdit::CopyToClipboard()
+{
+    copy();
+}
+
+void TRichEdit::PasteFromClipboard()
+{
+    paste();
+}
+
+void TRichEdit::SelectAllText()
+{
+    selectAll();
+}
+
+bool TRichEdit::WordWrap() const
+{
+    return lineWrapMode() != QPlainTextEdit::NoWrap;
+}
+
+void TRichEdit::SetWordWrap(bool wrap)
+{
+    if (wrap == WordWrap())
+        return;
+    const bool modified = Modified();
+    setLineWrapMode(wrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+    SetModified(modified);
+    ensureCursorVisible();
+}
+
+void TRichEdit::SetColors(const QColor &text, const QColor &background)
+{
+    QPalette p = palette();
+    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        p.setColor(group, QPalette::Text, text);
+        p.setColor(group, QPalette::Base, background);
+    }
+    // The selection stays visible while the control has no focus.
+    p.setColor(QPalette::Inactive, QPalette::Highlight, p.color(QPalette::Active, QPalette::Highlight));
+    p.setColor(QPalette::Inactive, QPalette::HighlightedText, p.color(QPalette::Active, QPalette::HighlightedText));
+    setPalette(p);
+}
+
+QColor TRichEdit::TextColor() const
+{
+    return palette().color(QPalette::Active, QPalette::Text);
+}
+
+QColor TRichEdit::BackgroundColor() const
+{
+    return palette().color(QPalette::Active, QPalette::Base);
+}
+
+void TRichEdit::SetTextFont(const QFont &requested)
+{
+    QFont font = requested;
+    // Where the named face is missing, font matching picks a monospace face.
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+    font.setKerning(false);
+    setFont(font);
+    document()->setDefaultFont(font);
+    setTabStopDistance(QFontMetricsF(font).horizontalAdvance(u' ') * 8);
+}
+
+int TRichEdit::FormatRange(QPainter &painter, QPagedPaintDevice &device, int first)
+{
+    const QRectF page(QPointF(0, 0), device.pageLayout().paintRectPixels(device.logicalDpiX()).size());
+    if (!m_printDocument) {
+        m_printDocument.reset(document()->clone());
+        m_printDocument->documentLayout()->setPaintDevice(&device);
+        QFont font = document()->defaultFont();
+        m_printDocument->setDefaultFont(font);
+        m_printDocument->setDocumentMargin(0);
+        QTextOption option = m_printDocument->defaultTextOption();
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        m_printDocument->setDefaultTextOption(option);
+        m_printDocument->setPageSize(page.size());
+    }
+    QTextDocument &doc = *m_printDocument;
+    const int length = doc.characterCount() - 1;
+    first = std::clamp(first, 0, length);
+    QAbstractTextDocumentLayout *layout = doc.documentLayout();
+
+    // The page that holds the first character.
+    const QTextBlock block = doc.findBlock(first);
+    const QRectF blockRect = layout->blockBoundingRect(block);
+    qreal y = blockRect.top();
+    if (const QTextLayout *tl = block.layout(); tl && tl->lineCount() > 0) {
+        const QTextLine line = tl->lineForTextPosition(first - block.position());
+        if (line.isValid())
+            y += line.y();
+    }
+    const int pageIndex = int(y / page.height());
+    const qreal top = pageIndex * page.height();
+
+    painter.save();
+    painter.translate(0, -top);
+    QAbstractTextDocumentLayout::PaintContext context;
+    context.clip = QRectF(0, top, page.width(), page.height());
+    context.palette.setColor(QPalette::Text, Qt::black);
+    painter.setClipRect(context.clip);
+    layout->draw(&painter, context);
+    painter.restore();
+
+    if (pageIndex + 1 >= doc.pageCount())
+        return length;
+    const int next = layout->hitTest(QPointF(0, top + page.height()), Qt::FuzzyHit);
+    return next > first ? next : length;
+}
+
+void TRichEdit::ClearFormatCache()
+{
+    m_printDocument.reset();
+}
+
+void TRichEdit::keyPressEvent(QKeyEvent *event)
+{
+    const QString text = event->text();
+    const bool typed = !text.isEmpty() && text.front().isPrint()
+        && !(event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier));
+    if (typed) {
+        const QString filtered = Cp437::Filter(text);
+        if (filtered != text) {
+            // A character the code page lacks is stored as '?'.
+            textCursor().insertText(filtered);
+            ensureCursorVisible();
+            return;
+        }
+    }
+    QPlainTextEdit::keyPressEvent(event);
+}
+
+void TRichEdit::mousePressEvent(QMouseEvent *event)
+{
+    QPlainTextEdit::mousePressEvent(event);
+    emit MouseDown(event->button(), event->modifiers(), event->position().toPoint());
+}
+
+bool TRichEdit::canInsertFromMimeData(const QMimeData *source) const
+{
+    return source->hasText();
+}
+
+void TRichEdit::insertFromMimeData(const QMimeData *source)
+{
+    if (!source->hasText())
+        return;
+    textCursor().insertText(Cp437::Filter(source->text()));
+    ensureCursorVisible();
+}
