@@ -1,0 +1,166 @@
+#include "platform/TextSearch.h"
+
+#include "platform/Cp437.h"
+
+#include <QChar>
+#include <QVarLengthArray>
+
+#include <algorithm>
+#include <array>
+#include <memory>
+#include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace TextSearch {
+namespace {
+
+struct TFoldTable
+{
+    std::array<char16_t, 0x10000> fold;
+    std::vector<char16_t> folding; // the characters that do not compare as themselves
+};
+
+const TFoldTable &Table()
+{
+    static const std::unique_ptr<TFoldTable> table = [] {
+        auto t = std::make_unique<TFoldTable>();
+        for (int c = 0; c < 0x10000; ++c)
+            t->fold[c] = char16_t(c);
+        for (char16_t c = u'A'; c <= u'Z'; ++c)
+            t->fold[c] = char16_t(c - u'A' + u'a');
+        for (int b = 0x80; b < 0x100; ++b) {
+            const char16_t ch = Cp437::ToUnicode(static_cast<unsigned char>(b));
+            t->fold[ch] = char16_t(QChar::toCaseFolded(char32_t(ch)));
+        }
+        t->fold[QChar::LineSeparator] = u'\n';
+        t->fold[QChar::ParagraphSeparator] = u'\n';
+        for (int c = 0; c < 0x10000; ++c) {
+            if (t->fold[c] != c)
+                t->folding.push_back(char16_t(c));
+        }
+        return t;
+    }();
+    return *table;
+}
+
+// Every character that compares as the folded character v, v first.
+// At most three (a line break); padded to four with repeats of v.
+std::array<char16_t, 4> Preimages(const TFoldTable &table, char16_t v, int &count)
+{
+    std::array<char16_t, 4> result;
+    result.fill(v);
+    count = 1;
+    for (char16_t c : table.folding) {
+        if (table.fold[c] == v && count < 4)
+            result[count++] = c;
+    }
+    return result;
+}
+
+bool Verify(const TFoldTable &table, const char16_t *at, const char16_t *folded, qsizetype length)
+{
+    for (qsizetype k = 0; k < length; ++k) {
+        if (table.fold[at[k]] != folded[k])
+            return false;
+    }
+    return true;
+}
+
+qsizetype ScanScalar(const TFoldTable &table, const char16_t *text, qsizetype from, qsizetype lastStart,
+                     const char16_t *folded, qsizetype m)
+{
+    const char16_t first = folded[0];
+    const char16_t last = folded[m - 1];
+    for (qsizetype i = from; i <= lastStart; ++i) {
+        if (table.fold[text[i]] == first && table.fold[text[i + m - 1]] == last
+            && Verify(table, text + i + 1, folded + 1, m - 2))
+            return i;
+    }
+    return -1;
+}
+
+#if defined(__SSE2__)
+// Compares eight characters at a time against the first and the last
+// character of the text to find (each in all its letter cases), so that only
+// places where both fit are verified. Spaces and frame characters are common
+// in this kind of text; testing one character alone would stop too often.
+template <int Cases>
+qsizetype ScanSse2(const TFoldTable &table, const char16_t *text, qsizetype from, qsizetype lastStart,
+                   const char16_t *folded, qsizetype m, const std::array<char16_t, 4> &firsts,
+                   const std::array<char16_t, 4> &lasts)
+{
+    __m128i f[Cases], l[Cases];
+    for (int k = 0; k < Cases; ++k) {
+        f[k] = _mm_set1_epi16(static_cast<short>(firsts[k]));
+        l[k] = _mm_set1_epi16(static_cast<short>(lasts[k]));
+    }
+    qsizetype i = from;
+    for (; i + 7 <= lastStart; i += 8) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(text + i));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(text + i + m - 1));
+        __m128i ea = _mm_cmpeq_epi16(a, f[0]);
+        __m128i eb = _mm_cmpeq_epi16(b, l[0]);
+        for (int k = 1; k < Cases; ++k) {
+            ea = _mm_or_si128(ea, _mm_cmpeq_epi16(a, f[k]));
+            eb = _mm_or_si128(eb, _mm_cmpeq_epi16(b, l[k]));
+        }
+        unsigned mask = unsigned(_mm_movemask_epi8(_mm_and_si128(ea, eb)));
+        while (mask != 0) {
+            const int bit = __builtin_ctz(mask);
+            const qsizetype at = i + bit / 2;
+            if (Verify(table, text + at + 1, folded + 1, m - 2))
+                return at;
+            mask &= ~(3u << bit);
+        }
+    }
+    return ScanScalar(table, text, i, lastStart, folded, m);
+}
+#endif
+
+} // namespace
+
+char16_t Fold(char16_t ch)
+{
+    return Table().fold[ch];
+}
+
+qsizetype FindText(QStringView text, QStringView what, qsizetype from)
+{
+    const qsizetype m = what.size();
+    from = std::max<qsizetype>(from, 0);
+    if (m == 0 || m > text.size() || from > text.size() - m)
+        return -1;
+
+    const TFoldTable &table = Table();
+    QVarLengthArray<char16_t, 256> folded(m);
+    for (qsizetype k = 0; k < m; ++k)
+        folded[k] = table.fold[what[k].unicode()];
+
+    const char16_t *data = text.utf16();
+    const qsizetype lastStart = text.size() - m;
+#if defined(__SSE2__)
+    int firstCount = 0, lastCount = 0;
+    const auto firsts = Preimages(table, folded[0], firstCount);
+    const auto lasts = Preimages(table, folded[m - 1], lastCount);
+    switch (std::max(firstCount, lastCount)) {
+    case 1:
+        return ScanSse2<1>(table, data, from, lastStart, folded.data(), m, firsts, lasts);
+    case 2:
+        return ScanSse2<2>(table, data, from, lastStart, folded.data(), m, firsts, lasts);
+    default:
+        return ScanSse2<4>(table, data, from, lastStart, folded.data(), m, firsts, lasts);
+    }
+#else
+    return ScanScalar(table, data, from, lastStart, folded.data(), m);
+#endif
+}
+
+int FindStart(int selStart, int selLength)
+{
+    return selLength > 0 ? selStart + selLength : 0;
+}
+
+} // namespace TextSearch

@@ -1,0 +1,24 @@
+#pragma once
+// Searching the document text as the text control's find operation does:
+// forward, without regard to letter case, not limited to whole words.
+
+#include <QStringView>
+
+namespace TextSearch {
+
+// The character a character compares as. Letter case is folded on the
+// characters the user sees: ASCII and the display characters of code page 437
+// (so 0x84 'ä' and 0x8E 'Ä' match). Every line-break character compares as
+// '\n', so the text may come with '\n', U+2028 or U+2029 breaks. Any other
+// character compares as itself.
+char16_t Fold(char16_t ch);
+
+// The index of the first occurrence of what in text at or after from, or -1.
+// An empty what is never found.
+qsizetype FindText(QStringView text, QStringView what, qsizetype from = 0);
+
+// Where Find Next starts: just after a selection of one or more characters,
+// else at the beginning; the caret alone does not count.
+int FindStart(int selStart, int selLength);
+
+} // namespace TextSearch
