@@ -1,16 +1,28 @@
 #include "app/Unit1.h"
 
+#include "app/Unit2.h"
+#include "app/Unit3.h"
 #include "platform/Cp437.h"
 #include "platform/Errors.h"
+#include "platform/Help.h"
+#include "platform/Printing.h"
 #include "platform/RichEdit.h"
 #include "platform/StatusBar.h"
 #include "ui_Unit1.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPainter>
 #include <QSaveFile>
+#include <QToolBar>
+#include <QToolButton>
 
 TMain *Main = nullptr;
 
@@ -27,6 +39,19 @@ QString FileNamePart(const QString &name)
     return name.mid(cut + 1);
 }
 
+// The icons in index order: resources/icons/NN-name.xpm.
+QList<QIcon> LoadImageList()
+{
+    const QStringList files = QDir(QStringLiteral(":/icons")).entryList({QStringLiteral("[0-9][0-9]-*.xpm")}, QDir::Files, QDir::Name);
+    QList<QIcon> icons;
+    for (int i = 0; i < kIconCount; ++i) {
+        const QString prefix = QStringLiteral("%1-").arg(i, 2, 10, QLatin1Char('0'));
+        const auto it = std::find_if(files.begin(), files.end(), [&prefix](const QString &f) { return f.startsWith(prefix); });
+        icons << (it == files.end() ? QIcon() : QIcon(QStringLiteral(":/icons/") + *it));
+    }
+    return icons;
+}
+
 } // namespace
 
 TMain::TMain(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::TMain>())
@@ -36,22 +61,185 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::TMa
     StatusBar1 = ui->StatusBar1;
     StatusBar1->SetPanelWidths({150, 80, 160, 140});
     setMinimumSize(400, 188);
+    QFont windowFont(QStringLiteral("MS Sans Serif"));
+    windowFont.setPixelSize(11);
+    windowFont.setStyleHint(QFont::SansSerif);
+    StatusBar1->setFont(windowFont);
+    setWindowIcon(QIcon(QStringLiteral(":/icons/glimra.xpm")));
+    ImageList1 = LoadImageList();
 
     OpenDialog.Filter = QString::fromLatin1(FileFilter);
     OpenDialog.DefaultExt = QStringLiteral("nfo");
     SaveDialog = OpenDialog;
 
+    BuildCommands();
+
     connect(richedit, &TRichEdit::Change, this, Guarded(this, &TMain::richeditChange));
+    connect(richedit, &TRichEdit::SelectionChange, this, Guarded(this, &TMain::richeditSelectionChange));
+    connect(richedit, &TRichEdit::MouseDown, this, Guarded(this, &TMain::richeditMouseDown));
+    connect(richedit, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &pos) { EditMenu->popup(richedit->viewport()->mapToGlobal(pos)); });
 
     FormCreate();
 }
 
 TMain::~TMain() = default;
 
+void TMain::BuildCommands()
+{
+    QMenuBar *bar = ui->MainMenu1;
+    QHash<TMenuPlace, QMenu *> places;
+    for (const TMenuDef &def : MenuBarMenus()) {
+        QMenu *menu = bar->addMenu(QString::fromLatin1(def.Caption));
+        menu->setObjectName(QString::fromLatin1(def.Name));
+        places.insert(def.Place, menu);
+        m_menus.insert(menu->objectName(), menu);
+    }
+    EditMenu = new QMenu(this);
+    EditMenu->setObjectName(QStringLiteral("EditMenu"));
+    places.insert(TMenuPlace::mpPopup, EditMenu);
+
+    QList<QKeySequence> commandKeys;
+    for (const TMenuItemDef &def : MenuItems()) {
+        QMenu *menu = places.value(def.Place);
+        const QString name = QString::fromLatin1(def.Name);
+        if (qstrcmp(def.Caption, "-") == 0) {
+            menu->addSeparator()->setObjectName(name);
+            continue;
+        }
+        if (def.Command == TCommand::cmNone) { // a submenu
+            QMenu *sub = menu->addMenu(QString::fromLatin1(def.Caption));
+            sub->setObjectName(name);
+            sub->menuAction()->setObjectName(name);
+            sub->menuAction()->setStatusTip(QString::fromLatin1(def.Hint));
+            m_menus.insert(name, sub);
+            m_items.insert(name, sub->menuAction());
+            if (name == QLatin1String("Colors1"))
+                places.insert(TMenuPlace::mpColors, sub);
+            continue;
+        }
+        auto *action = new QAction(QString::fromLatin1(def.Caption), this);
+        action->setObjectName(name);
+        action->setStatusTip(QString::fromLatin1(def.Hint));
+        action->setCheckable(def.Checkable);
+        if (def.Icon >= 0)
+            action->setIcon(ImageList1.value(def.Icon));
+        if (*def.Shortcut) {
+            action->setShortcut(QKeySequence(QString::fromLatin1(def.Shortcut)));
+            commandKeys << action->shortcut();
+        }
+        const TCommand command = def.Command;
+        connect(action, &QAction::triggered, this, [this, action, command] {
+            // A check mark is flipped by the command itself, not by the menu.
+            if (action->isCheckable())
+                action->setChecked(!action->isChecked());
+            try {
+                RunCommand(command);
+            } catch (...) {
+                HandleCurrentException();
+            }
+        });
+        menu->addAction(action);
+        m_items.insert(name, action);
+    }
+    richedit->SetCommandKeys(commandKeys);
+    Item("Toolbar1")->setChecked(true);
+
+    connect(m_menus.value(QStringLiteral("File1")), &QMenu::aboutToShow, this, Guarded(this, &TMain::File1Click));
+    connect(m_menus.value(QStringLiteral("Tools1")), &QMenu::aboutToShow, this, Guarded(this, &TMain::Tools1Click));
+    connect(EditMenu, &QMenu::aboutToShow, this, Guarded(this, &TMain::EditMenuPopup));
+
+    QToolBar *toolBar = ui->ToolBar;
+    toolBar->setContextMenuPolicy(Qt::PreventContextMenu);
+    for (const TToolButtonDef &def : ToolButtons()) {
+        if (!def.Name) {
+            QWidget *gap = new QWidget(toolBar);
+            gap->setFixedWidth(kToolSeparatorWidth);
+            toolBar->addWidget(gap);
+            continue;
+        }
+        auto *button = new QToolButton(toolBar);
+        button->setObjectName(QString::fromLatin1(def.Name));
+        button->setToolTip(QString::fromLatin1(def.Hint));
+        button->setIcon(ImageList1.value(def.Icon));
+        button->setAutoRaise(true);
+        button->setFixedSize(kToolButtonWidth, 22);
+        button->setFocusPolicy(Qt::NoFocus);
+        const TCommand command = def.Command;
+        connect(button, &QToolButton::clicked, this, [this, command] {
+            try {
+                RunCommand(command);
+            } catch (...) {
+                HandleCurrentException();
+            }
+        });
+        toolBar->addWidget(button);
+        m_buttons.insert(button->objectName(), button);
+    }
+
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, Guarded(this, &TMain::OnClipboardChanged));
+}
+
+void TMain::RunCommand(TCommand command)
+{
+    switch (command) {
+    case TCommand::cmNone: break;
+    case TCommand::cmNew: New(); break;
+    case TCommand::cmOpen: Open(); break;
+    case TCommand::cmSave: Save(); break;
+    case TCommand::cmSaveAs: FileSaveAs(); break;
+    case TCommand::cmPrint: Print1Click(); break;
+    case TCommand::cmExit: Exit1Click(); break;
+    case TCommand::cmUndo: EditUndo(); break;
+    case TCommand::cmCut: EditCut(); break;
+    case TCommand::cmCopy: EditCopy(); break;
+    case TCommand::cmPaste: EditPaste(); break;
+    case TCommand::cmDelete: DelButtonClick(); break;
+    case TCommand::cmSelectAll: SelectAll(); break;
+    case TCommand::cmToolbar: Toolbar1Click(); break;
+    case TCommand::cmStatusBar: StatusBar3Click(); break;
+    case TCommand::cmMap: Map1Click(); break;
+    case TCommand::cmBackgroundColor: BColorButtonClick(); break;
+    case TCommand::cmFontColor: FColorButtonClick(); break;
+    case TCommand::cmWordWrap: WordWrap(); break;
+    case TCommand::cmFind: Find1Click(); break;
+    case TCommand::cmAutocopy: Autocopy1Click(); break;
+    case TCommand::cmZoomIn: ZoomIn1Click(); break;
+    case TCommand::cmZoomOut: ZoomOutButonClick(); break;
+    case TCommand::cmFont: FontButonClick(); break;
+    case TCommand::cmHelp: GlimraHelp1Click(); break;
+    case TCommand::cmAbout: About1Click(); break;
+    }
+}
+
+QAction *TMain::Item(const char *name) const
+{
+    return m_items.value(QString::fromLatin1(name));
+}
+
+QToolButton *TMain::Button(const char *name) const
+{
+    return m_buttons.value(QString::fromLatin1(name));
+}
+
+// ---- Start and close ----
+
 void TMain::FormCreate()
 {
-    StatusBar1->SetPanelText(2, QStringLiteral("%1 %2").arg(richedit->font().family()).arg(richedit->font().pointSize()));
+    QFont font(QStringLiteral("Lucida Console ANSI"));
+    font.setPointSize(9);
+    richedit->SetTextFont(font);
+    richedit->SetColors(QColor(192, 192, 192), QColor(0, 0, 128));
+    Item("Map1")->setChecked(false);
+    Item("WordWrap1")->setChecked(false);
+    Item("Autocopy1")->setChecked(false);
+    Item("StatusBar3")->setChecked(true);
+
+    richedit->SetWordWrap(Item("WordWrap1")->isChecked());
+    ui->Panel->setVisible(Item("StatusBar3")->isChecked());
+    UpdateFontPanel();
     SetDocumentName(QString::fromLatin1(UntitledName));
+    UpdateCaretPanel();
 }
 
 void TMain::showEvent(QShowEvent *event)
@@ -69,12 +257,40 @@ void TMain::showEvent(QShowEvent *event)
 
 void TMain::FormShow()
 {
+    UpdateCaretPanel();
     richeditChange();
     richedit->setFocus();
+    UpdatePasteCommand();
     const QStringList args = QCoreApplication::arguments();
     if (args.size() > 1 && QFileInfo(args.at(1)).isFile())
         LoadDocument(args.at(1));
 }
+
+bool TMain::FormCloseQuery()
+{
+    try {
+        QuerySaveChanges();
+        return true;
+    } catch (...) {
+        return false; // Cancel, or a failed save: stay open without a message
+    }
+}
+
+void TMain::FormClose()
+{
+}
+
+void TMain::closeEvent(QCloseEvent *event)
+{
+    if (!FormCloseQuery()) {
+        event->ignore();
+        return;
+    }
+    FormClose();
+    event->accept();
+}
+
+// ---- Document ----
 
 void TMain::SetDocumentName(const QString &name)
 {
@@ -90,6 +306,8 @@ void TMain::ShowModifiedState(bool modified)
 void TMain::richeditChange()
 {
     ShowModifiedState(richedit->Modified());
+    Button("UndoButon")->setEnabled(richedit->CanUndo());
+    Item("Undo1")->setEnabled(Button("UndoButon")->isEnabled());
 }
 
 void TMain::QuerySaveChanges()
@@ -191,26 +409,274 @@ void TMain::DropFile1DropFiles(QObject *, const QStringList &fileList, const QPo
     LoadDocument(first);
 }
 
-bool TMain::FormCloseQuery()
+// ---- Edit commands and their enabling ----
+
+void TMain::UpdateCaretPanel()
 {
-    try {
-        QuerySaveChanges();
-        return true;
-    } catch (...) {
-        return false; // Cancel, or a failed save: stay open without a message
+    const int p = richedit->SelStart();
+    const int line = richedit->LineFromChar(p);
+    const int column = p - richedit->LineIndex(line);
+    StatusBar1->SetPanelText(0, CaretPanelText(line, column));
+    Button("CopyButon")->setEnabled(richedit->SelLength() > 0);
+    const bool canCopy = Button("CopyButon")->isEnabled();
+    Item("Copy1")->setEnabled(canCopy);
+    Button("CutButon")->setEnabled(canCopy);
+    Item("Cut1")->setEnabled(canCopy);
+}
+
+void TMain::richeditSelectionChange()
+{
+    UpdateCaretPanel();
+}
+
+void TMain::UpdatePasteCommand()
+{
+    bool canPaste = false;
+    if (const QMimeData *data = QGuiApplication::clipboard()->mimeData()) {
+        const QStringList formats = data->formats();
+        canPaste = std::any_of(formats.begin(), formats.end(),
+                               [this](const QString &format) { return richedit->CanPasteFormat(format); });
     }
+    Button("PasteButon")->setEnabled(canPaste);
+    Item("Paste1")->setEnabled(canPaste);
 }
 
-void TMain::FormClose()
+void TMain::OnClipboardChanged()
+{
+    UpdatePasteCommand();
+}
+
+void TMain::EditMenuPopup()
+{
+    Item("Undo3")->setEnabled(Button("UndoButon")->isEnabled());
+    Item("Cut3")->setEnabled(Button("CutButon")->isEnabled());
+    Item("Copy3")->setEnabled(Button("CopyButon")->isEnabled());
+    Item("Paste3")->setEnabled(Button("PasteButon")->isEnabled());
+    Item("WordWrap3")->setChecked(Item("WordWrap1")->isChecked());
+}
+
+void TMain::EditUndo()
+{
+    richedit->Undo();
+}
+
+void TMain::EditCut()
+{
+    richedit->CutToClipboard();
+}
+
+void TMain::EditCopy()
+{
+    richedit->CopyToClipboard();
+    richedit->CollapseSelection();
+}
+
+void TMain::EditPaste()
+{
+    richedit->PasteFromClipboard();
+}
+
+void TMain::DelButtonClick()
+{
+    richedit->ReplaceSel(QString());
+}
+
+void TMain::SelectAll()
+{
+    richedit->SelectAllText();
+}
+
+void TMain::richeditMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, const QPoint &)
+{
+    if (!Item("Autocopy1")->isChecked() || button != Qt::LeftButton)
+        return;
+    if (richedit->SelText().isEmpty())
+        return;
+    richedit->CopyToClipboard();
+    richedit->CollapseSelection();
+}
+
+// ---- View toggles ----
+
+void TMain::WordWrap()
+{
+    QAction *item = Item("WordWrap1");
+    item->setChecked(!item->isChecked());
+    richedit->SetWordWrap(item->isChecked());
+}
+
+void TMain::Toolbar1Click()
+{
+    QAction *item = Item("Toolbar1");
+    item->setChecked(!item->isChecked());
+    ui->ToolBar->setVisible(item->isChecked());
+}
+
+void TMain::StatusBar3Click()
+{
+    QAction *item = Item("StatusBar3");
+    item->setChecked(!item->isChecked());
+    ui->Panel->setVisible(item->isChecked());
+}
+
+void TMain::Map1Click()
+{
+    QAction *item = Item("Map1");
+    item->setChecked(!item->isChecked());
+    if (Map)
+        Map->setVisible(item->isChecked());
+}
+
+void TMain::Tools1Click()
+{
+    Item("Map1")->setChecked(Map && Map->isVisible());
+}
+
+void TMain::Autocopy1Click()
+{
+    QAction *item = Item("Autocopy1");
+    item->setChecked(!item->isChecked());
+}
+
+void TMain::File1Click()
 {
 }
 
-void TMain::closeEvent(QCloseEvent *event)
+void TMain::Find1Click()
 {
-    if (!FormCloseQuery()) {
-        event->ignore();
+}
+
+// ---- Printing, help, about, exit ----
+
+void TMain::Print1Click()
+{
+    const QString caption = windowTitle();
+    std::unique_ptr<QPrinter> printer = Printing::DefaultPrinter();
+    printer->setDocName(PrintJobName(caption));
+    QPainter painter;
+    if (!painter.begin(printer.get()))
+        throw EGlimraError(QStringLiteral("Printer selected is not valid"));
+    richedit->ClearFormatCache();
+    const int length = richedit->TextLength();
+    int first = 0;
+    try {
+        for (;;) {
+            const int next = richedit->FormatRange(painter, *printer, first);
+            if (next == -1 || next >= length || next <= first)
+                break;
+            printer->newPage();
+            first = next;
+        }
+    } catch (...) {
+        painter.end();
+        richedit->ClearFormatCache();
+        throw;
+    }
+    painter.end();
+    richedit->ClearFormatCache();
+}
+
+void TMain::GlimraHelp1Click()
+{
+    WinHelp(this, qApp->property("HelpFile").toString());
+}
+
+void TMain::About1Click()
+{
+    setEnabled(false);
+    if (About)
+        About->show();
+}
+
+void TMain::Exit1Click()
+{
+    close();
+}
+
+// ---- View preferences ----
+
+void TMain::UpdateFontPanel()
+{
+    const QFont font = richedit->font();
+    StatusBar1->SetPanelText(2, FontPanelText(font.family(), font.pointSize()));
+}
+
+void TMain::SetFontSize(int pointSize)
+{
+    QFont font = richedit->font();
+    font.setPointSize(pointSize);
+    richedit->SetTextFont(font);
+}
+
+void TMain::ApplyDialogFont(const QFont &chosen)
+{
+    // Face, size and style come from the dialog; the text keeps its colour and
+    // the code page of its characters.
+    QFont font = richedit->font();
+    font.setFamily(chosen.family());
+    font.setPointSize(chosen.pointSize() > 0 ? chosen.pointSize() : font.pointSize());
+    font.setBold(chosen.bold());
+    font.setItalic(chosen.italic());
+    font.setWeight(chosen.weight());
+    richedit->SetTextFont(font);
+}
+
+void TMain::FontButonClick()
+{
+    TFontDialogRequest request;
+    request.Initial = richedit->font();
+    request.OnApply = [this](const QFont &font) {
+        try {
+            FontDialogApply(font);
+        } catch (...) {
+            HandleCurrentException();
+        }
+    };
+    if (const std::optional<QFont> font = TDialogs::Instance().Font(this, request))
+        ApplyDialogFont(*font);
+    UpdateFontPanel();
+}
+
+void TMain::FontDialogApply(const QFont &font)
+{
+    ApplyDialogFont(font);
+    UpdateFontPanel();
+}
+
+void TMain::ZoomIn1Click()
+{
+    const int size = richedit->font().pointSize();
+    if (size > 72) {
+        TDialogs::Instance().Beep();
         return;
     }
-    FormClose();
-    event->accept();
+    SetFontSize(size + 1);
+    UpdateFontPanel();
+}
+
+void TMain::ZoomOutButonClick()
+{
+    const int size = richedit->font().pointSize();
+    if (size < 6) {
+        TDialogs::Instance().Beep();
+        return;
+    }
+    SetFontSize(size - 1);
+    UpdateFontPanel();
+}
+
+void TMain::BColorButtonClick()
+{
+    if (const std::optional<QColor> color = TDialogs::Instance().Color(this, m_lastDialogColor)) {
+        m_lastDialogColor = *color;
+        richedit->SetColors(richedit->TextColor(), *color);
+    }
+}
+
+void TMain::FColorButtonClick()
+{
+    if (const std::optional<QColor> color = TDialogs::Instance().Color(this, m_lastDialogColor)) {
+        m_lastDialogColor = *color;
+        richedit->SetColors(*color, richedit->BackgroundColor());
+    }
 }

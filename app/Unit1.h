@@ -2,10 +2,13 @@
 // The main window: the one document, its commands, and the program's start
 // and close sequences.
 
+#include "app/MainCommands.h"
 #include "platform/Dialogs.h"
 
-#include <QMainWindow>
 #include <QHash>
+#include <QIcon>
+#include <QList>
+#include <QMainWindow>
 #include <QPoint>
 #include <QStringList>
 #include <memory>
@@ -34,21 +37,56 @@ public:
 
     TRichEdit *richedit = nullptr;
     TStatusBar *StatusBar1 = nullptr;
+    QList<QIcon> ImageList1;
 
     QString DocumentName() const { return m_documentName; }
 
+    // Document lifecycle; failures are raised to the caller.
     void LoadDocument(const QString &name);
     void QuerySaveChanges();
     void SetDocumentName(const QString &name);
     void ShowModifiedState(bool modified);
-
-    // Document commands; failures are raised to the caller.
     void New();
     void Open();
     void Save();
     void FileSaveAs();
     void DropFile1DropFiles(QObject *sender, const QStringList &fileList, const QPoint &location,
                             bool isClientArea);
+
+    // Commands of the menus, tool bar and pop-up.
+    void EditUndo();
+    void EditCut();
+    void EditCopy();
+    void EditPaste();
+    void DelButtonClick();
+    void SelectAll();
+    void WordWrap();
+    void Toolbar1Click();
+    void StatusBar3Click();
+    void Map1Click();
+    void Tools1Click();
+    void Find1Click();
+    void Autocopy1Click();
+    void Print1Click();
+    void GlimraHelp1Click();
+    void About1Click();
+    void Exit1Click();
+    void EditMenuPopup();
+
+    // View preferences.
+    void FontButonClick();
+    void FontDialogApply(const QFont &font);
+    void ZoomIn1Click();
+    void ZoomOutButonClick();
+    void BColorButtonClick();
+    void FColorButtonClick();
+
+    void UpdateCaretPanel();
+    void UpdatePasteCommand();
+
+    QAction *Item(const char *name) const;        // a menu or pop-up item
+    QToolButton *Button(const char *name) const;  // a tool-bar button
+    QMenu *EditMenu = nullptr;
 
     // The file dialogs' settings and the memory of their last use.
     TFileDialogState OpenDialog;
@@ -64,11 +102,25 @@ private:
     bool FormCloseQuery();
     void FormClose();
     void richeditChange();
+    void richeditSelectionChange();
+    void richeditMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, const QPoint &pos);
+    void OnClipboardChanged();
+    void File1Click();
+
+    void BuildCommands();
+    void RunCommand(TCommand command);
     void WriteDocument(const QString &fileName);
+    void ApplyDialogFont(const QFont &font);
+    void SetFontSize(int pointSize);
+    void UpdateFontPanel();
 
     std::unique_ptr<Ui::TMain> ui;
     QString m_documentName;
     bool m_shown = false;
+    QColor m_lastDialogColor = Qt::black; // the colour dialog opens on its last choice
+    QHash<QString, QAction *> m_items;
+    QHash<QString, QToolButton *> m_buttons;
+    QHash<QString, QMenu *> m_menus;
 };
 
 extern TMain *Main;

@@ -116,18 +116,29 @@ void TRichEdit::ReplaceSel(const QString &text, bool canUndo)
     setTextCursor(c);
 }
 
+// With word wrap on, display lines are known only for laid-out blocks: the
+// text layout works lazily, so the blocks before the one asked for are laid
+// out first.
+static void LayOut(const QTextDocument *document, const QTextBlock &block)
+{
+    if (block.layout() && block.layout()->lineCount() == 0)
+        document->documentLayout()->blockBoundingRect(block);
+}
+
 int TRichEdit::LineFromChar(int index) const
 {
-    const QTextBlock block = document()->findBlock(std::clamp(index, 0, TextLength()));
+    index = std::clamp(index, 0, TextLength());
+    const QTextBlock block = document()->findBlock(index);
     if (!block.isValid())
         return 0;
     if (lineWrapMode() == QPlainTextEdit::NoWrap)
         return block.blockNumber();
+    for (QTextBlock b = document()->firstBlock(); b.isValid() && b != block.next(); b = b.next())
+        LayOut(document(), b);
     const QTextLayout *layout = block.layout();
-    const int inBlock = index - block.position();
     int lineInBlock = 0;
     if (layout && layout->lineCount() > 0) {
-        const QTextLine line = layout->lineForTextPosition(inBlock);
+        const QTextLine line = layout->lineForTextPosition(index - block.position());
         lineInBlock = line.isValid() ? line.lineNumber() : layout->lineCount() - 1;
     }
     return block.firstLineNumber() + lineInBlock;
@@ -139,14 +150,18 @@ int TRichEdit::LineIndex(int line) const
         const QTextBlock block = document()->findBlockByNumber(line);
         return block.isValid() ? block.position() : -1;
     }
-    const QTextBlock block = document()->findBlockByLineNumber(line);
-    if (!block.isValid())
-        return -1;
-    const QTextLayout *layout = block.layout();
-    const int lineInBlock = line - block.firstLineNumber();
-    if (!layout || lineInBlock <= 0 || lineInBlock >= layout->lineCount())
-        return block.position();
-    return block.position() + layout->lineAt(lineInBlock).textStart();
+    for (QTextBlock b = document()->firstBlock(); b.isValid(); b = b.next()) {
+        LayOut(document(), b);
+        const QTextLayout *layout = b.layout();
+        const int count = std::max(1, layout ? layout->lineCount() : 1);
+        if (line < b.firstLineNumber() + count) {
+            const int lineInBlock = line - b.firstLineNumber();
+            if (!layout || lineInBlock <= 0 || lineInBlock >= layout->lineCount())
+                return b.position();
+            return b.position() + layout->lineAt(lineInBlock).textStart();
+        }
+    }
+    return -1;
 }
 
 bool TRichEdit::CanUndo() const
@@ -285,8 +300,33 @@ void TRichEdit::ClearFormatCache()
     m_printDocument.reset();
 }
 
+void TRichEdit::SetCommandKeys(const QList<QKeySequence> &keys)
+{
+    m_commandKeys = keys;
+}
+
+bool TRichEdit::IsCommandKey(const QKeyEvent *event) const
+{
+    const QKeySequence pressed(event->keyCombination());
+    return std::any_of(m_commandKeys.begin(), m_commandKeys.end(),
+                       [&pressed](const QKeySequence &key) { return key.matches(pressed) == QKeySequence::ExactMatch; });
+}
+
+bool TRichEdit::event(QEvent *event)
+{
+    if (event->type() == QEvent::ShortcutOverride && IsCommandKey(static_cast<QKeyEvent *>(event))) {
+        event->ignore();
+        return true;
+    }
+    return QPlainTextEdit::event(event);
+}
+
 void TRichEdit::keyPressEvent(QKeyEvent *event)
 {
+    if (IsCommandKey(event)) {
+        event->ignore(); // its command is disabled: the key does nothing
+        return;
+    }
     const QString text = event->text();
     const bool typed = !text.isEmpty() && text.front().isPrint()
         && !(event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier));

@@ -5,6 +5,8 @@
 // widget inside it.
 
 #include <QByteArray>
+#include <QKeySequence>
+#include <QList>
 #include <QPlainTextEdit>
 #include <memory>
 
@@ -65,17 +67,26 @@ public:
     int FormatRange(QPainter &painter, QPagedPaintDevice &device, int first);
     void ClearFormatCache();
 
+    // Key combinations that belong to the window's commands (Copy, Paste, ...):
+    // the control leaves them to the window's shortcuts, also while the
+    // command is disabled.
+    void SetCommandKeys(const QList<QKeySequence> &keys);
+
 signals:
     void Change();
     void SelectionChange();
     void MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, const QPoint &pos);
 
 protected:
+    bool event(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     bool canInsertFromMimeData(const QMimeData *source) const override;
     void insertFromMimeData(const QMimeData *source) override;
 
 private:
+    bool IsCommandKey(const QKeyEvent *event) const;
+
     std::unique_ptr<QTextDocument> m_printDocument; // layout cache of FormatRange
+    QList<QKeySequence> m_commandKeys;
 };

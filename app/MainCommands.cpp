@@ -1,0 +1,129 @@
+#include "app/MainCommands.h"
+
+namespace {
+
+using enum TMenuPlace;
+using enum TCommand;
+
+constexpr TMenuDef kMenus[] = {
+    {mpFile, "File1", "&File"},
+    {mpEdit, "Edit1", "&Edit"},
+    {mpView, "View1", "&View"},
+    {mpTools, "Tools1", "&Tools"},
+    {mpHelp, "Help1", "&Help"},
+};
+
+constexpr TMenuItemDef kItems[] = {
+    {mpFile, "New1", "&New", "Ctrl+N", "Create new file...", 0, cmNew, false},
+    {mpFile, "Open1", "&Open", "Ctrl+O", "Open an existing file", 1, cmOpen, false},
+    {mpFile, "Save1", "&Save", "Ctrl+S", "Save existing file", 2, cmSave, false},
+    {mpFile, "SaveAs1", "Save &As", "Ctrl+Alt+S", "Save existing file with other name", -1, cmSaveAs, false},
+    {mpFile, "N1", "-", "", "", -1, cmNone, false},
+    {mpFile, "Print1", "&Print", "Ctrl+P", "Print existing file", 3, cmPrint, false},
+    {mpFile, "N2", "-", "", "", -1, cmNone, false},
+    {mpFile, "RecentFiles1", "&Recent Files", "", "List of recent files", -1, cmNone, false},
+    {mpFile, "N3", "-", "", "", -1, cmNone, false},
+    {mpFile, "Exit1", "E&xit", "Esc", "Exit Glimra  <Esc>", 18, cmExit, false},
+
+    {mpEdit, "Undo1", "&Undo", "Ctrl+Z", "Undo the last action", 8, cmUndo, false},
+    {mpEdit, "N4", "-", "", "", -1, cmNone, false},
+    {mpEdit, "Cut1", "&Cut", "Ctrl+X", "Cut selected text to Clipboard", 6, cmCut, false},
+    {mpEdit, "Copy1", "C&opy", "Ctrl+C", "Copy selected text to Clipboard", 4, cmCopy, false},
+    {mpEdit, "Paste1", "&Paste", "Ctrl+V", "Paste from Clipboard", 5, cmPaste, false},
+    {mpEdit, "N11", "-", "", "", -1, cmNone, false},
+    {mpEdit, "Delete2", "&Delete", "", "Delete selected text  <Del>", 7, cmDelete, false},
+    {mpEdit, "SelectAll1", "&Select All", "", "Select All", -1, cmSelectAll, false},
+
+    {mpView, "Toolbar1", "&Toolbar", "", "Toggle Toolbar", -1, cmToolbar, true},
+    {mpView, "StatusBar3", "&Status Bar", "", "Toggle Status Bar", -1, cmStatusBar, true},
+    {mpView, "Map1", "Character &Map", "", "Toggle Character Map", 15, cmMap, true},
+    {mpView, "N7", "-", "", "", -1, cmNone, false},
+    {mpView, "Colors1", "&Colors", "", "Customize Colors...", -1, cmNone, false},
+    {mpColors, "BackgroundColor1", "&Background Color", "", "Choose Background color", 13, cmBackgroundColor, false},
+    {mpColors, "FontColor1", "&Font Color", "", "Choose Font color", 12, cmFontColor, false},
+    {mpView, "N12", "-", "", "", -1, cmNone, false},
+    {mpView, "WordWrap1", "&Word Wrap", "", "Toggle Word Wrap", -1, cmWordWrap, true},
+
+    {mpTools, "Find1", "&Find", "Ctrl+F", "Find and Replace...", 14, cmFind, false},
+    {mpTools, "Autocopy1", "Auto Copy", "", "Toggle Auto Copy", -1, cmAutocopy, true},
+    {mpTools, "N17", "-", "", "", -1, cmNone, false},
+    {mpTools, "ZoomIn1", "Zoom &In", "Ctrl+U", "", 9, cmZoomIn, false},
+    {mpTools, "ZoomOut1", "Zoom Out", "Ctrl+D", "", 10, cmZoomOut, false},
+    {mpTools, "N16", "-", "", "", -1, cmNone, false},
+    {mpTools, "Font1", "Font...", "", "", 11, cmFont, false},
+
+    {mpHelp, "GlimraHelp1", "Glimra Help", "F1", "Help", 17, cmHelp, false},
+    {mpHelp, "N8", "-", "", "", -1, cmNone, false},
+    {mpHelp, "About1", "&About...", "", "About...", 16, cmAbout, false},
+
+    {mpPopup, "Undo3", "&Undo", "", "Undo the last action", 8, cmUndo, false},
+    {mpPopup, "N13", "-", "", "", -1, cmNone, false},
+    {mpPopup, "Cut3", "&Cut", "", "Cut selected text to Clipboard", 6, cmCut, false},
+    {mpPopup, "Copy3", "C&opy", "", "Copy selected text to Clipboard", 4, cmCopy, false},
+    {mpPopup, "Paste3", "&Paste", "", "Paste from Clipboard", 5, cmPaste, false},
+    {mpPopup, "N10", "-", "", "", -1, cmNone, false},
+    {mpPopup, "Delete1", "&Delete", "", "", 7, cmDelete, false},
+    {mpPopup, "N14", "-", "", "", -1, cmNone, false},
+    {mpPopup, "SelectAll2", "&Select All", "", "Select All", -1, cmSelectAll, false},
+    {mpPopup, "N15", "-", "", "", -1, cmNone, false},
+    {mpPopup, "WordWrap3", "&Word Wrap", "", "Toggle Word Wrap", -1, cmWordWrap, true},
+};
+
+constexpr TToolButtonDef kButtons[] = {
+    {"NewButon", "New", 0, cmNew},
+    {"OpenButon", "Open", 1, cmOpen},
+    {"SaveButon", "Save", 2, cmSave},
+    {"PrintButon", "Print", 3, cmPrint},
+    {nullptr, nullptr, -1, cmNone},
+    {"CopyButon", "Copy", 4, cmCopy},
+    {"PasteButon", "Paste", 5, cmPaste},
+    {"CutButon", "Cut", 6, cmCut},
+    {"DeleteButon", "Delete", 7, cmDelete},
+    {"UndoButon", "Undo", 8, cmUndo},
+    {nullptr, nullptr, -1, cmNone},
+    {"ZoomInButon", "Zoom In", 9, cmZoomIn},
+    {"ZoomOutButon", "Zoom Out", 10, cmZoomOut},
+    {nullptr, nullptr, -1, cmNone},
+    {"FontButon", "Font...", 11, cmFont},
+    {"FontColorButon", "Font Color", 12, cmFontColor},
+    {"BackColorButon", "Background Color", 13, cmBackgroundColor},
+    {nullptr, nullptr, -1, cmNone},
+    {"FindButon", "Find...", 14, cmFind},
+    {"CharMapButon", "Character Map", 15, cmMap},
+    {"AboutButon", "About...", 16, cmAbout},
+    {"HelpButon", "Help", 17, cmHelp},
+    {nullptr, nullptr, -1, cmNone},
+    {"ExitButon", "Exit", 18, cmExit},
+};
+
+} // namespace
+
+std::span<const TMenuDef> MenuBarMenus()
+{
+    return kMenus;
+}
+
+std::span<const TMenuItemDef> MenuItems()
+{
+    return kItems;
+}
+
+std::span<const TToolButtonDef> ToolButtons()
+{
+    return kButtons;
+}
+
+QString CaretPanelText(int line, int column)
+{
+    return QString::asprintf("Line: %3d   Col: %3d", line + 1, column + 1);
+}
+
+QString FontPanelText(const QString &family, int pointSize)
+{
+    return QStringLiteral("%1 %2").arg(family).arg(pointSize);
+}
+
+QString PrintJobName(const QString &caption)
+{
+    return caption.left(31);
+}

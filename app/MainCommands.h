@@ -1,0 +1,62 @@
+#pragma once
+// The main window's command tables: menu bar, tool bar and pop-up menu, each
+// item with its name, caption, shortcut, hint, icon and command. The window
+// builds its widgets from these tables.
+
+#include <QString>
+#include <span>
+
+enum class TCommand {
+    cmNone, cmNew, cmOpen, cmSave, cmSaveAs, cmPrint, cmExit,
+    cmUndo, cmCut, cmCopy, cmPaste, cmDelete, cmSelectAll,
+    cmToolbar, cmStatusBar, cmMap, cmBackgroundColor, cmFontColor, cmWordWrap,
+    cmFind, cmAutocopy, cmZoomIn, cmZoomOut, cmFont, cmHelp, cmAbout,
+};
+
+// Where a menu item sits; submenus are items whose Command is cmNone and
+// whose Submenu names the menu they open.
+enum class TMenuPlace { mpFile, mpEdit, mpView, mpColors, mpTools, mpHelp, mpPopup };
+
+struct TMenuItemDef
+{
+    TMenuPlace Place;
+    const char *Name;
+    const char *Caption;  // "-" for a separator
+    const char *Shortcut; // portable key sequence text, or empty
+    const char *Hint;
+    int Icon;             // index into the icon list, -1 for none
+    TCommand Command;
+    bool Checkable;
+};
+
+struct TMenuDef
+{
+    TMenuPlace Place;
+    const char *Name;
+    const char *Caption;
+};
+
+struct TToolButtonDef
+{
+    const char *Name; // nullptr for a separator
+    const char *Hint;
+    int Icon;
+    TCommand Command;
+};
+
+std::span<const TMenuDef> MenuBarMenus();
+std::span<const TMenuItemDef> MenuItems(); // menu bar and pop-up, in order
+std::span<const TToolButtonDef> ToolButtons();
+
+inline constexpr int kIconCount = 19;
+inline constexpr int kToolButtonWidth = 23;
+inline constexpr int kToolSeparatorWidth = 8;
+
+// "Line: %3d   Col: %3d" for a line and column counted from 0.
+QString CaretPanelText(int line, int column);
+
+// The font panel: the face name, one blank, the size in points.
+QString FontPanelText(const QString &family, int pointSize);
+
+// A print job's name: the caption cut to its first 31 characters.
+QString PrintJobName(const QString &caption);
