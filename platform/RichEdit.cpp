@@ -37,7 +37,8 @@ TRichEdit::TRichEdit(QWidget *parent) : QPlainTextEdit(parent)
 
 QByteArray TRichEdit::Bytes() const
 {
-    return Cp437::Encode(document()->toPlainText());
+    // The raw text: toPlainText() would turn no-break spaces (byte 0xFF) into blanks.
+    return Cp437::Encode(document()->toRawText());
 }
 
 void TRichEdit::SetBytes(QByteArrayView bytes)
@@ -346,6 +347,14 @@ void TRichEdit::mousePressEvent(QMouseEvent *event)
 {
     QPlainTextEdit::mousePressEvent(event);
     emit MouseDown(event->button(), event->modifiers(), event->position().toPoint());
+}
+
+QMimeData *TRichEdit::createMimeDataFromSelection() const
+{
+    // Plain text with every character as shown, no-break spaces included.
+    auto *data = new QMimeData;
+    data->setText(SelText());
+    return data;
 }
 
 bool TRichEdit::canInsertFromMimeData(const QMimeData *source) const

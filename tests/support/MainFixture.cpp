@@ -1,0 +1,53 @@
+#include "support/MainFixture.h"
+
+#include "app/Application.h"
+#include "app/Unit2.h"
+#include "app/Unit3.h"
+
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QStandardPaths>
+
+void UseTemporarySettings(QTemporaryDir &dir)
+{
+    const QString config = dir.filePath(QStringLiteral("config"));
+    QDir().mkpath(config);
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config));
+}
+
+MainFixture::MainFixture()
+{
+    QGuiApplication::setApplicationDisplayName(QString::fromLatin1(TApplication::Title));
+    qApp->setProperty("HelpFile", QString::fromLatin1(TApplication::HelpFile));
+    UseTemporarySettings(Dir);
+    Window = new TMain();
+    Main = Window;
+    Map = new TMap(Window);
+    About = new TAbout(Window);
+}
+
+MainFixture::~MainFixture()
+{
+    delete About;
+    delete Map;
+    delete Window;
+    About = nullptr;
+    Map = nullptr;
+    Main = nullptr;
+}
+
+QString MainFixture::WriteFile(const QString &name, const QByteArray &bytes) const
+{
+    const QString path = Dir.filePath(name);
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(bytes);
+    return path;
+}
+
+QByteArray MainFixture::ReadFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}

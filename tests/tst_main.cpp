@@ -1,0 +1,379 @@
+// The document's life in the main window: loading, saving, prompts, caption
+// and the failures the user sees.
+
+#include "platform/Errors.h"
+#include "platform/RichEdit.h"
+#include "platform/StatusBar.h"
+#include "support/MainFixture.h"
+
+#include <QAction>
+#include <QFile>
+#include <QSaveFile>
+#include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
+
+class TestMain : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void startsUntitled();
+    void roundTrip_data();
+    void roundTrip();
+    void captionShowsFileNameOnly();
+    void promptBeforeReplacing_data();
+    void promptBeforeReplacing();
+    void yesOnUntitledThenCancelledSaveAsGoesOn();
+    void saveAsOverwrite_data();
+    void saveAsOverwrite();
+    void saveOnUntitledAsksForName();
+    void saveWritesWithoutDialogWhenNamed();
+    void missingFileChangesNothing_data();
+    void missingFileChangesNothing();
+    void failedSaveKeepsOldFile();
+    void saveIntoMissingDirectoryFails();
+    void saveKeepsPermissions();
+    void closeAsksAndMayStayOpen_data();
+    void closeAsksAndMayStayOpen();
+    void dropOpensFirstFileOnly_data();
+    void dropOpensFirstFileOnly();
+
+private:
+    static void Modify(MainFixture &f) { QTest::keyClicks(f.Window->richedit, QStringLiteral("x")); }
+    // As the drop target calls it: a failure stops at the handler's edge.
+    static void Drop(MainFixture &f, const QStringList &paths)
+    {
+        try {
+            f.Window->DropFile1DropFiles(nullptr, paths, QPoint(1, 1), true);
+        } catch (...) {
+            HandleCurrentException();
+        }
+    }
+    static QString Panel(MainFixture &f, int i) { return f.Window->StatusBar1->PanelText(i); }
+};
+
+void TestMain::startsUntitled()
+{
+    MainFixture f;
+    f.Window->show();
+    QCOMPARE(f.Window->windowTitle(), QStringLiteral("Glimra - Untitled"));
+    QCOMPARE(f.Window->DocumentName(), QStringLiteral("Untitled"));
+    QCOMPARE(Panel(f, 0), QStringLiteral("Line:   1   Col:   1"));
+    QCOMPARE(Panel(f, 1), QString());
+    Modify(f);
+    QCOMPARE(Panel(f, 1), QStringLiteral("Modified"));
+}
+
+void TestMain::roundTrip_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QByteArray>("saved");
+
+    QByteArray all;
+    for (int a = 0; a < 256; ++a) {
+        for (int b = 0; b < 256; ++b) {
+            if (a == '\r' || a == '\n' || b == '\r' || b == '\n')
+                continue;
+            all.append(char(a));
+            all.append(char(b));
+        }
+        all.append("\r\n");
+    }
+    QTest::newRow("all byte values in every order") << all << all;
+    QTest::newRow("LF only") << QByteArray("one\ntwo\n\xDB\xDB\n") << QByteArray("one\r\ntwo\r\n\xDB\xDB\r\n");
+    QTest::newRow("NUL bytes") << QByteArray("a\0b\0\0\r\n\0", 8) << QByteArray("a\0b\0\0\r\n\0", 8);
+    QTest::newRow("empty file") << QByteArray() << QByteArray();
+}
+
+void TestMain::roundTrip()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QByteArray, saved);
+    MainFixture f;
+    const QString path = f.WriteFile(QStringLiteral("art.nfo"), file);
+    f.Window->LoadDocument(path);
+    QVERIFY(!f.Window->richedit->Modified());
+    f.Window->Save();
+    QCOMPARE(MainFixture::ReadFile(path), saved);
+    QVERIFY(f.Dialogs.Log.isEmpty());
+}
+
+void TestMain::captionShowsFileNameOnly()
+{
+    MainFixture f;
+    const QString path = f.WriteFile(QStringLiteral("read me.nfo"), "x");
+    f.Window->LoadDocument(path);
+    QCOMPARE(f.Window->windowTitle(), QStringLiteral("Glimra - read me.nfo"));
+    QCOMPARE(f.Window->DocumentName(), path);
+    Modify(f);
+    f.Dialogs.ConfirmAnswers << TModalResult::mrCancel;
+    f.Window->Item("New1")->trigger();
+    QCOMPARE(f.Dialogs.Texts(QStringLiteral("Confirm")), QStringList{QStringLiteral("Save changes to %1?").arg(path)});
+}
+
+void TestMain::promptBeforeReplacing_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<TModalResult>("answer");
+    for (const char *command : {"New", "Open", "Drop"}) {
+        QTest::addRow("%s, Cancel", command) << QString::fromLatin1(command) << TModalResult::mrCancel;
+        QTest::addRow("%s, No", command) << QString::fromLatin1(command) << TModalResult::mrNo;
+        QTest::addRow("%s, Yes", command) << QString::fromLatin1(command) << TModalResult::mrYes;
+    }
+}
+
+void TestMain::promptBeforeReplacing()
+{
+    QFETCH(QString, command);
+    QFETCH(TModalResult, answer);
+    MainFixture f;
+    const QString current = f.WriteFile(QStringLiteral("current.nfo"), "old");
+    const QString other = f.WriteFile(QStringLiteral("other.nfo"), "other");
+    f.Window->LoadDocument(current);
+    Modify(f); // "xold"
+
+    f.Dialogs.ConfirmAnswers << answer;
+    f.Dialogs.FileAnswers << other;
+    if (command == QLatin1String("New"))
+        f.Window->Item("New1")->trigger();
+    else if (command == QLatin1String("Open"))
+        f.Window->Item("Open1")->trigger();
+    else
+        Drop(f, {other});
+
+    QCOMPARE(f.Dialogs.Texts(QStringLiteral("Confirm")), QStringList{QStringLiteral("Save changes to %1?").arg(current)});
+    QVERIFY(f.Dialogs.Texts(QStringLiteral("Error")).isEmpty());
+    if (answer == TModalResult::mrCancel) {
+        QCOMPARE(f.Window->DocumentName(), current);
+        QVERIFY(f.Window->richedit->Modified());
+        QCOMPARE(f.Window->richedit->Bytes(), QByteArray("xold"));
+        QCOMPARE(MainFixture::ReadFile(current), QByteArray("old"));
+        return;
+    }
+    QCOMPARE(MainFixture::ReadFile(current), answer == TModalResult::mrYes ? QByteArray("xold") : QByteArray("old"));
+    QVERIFY(!f.Window->richedit->Modified());
+    if (command == QLatin1String("New")) {
+        QCOMPARE(f.Window->DocumentName(), QStringLiteral("Untitled"));
+        QCOMPARE(f.Window->richedit->Bytes(), QByteArray());
+    } else {
+        QCOMPARE(f.Window->DocumentName(), other);
+        QCOMPARE(f.Window->richedit->Bytes(), QByteArray("other"));
+    }
+}
+
+void TestMain::yesOnUntitledThenCancelledSaveAsGoesOn()
+{
+    MainFixture f;
+    Modify(f);
+    f.Dialogs.ConfirmAnswers << TModalResult::mrYes;
+    f.Dialogs.FileAnswers << std::nullopt; // Save As cancelled
+    f.Window->Item("New1")->trigger();
+    QCOMPARE(f.Dialogs.Texts(QStringLiteral("Confirm")), QStringList{QStringLiteral("Save changes to Untitled?")});
+    QCOMPARE(f.Dialogs.Texts(QStringLiteral("Save")).size(), 1);
+    QCOMPARE(f.Window->richedit->Bytes(), QByteArray());
+    QVERIFY(!f.Window->richedit->Modified());
+}
+
+void TestMain::saveAsOverwrite_data()
+{
+    QTest::addColumn<TModalResult>("answer");
+    QTest::newRow("Yes") << TModalResult::mrYes;
+    QTest::newRow("No") << TModalResult::mrNo;
+    QTest::newRow("Cancel") << TModalResult::mrCancel;
+}
+
+void TestMain::saveAsOverwrite()
+{
+    QFETCH(TModalResult, answer);
+    MainFixture f;
+    const QString target = f.WriteFile(QStringLiteral("target.nfo"), "keep");
+    Modify(f);
+    f.Dialogs.FileAnswers << target;
+    f.Dialogs.ConfirmAnswers << answer;
+    f.Window->Item("SaveAs1")->trigger();
+    QCOMPARE(f.Dialogs.Texts(QStringLiteral("Confirm")), QStringList{QStringLiteral("OK to overwrite %1").arg(target)});
+    QCOMPARE(f.Dialogs.Texts(QStringLiteral("Save")).size(), 1); // the dialog is not reopened
+    if (answer == TModalResult::mrYes) {
+        QCOMPARE(MainFixture::ReadFile(target), QByteArray("x"));
+        QCOMPARE(f.Window->DocumentName(), target);
+        QVERIFY(!f.Window->richedit->Modified());
+    } else {
+        QCOMPARE(MainFixture::ReadFile(target), QByteArray("keep"));
+        QCOMPARE(f.Window->DocumentName(), QStringLiteral("Untitled"));
+        QVERIFY(f.Window->richedit->Modified());
+    }
+}
+
+void TestMain::saveOnUntitledAsksForName()
+{
+    MainFixture f;
+    Modify(f);
+    const QString target = f.Dir.filePath(QStringLiteral("new.nfo"));
+    f.Dialogs.FileAnswers << target;
+    f.Window->Item("Save1")->trigger();
+    QCOMPARE(f.Dialogs.Texts(QStringLiteral("Save")).size(), 1);
+    QVERIFY(f.Dialogs.Texts(QStringLiteral("Confirm")).isEmpty()); // nothing to overwrite
+    QCOMPARE(MainFixture::ReadFile(target), QByteArray("x"));
+    QCOMPARE(f.Window->windowTitle(), QStringLiteral("Glimra - new.nfo"));
+}
+
+void TestMain::saveWritesWithoutDialogWhenNamed()
+{
+    MainFixture f;
+    const QString path = f.WriteFile(QStringLiteral("gone.nfo"), "a");
+    f.Window->LoadDocument(path);
+    QFile::remove(path); // deleted meanwhile: Save writes it again
+    Modify(f);
+    f.Window->Item("Save1")->trigger();
+    QVERIFY(f.Dialogs.Log.isEmpty());
+    QCOMPARE(MainFixture::ReadFile(path), QByteArray("xa"));
+    QCOMPARE(Panel(f, 1), QString());
+}
+
+void TestMain::missingFileChangesNothing_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("missing") << QStringLiteral("missing.nfo");
+    QTest::newRow("directory") << QStringLiteral("adir");
+}
+
+void TestMain::missingFileChangesNothing()
+{
+    QFETCH(QString, name);
+    MainFixture f;
+    QDir(f.Dir.path()).mkdir(QStringLiteral("adir"));
+    const QString path = f.Dir.filePath(name);
+    Modify(f);
+    f.Dialogs.ConfirmAnswers << TModalResult::mrNo;
+    f.Dialogs.FileAnswers << path;
+    f.Window->Item("Open1")->trigger();
+    const QList<ScriptedDialogs::Shown> errors = [&] {
+        QList<ScriptedDialogs::Shown> e;
+        for (const auto &shown : f.Dialogs.Log)
+            if (shown.Kind == QLatin1String("Error"))
+                e << shown;
+        return e;
+    }();
+    QCOMPARE(errors.size(), 1);
+    QCOMPARE(errors[0].Caption, QStringLiteral("Glimra"));
+    QCOMPARE(errors[0].Text, QStringLiteral("Cannot open file %1.").arg(path));
+    QCOMPARE(f.Window->DocumentName(), QStringLiteral("Untitled"));
+    QCOMPARE(f.Window->richedit->Bytes(), QByteArray("x"));
+    QVERIFY(f.Window->richedit->Modified());
+}
+
+void TestMain::failedSaveKeepsOldFile()
+{
+    // A file size limit makes the write fail part way, as a full disk would.
+    MainFixture f;
+    const QByteArray old(10, 'o');
+    const QString path = f.WriteFile(QStringLiteral("big.nfo"), old);
+    f.Window->LoadDocument(path);
+    f.Window->richedit->ReplaceSel(QString(200000, u'x'));
+    QVERIFY(f.Window->richedit->Modified());
+
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit small = saved;
+    small.rlim_cur = 4096;
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &small);
+    f.Window->Item("Save1")->trigger();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+
+    QCOMPARE(f.Dialogs.Texts(QStringLiteral("Error")), QStringList{QStringLiteral("Cannot create file %1.").arg(path)});
+    QCOMPARE(MainFixture::ReadFile(path), old);
+    QCOMPARE(QDir(f.Dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("big.nfo")}); // no temporary left
+    QVERIFY(f.Window->richedit->Modified());
+    QCOMPARE(f.Window->DocumentName(), path);
+}
+
+void TestMain::saveIntoMissingDirectoryFails()
+{
+    MainFixture f;
+    Modify(f);
+    const QString target = f.Dir.filePath(QStringLiteral("no/such/dir/a.nfo"));
+    f.Dialogs.FileAnswers << target;
+    f.Window->Item("SaveAs1")->trigger();
+    QCOMPARE(f.Dialogs.Texts(QStringLiteral("Error")), QStringList{QStringLiteral("Cannot create file %1.").arg(target)});
+    QCOMPARE(f.Window->DocumentName(), QStringLiteral("Untitled"));
+    QVERIFY(f.Window->richedit->Modified());
+}
+
+void TestMain::saveKeepsPermissions()
+{
+    MainFixture f;
+    const QString path = f.WriteFile(QStringLiteral("perm.nfo"), "a");
+    const auto perms = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
+    QVERIFY(QFile::setPermissions(path, perms));
+    f.Window->LoadDocument(path);
+    Modify(f);
+    f.Window->Save();
+    QCOMPARE(QFile::permissions(path) & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser), perms);
+}
+
+void TestMain::closeAsksAndMayStayOpen_data()
+{
+    QTest::addColumn<TModalResult>("answer");
+    QTest::addColumn<bool>("saveFails");
+    QTest::addColumn<bool>("closes");
+    QTest::newRow("Cancel stays open") << TModalResult::mrCancel << false << false;
+    QTest::newRow("No closes") << TModalResult::mrNo << false << true;
+    QTest::newRow("Yes saves and closes") << TModalResult::mrYes << false << true;
+    QTest::newRow("failed save stays open quietly") << TModalResult::mrYes << true << false;
+}
+
+void TestMain::closeAsksAndMayStayOpen()
+{
+    QFETCH(TModalResult, answer);
+    QFETCH(bool, saveFails);
+    QFETCH(bool, closes);
+    MainFixture f;
+    f.Window->show();
+    Modify(f);
+    f.Dialogs.ConfirmAnswers << answer;
+    f.Dialogs.FileAnswers << (saveFails ? f.Dir.filePath(QStringLiteral("missing/x.nfo")) : f.Dir.filePath(QStringLiteral("x.nfo")));
+    QTest::keyClick(f.Window->richedit, Qt::Key_Escape);
+    QCOMPARE(f.Dialogs.Texts(QStringLiteral("Confirm")), QStringList{QStringLiteral("Save changes to Untitled?")});
+    QCOMPARE(f.Window->isVisible(), !closes);
+    QVERIFY(f.Dialogs.Texts(QStringLiteral("Error")).isEmpty());
+}
+
+void TestMain::dropOpensFirstFileOnly_data()
+{
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<QString>("opened");
+    QTest::newRow("three files") << QStringList{"a.nfo", "b.nfo", "c.nfo"} << QStringLiteral("a.nfo");
+    QTest::newRow("folder first") << QStringList{"folder", "a.nfo"} << QString();
+    QTest::newRow("missing first") << QStringList{"gone.nfo", "a.nfo"} << QString();
+}
+
+void TestMain::dropOpensFirstFileOnly()
+{
+    QFETCH(QStringList, names);
+    QFETCH(QString, opened);
+    MainFixture f;
+    for (const char *n : {"a.nfo", "b.nfo", "c.nfo"})
+        f.WriteFile(QString::fromLatin1(n), n);
+    QDir(f.Dir.path()).mkdir(QStringLiteral("folder"));
+    Modify(f);
+    f.Dialogs.ConfirmAnswers << TModalResult::mrNo;
+    QStringList paths;
+    for (const QString &n : names)
+        paths << f.Dir.filePath(n);
+    Drop(f, paths);
+    if (opened.isEmpty()) {
+        QVERIFY(f.Dialogs.Log.isEmpty()); // no prompt, no message
+        QCOMPARE(f.Window->DocumentName(), QStringLiteral("Untitled"));
+    } else {
+        QCOMPARE(f.Window->DocumentName(), f.Dir.filePath(opened));
+        QCOMPARE(f.Window->richedit->Bytes(), opened.toLatin1());
+    }
+}
+
+QTEST_MAIN(TestMain)
+#include "tst_main.moc"
