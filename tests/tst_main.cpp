@@ -334,6 +334,8 @@ void TestMain::closeAsksAndMayStayOpen()
     QFETCH(bool, closes);
     MainFixture f;
     f.Window->show();
+    f.Window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(f.Window));
     Modify(f);
     f.Dialogs.ConfirmAnswers << answer;
     f.Dialogs.FileAnswers << (saveFails ? f.Dir.filePath(QStringLiteral("missing/x.nfo")) : f.Dir.filePath(QStringLiteral("x.nfo")));
