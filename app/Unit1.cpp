@@ -54,8 +54,15 @@ QList<QIcon> LoadImageList()
 
 } // namespace
 
+// The resources live in a static library, so they are registered by hand.
+static void InitResources()
+{
+    Q_INIT_RESOURCE(glimra);
+}
+
 TMain::TMain(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::TMain>())
 {
+    InitResources();
     ui->setupUi(this);
     richedit = ui->richedit;
     StatusBar1 = ui->StatusBar1;

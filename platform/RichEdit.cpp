@@ -241,7 +241,10 @@ QColor TRichEdit::BackgroundColor() const
 void TRichEdit::SetTextFont(const QFont &requested)
 {
     QFont font = requested;
-    // Where the named face is missing, font matching picks a monospace face.
+    // Where the named face is missing, a monospace face whose box-drawing and
+    // block glyphs fill the whole line height stands in, so that frames join
+    // between lines; the font keeps the asked-for name.
+    font.setFamilies({requested.family(), QStringLiteral("DejaVu Sans Mono")});
     font.setStyleHint(QFont::TypeWriter);
     font.setFixedPitch(true);
     font.setKerning(false);

@@ -1,0 +1,424 @@
+// The main window's command surface: tables, enabling rules, caret panel,
+// clipboard, auto copy, toggles and printing.
+
+#include "app/Unit2.h"
+#include "app/Unit3.h"
+#include "platform/Printing.h"
+#include "platform/RichEdit.h"
+#include "platform/StatusBar.h"
+#include "support/MainFixture.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QFile>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTest>
+
+class TestMainCommands : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void menuItemsMatchTheirTable_data();
+    void menuItemsMatchTheirTable();
+    void toolBarOrderAndIcons();
+    void caretPanel_data();
+    void caretPanel();
+    void caretPanelCountsDisplayLinesWithWordWrap();
+    void copyAndCutFollowSelection();
+    void copyCollapsesSelectionToItsStart();
+    void pasteFollowsTheClipboard();
+    void pastedTextIsStoredInTheCodePage();
+    void undoEnabledAfterFirstEdit();
+    void popupCopiesStates();
+    void autoCopy_data();
+    void autoCopy();
+    void wordWrapKeepsTextAndModifiedFlag();
+    void toolsMenuSyncsMapCheck();
+    void aboutDisablesMainUntilClosed();
+    void zoomLimits_data();
+    void zoomLimits();
+    void printing_data();
+    void printing();
+    void printingWithoutPrinterFails();
+
+private:
+    static QString Panel(MainFixture &f, int i) { return f.Window->StatusBar1->PanelText(i); }
+};
+
+void TestMainCommands::menuItemsMatchTheirTable_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("shortcut");
+    QTest::newRow("New") << "New1" << "&New" << "Ctrl+N";
+    QTest::newRow("Save As") << "SaveAs1" << "Save &As" << "Ctrl+Alt+S";
+    QTest::newRow("Exit") << "Exit1" << "E&xit" << "Esc";
+    QTest::newRow("Copy") << "Copy1" << "C&opy" << "Ctrl+C";
+    QTest::newRow("Zoom In") << "ZoomIn1" << "Zoom &In" << "Ctrl+U";
+    QTest::newRow("Zoom Out") << "ZoomOut1" << "Zoom Out" << "Ctrl+D";
+    QTest::newRow("Help") << "GlimraHelp1" << "Glimra Help" << "F1";
+    QTest::newRow("pop-up Copy has no shortcut") << "Copy3" << "C&opy" << "";
+}
+
+void TestMainCommands::menuItemsMatchTheirTable()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, caption);
+    QFETCH(QString, shortcut);
+    MainFixture f;
+    const QAction *item = f.Window->Item(name.toLatin1().constData());
+    QVERIFY(item);
+    QCOMPARE(item->text(), caption);
+    QCOMPARE(item->shortcut().toString(), shortcut);
+    QCOMPARE(f.Window->findChild<QAction *>(name), item);
+}
+
+void TestMainCommands::toolBarOrderAndIcons()
+{
+    MainFixture f;
+    const QToolBar *bar = f.Window->findChild<QToolBar *>(QStringLiteral("ToolBar"));
+    QStringList order;
+    int groups = 1;
+    for (QObject *child : bar->children()) {
+        if (auto *button = qobject_cast<QToolButton *>(child); button && !button->objectName().isEmpty()
+                                                                && button->objectName().endsWith(QLatin1String("Buton"))) {
+            order << button->objectName();
+            QVERIFY2(!button->icon().isNull(), qPrintable(button->objectName()));
+        } else if (qobject_cast<QWidget *>(child) && !qobject_cast<QToolButton *>(child)
+                   && static_cast<QWidget *>(child)->width() == kToolSeparatorWidth) {
+            ++groups;
+        }
+    }
+    QCOMPARE(order.mid(4, 3), (QStringList{"CopyButon", "PasteButon", "CutButon"}));
+    QCOMPARE(order.size(), 19);
+    QCOMPARE(f.Window->ImageList1.size(), 19);
+    for (const QIcon &icon : f.Window->ImageList1)
+        QCOMPARE(icon.pixmap(16, 16).size(), QSize(16, 16));
+    QVERIFY(groups >= 6);
+}
+
+void TestMainCommands::caretPanel_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<int>("start");
+    QTest::addColumn<int>("length");
+    QTest::addColumn<QString>("panel");
+    QByteArray many;
+    for (int i = 0; i < 1233; ++i)
+        many += "line\r\n";
+    many += "abcdefgh";
+    const QByteArray five = "one\r\ntwo\r\nthree and\r\nfour\r\nfive lines here";
+    QTest::newRow("start") << QByteArray("abc") << 0 << 0 << "Line:   1   Col:   1";
+    QTest::newRow("line 1234 column 5") << many << int(many.size() - 8 - 1233 + 4) << 0 << "Line: 1234   Col:   5";
+    // From line 3 column 2 to line 5 column 9, whichever end the caret is at.
+    QTest::newRow("selection forward") << five << 9 << 14 << "Line:   3   Col:   2";
+    QTest::newRow("selection backward") << five << 23 << -14 << "Line:   3   Col:   2";
+    QTest::newRow("tab counts one column") << QByteArray("\t\tx") << 2 << 0 << "Line:   1   Col:   3";
+}
+
+void TestMainCommands::caretPanel()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(int, start);
+    QFETCH(int, length);
+    QFETCH(QString, panel);
+    MainFixture f;
+    f.Window->richedit->SetBytes(text);
+    QTextCursor c = f.Window->richedit->textCursor();
+    c.setPosition(start);
+    c.setPosition(start + length, QTextCursor::KeepAnchor);
+    f.Window->richedit->setTextCursor(c);
+    QCOMPARE(Panel(f, 0), panel);
+}
+
+void TestMainCommands::caretPanelCountsDisplayLinesWithWordWrap()
+{
+    MainFixture f;
+    f.Window->resize(500, 300);
+    f.Window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.Window));
+    QByteArray longLine;
+    for (int i = 0; i < 60; ++i)
+        longLine += "word ";
+    f.Window->richedit->SetBytes("first\r\n" + longLine);
+    f.Window->Item("WordWrap1")->trigger();
+    QVERIFY(f.Window->richedit->WordWrap());
+    const int lineStart = 6; // "first" and its line break
+    f.Window->richedit->SetSel(lineStart, 0);
+    QCOMPARE(Panel(f, 0), QStringLiteral("Line:   2   Col:   1"));
+    const int lastPart = f.Window->richedit->LineIndex(3);
+    QVERIFY(lastPart > lineStart);
+    f.Window->richedit->SetSel(lastPart + 1, 0);
+    QCOMPARE(Panel(f, 0), QStringLiteral("Line:   4   Col:   2"));
+}
+
+void TestMainCommands::copyAndCutFollowSelection()
+{
+    MainFixture f;
+    f.Window->richedit->SetBytes("hello");
+    for (const char *name : {"CopyButon", "CutButon"})
+        QVERIFY(!f.Window->Button(name)->isEnabled());
+    QVERIFY(!f.Window->Item("Copy1")->isEnabled());
+    f.Window->richedit->SetSel(1, 2);
+    for (const char *name : {"CopyButon", "CutButon"})
+        QVERIFY(f.Window->Button(name)->isEnabled());
+    QVERIFY(f.Window->Item("Cut1")->isEnabled());
+    f.Window->Item("Cut1")->trigger();
+    QCOMPARE(f.Window->richedit->Bytes(), QByteArray("hlo"));
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("el"));
+    QVERIFY(!f.Window->Item("Copy1")->isEnabled());
+}
+
+void TestMainCommands::copyCollapsesSelectionToItsStart()
+{
+    MainFixture f;
+    f.Window->show();
+    f.Window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(f.Window));
+    f.Window->richedit->SetBytes("\xC9\xCD\xBB\r\n\xC8\xCD\xBC");
+    QTest::keyClick(f.Window->richedit, Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(f.Window->richedit->SelLength(), 7); // a line break counts one
+    QTest::keyClick(f.Window->richedit, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(f.Window->richedit->SelLength(), 0);
+    QCOMPARE(f.Window->richedit->SelStart(), 0);
+    // The art goes to the clipboard as the characters the user sees.
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("\u2554\u2550\u2557\n\u255A\u2550\u255D"));
+    // Nothing selected: Ctrl+C does nothing at all.
+    QGuiApplication::clipboard()->setText(QStringLiteral("kept"));
+    QTest::keyClick(f.Window->richedit, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("kept"));
+}
+
+void TestMainCommands::pasteFollowsTheClipboard()
+{
+    MainFixture f;
+    f.Window->show();
+    QGuiApplication::clipboard()->clear();
+    QTRY_VERIFY(!f.Window->Button("PasteButon")->isEnabled());
+    QVERIFY(!f.Window->Item("Paste1")->isEnabled());
+    QGuiApplication::clipboard()->setText(QStringLiteral("text"));
+    QTRY_VERIFY(f.Window->Button("PasteButon")->isEnabled());
+    QVERIFY(f.Window->Item("Paste1")->isEnabled());
+    auto *image = new QMimeData;
+    image->setImageData(QImage(4, 4, QImage::Format_RGB32));
+    QGuiApplication::clipboard()->setMimeData(image);
+    QTRY_VERIFY(!f.Window->Item("Paste1")->isEnabled());
+}
+
+void TestMainCommands::pastedTextIsStoredInTheCodePage()
+{
+    MainFixture f;
+    f.Window->show();
+    QGuiApplication::clipboard()->setText(QStringLiteral("\u2588\u20AC\r\nx\ny"));
+    QTRY_VERIFY(f.Window->Item("Paste1")->isEnabled());
+    f.Window->Item("Paste1")->trigger();
+    QCOMPARE(f.Window->richedit->Bytes(), QByteArray("\xDB?\r\nx\r\ny"));
+    QCOMPARE(Panel(f, 1), QStringLiteral("Modified"));
+}
+
+void TestMainCommands::undoEnabledAfterFirstEdit()
+{
+    MainFixture f;
+    f.Window->show();
+    QVERIFY(!f.Window->Button("UndoButon")->isEnabled());
+    QVERIFY(!f.Window->Item("Undo1")->isEnabled());
+    QTest::keyClicks(f.Window->richedit, QStringLiteral("ab"));
+    QVERIFY(f.Window->Item("Undo1")->isEnabled());
+    f.Window->Item("Undo1")->trigger();
+    QCOMPARE(f.Window->richedit->Bytes(), QByteArray());
+}
+
+void TestMainCommands::popupCopiesStates()
+{
+    MainFixture f;
+    f.Window->richedit->SetBytes("abc");
+    f.Window->richedit->SetSel(0, 2);
+    QTest::keyClicks(f.Window->richedit, QStringLiteral("z")); // can undo now
+    f.Window->richedit->SetSel(0, 1);
+    f.Window->Item("WordWrap1")->trigger();
+    emit f.Window->EditMenu->aboutToShow();
+    for (const auto &[item, button] : {std::pair{"Undo3", "UndoButon"}, {"Cut3", "CutButon"}, {"Copy3", "CopyButon"},
+                                       {"Paste3", "PasteButon"}})
+        QCOMPARE(f.Window->Item(item)->isEnabled(), f.Window->Button(button)->isEnabled());
+    QVERIFY(f.Window->Item("Copy3")->isEnabled());
+    QVERIFY(f.Window->Item("Delete1")->isEnabled());
+    QVERIFY(f.Window->Item("SelectAll2")->isEnabled());
+    QVERIFY(f.Window->Item("WordWrap3")->isChecked());
+    f.Window->Item("WordWrap3")->trigger(); // flips the View menu's item
+    QVERIFY(!f.Window->Item("WordWrap1")->isChecked());
+    QVERIFY(!f.Window->richedit->WordWrap());
+}
+
+void TestMainCommands::autoCopy_data()
+{
+    QTest::addColumn<bool>("on");
+    QTest::addColumn<Qt::MouseButton>("button");
+    QTest::addColumn<bool>("copies");
+    QTest::newRow("on, left") << true << Qt::LeftButton << true;
+    QTest::newRow("on, right") << true << Qt::RightButton << false;
+    QTest::newRow("off, left") << false << Qt::LeftButton << false;
+}
+
+void TestMainCommands::autoCopy()
+{
+    QFETCH(bool, on);
+    QFETCH(Qt::MouseButton, button);
+    QFETCH(bool, copies);
+    MainFixture f;
+    f.Window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.Window));
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+    if (on)
+        f.Window->Item("Autocopy1")->trigger();
+    QCOMPARE(f.Window->Item("Autocopy1")->isChecked(), on);
+    f.Window->richedit->SetBytes("select me please");
+    f.Window->richedit->SetSel(0, 9);
+    // A press inside the selection leaves it in place for the copy.
+    const QRect r = f.Window->richedit->cursorRect(f.Window->richedit->textCursor());
+    QTest::mousePress(f.Window->richedit->viewport(), button, {}, QPoint(r.left() - 10, r.center().y()));
+    QCOMPARE(QGuiApplication::clipboard()->text(), copies ? QStringLiteral("select me") : QStringLiteral("before"));
+    if (copies)
+        QCOMPARE(f.Window->richedit->SelLength(), 0);
+    QTest::mouseRelease(f.Window->richedit->viewport(), button, {}, QPoint(r.left() - 10, r.center().y()));
+}
+
+void TestMainCommands::wordWrapKeepsTextAndModifiedFlag()
+{
+    MainFixture f;
+    QTest::keyClicks(f.Window->richedit, QStringLiteral("edited"));
+    f.Window->richedit->SetSel(3, 0);
+    f.Window->Item("WordWrap1")->trigger();
+    QVERIFY(f.Window->Item("WordWrap1")->isChecked());
+    QVERIFY(f.Window->richedit->Modified());
+    QCOMPARE(f.Window->richedit->Bytes(), QByteArray("edited"));
+    QCOMPARE(f.Window->richedit->SelStart(), 3);
+    QCOMPARE(Panel(f, 1), QStringLiteral("Modified"));
+}
+
+void TestMainCommands::toolsMenuSyncsMapCheck()
+{
+    MainFixture f;
+    QVERIFY(!f.Window->Item("Map1")->isChecked());
+    f.Window->Button("CharMapButon")->click();
+    QVERIFY(Map->isVisible());
+    QVERIFY(f.Window->Item("Map1")->isChecked());
+    Map->hide();
+    QVERIFY(f.Window->Item("Map1")->isChecked()); // stale until the Tools menu opens
+    emit f.Window->findChild<QMenu *>(QStringLiteral("Tools1"))->aboutToShow();
+    QVERIFY(!f.Window->Item("Map1")->isChecked());
+}
+
+void TestMainCommands::aboutDisablesMainUntilClosed()
+{
+    MainFixture f;
+    f.Window->show();
+    f.Window->Button("AboutButon")->click();
+    QVERIFY(!f.Window->isEnabled());
+    QVERIFY(About->isVisible());
+    QPushButton *close = About->findChild<QPushButton *>(QStringLiteral("ProButton1"));
+    QVERIFY(close && close->isEnabled());
+    close->click();
+    QVERIFY(f.Window->isEnabled());
+    QVERIFY(!About->isVisible());
+}
+
+void TestMainCommands::zoomLimits_data()
+{
+    QTest::addColumn<int>("size");
+    QTest::addColumn<bool>("in");
+    QTest::addColumn<int>("after");
+    QTest::addColumn<int>("beeps");
+    QTest::newRow("73 in beeps") << 73 << true << 73 << 1;
+    QTest::newRow("72 in") << 72 << true << 73 << 0;
+    QTest::newRow("5 out beeps") << 5 << false << 5 << 1;
+    QTest::newRow("6 out") << 6 << false << 5 << 0;
+    QTest::newRow("9 out") << 9 << false << 8 << 0;
+}
+
+void TestMainCommands::zoomLimits()
+{
+    QFETCH(int, size);
+    QFETCH(bool, in);
+    QFETCH(int, after);
+    QFETCH(int, beeps);
+    MainFixture f;
+    QFont font = f.Window->richedit->font();
+    font.setPointSize(size);
+    f.Window->richedit->SetTextFont(font);
+    f.Window->Item(in ? "ZoomIn1" : "ZoomOut1")->trigger();
+    QCOMPARE(f.Window->richedit->font().pointSize(), after);
+    QCOMPARE(f.Dialogs.Beeps, beeps);
+    if (!beeps)
+        QVERIFY(Panel(f, 2).endsWith(QStringLiteral(" %1").arg(after)));
+}
+
+void TestMainCommands::printing_data()
+{
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<bool>("severalPages");
+    QTest::newRow("empty document prints one blank page") << 0 << false;
+    QTest::newRow("long document prints every page") << 400 << true;
+}
+
+void TestMainCommands::printing()
+{
+    QFETCH(int, lines);
+    QFETCH(bool, severalPages);
+    MainFixture f;
+    const QString pdf = f.Dir.filePath(QStringLiteral("out.pdf"));
+    QString jobName;
+    Printing::SetDefaultPrinterFactory([&] {
+        auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        printer->setOutputFormat(QPrinter::PdfFormat);
+        printer->setOutputFileName(pdf);
+        return printer;
+    });
+    QByteArray text;
+    for (int i = 0; i < lines; ++i)
+        text += "line " + QByteArray::number(i + 1) + " \xB0\xB1\xB2\xDB\r\n";
+    f.Window->richedit->SetBytes(text);
+    f.Window->LoadDocument(f.WriteFile(QStringLiteral("a document with quite a long name.nfo"), text));
+    f.Window->Item("Print1")->trigger();
+    Printing::SetDefaultPrinterFactory(nullptr);
+    QVERIFY(f.Dialogs.Texts(QStringLiteral("Error")).isEmpty());
+
+    const QByteArray output = MainFixture::ReadFile(pdf);
+    QVERIFY(output.startsWith("%PDF"));
+    const QRegularExpression count(QStringLiteral("/Count (\\d+)"));
+    const int counted = count.match(QString::fromLatin1(output)).captured(1).toInt();
+    if (severalPages) {
+        // 400 lines of a 9-point font need several pages of any paper size.
+        QVERIFY2(counted >= 5, qPrintable(QString::number(counted)));
+    } else {
+        QCOMPARE(counted, 1);
+    }
+    // The job is named after the caption, cut to 31 characters (the PDF
+    // keeps it as its title, in UTF-16 with a byte-order mark).
+    const QString job = PrintJobName(f.Window->windowTitle());
+    QCOMPARE(job.size(), 31);
+    QByteArray title("/Title (\xFE\xFF");
+    for (QChar c : job)
+        title += QByteArray(1, '\0') + char(c.unicode());
+    QVERIFY(output.contains(title + ')'));
+}
+
+void TestMainCommands::printingWithoutPrinterFails()
+{
+    MainFixture f;
+    Printing::SetDefaultPrinterFactory([] { return std::unique_ptr<QPrinter>(); });
+    f.Window->Item("Print1")->trigger();
+    Printing::SetDefaultPrinterFactory(nullptr);
+    QCOMPARE(f.Dialogs.Texts(QStringLiteral("Error")),
+             QStringList{QStringLiteral("There is no default printer currently selected.")});
+}
+
+QTEST_MAIN(TestMainCommands)
+#include "tst_maincommands.moc"
