@@ -13,6 +13,9 @@ class TMyRegistry : public QObject
 {
     Q_OBJECT
     Q_PROPERTY(bool SaveToINI READ SaveToINI WRITE SetSaveToINI)
+    // A bare name (no directory part) means a file in the per-user config
+    // directory, $XDG_CONFIG_HOME/glimra/, where Windows would use its own
+    // directory; see PrivateProfilePath().
     Q_PROPERTY(QString INIFile READ INIFile WRITE SetINIFile)
     Q_PROPERTY(QString RegPath READ RegPath WRITE SetRegPath)
     Q_PROPERTY(HKeys RootKey READ RootKey WRITE SetRootKey)

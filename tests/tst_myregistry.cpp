@@ -358,8 +358,6 @@ void TestMyRegistry::iniMode()
     QCOMPARE(store->ReadBool(QStringLiteral("Misc"), QStringLiteral("Bar"), false), true);
     QCOMPARE(store->ReadBool(QStringLiteral("Misc"), QStringLiteral("Tool"), true), false);
     QCOMPARE(store->ReadBool(QStringLiteral("Misc"), QStringLiteral("Absent"), true), true);
-    store->WriteString(QStringLiteral("Misc"), QStringLiteral("Long"), QString(3000, u'x'));
-    QCOMPARE(store->ReadString(QStringLiteral("Misc"), QStringLiteral("Long"), QString()).size(), 2047);
     store->Close();
     QCOMPARE(spy.count(), 0); // INI mode has no error routing
     QVERIFY(dialogs.Log.isEmpty());
