@@ -2,12 +2,14 @@
 
 #include "app/Unit2.h"
 #include "app/Unit3.h"
+#include "platform/Colors.h"
 #include "platform/Cp437.h"
 #include "platform/Errors.h"
 #include "platform/Help.h"
 #include "platform/Printing.h"
 #include "platform/RichEdit.h"
 #include "platform/StatusBar.h"
+#include "settings/MyRegistry.h"
 #include "ui_Unit1.h"
 
 #include <QApplication>
@@ -74,6 +76,11 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::TMa
     StatusBar1->setFont(windowFont);
     setWindowIcon(QIcon(QStringLiteral(":/icons/glimra.xpm")));
     ImageList1 = LoadImageList();
+
+    Reg = new TMyRegistry(this);
+    Reg->setObjectName(QStringLiteral("Reg"));
+    Reg->SetRegPath(QStringLiteral("\\Software\\Torvane\\Glimra 5.0"));
+    Reg->SetRootKey(TMyRegistry::kHKEY_CURRENT_USER);
 
     OpenDialog.Filter = QString::fromLatin1(FileFilter);
     OpenDialog.DefaultExt = QStringLiteral("nfo");
@@ -233,20 +240,26 @@ QToolButton *TMain::Button(const char *name) const
 
 void TMain::FormCreate()
 {
-    QFont font(QStringLiteral("Lucida Console ANSI"));
-    font.setPointSize(9);
+    Reg->SetCanCreate(true);
+    Reg->Open();
+    QFont font(Reg->ReadString(QStringLiteral("Font"), QStringLiteral("Name"), QStringLiteral("Lucida Console ANSI")));
+    const int size = Reg->ReadInteger(QStringLiteral("Font"), QStringLiteral("Size"), 9);
+    font.setPointSize(size > 0 ? size : 9);
+    const quint32 background = quint32(Reg->ReadInteger(QStringLiteral("Colors"), QStringLiteral("background"), 0x800000));
+    const quint32 text = quint32(Reg->ReadInteger(QStringLiteral("Colors"), QStringLiteral("font"), 0xC0C0C0));
     richedit->SetTextFont(font);
-    richedit->SetColors(QColor(192, 192, 192), QColor(0, 0, 128));
-    Item("Map1")->setChecked(false);
-    Item("WordWrap1")->setChecked(false);
-    Item("Autocopy1")->setChecked(false);
-    Item("StatusBar3")->setChecked(true);
+    richedit->SetColors(ColorFromValue(text), ColorFromValue(background));
+    Item("Map1")->setChecked(Reg->ReadBool(QStringLiteral("Misc"), QStringLiteral("MapVis"), false));
+    Item("WordWrap1")->setChecked(Reg->ReadBool(QStringLiteral("Misc"), QStringLiteral("WordWrap"), false));
+    Item("Autocopy1")->setChecked(Reg->ReadBool(QStringLiteral("Misc"), QStringLiteral("AutoCopy"), false));
+    Item("StatusBar3")->setChecked(Reg->ReadBool(QStringLiteral("Misc"), QStringLiteral("Statusbar"), true));
 
     richedit->SetWordWrap(Item("WordWrap1")->isChecked());
     ui->Panel->setVisible(Item("StatusBar3")->isChecked());
     UpdateFontPanel();
     SetDocumentName(QString::fromLatin1(UntitledName));
     UpdateCaretPanel();
+    Reg->Close();
 }
 
 void TMain::showEvent(QShowEvent *event)
@@ -285,6 +298,20 @@ bool TMain::FormCloseQuery()
 
 void TMain::FormClose()
 {
+    Reg->SetCanCreate(true);
+    Reg->Open();
+    Reg->WriteInteger(QStringLiteral("Colors"), QStringLiteral("background"), qint32(ColorToValue(richedit->BackgroundColor())));
+    Reg->WriteInteger(QStringLiteral("Colors"), QStringLiteral("font"), qint32(ColorToValue(richedit->TextColor())));
+    Reg->WriteBool(QStringLiteral("Misc"), QStringLiteral("WordWrap"), Item("WordWrap1")->isChecked());
+    Reg->WriteBool(QStringLiteral("Misc"), QStringLiteral("MapVis"), Item("Map1")->isChecked());
+    Reg->WriteBool(QStringLiteral("Misc"), QStringLiteral("AutoCopy"), Item("Autocopy1")->isChecked());
+    Reg->WriteBool(QStringLiteral("Misc"), QStringLiteral("Statusbar"), Item("StatusBar3")->isChecked());
+    Reg->WriteBool(QStringLiteral("Misc"), QStringLiteral("Map"), Map && Map->isVisible());
+    Reg->WriteString(QStringLiteral("Font"), QStringLiteral("Name"), richedit->font().family());
+    Reg->WriteInteger(QStringLiteral("Font"), QStringLiteral("Size"), richedit->font().pointSize());
+    Reg->WriteString(QStringLiteral("Misc"), QStringLiteral("MapFont"),
+                     Map ? Map->GridFontName() : QStringLiteral("Lucida Console ANSI"));
+    Reg->Close();
 }
 
 void TMain::closeEvent(QCloseEvent *event)

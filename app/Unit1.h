@@ -19,6 +19,7 @@ class TMain;
 class QAction;
 class QMenu;
 class QToolButton;
+class TMyRegistry;
 class TRichEdit;
 class TStatusBar;
 
@@ -37,6 +38,7 @@ public:
 
     TRichEdit *richedit = nullptr;
     TStatusBar *StatusBar1 = nullptr;
+    TMyRegistry *Reg = nullptr; // the preferences, also read by the character map
     QList<QIcon> ImageList1;
 
     QString DocumentName() const { return m_documentName; }

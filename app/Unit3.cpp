@@ -1,5 +1,7 @@
 #include "app/Unit3.h"
 
+#include "app/Unit1.h"
+#include "settings/MyRegistry.h"
 #include "ui_Unit3.h"
 
 TMap *Map = nullptr;
@@ -11,6 +13,24 @@ TMap::TMap(QWidget *owner)
     Q_UNUSED(owner); // a window of its own, so that it stays enabled with Main disabled
     ui->setupUi(this);
     setFixedSize(352, 141);
+    FormCreate();
+}
+
+// Reads its visibility and grid font through the main window's store, so the
+// main window must exist first.
+void TMap::FormCreate()
+{
+    bool visible = false;
+    m_gridFontName = QStringLiteral("Lucida Console ANSI");
+    if (Main && Main->Reg) {
+        Main->Reg->SetCanCreate(true);
+        Main->Reg->Open();
+        visible = Main->Reg->ReadBool(QStringLiteral("Misc"), QStringLiteral("Map"), false);
+        m_gridFontName = Main->Reg->ReadString(QStringLiteral("Misc"), QStringLiteral("MapFont"), m_gridFontName);
+        Main->Reg->Close();
+    }
+    if (visible)
+        QMetaObject::invokeMethod(this, &QWidget::show, Qt::QueuedConnection); // shown when creation completes
 }
 
 TMap::~TMap() = default;

@@ -15,8 +15,13 @@ public:
     explicit TMap(QWidget *owner);
     ~TMap() override;
 
+    QString GridFontName() const { return m_gridFontName; }
+
 private:
+    void FormCreate();
+
     std::unique_ptr<Ui::TMap> ui;
+    QString m_gridFontName;
 };
 
 extern TMap *Map;
