@@ -1,0 +1,180 @@
+// View preferences: first-run defaults, what a close writes, what a start
+// reads back, and the font and colour commands.
+
+#include "app/Unit2.h"
+#include "app/Unit3.h"
+#include "platform/Registry.h"
+#include "platform/RichEdit.h"
+#include "platform/StatusBar.h"
+#include "support/MainFixture.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QTest>
+#include <QToolButton>
+
+namespace {
+
+QString UserFile(const MainFixture &f)
+{
+    return QDir(f.Dir.filePath(QStringLiteral("config/glimra"))).filePath(RegRootFileName(HKEY_CURRENT_USER));
+}
+
+// Restarts the windows on the same settings, as a second run would; the
+// closing writes the preferences unless the window was closed already.
+void Restart(MainFixture &f, bool close = true)
+{
+    if (close)
+        f.Window->close();
+    delete About;
+    delete Map;
+    delete f.Window;
+    f.Window = new TMain();
+    Main = f.Window;
+    Map = new TMap(f.Window);
+    About = new TAbout(f.Window);
+}
+
+} // namespace
+
+class TestPreferences : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void firstRunDefaults();
+    void closeWritesTypedValues();
+    void handEditedValuesApplyAtNextStart();
+    void damagedFileIsKeptAsideAndDefaultsUsed();
+    void zoomOutPersists();
+    void fontDialog_data();
+    void fontDialog();
+    void colourDialogOpensOnLastChoice();
+};
+
+void TestPreferences::firstRunDefaults()
+{
+    MainFixture f;
+    QCOMPARE(f.Window->richedit->font().family(), QStringLiteral("Lucida Console ANSI"));
+    QCOMPARE(f.Window->richedit->font().pointSize(), 9);
+    QCOMPARE(f.Window->richedit->TextColor(), QColor(192, 192, 192));
+    QCOMPARE(f.Window->richedit->BackgroundColor(), QColor(0, 0, 128));
+    QCOMPARE(f.Window->StatusBar1->PanelText(2), QStringLiteral("Lucida Console ANSI 9"));
+    QVERIFY(!f.Window->richedit->WordWrap());
+    QVERIFY(!f.Window->Item("Autocopy1")->isChecked());
+    QVERIFY(!f.Window->Item("Map1")->isChecked());
+    QVERIFY(f.Window->Item("StatusBar3")->isChecked());
+    QVERIFY(!Map->isVisible());
+    // Any monospace face stands in for a missing one.
+    QVERIFY(QFontInfo(f.Window->richedit->font()).fixedPitch());
+}
+
+void TestPreferences::closeWritesTypedValues()
+{
+    MainFixture f;
+    f.Window->show();
+    QVERIFY(f.Window->close());
+    QFile file(UserFile(f));
+    QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(file.fileName()));
+    const QString text = QString::fromUtf8(file.readAll());
+    QVERIFY(text.startsWith(QLatin1String("REGEDIT4")));
+    for (const char *line : {"\"background\"=dword:00800000", "\"font\"=dword:00c0c0c0", "\"Size\"=dword:00000009",
+                             "\"Name\"=\"Lucida Console ANSI\"", "\"Statusbar\"=dword:00000001",
+                             "\"WordWrap\"=dword:00000000", "\"Map\"=dword:00000000",
+                             "\"MapFont\"=\"Lucida Console ANSI\""})
+        QVERIFY2(text.contains(QLatin1String(line)), line);
+    QVERIFY(text.contains(QLatin1String("[HKEY_CURRENT_USER\\Software\\Torvane\\Glimra 5.0\\Font]")));
+}
+
+void TestPreferences::handEditedValuesApplyAtNextStart()
+{
+    MainFixture f;
+    f.Window->close();
+    QFile file(UserFile(f));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QString text = QString::fromUtf8(file.readAll());
+    file.close();
+    text.replace(QLatin1String("\"Size\"=dword:00000009"), QLatin1String("\"Size\"=dword:e"));
+    text.replace(QLatin1String("\"Statusbar\"=dword:00000001"), QLatin1String("\"Statusbar\"=dword:0"));
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(text.toUtf8());
+    file.close();
+
+    Restart(f, false);
+    QCOMPARE(f.Window->richedit->font().pointSize(), 14);
+    QVERIFY(!f.Window->Item("StatusBar3")->isChecked());
+    f.Window->show();
+    QVERIFY(!f.Window->findChild<QWidget *>(QStringLiteral("Panel"))->isVisible());
+}
+
+void TestPreferences::damagedFileIsKeptAsideAndDefaultsUsed()
+{
+    MainFixture f;
+    f.Window->close();
+    QFile file(UserFile(f));
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write("this is not a registry file\n[[[\n");
+    file.close();
+    Restart(f, false);
+    QCOMPARE(f.Window->richedit->font().pointSize(), 9);
+    QCOMPARE(f.Window->richedit->BackgroundColor(), QColor(0, 0, 128));
+    const QStringList aside = QDir(QFileInfo(UserFile(f)).path()).entryList({QStringLiteral("*damaged*")});
+    QCOMPARE(aside.size(), 1);
+}
+
+void TestPreferences::zoomOutPersists()
+{
+    MainFixture f;
+    f.Window->Item("ZoomOut1")->trigger();
+    QCOMPARE(f.Window->StatusBar1->PanelText(2), QStringLiteral("Lucida Console ANSI 8"));
+    Restart(f);
+    QCOMPARE(f.Window->richedit->font().pointSize(), 8);
+    QCOMPARE(f.Window->StatusBar1->PanelText(2), QStringLiteral("Lucida Console ANSI 8"));
+}
+
+void TestPreferences::fontDialog_data()
+{
+    QTest::addColumn<bool>("confirm");
+    QTest::newRow("OK takes face and size") << true;
+    QTest::newRow("Cancel changes nothing") << false;
+}
+
+void TestPreferences::fontDialog()
+{
+    QFETCH(bool, confirm);
+    MainFixture f;
+    QFont chosen(QStringLiteral("DejaVu Sans Mono"));
+    chosen.setPointSize(12);
+    chosen.setBold(true);
+    f.Dialogs.FontAnswers << (confirm ? std::optional<QFont>(chosen) : std::nullopt);
+    f.Window->StatusBar1->SetPanelText(2, QString()); // the panel is refreshed either way
+    f.Window->Button("FontButon")->click();
+    const QString expected = confirm ? QStringLiteral("DejaVu Sans Mono 12") : QStringLiteral("Lucida Console ANSI 9");
+    QCOMPARE(f.Window->StatusBar1->PanelText(2), expected);
+    QCOMPARE(f.Window->richedit->TextColor(), QColor(192, 192, 192));
+    if (confirm) {
+        // Face and size come back at the next start, bold does not.
+        Restart(f);
+        QCOMPARE(f.Window->richedit->font().family(), QStringLiteral("DejaVu Sans Mono"));
+        QCOMPARE(f.Window->richedit->font().pointSize(), 12);
+        QVERIFY(!f.Window->richedit->font().bold());
+    }
+    // The menu item runs the same command as the button.
+    f.Window->Item("Font1")->trigger();
+    QCOMPARE(f.Dialogs.Texts(QStringLiteral("Font")).size(), 2);
+}
+
+void TestPreferences::colourDialogOpensOnLastChoice()
+{
+    MainFixture f;
+    f.Dialogs.ColorAnswers << QColor(10, 20, 30) << std::nullopt;
+    f.Window->Item("BackgroundColor1")->trigger();
+    QCOMPARE(f.Window->richedit->BackgroundColor(), QColor(10, 20, 30));
+    f.Window->Button("FontColorButon")->click();
+    QCOMPARE(f.Dialogs.Texts(QStringLiteral("Color")), (QStringList{QStringLiteral("#000000"), QStringLiteral("#0a141e")}));
+    QCOMPARE(f.Window->richedit->TextColor(), QColor(192, 192, 192)); // cancelled
+}
+
+QTEST_MAIN(TestPreferences)
+#include "tst_preferences.moc"
