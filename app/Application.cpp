@@ -8,7 +8,7 @@
 TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv)
 {
     setApplicationName(QStringLiteral("glimra"));
-    setApplicationDisplayName(QString::fromLatin1(Title));
+    SetApplicationTitle(QString::fromLatin1(Title));
     setProperty("HelpFile", QString::fromLatin1(HelpFile));
 }
 

@@ -329,7 +329,7 @@ void TMain::closeEvent(QCloseEvent *event)
 void TMain::SetDocumentName(const QString &name)
 {
     m_documentName = name;
-    setWindowTitle(QStringLiteral("%1 - %2").arg(QGuiApplication::applicationDisplayName(), FileNamePart(name)));
+    setWindowTitle(QStringLiteral("%1 - %2").arg(ApplicationTitle(), FileNamePart(name)));
 }
 
 void TMain::ShowModifiedState(bool modified)

@@ -13,14 +13,30 @@ QString ErrorBoxText(const QString &message)
 #include <QWidget>
 
 namespace {
+QString &Title()
+{
+    static QString title = QStringLiteral("Glimra");
+    return title;
+}
+
 void ShowErrorBox(const QString &message)
 {
     QWidget *parent = QApplication::activeModalWidget();
     if (!parent)
         parent = QApplication::activeWindow();
-    TDialogs::Instance().Error(parent, QGuiApplication::applicationDisplayName(), ErrorBoxText(message));
+    TDialogs::Instance().Error(parent, ApplicationTitle(), ErrorBoxText(message));
 }
 } // namespace
+
+QString ApplicationTitle()
+{
+    return Title();
+}
+
+void SetApplicationTitle(const QString &title)
+{
+    Title() = title;
+}
 
 void HandleCurrentException() noexcept
 {

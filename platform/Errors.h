@@ -28,6 +28,12 @@ public:
 // is above that of the full stop (letters, digits, path characters).
 QString ErrorBoxText(const QString &message);
 
+// The application's title, the caption of the error box and the first half
+// of the main window's caption. Kept apart from Qt's display name, which the
+// window system would append to every caption.
+QString ApplicationTitle();
+void SetApplicationTitle(const QString &title);
+
 // Shows the exception in flight in the program's error box (caption: the
 // application title); the silent abort shows nothing. Call only from a catch.
 void HandleCurrentException() noexcept;

@@ -3,6 +3,7 @@
 #include "app/Application.h"
 #include "app/Unit2.h"
 #include "app/Unit3.h"
+#include "platform/Errors.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,7 +19,7 @@ void UseTemporarySettings(QTemporaryDir &dir)
 
 MainFixture::MainFixture()
 {
-    QGuiApplication::setApplicationDisplayName(QString::fromLatin1(TApplication::Title));
+    SetApplicationTitle(QString::fromLatin1(TApplication::Title));
     qApp->setProperty("HelpFile", QString::fromLatin1(TApplication::HelpFile));
     UseTemporarySettings(Dir);
     Window = new TMain();
