@@ -180,7 +180,6 @@ private slots:
     void storedPlaceOffScreen();
     void collectionOneItemPerComponent();
     void collectionFreedComponent();
-    void collectionAssign();
     void emptyNameWritesPlainWords();
     void duplicateInstance();
     void keyPath_data();
@@ -604,28 +603,6 @@ void TestStateControl::collectionFreedComponent()
     QVERIFY(StoredWords(QString()).isEmpty());
 }
 
-void TestStateControl::collectionAssign()
-{
-    QWidget form;
-    auto *a = new QFrame(&form);
-    auto *b = new QFrame(&form);
-    TControlCollection source;
-    source.Add()->SetControl(a);
-    source.Add();
-    source.Add()->SetControl(b);
-
-    TStateControl saver(&form);
-    TControlCollection *own = saver.Controls();
-    own->Add()->SetControl(b);
-    saver.SetControls(source);
-    QCOMPARE(saver.Controls(), own); // keeps its own collection
-    QCOMPARE(own->Count(), 3);
-    QCOMPARE(own->Items(0)->Control(), a);
-    QCOMPARE(own->Items(1)->Control(), nullptr);
-    QCOMPARE(own->Items(2)->Control(), b);
-    QCOMPARE(source.Items(0)->Control(), a); // the source is left alone
-}
-
 void TestStateControl::emptyNameWritesPlainWords()
 {
     auto form = MakeForm(QString(), QSize(450, 250));
@@ -652,10 +629,6 @@ void TestStateControl::duplicateInstance()
     QCOMPARE(first->RootKey(), rkCurrentUser);
     QCOMPARE(first->KeyPath(), QStringLiteral("\\"));
     QCOMPARE(first->Controls()->Count(), 0);
-
-    QWidget other; // another form may have its own
-    TStateControl second(&other);
-    QCOMPARE(second.parent(), &other);
 }
 
 void TestStateControl::keyPath_data()
