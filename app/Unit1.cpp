@@ -10,6 +10,8 @@
 #include "platform/RichEdit.h"
 #include "platform/StatusBar.h"
 #include "settings/MyRegistry.h"
+#include "settings/StateControl.h"
+#include "shell/DropFile.h"
 #include "ui_Unit1.h"
 
 #include <QApplication>
@@ -81,6 +83,17 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::TMa
     Reg->setObjectName(QStringLiteral("Reg"));
     Reg->SetRegPath(QStringLiteral("\\Software\\Torvane\\Glimra 5.0"));
     Reg->SetRootKey(TMyRegistry::kHKEY_CURRENT_USER);
+
+    MainSaver = new TStateControl(this);
+    MainSaver->setObjectName(QStringLiteral("MainSaver"));
+    MainSaver->SetKeyPath(QStringLiteral("\\Software\\Torvane\\Glimra 5.0\\Main"));
+    MainSaver->Controls()->Add()->SetControl(this);
+    MainSaver->Controls()->Add(); // an empty entry
+
+    DropFile1 = new TDropFile(this);
+    DropFile1->setObjectName(QStringLiteral("DropFile1"));
+    DropFile1->SetControl(richedit);
+    DropFile1->SetOnDropFiles(this, &TMain::DropFile1DropFiles);
 
     OpenDialog.Filter = QString::fromLatin1(FileFilter);
     OpenDialog.DefaultExt = QStringLiteral("nfo");
@@ -240,6 +253,7 @@ QToolButton *TMain::Button(const char *name) const
 
 void TMain::FormCreate()
 {
+    MainSaver->LoadState();
     Reg->SetCanCreate(true);
     Reg->Open();
     QFont font(Reg->ReadString(QStringLiteral("Font"), QStringLiteral("Name"), QStringLiteral("Lucida Console ANSI")));
@@ -298,6 +312,9 @@ bool TMain::FormCloseQuery()
 
 void TMain::FormClose()
 {
+    MainSaver->SaveState();
+    if (Map)
+        Map->MapSaver->SaveState();
     Reg->SetCanCreate(true);
     Reg->Open();
     Reg->WriteInteger(QStringLiteral("Colors"), QStringLiteral("background"), qint32(ColorToValue(richedit->BackgroundColor())));
@@ -320,7 +337,11 @@ void TMain::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
-    FormClose();
+    try {
+        FormClose();
+    } catch (...) {
+        HandleCurrentException(); // settings that cannot be written do not keep the program open
+    }
     event->accept();
 }
 

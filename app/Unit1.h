@@ -19,7 +19,9 @@ class TMain;
 class QAction;
 class QMenu;
 class QToolButton;
+class TDropFile;
 class TMyRegistry;
+class TStateControl;
 class TRichEdit;
 class TStatusBar;
 
@@ -39,6 +41,8 @@ public:
     TRichEdit *richedit = nullptr;
     TStatusBar *StatusBar1 = nullptr;
     TMyRegistry *Reg = nullptr; // the preferences, also read by the character map
+    TStateControl *MainSaver = nullptr;
+    TDropFile *DropFile1 = nullptr;
     QList<QIcon> ImageList1;
 
     QString DocumentName() const { return m_documentName; }

@@ -2,6 +2,7 @@
 
 #include "app/Unit1.h"
 #include "settings/MyRegistry.h"
+#include "settings/StateControl.h"
 #include "ui_Unit3.h"
 
 TMap *Map = nullptr;
@@ -13,6 +14,10 @@ TMap::TMap(QWidget *owner)
     Q_UNUSED(owner); // a window of its own, so that it stays enabled with Main disabled
     ui->setupUi(this);
     setFixedSize(352, 141);
+    MapSaver = new TStateControl(this);
+    MapSaver->setObjectName(QStringLiteral("MapSaver"));
+    MapSaver->SetKeyPath(QStringLiteral("\\Software\\Torvane\\Glimra 5.0\\CharMap"));
+    MapSaver->Controls()->Add()->SetControl(this);
     FormCreate();
 }
 
@@ -20,6 +25,7 @@ TMap::TMap(QWidget *owner)
 // main window must exist first.
 void TMap::FormCreate()
 {
+    MapSaver->LoadState();
     bool visible = false;
     m_gridFontName = QStringLiteral("Lucida Console ANSI");
     if (Main && Main->Reg) {

@@ -4,6 +4,8 @@
 #include <QWidget>
 #include <memory>
 
+class TStateControl;
+
 namespace Ui {
 class TMap;
 }
@@ -16,6 +18,8 @@ public:
     ~TMap() override;
 
     QString GridFontName() const { return m_gridFontName; }
+
+    TStateControl *MapSaver = nullptr;
 
 private:
     void FormCreate();

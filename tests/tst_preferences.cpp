@@ -11,7 +11,10 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QMimeData>
+#include <QScreen>
 #include <QTest>
+#include <QUrl>
 #include <QToolButton>
 
 namespace {
@@ -51,6 +54,8 @@ private slots:
     void fontDialog_data();
     void fontDialog();
     void colourDialogOpensOnLastChoice();
+    void placementPersists();
+    void droppedFileOpensThroughTheTextArea();
 };
 
 void TestPreferences::firstRunDefaults()
@@ -174,6 +179,45 @@ void TestPreferences::colourDialogOpensOnLastChoice()
     f.Window->Button("FontColorButon")->click();
     QCOMPARE(f.Dialogs.Texts(QStringLiteral("Color")), (QStringList{QStringLiteral("#000000"), QStringLiteral("#0a141e")}));
     QCOMPARE(f.Window->richedit->TextColor(), QColor(192, 192, 192)); // cancelled
+}
+
+void TestPreferences::placementPersists()
+{
+    MainFixture f;
+    QCOMPARE(f.Window->size(), QSize(640, 400)); // first run
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    QCOMPARE(f.Window->geometry().center(), screen.center());
+    f.Window->show();
+    f.Window->move(37, 42);
+    f.Window->resize(700, 450);
+    Restart(f);
+    QCOMPARE(f.Window->pos(), QPoint(37, 42));
+    QCOMPARE(f.Window->size(), QSize(700, 450));
+    f.Window->showMaximized();
+    Restart(f);
+    QVERIFY(f.Window->windowState() & Qt::WindowMaximized);
+}
+
+void TestPreferences::droppedFileOpensThroughTheTextArea()
+{
+    MainFixture f;
+    f.Window->show();
+    QTest::keyClicks(f.Window->richedit, QStringLiteral("x"));
+    const QString path = f.WriteFile(QStringLiteral("dropped.nfo"), "dropped");
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(path), QUrl::fromLocalFile(f.WriteFile(QStringLiteral("b.nfo"), "b"))});
+    QWidget *target = f.Window->richedit->viewport();
+    f.Window->richedit->SetWordWrap(true); // drops still arrive after a wrap switch
+    const QPoint at(10, 10);
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    f.Dialogs.ConfirmAnswers << TModalResult::mrNo;
+    QCoreApplication::sendEvent(target, &drop);
+    QTRY_COMPARE(f.Window->DocumentName(), path);
+    QCOMPARE(f.Dialogs.Texts(QStringLiteral("Confirm")), QStringList{QStringLiteral("Save changes to Untitled?")});
+    QCOMPARE(f.Window->richedit->Bytes(), QByteArray("dropped"));
 }
 
 QTEST_MAIN(TestPreferences)
