@@ -12,116 +12,74 @@ class TestFindDialog : public QObject
     Q_OBJECT
 
 private slots:
-    void opensWithDownAndNoCaseOrWordBoxes();
-    void textIsLimitedTo255();
-    void findNextOnlyWithText();
+    void init();
+    void opensWithDownAndLimitedText();
     void enterIsFindNext();
-    void cancelHidesAndKeepsChoices();
+    void hidingKeepsTextAndDirection();
     void executeBringsOpenDialogToFront();
+
+private:
+    template <typename T> T *Child(const char *name) { return m_dialog->findChild<T *>(QLatin1String(name)); }
+    std::unique_ptr<TFindDialog> m_dialog;
 };
 
-void TestFindDialog::opensWithDownAndNoCaseOrWordBoxes()
+void TestFindDialog::init()
 {
-    TFindDialog dialog;
-    QCOMPARE(dialog.objectName(), QStringLiteral("FindDialog"));
-    QCOMPARE(dialog.windowTitle(), QStringLiteral("Find"));
-    QVERIFY(!dialog.isModal());
-    QCOMPARE(dialog.Direction(), TFindDialog::fdDown);
-    QVERIFY(dialog.findChild<QRadioButton *>(QStringLiteral("Down"))->isChecked());
-    QVERIFY(dialog.findChildren<QCheckBox *>().isEmpty());
-    QVERIFY(dialog.FindText().isEmpty());
+    m_dialog = std::make_unique<TFindDialog>();
+    m_dialog->Execute();
 }
 
-void TestFindDialog::textIsLimitedTo255()
+void TestFindDialog::opensWithDownAndLimitedText()
 {
-    TFindDialog dialog;
-    dialog.Execute();
-    auto *edit = dialog.findChild<QLineEdit *>(QStringLiteral("FindWhat"));
-    QTest::keyClicks(edit, QString(300, u'x'));
-    QCOMPARE(dialog.FindText().size(), 255);
-
-    dialog.SetFindText(QString(256, u'y'));
-    QCOMPARE(dialog.FindText(), QString(255, u'y'));
-}
-
-void TestFindDialog::findNextOnlyWithText()
-{
-    TFindDialog dialog;
-    dialog.Execute();
-    auto *findNext = dialog.findChild<QPushButton *>(QStringLiteral("FindNext"));
-    auto *edit = dialog.findChild<QLineEdit *>(QStringLiteral("FindWhat"));
-    QVERIFY(!findNext->isEnabled());
-    QTest::keyClicks(edit, QStringLiteral("a"));
-    QVERIFY(findNext->isEnabled());
-    QTest::keyClick(edit, Qt::Key_Backspace);
-    QVERIFY(!findNext->isEnabled());
+    QVERIFY(!m_dialog->isModal());
+    QCOMPARE(m_dialog->Direction(), TFindDialog::fdDown);
+    QVERIFY(m_dialog->findChildren<QCheckBox *>().isEmpty()); // no match case, no whole word
+    QTest::keyClicks(Child<QLineEdit>("FindWhat"), QString(300, u'x'));
+    QCOMPARE(m_dialog->FindText().size(), 255);
 }
 
 void TestFindDialog::enterIsFindNext()
 {
-    TFindDialog dialog;
-    QSignalSpy find(&dialog, &TFindDialog::Find);
-    dialog.Execute();
-    auto *edit = dialog.findChild<QLineEdit *>(QStringLiteral("FindWhat"));
-
-    QTest::keyClick(edit, Qt::Key_Return); // no text: nothing to find
-    QCOMPARE(find.count(), 0);
+    QSignalSpy find(m_dialog.get(), &TFindDialog::Find);
+    auto *edit = Child<QLineEdit>("FindWhat");
+    QTest::keyClick(edit, Qt::Key_Return); // nothing to find yet
+    QVERIFY(!Child<QPushButton>("FindNext")->isEnabled());
 
     QTest::keyClicks(edit, QStringLiteral("ABC"));
     QTest::keyClick(edit, Qt::Key_Return);
-    QTest::keyClick(edit, Qt::Key_Enter);
-    QCOMPARE(find.count(), 2);
-    QVERIFY(dialog.isVisible()); // stays open for the next press
-
-    QTest::mouseClick(dialog.findChild<QPushButton *>(QStringLiteral("FindNext")), Qt::LeftButton);
+    QTest::keyClick(edit, Qt::Key_Return);
+    QTest::mouseClick(Child<QPushButton>("FindNext"), Qt::LeftButton);
     QCOMPARE(find.count(), 3);
-    QCOMPARE(dialog.FindText(), QStringLiteral("ABC"));
+    QVERIFY(m_dialog->isVisible());
 }
 
-void TestFindDialog::cancelHidesAndKeepsChoices()
+void TestFindDialog::hidingKeepsTextAndDirection()
 {
-    TFindDialog dialog;
-    QSignalSpy find(&dialog, &TFindDialog::Find);
-    dialog.Execute();
-    QTest::keyClicks(dialog.findChild<QLineEdit *>(QStringLiteral("FindWhat")), QStringLiteral("greetings"));
-    QTest::mouseClick(dialog.findChild<QRadioButton *>(QStringLiteral("Up")), Qt::LeftButton);
-    QCOMPARE(dialog.Direction(), TFindDialog::fdUp);
+    QTest::keyClicks(Child<QLineEdit>("FindWhat"), QStringLiteral("greetings"));
+    QTest::mouseClick(Child<QRadioButton>("Up"), Qt::LeftButton);
+    QTest::mouseClick(Child<QPushButton>("Cancel"), Qt::LeftButton);
+    QVERIFY(!m_dialog->isVisible());
+    m_dialog->Execute();
+    QTest::keyClick(m_dialog.get(), Qt::Key_Escape);
+    QVERIFY(!m_dialog->isVisible());
 
-    QTest::mouseClick(dialog.findChild<QPushButton *>(QStringLiteral("Cancel")), Qt::LeftButton);
-    QVERIFY(!dialog.isVisible());
-    dialog.Execute();
-    QVERIFY(dialog.isVisible());
-    QCOMPARE(dialog.FindText(), QStringLiteral("greetings"));
-    QCOMPARE(dialog.Direction(), TFindDialog::fdUp);
-
-    QTest::keyClick(&dialog, Qt::Key_Escape);
-    QVERIFY(!dialog.isVisible());
-    dialog.Execute();
-    QCOMPARE(dialog.FindText(), QStringLiteral("greetings"));
-    QCOMPARE(find.count(), 0);
+    m_dialog->Execute();
+    QVERIFY(m_dialog->isVisible());
+    QCOMPARE(m_dialog->FindText(), QStringLiteral("greetings"));
+    QCOMPARE(m_dialog->Direction(), TFindDialog::fdUp);
 }
 
 void TestFindDialog::executeBringsOpenDialogToFront()
 {
-    QWidget main;
-    main.resize(400, 300);
-    main.show();
-    TFindDialog dialog(&main);
-    dialog.Execute();
-    QVERIFY(QTest::qWaitForWindowActive(&dialog));
-
-    QWidget other; // another window comes to the front
+    QVERIFY(QTest::qWaitForWindowActive(m_dialog.get()));
+    QWidget other;
     other.show();
     other.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&other));
-    QCOMPARE(QApplication::activeWindow(), &other);
 
-    dialog.Execute();
-    QVERIFY(QTest::qWaitForWindowActive(&dialog));
-    QCOMPARE(QApplication::activeWindow(), &dialog);
-    // The text to find has the focus, selected, ready to be typed over.
-    auto *edit = dialog.findChild<QLineEdit *>(QStringLiteral("FindWhat"));
-    QCOMPARE(QApplication::focusWidget(), edit);
+    m_dialog->Execute();
+    QVERIFY(QTest::qWaitForWindowActive(m_dialog.get()));
+    QCOMPARE(QApplication::focusWidget(), Child<QLineEdit>("FindWhat"));
 }
 
 QTEST_MAIN(TestFindDialog)
