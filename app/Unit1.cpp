@@ -1,14 +1,17 @@
 #include "app/Unit1.h"
 
+#include "app/RecentFiles.h"
 #include "app/Unit2.h"
 #include "app/Unit3.h"
 #include "platform/Colors.h"
 #include "platform/Cp437.h"
 #include "platform/Errors.h"
+#include "platform/FindDialog.h"
 #include "platform/Help.h"
 #include "platform/Printing.h"
 #include "platform/RichEdit.h"
 #include "platform/StatusBar.h"
+#include "platform/TextSearch.h"
 #include "settings/MyRegistry.h"
 #include "settings/StateControl.h"
 #include "shell/DropFile.h"
@@ -94,6 +97,9 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::TMa
     DropFile1->setObjectName(QStringLiteral("DropFile1"));
     DropFile1->SetControl(richedit);
     DropFile1->SetOnDropFiles(this, &TMain::DropFile1DropFiles);
+
+    FindDialog = new TFindDialog(this);
+    connect(FindDialog, &TFindDialog::Find, this, Guarded(this, &TMain::FindDialogFind));
 
     OpenDialog.Filter = QString::fromLatin1(FileFilter);
     OpenDialog.DefaultExt = QStringLiteral("nfo");
@@ -398,6 +404,7 @@ void TMain::LoadDocument(const QString &name)
     richedit->setFocus();
     richedit->SetModified(false);
     ShowModifiedState(false);
+    AddRecent(name);
 }
 
 void TMain::New()
@@ -437,6 +444,7 @@ void TMain::Save()
     WriteDocument(m_documentName);
     richedit->SetModified(false);
     ShowModifiedState(false);
+    AddRecent(m_documentName);
 }
 
 void TMain::FileSaveAs()
@@ -451,6 +459,7 @@ void TMain::FileSaveAs()
     SetDocumentName(*name);
     richedit->SetModified(false);
     ShowModifiedState(false);
+    AddRecent(*name);
 }
 
 void TMain::DropFile1DropFiles(QObject *, const QStringList &fileList, const QPoint &, bool)
@@ -593,12 +602,67 @@ void TMain::Autocopy1Click()
     item->setChecked(!item->isChecked());
 }
 
+// ---- Recent files and Find ----
+
+void TMain::AddRecent(const QString &fileName)
+{
+    TRecentFiles().AddRecent(fileName);
+}
+
+// The File menu opens: the Recent Files submenu is built afresh from the list.
 void TMain::File1Click()
 {
+    QMenu *submenu = m_menus.value(QStringLiteral("RecentFiles1"));
+    const QList<QAction *> old = submenu->actions();
+    for (auto it = old.rbegin(); it != old.rend(); ++it) {
+        submenu->removeAction(*it);
+        delete *it;
+    }
+    for (const TRecentMenuItem &entry : RecentMenuItems(TRecentFiles().Slots())) {
+        QAction *action = submenu->addAction(entry.Caption);
+        action->setEnabled(entry.Enabled);
+        if (entry.Slot <= 0)
+            continue;
+        action->setObjectName(QStringLiteral("mru%1").arg(entry.Slot));
+        const int slot = entry.Slot;
+        connect(action, &QAction::triggered, this, [this, slot] {
+            try {
+                mru(slot);
+            } catch (...) {
+                HandleCurrentException();
+            }
+        });
+    }
+}
+
+// The slot is read when the entry is chosen, so a list changed meanwhile by
+// another copy of the program is honoured. Unsaved changes are asked about
+// first, as for every other command that replaces the document.
+void TMain::mru(int slot)
+{
+    const QString name = TRecentFiles().Slot(slot);
+    if (name.isEmpty())
+        return;
+    QuerySaveChanges();
+    LoadDocument(name);
 }
 
 void TMain::Find1Click()
 {
+    FindDialog->Execute();
+}
+
+// Find Next: forward from just after the selection, without regard to case;
+// a match gets the focus and the selection, nothing found does nothing.
+void TMain::FindDialogFind()
+{
+    const QString what = FindDialog->FindText();
+    const qsizetype at = TextSearch::FindText(richedit->document()->toRawText(), what,
+                                              TextSearch::FindStart(richedit->SelStart(), richedit->SelLength()));
+    if (at < 0)
+        return;
+    richedit->setFocus();
+    richedit->SetSel(int(at), int(what.size()));
 }
 
 // ---- Printing, help, about, exit ----

@@ -20,6 +20,7 @@ class QAction;
 class QMenu;
 class QToolButton;
 class TDropFile;
+class TFindDialog;
 class TMyRegistry;
 class TStateControl;
 class TRichEdit;
@@ -43,6 +44,7 @@ public:
     TMyRegistry *Reg = nullptr; // the preferences, also read by the character map
     TStateControl *MainSaver = nullptr;
     TDropFile *DropFile1 = nullptr;
+    TFindDialog *FindDialog = nullptr;
     QList<QIcon> ImageList1;
 
     QString DocumentName() const { return m_documentName; }
@@ -87,6 +89,12 @@ public:
     void BColorButtonClick();
     void FColorButtonClick();
 
+    // Recent files and Find.
+    void AddRecent(const QString &fileName);
+    void File1Click();
+    void mru(int slot); // the click handler of the submenu entry of a slot, mru1 to mru15
+    void FindDialogFind();
+
     void UpdateCaretPanel();
     void UpdatePasteCommand();
 
@@ -111,7 +119,6 @@ private:
     void richeditSelectionChange();
     void richeditMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, const QPoint &pos);
     void OnClipboardChanged();
-    void File1Click();
 
     void BuildCommands();
     void RunCommand(TCommand command);

@@ -1,6 +1,7 @@
 #include "support/MainFixture.h"
 
 #include "app/Application.h"
+#include "app/RecentFiles.h"
 #include "app/Unit2.h"
 #include "app/Unit3.h"
 #include "platform/Errors.h"
@@ -22,6 +23,7 @@ MainFixture::MainFixture()
     SetApplicationTitle(QString::fromLatin1(TApplication::Title));
     qApp->setProperty("HelpFile", QString::fromLatin1(TApplication::HelpFile));
     UseTemporarySettings(Dir);
+    TRecentFiles::SetListDirectory(Dir.path());
     Window = new TMain();
     Main = Window;
     Map = new TMap(Window);
@@ -36,6 +38,7 @@ MainFixture::~MainFixture()
     About = nullptr;
     Map = nullptr;
     Main = nullptr;
+    TRecentFiles::SetListDirectory(QString());
 }
 
 QString MainFixture::WriteFile(const QString &name, const QByteArray &bytes) const
