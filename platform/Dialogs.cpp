@@ -1,10 +1,14 @@
 #include "platform/Dialogs.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QColorDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFontDatabase>
 #include <QFontDialog>
+#include <QFontInfo>
+#include <QGroupBox>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -100,21 +104,43 @@ std::optional<QColor> TQtDialogs::Color(QWidget *parent, const QColor &initial)
 
 std::optional<QFont> TQtDialogs::Font(QWidget *parent, const TFontDialogRequest &request)
 {
-    QFontDialog dialog(request.Initial, parent);
+    // A face that is not installed is shown as the face that stands in for it.
+    QFont initial = request.Initial;
+    if (!QFontDatabase::hasFamily(initial.family()))
+        initial.setFamily(QFontInfo(initial).family());
+    // Preselect the style that matches weight and slant, not the first listed.
+    for (const QString &style : QFontDatabase::styles(initial.family())) {
+        // Oblique faces do not count as italic, so they are told by name.
+        const bool slanted = QFontDatabase::italic(initial.family(), style)
+            || style.contains(QLatin1String("Oblique"), Qt::CaseInsensitive);
+        if (slanted == initial.italic() && QFontDatabase::weight(initial.family(), style) == initial.weight()) {
+            initial.setStyleName(style);
+            break;
+        }
+    }
+    QFontDialog dialog(initial, parent);
     dialog.setOption(QFontDialog::DontUseNativeDialog, true);
+    // No effects group: underline and strike-out are not the document's to have.
+    for (QGroupBox *group : dialog.findChildren<QGroupBox *>()) {
+        if (group->findChild<QCheckBox *>())
+            group->hide();
+    }
+    const auto clamped = [&request](QFont font) {
+        if (font.pointSize() > 0)
+            font.setPointSize(std::clamp(font.pointSize(), request.MinSize, request.MaxSize));
+        return font;
+    };
     // The Apply button hands the current choice to the caller without closing.
     if (auto *buttons = dialog.findChild<QDialogButtonBox *>()) {
         QPushButton *apply = buttons->addButton(QDialogButtonBox::Apply);
-        QObject::connect(apply, &QPushButton::clicked, &dialog, [&dialog, &request] {
+        QObject::connect(apply, &QPushButton::clicked, &dialog, [&dialog, &request, &clamped] {
             if (request.OnApply)
-                request.OnApply(dialog.currentFont());
+                request.OnApply(clamped(dialog.currentFont()));
         });
     }
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
-    QFont font = dialog.selectedFont();
-    font.setPointSize(std::clamp(font.pointSize(), request.MinSize, request.MaxSize));
-    return font;
+    return clamped(dialog.selectedFont());
 }
 
 void TQtDialogs::Beep()
