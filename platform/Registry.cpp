@@ -505,32 +505,42 @@ long Modify(HKEY root, Change change)
     return result;
 }
 
-} // namespace
-
-long RegCreateKeyEx(HKEY key, const QString &subKey, HKEY *result, quint32 *disposition)
+// The start both opening and creating a key share: the parent handle, the
+// subkey's names (badPath when they do not split) and the root's tree as it
+// is now, which must still hold the parent.
+long BeginKeyLookup(HKEY key, const QString &subKey, HKEY *result, long badPath, THandle *parent,
+                    QStringList *names, TRegTree *tree)
 {
     if (!result)
         return ERROR_INVALID_PARAMETER;
     *result = 0;
-    THandle parent;
-    if (!Resolve(key, &parent))
+    if (!Resolve(key, parent))
         return ERROR_INVALID_HANDLE;
+    if (!SplitKeyPath(subKey, names))
+        return badPath;
+    const long code = TRootFile(parent->Root).Load(tree, false);
+    if (code != ERROR_SUCCESS)
+        return code;
+    return tree->contains(Folded(parent->Path)) ? ERROR_SUCCESS : ERROR_KEY_DELETED;
+}
+
+} // namespace
+
+long RegCreateKeyEx(HKEY key, const QString &subKey, HKEY *result, quint32 *disposition)
+{
+    THandle parent;
     QStringList names;
-    if (!SplitKeyPath(subKey, &names))
-        return ERROR_INVALID_PARAMETER;
+    TRegTree tree;
+    long code = BeginKeyLookup(key, subKey, result, ERROR_INVALID_PARAMETER, &parent, &names, &tree);
+    if (code != ERROR_SUCCESS)
+        return code;
     names = QStringList(parent.Path.split(u'\\', Qt::SkipEmptyParts)) + names;
     const QString folded = Folded(names.join(u'\\'));
 
     // Opening an existing key needs no lock and no write.
-    TRegTree tree;
-    long code = TRootFile(parent.Root).Load(&tree, false);
-    if (code != ERROR_SUCCESS)
-        return code;
     bool created = false;
     QString path;
-    if (!tree.contains(Folded(parent.Path))) {
-        return ERROR_KEY_DELETED;
-    } else if (tree.contains(folded)) {
+    if (tree.contains(folded)) {
         path = tree[folded].Path;
     } else {
         code = Modify(parent.Root, [&](TRegTree &current, bool *save) {
@@ -552,21 +562,12 @@ long RegCreateKeyEx(HKEY key, const QString &subKey, HKEY *result, quint32 *disp
 
 long RegOpenKeyEx(HKEY key, const QString &subKey, HKEY *result)
 {
-    if (!result)
-        return ERROR_INVALID_PARAMETER;
-    *result = 0;
     THandle parent;
-    if (!Resolve(key, &parent))
-        return ERROR_INVALID_HANDLE;
     QStringList names;
-    if (!SplitKeyPath(subKey, &names))
-        return ERROR_FILE_NOT_FOUND;
     TRegTree tree;
-    const long code = TRootFile(parent.Root).Load(&tree, false);
+    const long code = BeginKeyLookup(key, subKey, result, ERROR_FILE_NOT_FOUND, &parent, &names, &tree);
     if (code != ERROR_SUCCESS)
         return code;
-    if (!tree.contains(Folded(parent.Path)))
-        return ERROR_KEY_DELETED;
     const auto it = tree.constFind(Folded(JoinPath(parent.Path, names.join(u'\\'))));
     if (it == tree.constEnd())
         return ERROR_FILE_NOT_FOUND;
