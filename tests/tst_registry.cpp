@@ -361,9 +361,13 @@ void TestRegistry::changesOfAnotherWriterAreSeen()
     QCOMPARE(RegSetValueEx(key, QStringLiteral("c"), REG_DWORD, RegDwordData(3)), ERROR_SUCCESS);
     QCOMPARE(Query(QStringLiteral("K"), QStringLiteral("b")), RegStringData(QStringLiteral("x")));
 
-    // The key removed by the other writer: the open handle can no longer write.
+    // The key removed by the other writer: the open handle can no longer write
+    // nor reach subkeys.
     WriteText(HkcuFile(), "REGEDIT4\n\n");
     QCOMPARE(RegSetValueEx(key, QStringLiteral("c"), REG_DWORD, RegDwordData(3)), ERROR_KEY_DELETED);
+    HKEY child = 0;
+    QCOMPARE(RegOpenKeyEx(key, QStringLiteral("sub"), &child), ERROR_KEY_DELETED);
+    QCOMPARE(RegCreateKeyEx(key, QStringLiteral("sub"), &child), ERROR_KEY_DELETED);
     RegCloseKey(key);
 }
 
