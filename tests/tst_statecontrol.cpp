@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
-#include <QHash>
 #include <QLabel>
 #include <QListView>
 #include <QListWidget>
@@ -107,48 +106,22 @@ std::unique_ptr<TStateControl> Saver(QObject *form, const QList<QObject *> &comp
     return saver;
 }
 
-template <typename T>
+// Makes a component named C1, a child of parent (a window of its own when Window).
+using TMaker = QObject *(*)(QWidget *parent);
+
+template <typename T, bool Window = false>
 QObject *New(QWidget *parent)
 {
-    return new T(parent);
-}
-
-// Components by name, named C1; children of parent unless they are windows.
-QObject *Make(const QString &id, QWidget *parent)
-{
-    static const QHash<QString, QObject *(*)(QWidget *)> makers = {
-        {"window", [](QWidget *p) -> QObject * { return new QWidget(p, Qt::Window); }},
-        {"top-level memo",
-         [](QWidget *p) -> QObject * {
-             auto *memo = new QPlainTextEdit(p);
-             memo->setWindowFlag(Qt::Window);
-             return memo;
-         }},
-        {"plain text edit", &New<QPlainTextEdit>},
-        {"text browser", &New<QTextBrowser>},
-        {"list widget", &New<QListWidget>},
-        {"frame", &New<QFrame>},
-        {"group box", &New<QGroupBox>},
-        {"table widget", &New<QTableWidget>},
-        {"scroll area", &New<QScrollArea>},
-        {"tab widget", &New<QTabWidget>},
-        {"tab bar", &New<QTabBar>},
-        {"tree widget", &New<QTreeWidget>},
-        {"list view", &New<QListView>},
-        {"status bar", &New<QStatusBar>},
-        {"program's status bar", &New<TStatusBar>},
-        {"tool bar", &New<QToolBar>},
-        {"label", &New<QLabel>},
-        {"non-widget", &New<QObject>},
-    };
-    const auto maker = makers.value(id);
-    QObject *made = maker ? maker(parent) : nullptr;
-    if (made)
-        made->setObjectName(QStringLiteral("C1"));
+    auto *made = new T(parent);
+    made->setObjectName(QStringLiteral("C1"));
+    if constexpr (Window)
+        made->setWindowFlag(Qt::Window);
     return made;
 }
 
 } // namespace
+
+Q_DECLARE_METATYPE(TMaker)
 
 class TestStateControl : public QObject
 {
@@ -198,38 +171,38 @@ void TestStateControl::init()
 
 void TestStateControl::kinds_data()
 {
-    QTest::addColumn<QString>("id");
+    QTest::addColumn<TMaker>("make");
     QTest::addColumn<int>("kind");
-    QTest::newRow("window") << "window" << int(TStateControl::skForm);
-    QTest::newRow("a window first of all") << "top-level memo" << int(TStateControl::skForm);
-    QTest::newRow("plain text edit") << "plain text edit" << int(TStateControl::skMemo);
-    QTest::newRow("text browser") << "text browser" << int(TStateControl::skMemo);
-    QTest::newRow("list widget") << "list widget" << int(TStateControl::skListBox);
-    QTest::newRow("frame") << "frame" << int(TStateControl::skPanel);
-    QTest::newRow("group box") << "group box" << int(TStateControl::skPanel);
-    QTest::newRow("table widget") << "table widget" << int(TStateControl::skGrid);
-    QTest::newRow("scroll area") << "scroll area" << int(TStateControl::skScrollingControl);
-    QTest::newRow("tab widget") << "tab widget" << int(TStateControl::skTabControl);
-    QTest::newRow("tab bar") << "tab bar" << int(TStateControl::skTabControl);
-    QTest::newRow("tree widget") << "tree widget" << int(TStateControl::skTreeView);
-    QTest::newRow("list view") << "list view" << int(TStateControl::skListView);
-    QTest::newRow("status bar") << "status bar" << int(TStateControl::skStatusBar);
-    QTest::newRow("program's status bar") << "program's status bar" << int(TStateControl::skStatusBar);
-    QTest::newRow("tool bar") << "tool bar" << int(TStateControl::skToolWindow);
-    QTest::newRow("label") << "label" << int(TStateControl::skCustomControl);
-    QTest::newRow("non-widget") << "non-widget" << int(TStateControl::skCustomControl);
-    QTest::newRow("empty item") << "" << int(TStateControl::skCustomControl);
+    QTest::newRow("window") << &New<QWidget, true> << int(TStateControl::skForm);
+    QTest::newRow("a window first of all") << &New<QPlainTextEdit, true> << int(TStateControl::skForm);
+    QTest::newRow("plain text edit") << &New<QPlainTextEdit> << int(TStateControl::skMemo);
+    QTest::newRow("text browser") << &New<QTextBrowser> << int(TStateControl::skMemo);
+    QTest::newRow("list widget") << &New<QListWidget> << int(TStateControl::skListBox);
+    QTest::newRow("frame") << &New<QFrame> << int(TStateControl::skPanel);
+    QTest::newRow("group box") << &New<QGroupBox> << int(TStateControl::skPanel);
+    QTest::newRow("table widget") << &New<QTableWidget> << int(TStateControl::skGrid);
+    QTest::newRow("scroll area") << &New<QScrollArea> << int(TStateControl::skScrollingControl);
+    QTest::newRow("tab widget") << &New<QTabWidget> << int(TStateControl::skTabControl);
+    QTest::newRow("tab bar") << &New<QTabBar> << int(TStateControl::skTabControl);
+    QTest::newRow("tree widget") << &New<QTreeWidget> << int(TStateControl::skTreeView);
+    QTest::newRow("list view") << &New<QListView> << int(TStateControl::skListView);
+    QTest::newRow("status bar") << &New<QStatusBar> << int(TStateControl::skStatusBar);
+    QTest::newRow("program's status bar") << &New<TStatusBar> << int(TStateControl::skStatusBar);
+    QTest::newRow("tool bar") << &New<QToolBar> << int(TStateControl::skToolWindow);
+    QTest::newRow("label") << &New<QLabel> << int(TStateControl::skCustomControl);
+    QTest::newRow("non-widget") << &New<QObject> << int(TStateControl::skCustomControl);
+    QTest::newRow("empty item") << TMaker(nullptr) << int(TStateControl::skCustomControl);
 }
 
 // Each component goes to exactly its kind's event, which replaces the
 // built-in operation, with the item, the component and Saving.
 void TestStateControl::kinds()
 {
-    QFETCH(QString, id);
+    QFETCH(TMaker, make);
     QFETCH(int, kind);
     QWidget form;
     form.setObjectName(QStringLiteral("Main"));
-    QObject *component = Make(id, &form);
+    QObject *component = make ? make(&form) : nullptr;
     QCOMPARE(int(TStateControl::KindOf(component)), kind);
 
     auto saver = Saver(&form, {component});
@@ -254,25 +227,25 @@ void TestStateControl::kinds()
 
 void TestStateControl::builtInValues_data()
 {
-    QTest::addColumn<QString>("id");
+    QTest::addColumn<TMaker>("make");
     QTest::addColumn<QStringList>("words");
     const QStringList size = {QStringLiteral("Width"), QStringLiteral("Height")};
-    QTest::newRow("memo") << "plain text edit" << size;
-    QTest::newRow("panel") << "frame" << size;
-    QTest::newRow("grid") << "table widget" << size;
-    QTest::newRow("tree view") << "tree widget" << size;
-    QTest::newRow("list view") << "list view" << (size + QStringList{QStringLiteral("ViewStyle")});
-    QTest::newRow("status bar") << "status bar" << (size + QStringList{QStringLiteral("Visible")});
-    QTest::newRow("tool bar") << "tool bar" << (size + QStringList{QStringLiteral("Visible")});
-    QTest::newRow("custom") << "label" << QStringList();
+    QTest::newRow("memo") << &New<QPlainTextEdit> << size;
+    QTest::newRow("panel") << &New<QFrame> << size;
+    QTest::newRow("grid") << &New<QTableWidget> << size;
+    QTest::newRow("tree view") << &New<QTreeWidget> << size;
+    QTest::newRow("list view") << &New<QListView> << (size + QStringList{QStringLiteral("ViewStyle")});
+    QTest::newRow("status bar") << &New<QStatusBar> << (size + QStringList{QStringLiteral("Visible")});
+    QTest::newRow("tool bar") << &New<QToolBar> << (size + QStringList{QStringLiteral("Visible")});
+    QTest::newRow("custom") << &New<QLabel> << QStringList();
 }
 
 void TestStateControl::builtInValues()
 {
-    QFETCH(QString, id);
+    QFETCH(TMaker, make);
     QFETCH(QStringList, words);
     QWidget form;
-    auto *component = static_cast<QWidget *>(Make(id, &form));
+    auto *component = static_cast<QWidget *>(make(&form));
     const QSize designed = component->size();
     component->hide();
     auto *view = qobject_cast<QListView *>(component);
