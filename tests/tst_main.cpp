@@ -20,6 +20,8 @@ class TestMain : public QObject
     Q_OBJECT
 
 private slots:
+    void errorBoxText_data();
+    void errorBoxText();
     void startsUntitled();
     void roundTrip_data();
     void roundTrip();
@@ -54,6 +56,25 @@ private:
     }
     static QString Panel(MainFixture &f, int i) { return f.Window->StatusBar1->PanelText(i); }
 };
+
+void TestMain::errorBoxText_data()
+{
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("letter") << "Cannot open file a.nfo" << "Cannot open file a.nfo.";
+    QTest::newRow("digit") << "Error 5" << "Error 5.";
+    QTest::newRow("path separator") << "Unable to write to /tmp/" << "Unable to write to /tmp/.";
+    QTest::newRow("full stop kept single") << "Done." << "Done.";
+    QTest::newRow("closing parenthesis") << "Failed (disk)" << "Failed (disk)";
+    QTest::newRow("empty") << "" << "";
+}
+
+void TestMain::errorBoxText()
+{
+    QFETCH(QString, message);
+    QFETCH(QString, shown);
+    QCOMPARE(ErrorBoxText(message), shown);
+}
 
 void TestMain::startsUntitled()
 {
