@@ -4,7 +4,6 @@
 #include "app/Unit2.h"
 #include "app/Unit3.h"
 #include "platform/Colors.h"
-#include "platform/Cp437.h"
 #include "platform/Errors.h"
 #include "platform/FindDialog.h"
 #include "platform/Help.h"

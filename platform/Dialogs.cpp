@@ -61,6 +61,12 @@ void TQtDialogs::Error(QWidget *parent, const QString &caption, const QString &t
     box.exec();
 }
 
+void TQtDialogs::Warning(QWidget *parent, const QString &caption, const QString &text)
+{
+    QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
 std::optional<QString> TQtDialogs::RunFileDialog(QWidget *parent, TFileDialogState &state, bool save)
 {
     QFileDialog dialog(parent);

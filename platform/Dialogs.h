@@ -42,6 +42,8 @@ public:
     virtual TModalResult Confirm(QWidget *parent, const QString &text) = 0;
     // A box with one OK button; the icon is the error icon.
     virtual void Error(QWidget *parent, const QString &caption, const QString &text) = 0;
+    // A box with one OK button and the exclamation icon.
+    virtual void Warning(QWidget *parent, const QString &caption, const QString &text) = 0;
     virtual std::optional<QString> OpenFileName(QWidget *parent, TFileDialogState &state) = 0;
     virtual std::optional<QString> SaveFileName(QWidget *parent, TFileDialogState &state) = 0;
     virtual std::optional<QColor> Color(QWidget *parent, const QColor &initial) = 0;
@@ -59,6 +61,7 @@ class TQtDialogs : public TDialogs
 public:
     TModalResult Confirm(QWidget *parent, const QString &text) override;
     void Error(QWidget *parent, const QString &caption, const QString &text) override;
+    void Warning(QWidget *parent, const QString &caption, const QString &text) override;
     std::optional<QString> OpenFileName(QWidget *parent, TFileDialogState &state) override;
     std::optional<QString> SaveFileName(QWidget *parent, TFileDialogState &state) override;
     std::optional<QColor> Color(QWidget *parent, const QColor &initial) override;

@@ -115,7 +115,7 @@ void TMyRegistry::ReportError(bool IsBox, const QString &Message)
         return;
     }
     if (IsBox)
-        TDialogs::Instance().Error(nullptr, QStringLiteral("Error"), Message);
+        TDialogs::Instance().Warning(nullptr, QStringLiteral("Error"), Message);
 }
 
 HKEY TMyRegistry::OpenSectionKey(const QString &Section) const

@@ -132,6 +132,7 @@ void TestMyRegistry::openFailures()
             QVERIFY(dialogs.Log.isEmpty());
         } else {
             QCOMPARE(dialogs.Log.size(), 1);
+            QCOMPARE(dialogs.Log[0].Kind, QStringLiteral("Warning"));
             QCOMPARE(dialogs.Log[0].Caption, QStringLiteral("Error"));
             QCOMPARE(dialogs.Log[0].Text, message);
         }
@@ -263,7 +264,7 @@ void TestMyRegistry::canCreate()
     store->WriteInteger(kMisc, QStringLiteral("Size"), 1);
     store->WriteBool(kMisc, QStringLiteral("Flag"), true);
     QCOMPARE(store->ReadInteger(kMisc, QStringLiteral("Size"), 3), 3);
-    QCOMPARE(dialogs.Texts(QStringLiteral("Error")),
+    QCOMPARE(dialogs.Texts(QStringLiteral("Warning")),
              QStringList({"Failed to set data for 'Name'", "Failed to set data for 'Size'",
                           "Failed to set data for 'Flag'"}));
     QCOMPARE(dialogs.Log[0].Caption, QStringLiteral("Error"));
@@ -402,7 +403,7 @@ void TestMyRegistry::modeIsLatchedAtOpen()
     store->SetSaveToINI(false);
     QCOMPARE(store->ReadInteger(kMisc, QStringLiteral("a"), 0), 0);
     store->Close();
-    QCOMPARE(dialogs.Texts(QStringLiteral("Error")), QStringList({"INI file does not exist !!"}));
+    QCOMPARE(dialogs.Texts(QStringLiteral("Warning")), QStringList({"INI file does not exist !!"}));
 }
 
 void TestMyRegistry::rootKeys_data()

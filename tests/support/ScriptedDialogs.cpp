@@ -31,6 +31,11 @@ void ScriptedDialogs::Error(QWidget *, const QString &caption, const QString &te
     Log.append({QStringLiteral("Error"), caption, text});
 }
 
+void ScriptedDialogs::Warning(QWidget *, const QString &caption, const QString &text)
+{
+    Log.append({QStringLiteral("Warning"), caption, text});
+}
+
 std::optional<QString> ScriptedDialogs::NextFile(const QString &kind, TFileDialogState &state)
 {
     Log.append({kind, QString(), state.LastFileName});

@@ -13,7 +13,7 @@ class ScriptedDialogs : public TDialogs
 public:
     struct Shown
     {
-        QString Kind; // "Confirm", "Error", "Open", "Save", "Color", "Font"
+        QString Kind; // "Confirm", "Error", "Warning", "Open", "Save", "Color", "Font"
         QString Caption;
         QString Text;
     };
@@ -34,6 +34,7 @@ public:
 
     TModalResult Confirm(QWidget *parent, const QString &text) override;
     void Error(QWidget *parent, const QString &caption, const QString &text) override;
+    void Warning(QWidget *parent, const QString &caption, const QString &text) override;
     std::optional<QString> OpenFileName(QWidget *parent, TFileDialogState &state) override;
     std::optional<QString> SaveFileName(QWidget *parent, TFileDialogState &state) override;
     std::optional<QColor> Color(QWidget *parent, const QColor &initial) override;
