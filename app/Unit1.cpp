@@ -109,8 +109,7 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::TMa
     connect(richedit, &TRichEdit::Change, this, Guarded(this, &TMain::richeditChange));
     connect(richedit, &TRichEdit::SelectionChange, this, Guarded(this, &TMain::richeditSelectionChange));
     connect(richedit, &TRichEdit::MouseDown, this, Guarded(this, &TMain::richeditMouseDown));
-    connect(richedit, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint &pos) { EditMenu->popup(richedit->viewport()->mapToGlobal(pos)); });
+    connect(richedit, &TRichEdit::PopupRequested, EditMenu, [this](const QPoint &at) { EditMenu->popup(at); });
 
     FormCreate();
 }
@@ -656,12 +655,11 @@ void TMain::Find1Click()
 void TMain::FindDialogFind()
 {
     const QString what = FindDialog->FindText();
-    const qsizetype at = TextSearch::FindText(richedit->document()->toRawText(), what,
-                                              TextSearch::FindStart(richedit->SelStart(), richedit->SelLength()));
+    const int at = richedit->FindText(what, TextSearch::FindStart(richedit->SelStart(), richedit->SelLength()));
     if (at < 0)
         return;
     richedit->setFocus();
-    richedit->SetSel(int(at), int(what.size()));
+    richedit->SetSel(at, int(what.size()));
 }
 
 // ---- Printing, help, about, exit ----

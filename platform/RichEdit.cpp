@@ -1,6 +1,7 @@
 #include "platform/RichEdit.h"
 
 #include "platform/Cp437.h"
+#include "platform/TextSearch.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
@@ -33,6 +34,8 @@ TRichEdit::TRichEdit(QWidget *parent) : QPlainTextEdit(parent)
     connect(this, &QPlainTextEdit::textChanged, this, &TRichEdit::Change);
     connect(this, &QPlainTextEdit::cursorPositionChanged, this, &TRichEdit::SelectionChange);
     connect(this, &QPlainTextEdit::selectionChanged, this, &TRichEdit::SelectionChange);
+    connect(this, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &pos) { emit PopupRequested(viewport()->mapToGlobal(pos)); });
 }
 
 QByteArray TRichEdit::Bytes() const
@@ -163,6 +166,12 @@ int TRichEdit::LineIndex(int line) const
         }
     }
     return -1;
+}
+
+int TRichEdit::FindText(const QString &what, int from) const
+{
+    // The raw text keeps one character per byte, no-break spaces included.
+    return int(TextSearch::FindText(document()->toRawText(), what, from));
 }
 
 bool TRichEdit::CanUndo() const

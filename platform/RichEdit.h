@@ -44,6 +44,10 @@ public:
     int LineFromChar(int index) const; // display line, from 0
     int LineIndex(int line) const;     // first character of a display line
 
+    // The first match of what at or after from, without regard to letter
+    // case, or -1.
+    int FindText(const QString &what, int from) const;
+
     bool CanUndo() const;
     void Undo();
     bool CanPasteFormat(const QString &mimeType) const;
@@ -76,6 +80,7 @@ signals:
     void Change();
     void SelectionChange();
     void MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, const QPoint &pos);
+    void PopupRequested(const QPoint &globalPos); // the pop-up menu is asked for
 
 protected:
     bool event(QEvent *event) override;
