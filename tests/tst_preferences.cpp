@@ -1,7 +1,6 @@
 // View preferences: first-run defaults, what a close writes, what a start
 // reads back, and the font and colour commands.
 
-#include "app/Unit2.h"
 #include "app/Unit3.h"
 #include "platform/Registry.h"
 #include "platform/RichEdit.h"
@@ -22,21 +21,6 @@ namespace {
 QString UserFile(const MainFixture &f)
 {
     return QDir(f.Dir.filePath(QStringLiteral("config/glimra"))).filePath(RegRootFileName(HKEY_CURRENT_USER));
-}
-
-// Restarts the windows on the same settings, as a second run would; the
-// closing writes the preferences unless the window was closed already.
-void Restart(MainFixture &f, bool close = true)
-{
-    if (close)
-        f.Window->close();
-    delete About;
-    delete Map;
-    delete f.Window;
-    f.Window = new TMain();
-    Main = f.Window;
-    Map = new TMap(f.Window);
-    About = new TAbout(f.Window);
 }
 
 } // namespace
@@ -106,7 +90,7 @@ void TestPreferences::handEditedValuesApplyAtNextStart()
     file.write(text.toUtf8());
     file.close();
 
-    Restart(f, false);
+    f.Restart(false);
     QCOMPARE(f.Window->richedit->font().pointSize(), 14);
     QVERIFY(!f.Window->Item("StatusBar3")->isChecked());
     f.Window->show();
@@ -121,7 +105,7 @@ void TestPreferences::damagedFileIsKeptAsideAndDefaultsUsed()
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.write("this is not a registry file\n[[[\n");
     file.close();
-    Restart(f, false);
+    f.Restart(false);
     QCOMPARE(f.Window->richedit->font().pointSize(), 9);
     QCOMPARE(f.Window->richedit->BackgroundColor(), QColor(0, 0, 128));
     const QStringList aside = QDir(QFileInfo(UserFile(f)).path()).entryList({QStringLiteral("*damaged*")});
@@ -133,7 +117,7 @@ void TestPreferences::zoomOutPersists()
     MainFixture f;
     f.Window->Item("ZoomOut1")->trigger();
     QCOMPARE(f.Window->StatusBar1->PanelText(2), QStringLiteral("Lucida Console ANSI 8"));
-    Restart(f);
+    f.Restart();
     QCOMPARE(f.Window->richedit->font().pointSize(), 8);
     QCOMPARE(f.Window->StatusBar1->PanelText(2), QStringLiteral("Lucida Console ANSI 8"));
 }
@@ -160,7 +144,7 @@ void TestPreferences::fontDialog()
     QCOMPARE(f.Window->richedit->TextColor(), QColor(192, 192, 192));
     if (confirm) {
         // Face and size come back at the next start, bold does not.
-        Restart(f);
+        f.Restart();
         QCOMPARE(f.Window->richedit->font().family(), QStringLiteral("DejaVu Sans Mono"));
         QCOMPARE(f.Window->richedit->font().pointSize(), 12);
         QVERIFY(!f.Window->richedit->font().bold());
@@ -190,11 +174,11 @@ void TestPreferences::placementPersists()
     f.Window->show();
     f.Window->move(37, 42);
     f.Window->resize(700, 450);
-    Restart(f);
+    f.Restart();
     QCOMPARE(f.Window->pos(), QPoint(37, 42));
     QCOMPARE(f.Window->size(), QSize(700, 450));
     f.Window->showMaximized();
-    Restart(f);
+    f.Restart();
     QVERIFY(f.Window->windowState() & Qt::WindowMaximized);
 }
 

@@ -24,13 +24,25 @@ MainFixture::MainFixture()
     qApp->setProperty("HelpFile", QString::fromLatin1(TApplication::HelpFile));
     UseTemporarySettings(Dir);
     TRecentFiles::SetListDirectory(Dir.path());
+    CreateWindows();
+}
+
+MainFixture::~MainFixture()
+{
+    DestroyWindows();
+    TRecentFiles::SetListDirectory(QString());
+}
+
+// Main first: the character map reads its settings through Main's store.
+void MainFixture::CreateWindows()
+{
     Window = new TMain();
     Main = Window;
     Map = new TMap(Window);
     About = new TAbout(Window);
 }
 
-MainFixture::~MainFixture()
+void MainFixture::DestroyWindows()
 {
     delete About;
     delete Map;
@@ -38,7 +50,15 @@ MainFixture::~MainFixture()
     About = nullptr;
     Map = nullptr;
     Main = nullptr;
-    TRecentFiles::SetListDirectory(QString());
+    Window = nullptr;
+}
+
+void MainFixture::Restart(bool close)
+{
+    if (close)
+        Window->close();
+    DestroyWindows();
+    CreateWindows();
 }
 
 QString MainFixture::WriteFile(const QString &name, const QByteArray &bytes) const

@@ -19,10 +19,18 @@ struct MainFixture
     MainFixture();
     ~MainFixture();
 
+    // Starts the windows again on the same settings, as a second run would;
+    // closing first writes the preferences.
+    void Restart(bool close = true);
+
     QString WriteFile(const QString &name, const QByteArray &bytes) const; // full path
     static QByteArray ReadFile(const QString &path);
 
     QTemporaryDir Dir;
     ScriptedDialogs Dialogs;
     TMain *Window = nullptr;
+
+private:
+    void CreateWindows();
+    void DestroyWindows();
 };
