@@ -160,16 +160,12 @@ void TMain::BuildCommands()
             commandKeys << action->shortcut();
         }
         const TCommand command = def.Command;
-        connect(action, &QAction::triggered, this, [this, action, command] {
+        connect(action, &QAction::triggered, this, Guarded([this, action, command] {
             // A check mark is flipped by the command itself, not by the menu.
             if (action->isCheckable())
                 action->setChecked(!action->isChecked());
-            try {
-                RunCommand(command);
-            } catch (...) {
-                HandleCurrentException();
-            }
-        });
+            RunCommand(command);
+        }));
         menu->addAction(action);
         m_items.insert(name, action);
     }
@@ -197,13 +193,7 @@ void TMain::BuildCommands()
         button->setFixedSize(kToolButtonWidth, 22);
         button->setFocusPolicy(Qt::NoFocus);
         const TCommand command = def.Command;
-        connect(button, &QToolButton::clicked, this, [this, command] {
-            try {
-                RunCommand(command);
-            } catch (...) {
-                HandleCurrentException();
-            }
-        });
+        connect(button, &QToolButton::clicked, this, Guarded([this, command] { RunCommand(command); }));
         toolBar->addWidget(button);
         m_buttons.insert(button->objectName(), button);
     }
@@ -285,11 +275,7 @@ void TMain::showEvent(QShowEvent *event)
     QMainWindow::showEvent(event);
     if (!m_shown) {
         m_shown = true;
-        try {
-            FormShow();
-        } catch (...) {
-            HandleCurrentException();
-        }
+        Guarded(this, &TMain::FormShow)();
     }
 }
 
@@ -341,11 +327,7 @@ void TMain::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
-    try {
-        FormClose();
-    } catch (...) {
-        HandleCurrentException(); // settings that cannot be written do not keep the program open
-    }
+    Guarded(this, &TMain::FormClose)(); // settings that cannot be written do not keep the program open
     event->accept();
 }
 
@@ -623,13 +605,7 @@ void TMain::File1Click()
             continue;
         action->setObjectName(QStringLiteral("mru%1").arg(entry.Slot));
         const int slot = entry.Slot;
-        connect(action, &QAction::triggered, this, [this, slot] {
-            try {
-                mru(slot);
-            } catch (...) {
-                HandleCurrentException();
-            }
-        });
+        connect(action, &QAction::triggered, this, Guarded([this, slot] { mru(slot); }));
     }
 }
 
@@ -741,13 +717,7 @@ void TMain::FontButonClick()
 {
     TFontDialogRequest request;
     request.Initial = richedit->font();
-    request.OnApply = [this](const QFont &font) {
-        try {
-            FontDialogApply(font);
-        } catch (...) {
-            HandleCurrentException();
-        }
-    };
+    request.OnApply = Guarded(this, &TMain::FontDialogApply);
     if (const std::optional<QFont> font = TDialogs::Instance().Font(this, request))
         ApplyDialogFont(*font);
     UpdateFontPanel();

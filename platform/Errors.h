@@ -3,6 +3,8 @@
 
 #include <QString>
 #include <exception>
+#include <type_traits>
+#include <utility>
 
 // A failure with a message for the user's error box.
 class EGlimraError : public std::exception
@@ -40,14 +42,24 @@ void HandleCurrentException() noexcept;
 
 // Wraps a handler so that a failure stops at the handler's edge and reaches
 // the error box, instead of unwinding through the toolkit's frames.
-template <typename Object, typename... Args>
-auto Guarded(Object *object, void (Object::*handler)(Args...))
+template <typename Func>
+auto Guarded(Func func)
 {
-    return [object, handler](Args... args) {
+    // Arguments the function does not take (a signal's checked flag) are dropped.
+    return [func](auto &&...args) {
         try {
-            (object->*handler)(args...);
+            if constexpr (std::is_invocable_v<const Func &, decltype(args)...>)
+                func(std::forward<decltype(args)>(args)...);
+            else
+                func();
         } catch (...) {
             HandleCurrentException();
         }
     };
+}
+
+template <typename Object, typename... Args>
+auto Guarded(Object *object, void (Object::*handler)(Args...))
+{
+    return Guarded([object, handler](Args... args) { (object->*handler)(args...); });
 }
