@@ -696,33 +696,3 @@ QString RegRootFileName(HKEY root)
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
            + QStringLiteral("/glimra/") + name + QStringLiteral(".reg");
 }
-
-QString SystemErrorMessage(long code)
-{
-    switch (code) {
-    case ERROR_SUCCESS:
-        return QStringLiteral("The operation completed successfully");
-    case ERROR_FILE_NOT_FOUND:
-        return QStringLiteral("The system cannot find the file specified");
-    case ERROR_ACCESS_DENIED:
-        return QStringLiteral("Access is denied");
-    case ERROR_INVALID_HANDLE:
-        return QStringLiteral("The handle is invalid");
-    case ERROR_INVALID_PARAMETER:
-        return QStringLiteral("The parameter is incorrect");
-    case ERROR_BAD_PATHNAME:
-        return QStringLiteral("The specified path is invalid");
-    case ERROR_MORE_DATA:
-        return QStringLiteral("More data is available");
-    case ERROR_BADDB:
-        return QStringLiteral("The configuration registry database is corrupt");
-    case ERROR_CANTREAD:
-        return QStringLiteral("The configuration registry key could not be read");
-    case ERROR_CANTWRITE:
-        return QStringLiteral("The configuration registry key could not be written");
-    case ERROR_KEY_DELETED:
-        return QStringLiteral("Illegal operation attempted on a registry key that has been marked for deletion");
-    default:
-        return QStringLiteral("Unknown error %1").arg(code);
-    }
-}

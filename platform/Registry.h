@@ -95,7 +95,3 @@ QByteArray RegDwordData(quint32 value);
 QString RegRootName(HKEY root);
 // The file that holds a predefined root; empty for anything else.
 QString RegRootFileName(HKEY root);
-
-// The system's text for a result code, without a final full stop
-// ("The system cannot find the file specified").
-QString SystemErrorMessage(long code);
