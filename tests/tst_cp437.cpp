@@ -126,14 +126,14 @@ void TestCp437::unknownCharactersBecomeQuestionMarks()
 
 void TestCp437::corpusFilesRoundTrip_data()
 {
+    // The artists' files beside the project, when present, and our examples.
     QTest::addColumn<QString>("path");
-    const QDir corpus(QStringLiteral(GLIMRA_CORPUS));
-    const QStringList files = corpus.entryList(QDir::Files);
-    if (files.isEmpty())
-        QSKIP("no corpus of text-art files beside the project");
-    for (const QString &name : files) {
-        if (!name.endsWith(QLatin1String(".md")))
-            QTest::newRow(qPrintable(name)) << corpus.filePath(name);
+    for (const char *folder : {GLIMRA_CORPUS, GLIMRA_EXAMPLES}) {
+        const QDir dir(QString::fromUtf8(folder));
+        for (const QString &name : dir.entryList(QDir::Files)) {
+            if (!name.endsWith(QLatin1String(".md")))
+                QTest::newRow(qPrintable(name)) << dir.filePath(name);
+        }
     }
 }
 
