@@ -45,7 +45,8 @@ QString FileNamePart(const QString &name)
     return name.mid(cut + 1);
 }
 
-// The icons in index order: resources/icons/NN-name.xpm.
+// The icons in index order: resources/icons/NN-name.xpm, each with its
+// 32-pixel drawing icons/32/NN-name.png for a scale factor of 2.
 QList<QIcon> LoadImageList()
 {
     const QStringList files = QDir(QStringLiteral(":/icons")).entryList({QStringLiteral("[0-9][0-9]-*.xpm")}, QDir::Files, QDir::Name);
@@ -53,7 +54,12 @@ QList<QIcon> LoadImageList()
     for (int i = 0; i < kIconCount; ++i) {
         const QString prefix = QStringLiteral("%1-").arg(i, 2, 10, QLatin1Char('0'));
         const auto it = std::find_if(files.begin(), files.end(), [&prefix](const QString &f) { return f.startsWith(prefix); });
-        icons << (it == files.end() ? QIcon() : QIcon(QStringLiteral(":/icons/") + *it));
+        QIcon icon;
+        if (it != files.end()) {
+            icon.addFile(QStringLiteral(":/icons/") + *it);
+            icon.addFile(QStringLiteral(":/icons/32/") + it->chopped(4) + QStringLiteral(".png"));
+        }
+        icons << icon;
     }
     return icons;
 }
@@ -78,7 +84,9 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::TMa
     windowFont.setPixelSize(11);
     windowFont.setStyleHint(QFont::SansSerif);
     StatusBar1->setFont(windowFont);
-    setWindowIcon(QIcon(QStringLiteral(":/icons/glimra.xpm")));
+    QIcon windowIcon(QStringLiteral(":/icons/glimra.xpm"));
+    windowIcon.addFile(QStringLiteral(":/icons/glimra-48.xpm"));
+    setWindowIcon(windowIcon);
     ImageList1 = LoadImageList();
 
     Reg = new TMyRegistry(this);

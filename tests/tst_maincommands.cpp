@@ -100,8 +100,10 @@ void TestMainCommands::toolBarOrderAndIcons()
     QCOMPARE(order.mid(4, 3), (QStringList{"CopyButon", "PasteButon", "CutButon"}));
     QCOMPARE(order.size(), 19);
     QCOMPARE(f.Window->ImageList1.size(), 19);
+    // Drawn at both sizes, so a scale factor of 2 takes the 32-pixel image.
     for (const QIcon &icon : f.Window->ImageList1)
-        QCOMPARE(icon.pixmap(16, 16).size(), QSize(16, 16));
+        QCOMPARE(icon.availableSizes(), (QList<QSize>{QSize(16, 16), QSize(32, 32)}));
+    QVERIFY(f.Window->windowIcon().availableSizes().contains(QSize(32, 32)));
     QVERIFY(groups >= 6);
 }
 
