@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Installs a built Glimra into a temporary prefix and checks that a desktop
+# takes it as the program for its files: the desktop entry and the MIME package
+# validate, .nfo and .diz files get their types, and Glimra can be the default.
+#   scripts/check-desktop.sh [BUILD_DIR]
+set -euo pipefail
+build="${1:-$(dirname "$0")/../build}"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+cmake --install "$build" --prefix "$work/prefix" >/dev/null
+share="$work/prefix/share"
+
+desktop-file-validate "$share/applications/glimra.desktop" || fail "desktop entry does not validate"
+# The database's own document type, taken from its freedesktop package.
+sed -n '/<!DOCTYPE/,/]>/p' /usr/share/mime/packages/freedesktop.org.xml | sed '1s/.*\[//; $s/\]>//' > "$work/mime.dtd"
+xmllint --noout --dtdvalid "$work/mime.dtd" "$share/mime/packages/glimra.xml" || fail "MIME package does not validate"
+log="$(update-mime-database -V "$share/mime" 2>&1)" || fail "update-mime-database: $log"
+if grep -qi 'warn\|error' <<<"$log"; then fail "update-mime-database: $log"; fi
+update-desktop-database "$share/applications"
+
+export XDG_DATA_DIRS="$share:/usr/share" XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config"
+# A desktop whose lookup reads the shared MIME database through XDG_DATA_DIRS.
+export XDG_CURRENT_DESKTOP=GNOME
+mkdir -p "$work/files" "$XDG_DATA_HOME" "$XDG_CONFIG_HOME"
+printf 'Greetings\r\n' > "$work/files/release.nfo"
+printf 'A tool\r\n' > "$work/files/file_id.diz"
+printf 'A tool\r\n' > "$work/files/tool.diz"
+
+check() { [[ "$2" == "$3" ]] || fail "$1: got '$2', expected '$3'"; }
+check "type of release.nfo" "$(xdg-mime query filetype "$work/files/release.nfo")" text/x-nfo
+check "type of file_id.diz" "$(xdg-mime query filetype "$work/files/file_id.diz")" text/x-diz
+check "type of tool.diz" "$(xdg-mime query filetype "$work/files/tool.diz")" text/x-diz
+xdg-mime default glimra.desktop text/x-nfo
+check "default for text/x-nfo" "$(xdg-mime query default text/x-nfo)" glimra.desktop
+echo "desktop integration: ok"
