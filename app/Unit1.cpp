@@ -85,6 +85,7 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::TMa
     windowFont.setStyleHint(QFont::SansSerif);
     StatusBar1->setFont(windowFont);
     QIcon windowIcon(QStringLiteral(":/icons/glimra.xpm"));
+    windowIcon.addFile(QStringLiteral(":/icons/glimra-16.xpm"));
     windowIcon.addFile(QStringLiteral(":/icons/glimra-48.xpm"));
     setWindowIcon(windowIcon);
     ImageList1 = LoadImageList();

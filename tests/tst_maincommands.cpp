@@ -103,7 +103,7 @@ void TestMainCommands::toolBarOrderAndIcons()
     // Drawn at both sizes, so a scale factor of 2 takes the 32-pixel image.
     for (const QIcon &icon : f.Window->ImageList1)
         QCOMPARE(icon.availableSizes(), (QList<QSize>{QSize(16, 16), QSize(32, 32)}));
-    QVERIFY(f.Window->windowIcon().availableSizes().contains(QSize(32, 32)));
+    QCOMPARE(f.Window->windowIcon().availableSizes(), (QList<QSize>{QSize(32, 32), QSize(16, 16), QSize(48, 48)}));
     QVERIFY(groups >= 6);
 }
 
