@@ -367,7 +367,7 @@ void TzcFontComboBox::BuildFontList()
         try {
             for (const QString &face : QFontDatabase::families())
                 if (!QFontDatabase::isPrivateFamily(face))
-                    AddFont(DescribeFont(face, details));
+                    EnumFontsCallback(DescribeFont(face, details));
         } catch (...) {
             // what was listed before the failure stays
         }
@@ -377,7 +377,7 @@ void TzcFontComboBox::BuildFontList()
     setCurrentIndex(-1); // the first item added to an empty list would otherwise be selected
 }
 
-void TzcFontComboBox::AddFont(const TzcFontInfo &font)
+void TzcFontComboBox::EnumFontsCallback(const TzcFontInfo &font)
 {
     if (findText(font.FaceName, Qt::MatchFixedString) >= 0 || !FontMatchesOptions(font, m_fontOptions))
         return;

@@ -151,7 +151,8 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    void AddFont(const TzcFontInfo &font);
+    // Adds an enumerated face unless listed already or refused by the filter.
+    void EnumFontsCallback(const TzcFontInfo &font);
     void Activated();
 
     TzcFontDevice m_device{zcfdScreen};
