@@ -508,6 +508,13 @@ void TProCustomLabel::leaveEvent(QEvent *event)
     SetMouseInside(false);
 }
 
+// A press is always over the label, whether or not an enter came first.
+void TProCustomLabel::mousePressEvent(QMouseEvent *event)
+{
+    QWidget::mousePressEvent(event);
+    SetMouseInside(true);
+}
+
 // While a button is held the label keeps the mouse, and the window system may
 // hold back enter and leave; the moves tell where the pointer is.
 void TProCustomLabel::mouseMoveEvent(QMouseEvent *event)
