@@ -1,5 +1,6 @@
 #include "app/Unit2.h"
 
+#include "controls/Abcversn.h"
 #include "platform/Errors.h"
 #include "platform/FormLoading.h"
 #include "ui_Unit2.h"
@@ -40,7 +41,11 @@ TAbout::TAbout(QWidget *owner)
     {
         TFormLoading loading;
         ui->setupUi(this);
+        TabcVersionInfoItem *build = ui->abcVersionLabel1->VersionInfo()->Add();
+        build->SetKey(QStringLiteral("FileVersion"));
+        build->SetCaption(QStringLiteral("Build :"));
     }
+    ui->abcVersionLabel1->Loaded();
     ui->ProButton1->Loaded();
 
     ui->ProLabel1->setFont(FormFont(QStringLiteral("Lucida Console ANSI"), QStringLiteral("DejaVu Sans Mono"), 27, true));
