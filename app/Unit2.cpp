@@ -53,6 +53,8 @@ TAbout::TAbout(QWidget *owner)
     ui->ProLabel2->setFont(FormFont(QStringLiteral("MS Sans Serif"), QStringLiteral("DejaVu Sans Condensed"), 16, true));
 
     setFixedSize(298, 158);
+    setBackgroundRole(QPalette::Button);
+    setAutoFillBackground(true);
     setWindowIcon(QIcon(QStringLiteral(":/icons/glimra.xpm")));
     ui->ProButton1->setFocus();
     if (const QScreen *screen = this->screen())
