@@ -623,12 +623,15 @@ constexpr bool InRange(int value, int low, int high)
     return value >= low && value <= high;
 }
 
+// The help layer opens its file at the beginning; it has no topics.
+void ShowHelpFile(QWidget *sender, int)
+{
+    WinHelp(sender ? sender->window() : nullptr, qApp->property("HelpFile").toString());
+}
+
 TProButton::THelpContextHandler &HelpContextHandler()
 {
-    static TProButton::THelpContextHandler handler = [](QWidget *sender, int) {
-        // The help layer opens its file at the beginning; it has no topics.
-        WinHelp(sender ? sender->window() : nullptr, qApp->property("HelpFile").toString());
-    };
+    static TProButton::THelpContextHandler handler = ShowHelpFile;
     return handler;
 }
 
@@ -696,7 +699,7 @@ bool TProButton::IsCaptionStored()
 
 void TProButton::SetHelpContextHandler(THelpContextHandler handler)
 {
-    HelpContextHandler() = std::move(handler);
+    HelpContextHandler() = handler ? std::move(handler) : ShowHelpFile;
 }
 
 void TProButton::Click()
@@ -706,8 +709,7 @@ void TProButton::Click()
         for (QWidget *widget = this; widget; widget = widget->parentWidget()) {
             const int context = widget->property("HelpContext").toInt();
             if (context != 0) {
-                if (HelpContextHandler())
-                    HelpContextHandler()(this, context);
+                HelpContextHandler()(this, context);
                 return;
             }
         }

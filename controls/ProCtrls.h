@@ -301,7 +301,8 @@ public:
     const TNotifyEvent &OnClick() const { return m_onClick; }
     void SetOnClick(TNotifyEvent handler) { m_onClick = std::move(handler); }
 
-    // How a help context is shown; tests put a recorder here.
+    // How a help context is shown; tests put a recorder here, none restores
+    // the help layer.
     using THelpContextHandler = std::function<void(QWidget *Sender, int Context)>;
     static void SetHelpContextHandler(THelpContextHandler handler);
 

@@ -33,19 +33,16 @@ void TestAbout::formHasItsComponentsInCreationOrder()
     QCOMPARE(title->Caption(), QStringLiteral("Glimra 5.0 RC1"));
     QCOMPARE(title->ShadowStyle(), TProCustomLabel::ssRaised);
     QCOMPARE(title->Alignment(), Qt::AlignHCenter);
-    QCOMPARE(title->geometry(), QRect(52, 2, 239, 27));
     auto *freeware = About->findChild<TProLabel *>(QStringLiteral("ProLabel2"));
     QCOMPARE(freeware->ShadowStyle(), TProCustomLabel::ssRecessed);
     QVERIFY(!freeware->Transparent());
     auto *mail = About->findChild<TProUrlLabel *>(QStringLiteral("ProUrlLabel1"));
     QCOMPARE(mail->URL(), QStringLiteral("mailto:") + mail->Caption());
-    QVERIFY(mail->URL().endsWith(QStringLiteral("@example.org")));
     auto *home = About->findChild<TProUrlLabel *>(QStringLiteral("ProUrlLabel4"));
     QVERIFY(home->URL().startsWith(QStringLiteral("http://www.example.org/")));
     auto *close = About->findChild<TProButton *>(QStringLiteral("ProButton1"));
     QCOMPARE(close->text(), QStringLiteral("&Close"));
     QVERIFY(close->isDefault() && !close->Cancel());
-    QVERIFY(close->IsCaptionStored() && close->IsDefaultStored());
     // The test program carries no version block: the caption with an empty value.
     auto *build = About->findChild<TabcVersionLabel *>(QStringLiteral("abcVersionLabel1"));
     QCOMPARE(build->text(), QStringLiteral("Build :\t\r\n"));

@@ -67,9 +67,6 @@ void TestProUrl::startsBlueUnderlinedWithTheHand()
 {
     QCOMPARE(m_label->FontColor(), 0xFF0000u);
     QVERIFY(m_label->font().underline());
-    QCOMPARE(m_label->UnvisitedColor(), 0xFF0000u);
-    QCOMPARE(m_label->ActivatedColor(), 0x0000FFu);
-    QCOMPARE(m_label->VisitedColor(), 0x800000u);
     QCOMPARE(m_label->cursor().hotSpot(), QPoint(6, 0));
 }
 
