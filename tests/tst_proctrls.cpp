@@ -22,6 +22,7 @@ private slots:
     void singleValueMakesTheStyleCustom();
     void positiveOffsetOrAngleSwitchesAutoSizeOff();
     void shadowLayerLiesAtDepthInItsDirection();
+    void quarterTurnRunsUpFromTheBottomLeft();
 
     void kindSetsCaptionResultAndFlags_data();
     void kindSetsCaptionResultAndFlags();
@@ -203,6 +204,26 @@ void TestProCtrls::shadowLayerLiesAtDepthInItsDirection()
     const QImage disabled = label.grab().toImage().convertToFormat(QImage::Format_RGB32);
     QVERIFY(ColorBounds(disabled, qRgb(255, 0, 0)).isEmpty());
     QVERIFY(ColorBounds(disabled, qRgb(0, 0, 0)).isEmpty());
+}
+
+void TestProCtrls::quarterTurnRunsUpFromTheBottomLeft()
+{
+    TProLabel label;
+    label.SetAutoSize(false);
+    label.resize(60, 120);
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(20);
+    font.setStyleStrategy(QFont::NoAntialias);
+    label.setFont(font);
+    label.SetCaption(QStringLiteral("HHHH"));
+    label.SetAngle(90);
+    label.SetColor(0xFFFFFF);
+    label.SetFontColor(0x000000);
+    const QRect ink = ColorBounds(label.grab().toImage().convertToFormat(QImage::Format_RGB32), qRgb(0, 0, 0));
+    const int textWidth = QFontMetrics(font).horizontalAdvance(label.Caption());
+    QVERIFY(ink.height() > ink.width()); // upright column of letters
+    QVERIFY(ink.left() >= 0 && ink.right() < QFontMetrics(font).height());
+    QVERIFY(ink.bottom() <= textWidth && ink.bottom() >= textWidth - 4); // starts at the box's bottom
 }
 
 void TestProCtrls::kindSetsCaptionResultAndFlags_data()
