@@ -3,10 +3,12 @@
 #include "app/Unit1.h"
 #include "app/Unit2.h"
 #include "app/Unit3.h"
+#include "controls/ProCtrls.h"
 #include "platform/Errors.h"
 
 TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv)
 {
+    RegisterProCursors(); // before any window exists
     setApplicationName(QStringLiteral("glimra"));
     SetApplicationTitle(QString::fromLatin1(Title));
     setProperty("HelpFile", QString::fromLatin1(HelpFile));

@@ -37,7 +37,18 @@ QString TRecentFiles::ProgramDirectory()
 QString TRecentFiles::ListDirectory()
 {
     const QString &redirected = ListDirectoryOverride();
-    return redirected.isEmpty() ? ProgramDirectory() : redirected;
+    return redirected.isEmpty() ? ListDirectoryFor(ProgramDirectory()) : redirected;
+}
+
+QString TRecentFiles::ListDirectoryFor(const QString &programDirectory)
+{
+    // A portable copy keeps its list beside itself; an installed one, whose
+    // directory belongs to root, keeps it with the user's settings.
+    const QFileInfo list(QDir(programDirectory).filePath(kListName));
+    const QFileInfo directory(programDirectory);
+    if (list.exists() ? list.isWritable() : directory.isDir() && directory.isWritable())
+        return programDirectory;
+    return QFileInfo(PrivateProfilePath(kListName)).path();
 }
 
 void TRecentFiles::SetListDirectory(const QString &directory)
@@ -87,6 +98,9 @@ void TRecentFiles::AddRecent(const QString &fileName) const
     }
     while (entries.size() < SlotCount)
         entries.append(QString());
+    const QString settings = QFileInfo(PrivateProfilePath(kListName)).path();
+    if (QFileInfo(m_fileName).path() == settings)
+        QDir().mkpath(settings); // not made yet on a first run
 
     for (int n = 1; n <= SlotCount; ++n) {
         QString value = entries.at(n - 1);

@@ -1,7 +1,8 @@
 #pragma once
 // The recent-files list: fifteen slots of the INI file "Recent.lst" beside the
-// program file, most recent first. The file is read afresh on every use; no
-// copy is kept in memory.
+// program file (with the settings when that place is not writable), most
+// recent first. The file is read afresh on every use; no copy is kept in
+// memory.
 
 #include <QList>
 #include <QString>
@@ -17,9 +18,13 @@ public:
 
     // The directory of the program's own executable file, links resolved.
     static QString ProgramDirectory();
-    // Where the list lives: ProgramDirectory(), unless redirected for the
-    // whole process (tests); an empty name ends the redirection.
+    // Where the list lives: ListDirectoryFor(ProgramDirectory()), unless
+    // redirected for the whole process (tests); an empty name ends the
+    // redirection.
     static QString ListDirectory();
+    // The program's directory when the list there can be written (or created),
+    // else the per-user configuration directory beside the settings.
+    static QString ListDirectoryFor(const QString &programDirectory);
     static void SetListDirectory(const QString &directory);
 
     QString FileName() const; // full name of "Recent.lst"

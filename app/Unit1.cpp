@@ -8,6 +8,7 @@
 #include "platform/FindDialog.h"
 #include "platform/Help.h"
 #include "platform/Printing.h"
+#include "platform/SafeFile.h"
 #include "platform/RichEdit.h"
 #include "platform/StatusBar.h"
 #include "platform/TextSearch.h"
@@ -27,6 +28,7 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QSaveFile>
+#include <QSessionManager>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -37,12 +39,11 @@ namespace {
 // Larger files would not fit the text control's character index.
 constexpr qint64 kMaxDocumentBytes = qint64(1) << 30;
 
-// The last component of a name: the part after the last path separator or
-// drive colon.
+// The last component of a name: the part after the last path separator. Only
+// "/" separates here; "\\" and ":" are ordinary characters of a file name.
 QString FileNamePart(const QString &name)
 {
-    const qsizetype cut = std::max({name.lastIndexOf(u'/'), name.lastIndexOf(u'\\'), name.lastIndexOf(u':')});
-    return name.mid(cut + 1);
+    return name.mid(name.lastIndexOf(u'/') + 1);
 }
 
 // The icons in index order: resources/icons/NN-name.xpm, each with its
@@ -119,6 +120,7 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::TMa
     connect(richedit, &TRichEdit::SelectionChange, this, Guarded(this, &TMain::richeditSelectionChange));
     connect(richedit, &TRichEdit::MouseDown, this, Guarded(this, &TMain::richeditMouseDown));
     connect(richedit, &TRichEdit::PopupRequested, EditMenu, [this](const QPoint &at) { EditMenu->popup(at); });
+    connect(qApp, &QGuiApplication::commitDataRequest, this, &TMain::CommitData);
 
     FormCreate();
 }
@@ -294,9 +296,32 @@ void TMain::FormShow()
     richeditChange();
     richedit->setFocus();
     UpdatePasteCommand();
-    const QStringList args = QCoreApplication::arguments();
-    if (args.size() > 1 && QFileInfo(args.at(1)).isFile())
-        LoadDocument(args.at(1));
+    const QString name = FileToOpenAtStart(QCoreApplication::arguments());
+    if (!name.isEmpty())
+        LoadDocument(name);
+}
+
+QString TMain::FileToOpenAtStart(const QStringList &arguments)
+{
+    if (arguments.size() > 1 && QFileInfo(arguments.at(1)).isFile())
+        return arguments.at(1);
+    return QString();
+}
+
+// The session is ending (log-off, shut-down): the same question as a close,
+// and a refusal vetoes the end of the session.
+void TMain::CommitData(QSessionManager &manager)
+{
+    // Without leave to ask, unsaved changes veto the end rather than be lost.
+    const bool canEnd = manager.allowsInteraction() ? QueryEndSession() : !richedit->Modified();
+    manager.release();
+    if (!canEnd)
+        manager.cancel();
+}
+
+bool TMain::QueryEndSession()
+{
+    return FormCloseQuery();
 }
 
 bool TMain::FormCloseQuery()
@@ -316,16 +341,17 @@ void TMain::FormClose()
         Map->MapSaver->SaveState();
     Reg->SetCanCreate(true);
     Reg->Open();
-    Reg->WriteInteger(QStringLiteral("Colors"), QStringLiteral("background"), qint32(ColorToValue(richedit->BackgroundColor())));
-    Reg->WriteInteger(QStringLiteral("Colors"), QStringLiteral("font"), qint32(ColorToValue(richedit->TextColor())));
-    Reg->WriteBool(QStringLiteral("Misc"), QStringLiteral("WordWrap"), Item("WordWrap1")->isChecked());
-    Reg->WriteBool(QStringLiteral("Misc"), QStringLiteral("MapVis"), Item("Map1")->isChecked());
-    Reg->WriteBool(QStringLiteral("Misc"), QStringLiteral("AutoCopy"), Item("Autocopy1")->isChecked());
-    Reg->WriteBool(QStringLiteral("Misc"), QStringLiteral("Statusbar"), Item("StatusBar3")->isChecked());
-    Reg->WriteBool(QStringLiteral("Misc"), QStringLiteral("Map"), Map && Map->isVisible());
-    Reg->WriteString(QStringLiteral("Font"), QStringLiteral("Name"), richedit->font().family());
-    Reg->WriteInteger(QStringLiteral("Font"), QStringLiteral("Size"), richedit->font().pointSize());
-    Reg->WriteString(QStringLiteral("Misc"), QStringLiteral("MapFont"),
+    // Only what this copy changed, so that another copy's changes survive.
+    Reg->WriteIntegerIfChanged(QStringLiteral("Colors"), QStringLiteral("background"), qint32(ColorToValue(richedit->BackgroundColor())));
+    Reg->WriteIntegerIfChanged(QStringLiteral("Colors"), QStringLiteral("font"), qint32(ColorToValue(richedit->TextColor())));
+    Reg->WriteBoolIfChanged(QStringLiteral("Misc"), QStringLiteral("WordWrap"), Item("WordWrap1")->isChecked());
+    Reg->WriteBoolIfChanged(QStringLiteral("Misc"), QStringLiteral("MapVis"), Item("Map1")->isChecked());
+    Reg->WriteBoolIfChanged(QStringLiteral("Misc"), QStringLiteral("AutoCopy"), Item("Autocopy1")->isChecked());
+    Reg->WriteBoolIfChanged(QStringLiteral("Misc"), QStringLiteral("Statusbar"), Item("StatusBar3")->isChecked());
+    Reg->WriteBoolIfChanged(QStringLiteral("Misc"), QStringLiteral("Map"), Map && Map->isVisible());
+    Reg->WriteStringIfChanged(QStringLiteral("Font"), QStringLiteral("Name"), richedit->font().family());
+    Reg->WriteIntegerIfChanged(QStringLiteral("Font"), QStringLiteral("Size"), richedit->font().pointSize());
+    Reg->WriteStringIfChanged(QStringLiteral("Misc"), QStringLiteral("MapFont"),
                      Map ? Map->GridFontName() : QStringLiteral("Lucida Console ANSI"));
     Reg->Close();
 }
@@ -369,7 +395,10 @@ void TMain::QuerySaveChanges()
     case TModalResult::mrCancel:
         throw EAbort();
     case TModalResult::mrYes:
-        Save();
+        // A Save As cancelled here abandons the command that asked, as Cancel
+        // would: going on would throw the changes away.
+        if (!SaveDocument())
+            throw EAbort();
         break;
     case TModalResult::mrNo:
         break;
@@ -378,15 +407,15 @@ void TMain::QuerySaveChanges()
 
 void TMain::LoadDocument(const QString &name)
 {
-    QFile file(name);
-    if (QFileInfo(name).isDir() || !file.open(QIODevice::ReadOnly))
-        throw EGlimraError(QStringLiteral("Cannot open file %1").arg(name));
-    if (file.size() > kMaxDocumentBytes)
+    QByteArray bytes;
+    switch (ReadRegularFile(name, kMaxDocumentBytes, &bytes)) {
+    case TReadResult::trOk:
+        break;
+    case TReadResult::trTooLarge:
         throw EGlimraError(QStringLiteral("Cannot open file %1: it is larger than 1 GB").arg(name));
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
+    case TReadResult::trCannotOpen:
         throw EGlimraError(QStringLiteral("Cannot open file %1").arg(name));
-    file.close();
+    }
 
     richedit->SetBytes(bytes);
     SetDocumentName(name);
@@ -420,35 +449,45 @@ void TMain::WriteDocument(const QString &fileName)
 {
     const QByteArray bytes = richedit->Bytes();
     QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !CommitToDisk(file))
         throw EGlimraError(QStringLiteral("Cannot create file %1").arg(fileName));
 }
 
 void TMain::Save()
 {
-    if (m_documentName == QLatin1String(UntitledName)) {
-        FileSaveAs();
-        return;
-    }
-    WriteDocument(m_documentName);
-    richedit->SetModified(false);
-    ShowModifiedState(false);
-    AddRecent(m_documentName);
+    SaveDocument();
 }
 
 void TMain::FileSaveAs()
 {
+    SaveDocumentAs();
+}
+
+bool TMain::SaveDocument()
+{
+    if (m_documentName == QLatin1String(UntitledName))
+        return SaveDocumentAs();
+    WriteDocument(m_documentName);
+    richedit->SetModified(false);
+    ShowModifiedState(false);
+    AddRecent(m_documentName);
+    return true;
+}
+
+bool TMain::SaveDocumentAs()
+{
     const std::optional<QString> name = TDialogs::Instance().SaveFileName(this, SaveDialog);
     if (!name)
-        return;
+        return false;
     if (QFileInfo::exists(*name)
         && TDialogs::Instance().Confirm(this, QStringLiteral("OK to overwrite %1").arg(*name)) != TModalResult::mrYes)
-        return;
+        return false;
     WriteDocument(*name);
     SetDocumentName(*name);
     richedit->SetModified(false);
     ShowModifiedState(false);
     AddRecent(*name);
+    return true;
 }
 
 void TMain::DropFile1DropFiles(QObject *, const QStringList &fileList, const QPoint &, bool)

@@ -18,6 +18,7 @@ class TMain;
 }
 class QAction;
 class QMenu;
+class QSessionManager;
 class QToolButton;
 class TDropFile;
 class TFindDialog;
@@ -98,6 +99,11 @@ public:
     void UpdateCaretPanel();
     void UpdatePasteCommand();
 
+    // What the session manager's question before a log-off runs: false vetoes.
+    bool QueryEndSession();
+    // The file a start opens: the first argument when it names a file.
+    static QString FileToOpenAtStart(const QStringList &arguments);
+
     QAction *Item(const char *name) const;        // a menu or pop-up item
     QToolButton *Button(const char *name) const;  // a tool-bar button
     QMenu *EditMenu = nullptr;
@@ -123,6 +129,11 @@ private:
     void BuildCommands();
     void RunCommand(TCommand command);
     void WriteDocument(const QString &fileName);
+    // Save and Save As; false when the user cancelled the dialog or declined
+    // to overwrite.
+    bool SaveDocument();
+    bool SaveDocumentAs();
+    void CommitData(QSessionManager &manager);
     void ApplyDialogFont(const QFont &font);
     void SetFontSize(int pointSize);
     void UpdateFontPanel();

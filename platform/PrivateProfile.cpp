@@ -1,11 +1,12 @@
 #include "platform/PrivateProfile.h"
 
+#include "platform/SafeFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
 #include <QLockFile>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 namespace {
@@ -148,8 +149,10 @@ bool WritePrivateProfileString(const QString &section, const QString &key,
     const QString sectionName = section.trimmed();
     const QString keyName = key.trimmed();
     const QString text = value.trimmed();
+    // A key line that began with "[" or ";" would read back as a section
+    // header or a comment.
     if (HasLineBreak(sectionName) || sectionName.contains(u']') || HasLineBreak(keyName)
-        || keyName.contains(u'=') || HasLineBreak(text))
+        || keyName.contains(u'=') || keyName.startsWith(u'[') || keyName.startsWith(u';') || HasLineBreak(text))
         return false;
 
     const QString path = PrivateProfilePath(fileName);
@@ -184,7 +187,8 @@ bool WritePrivateProfileString(const QString &section, const QString &key,
         // After the section's last line of content, so that blank lines and
         // comments that lead into the next section stay where they are.
         qsizetype after = header;
-        for (qsizetype i = header + 1; i < SectionEnd(lines, header); ++i)
+        const qsizetype end = SectionEnd(lines, header);
+        for (qsizetype i = header + 1; i < end; ++i)
             if (lines[i].Kind == TLineKind::Key || lines[i].Kind == TLineKind::Other)
                 after = i;
         if (lines[after].Ending.isEmpty())
@@ -195,9 +199,5 @@ bool WritePrivateProfileString(const QString &section, const QString &key,
     QByteArray bytes;
     for (const TLine &line : std::as_const(lines))
         bytes += line.Text + line.Ending;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write(bytes);
-    return file.commit();
+    return WriteFileAtomically(path, bytes);
 }

@@ -25,8 +25,8 @@ QString GetPrivateProfileString(const QString &section, const QString &key,
 // missing key at the end of its section. Written lines end in CR LF. The
 // change is written atomically under a lock file ("<file>.lock"). Returns
 // false when the file cannot be written (read-only file or directory, missing
-// directory) or when a name or the value holds a line break, or the key an "=",
-// which would break the file's lines.
+// directory) or when a name or the value holds a line break, or the key an "="
+// or a leading "[" or ";", which would break the file's lines.
 bool WritePrivateProfileString(const QString &section, const QString &key,
                                const QString &value, const QString &fileName);
 

@@ -1,5 +1,7 @@
 #include "platform/Registry.h"
 
+#include "platform/SafeFile.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -9,7 +11,6 @@
 #include <QLockFile>
 #include <QMap>
 #include <QMutex>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QStringList>
 #include <QtEndian>
@@ -428,11 +429,7 @@ public:
 
     long Save(const TRegTree &tree)
     {
-        QSaveFile file(m_fileName);
-        if (!file.open(QIODevice::WriteOnly))
-            return ERROR_CANTWRITE;
-        file.write(Serialized(m_root, tree));
-        return file.commit() ? ERROR_SUCCESS : ERROR_CANTWRITE;
+        return WriteFileAtomically(m_fileName, Serialized(m_root, tree)) ? ERROR_SUCCESS : ERROR_CANTWRITE;
     }
 
     bool Lock(QLockFile &lock)

@@ -153,12 +153,56 @@ void TMyRegistry::WriteIni(const QString &Section, const QString &Ident, const Q
         throw EGlimraError(QStringLiteral("Unable to write to %1").arg(m_backendFile));
 }
 
+namespace {
+
+QString KnownKey(const QString &Section, const QString &Ident)
+{
+    return Section.toLower() + u'\n' + Ident.toLower();
+}
+
+QString BoolText(bool value)
+{
+    return value ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+} // namespace
+
+void TMyRegistry::Remember(const QString &Section, const QString &Ident, const QString &Text, bool Stored)
+{
+    m_known.insert(KnownKey(Section, Ident), {Text, Stored});
+}
+
+bool TMyRegistry::IsKnown(const QString &Section, const QString &Ident, const QString &Text) const
+{
+    const auto it = m_known.constFind(KnownKey(Section, Ident));
+    return it != m_known.cend() && it->Stored && it->Text == Text;
+}
+
+void TMyRegistry::WriteStringIfChanged(const QString &Section, const QString &Ident, const QString &Value)
+{
+    if (!IsKnown(Section, Ident, Value))
+        WriteString(Section, Ident, Value);
+}
+
+void TMyRegistry::WriteIntegerIfChanged(const QString &Section, const QString &Ident, qint32 Value)
+{
+    if (!IsKnown(Section, Ident, QString::number(Value)))
+        WriteInteger(Section, Ident, Value);
+}
+
+void TMyRegistry::WriteBoolIfChanged(const QString &Section, const QString &Ident, bool Value)
+{
+    if (!IsKnown(Section, Ident, BoolText(Value)))
+        WriteBool(Section, Ident, Value);
+}
+
 void TMyRegistry::WriteString(const QString &Section, const QString &Ident, const QString &Value)
 {
     if (m_latchedIni)
         WriteIni(Section, Ident, Value);
     else
         WriteRegistryValue(Section, Ident, REG_SZ, RegStringData(Value));
+    Remember(Section, Ident, Value, true);
 }
 
 void TMyRegistry::WriteInteger(const QString &Section, const QString &Ident, qint32 Value)
@@ -167,6 +211,7 @@ void TMyRegistry::WriteInteger(const QString &Section, const QString &Ident, qin
         WriteIni(Section, Ident, QString::number(Value));
     else
         WriteRegistryValue(Section, Ident, REG_DWORD, RegDwordData(quint32(Value)));
+    Remember(Section, Ident, QString::number(Value), true);
 }
 
 void TMyRegistry::WriteBool(const QString &Section, const QString &Ident, bool Value)
@@ -175,12 +220,24 @@ void TMyRegistry::WriteBool(const QString &Section, const QString &Ident, bool V
         WriteIni(Section, Ident, Value ? QStringLiteral("1") : QStringLiteral("0"));
     else
         WriteRegistryValue(Section, Ident, REG_DWORD, RegDwordData(Value ? 1 : 0));
+    Remember(Section, Ident, BoolText(Value), true);
 }
 
 QString TMyRegistry::ReadString(const QString &Section, const QString &Ident, const QString &Default)
 {
-    if (m_backend == TBackend::Ini)
-        return GetPrivateProfileString(Section, Ident, Default, m_backendFile);
+    bool stored = false;
+    const QString value = ReadStringValue(Section, Ident, Default, &stored);
+    Remember(Section, Ident, value, stored);
+    return value;
+}
+
+QString TMyRegistry::ReadStringValue(const QString &Section, const QString &Ident, const QString &Default, bool *stored)
+{
+    if (m_backend == TBackend::Ini) {
+        const QString value = GetPrivateProfileString(Section, Ident, QString(), m_backendFile);
+        *stored = !value.isEmpty();
+        return *stored ? value : GetPrivateProfileString(Section, Ident, Default, m_backendFile);
+    }
     if (m_backend != TBackend::Registry) {
         ReportError(false, kFailedToGet.arg(Ident));
         return Default;
@@ -208,6 +265,7 @@ QString TMyRegistry::ReadString(const QString &Section, const QString &Ident, co
         ReportError(false, kValueNotFound);
         return Default;
     }
+    *stored = true;
     return text;
 }
 
@@ -236,7 +294,7 @@ bool TMyRegistry::ReadRegistryInteger(const QString &Section, const QString &Ide
     return true;
 }
 
-qint32 TMyRegistry::ReadIniInteger(const QString &Section, const QString &Ident, qint32 Default)
+qint32 TMyRegistry::ReadIniInteger(const QString &Section, const QString &Ident, qint32 Default, bool *stored)
 {
     const QString text = GetPrivateProfileString(Section, Ident, QString(), m_backendFile);
     bool ok = false;
@@ -250,21 +308,31 @@ qint32 TMyRegistry::ReadIniInteger(const QString &Section, const QString &Ident,
     } else {
         value = text.toInt(&ok, 10);
     }
+    *stored = ok;
     return ok ? value : Default;
 }
 
 qint32 TMyRegistry::ReadInteger(const QString &Section, const QString &Ident, qint32 Default)
 {
-    if (m_backend == TBackend::Ini)
-        return ReadIniInteger(Section, Ident, Default);
+    bool stored = false;
     qint32 value = 0;
-    return ReadRegistryInteger(Section, Ident, &value) ? value : Default;
+    if (m_backend == TBackend::Ini)
+        value = ReadIniInteger(Section, Ident, Default, &stored);
+    else
+        value = (stored = ReadRegistryInteger(Section, Ident, &value)) ? value : Default;
+    Remember(Section, Ident, QString::number(value), stored);
+    return value;
 }
 
 bool TMyRegistry::ReadBool(const QString &Section, const QString &Ident, bool Default)
 {
+    bool stored = false;
+    bool value = Default;
+    qint32 number = 0;
     if (m_backend == TBackend::Ini)
-        return ReadIniInteger(Section, Ident, Default ? 1 : 0) != 0;
-    qint32 value = 0;
-    return ReadRegistryInteger(Section, Ident, &value) ? value != 0 : Default;
+        value = ReadIniInteger(Section, Ident, Default ? 1 : 0, &stored) != 0;
+    else if ((stored = ReadRegistryInteger(Section, Ident, &number)))
+        value = number != 0;
+    Remember(Section, Ident, BoolText(value), stored);
+    return value;
 }

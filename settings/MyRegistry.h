@@ -4,6 +4,7 @@
 // escape: they go to OnError, or to an "Error" box (open and write failures),
 // and a failed read returns the caller's default.
 
+#include <QHash>
 #include <QObject>
 #include <QString>
 
@@ -70,6 +71,13 @@ public:
     qint32 ReadInteger(const QString &Section, const QString &Ident, qint32 Default);
     bool ReadBool(const QString &Section, const QString &Ident, bool Default);
 
+    // Write only when the value differs from what this store last read or
+    // wrote under that name, or when the read found nothing stored. Another
+    // running copy's changes to the other values then survive.
+    void WriteStringIfChanged(const QString &Section, const QString &Ident, const QString &Value);
+    void WriteIntegerIfChanged(const QString &Section, const QString &Ident, qint32 Value);
+    void WriteBoolIfChanged(const QString &Section, const QString &Ident, bool Value);
+
     // The predefined root for RootKey; any value outside the enumeration
     // stands for HKEY_LOCAL_MACHINE.
     HKEY RootKeyHandle() const;
@@ -91,7 +99,18 @@ private:
     // Reads Ident as a REG_DWORD; false (with the error reported) on failure.
     bool ReadRegistryInteger(const QString &Section, const QString &Ident, qint32 *value);
     void WriteIni(const QString &Section, const QString &Ident, const QString &Value);
-    qint32 ReadIniInteger(const QString &Section, const QString &Ident, qint32 Default);
+    QString ReadStringValue(const QString &Section, const QString &Ident, const QString &Default, bool *stored);
+    qint32 ReadIniInteger(const QString &Section, const QString &Ident, qint32 Default, bool *stored);
+
+    // What this store last read or wrote under a name, as text; Stored is
+    // false when a read fell back to the caller's default.
+    struct TKnownValue
+    {
+        QString Text;
+        bool Stored = false;
+    };
+    void Remember(const QString &Section, const QString &Ident, const QString &Text, bool Stored);
+    bool IsKnown(const QString &Section, const QString &Ident, const QString &Text) const;
 
     bool m_saveToINI = false;
     QString m_iniFile;
@@ -103,4 +122,5 @@ private:
     TBackend m_backend = TBackend::None;
     QString m_backendFile;            // the INI backend's file, bound at Open
     HKEY m_backendRoot = 0;           // the registry backend's root, bound at Open
+    QHash<QString, TKnownValue> m_known; // by lower-case "section\nname"
 };

@@ -3,15 +3,18 @@
 
 #include "platform/Errors.h"
 #include "platform/RichEdit.h"
+#include "platform/SafeFile.h"
 #include "platform/StatusBar.h"
 #include "support/MainFixture.h"
 
 #include <QAction>
 #include <QFile>
 #include <QSaveFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
+#include <sys/stat.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -28,13 +31,18 @@ private slots:
     void captionShowsFileNameOnly();
     void promptBeforeReplacing_data();
     void promptBeforeReplacing();
-    void yesOnUntitledThenCancelledSaveAsGoesOn();
+    void yesOnUntitledThenAbandonedSaveAsKeepsTheText_data();
+    void yesOnUntitledThenAbandonedSaveAsKeepsTheText();
+    void sessionEndAsksLikeAClose();
+    void fileOpenedAtStart_data();
+    void fileOpenedAtStart();
     void saveAsOverwrite_data();
     void saveAsOverwrite();
     void saveOnUntitledAsksForName();
     void saveWritesWithoutDialogWhenNamed();
     void missingFileChangesNothing_data();
     void missingFileChangesNothing();
+    void readStopsAtTheLimit();
     void failedSaveKeepsOldFile();
     void saveIntoMissingDirectoryFails();
     void saveKeepsPermissions();
@@ -128,6 +136,12 @@ void TestMain::captionShowsFileNameOnly()
     const QString path = f.WriteFile(QStringLiteral("read me.nfo"), "x");
     f.Window->LoadDocument(path);
     QCOMPARE(f.Window->windowTitle(), QStringLiteral("Glimra - read me.nfo"));
+    // Only "/" separates; a backslash or a colon belongs to the name.
+    for (const QString name : {QStringLiteral("x:y.nfo"), QStringLiteral("a\\b.nfo")}) {
+        f.Window->LoadDocument(f.WriteFile(name, "x"));
+        QCOMPARE(f.Window->windowTitle(), QStringLiteral("Glimra - ") + name);
+    }
+    f.Window->LoadDocument(path);
     QCOMPARE(f.Window->DocumentName(), path);
     Modify(f);
     f.Dialogs.ConfirmAnswers << TModalResult::mrCancel;
@@ -185,17 +199,75 @@ void TestMain::promptBeforeReplacing()
     }
 }
 
-void TestMain::yesOnUntitledThenCancelledSaveAsGoesOn()
+void TestMain::yesOnUntitledThenAbandonedSaveAsKeepsTheText_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<bool>("overwriteDeclined");
+    for (const char *command : {"New", "Close"}) {
+        QTest::addRow("%s, dialog cancelled", command) << QString::fromLatin1(command) << false;
+        QTest::addRow("%s, overwrite declined", command) << QString::fromLatin1(command) << true;
+    }
+}
+
+// Yes to "Save changes", then no file chosen: the command that asked is
+// abandoned as after Cancel, so the typed text is not lost.
+void TestMain::yesOnUntitledThenAbandonedSaveAsKeepsTheText()
+{
+    QFETCH(QString, command);
+    QFETCH(bool, overwriteDeclined);
+    MainFixture f;
+    f.Window->show();
+    Modify(f);
+    f.Dialogs.ConfirmAnswers << TModalResult::mrYes << TModalResult::mrNo;
+    if (overwriteDeclined)
+        f.Dialogs.FileAnswers << f.WriteFile(QStringLiteral("taken.nfo"), "keep");
+    else
+        f.Dialogs.FileAnswers << std::nullopt;
+    if (command == QLatin1String("New"))
+        f.Window->Item("New1")->trigger();
+    else
+        QVERIFY(!f.Window->close());
+    QCOMPARE(f.Dialogs.Texts(QStringLiteral("Save")).size(), 1);
+    QVERIFY(f.Dialogs.Texts(QStringLiteral("Error")).isEmpty());
+    QCOMPARE(f.Window->richedit->Bytes(), QByteArray("x"));
+    QVERIFY(f.Window->richedit->Modified());
+    QVERIFY(f.Window->isVisible());
+}
+
+void TestMain::sessionEndAsksLikeAClose()
 {
     MainFixture f;
+    f.Window->show();
+    QVERIFY(f.Window->QueryEndSession()); // nothing to ask about
     Modify(f);
-    f.Dialogs.ConfirmAnswers << TModalResult::mrYes;
-    f.Dialogs.FileAnswers << std::nullopt; // Save As cancelled
-    f.Window->Item("New1")->trigger();
-    QCOMPARE(f.Dialogs.Texts(QStringLiteral("Confirm")), QStringList{QStringLiteral("Save changes to Untitled?")});
-    QCOMPARE(f.Dialogs.Texts(QStringLiteral("Save")).size(), 1);
-    QCOMPARE(f.Window->richedit->Bytes(), QByteArray());
-    QVERIFY(!f.Window->richedit->Modified());
+    f.Dialogs.ConfirmAnswers << TModalResult::mrCancel << TModalResult::mrNo;
+    QVERIFY(!f.Window->QueryEndSession());
+    QVERIFY(f.Window->richedit->Modified());
+    QVERIFY(f.Window->QueryEndSession());
+    QCOMPARE(f.Dialogs.Texts(QStringLiteral("Confirm")).size(), 2);
+}
+
+void TestMain::fileOpenedAtStart_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("opens");
+    QTest::newRow("no argument") << QStringList{"glimra"} << false;
+    QTest::newRow("a file") << QStringList{"glimra", "a.nfo"} << true;
+    QTest::newRow("the second argument is not looked at") << QStringList{"glimra", "missing", "a.nfo"} << false;
+    QTest::newRow("a directory") << QStringList{"glimra", "adir"} << false;
+    QTest::newRow("a name that names nothing") << QStringList{"glimra", "missing"} << false;
+}
+
+void TestMain::fileOpenedAtStart()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, opens);
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("adir")));
+    QFile(dir.filePath(QStringLiteral("a.nfo"))).open(QIODevice::WriteOnly);
+    for (qsizetype i = 1; i < arguments.size(); ++i)
+        arguments[i] = dir.filePath(arguments[i]);
+    QCOMPARE(TMain::FileToOpenAtStart(arguments), opens ? arguments.at(1) : QString());
 }
 
 void TestMain::saveAsOverwrite_data()
@@ -259,6 +331,8 @@ void TestMain::missingFileChangesNothing_data()
     QTest::addColumn<QString>("name");
     QTest::newRow("missing") << QStringLiteral("missing.nfo");
     QTest::newRow("directory") << QStringLiteral("adir");
+    QTest::newRow("FIFO, which would block the read") << QStringLiteral("fifo");
+    QTest::newRow("endless device") << QStringLiteral("/dev/zero");
 }
 
 void TestMain::missingFileChangesNothing()
@@ -266,7 +340,8 @@ void TestMain::missingFileChangesNothing()
     QFETCH(QString, name);
     MainFixture f;
     QDir(f.Dir.path()).mkdir(QStringLiteral("adir"));
-    const QString path = f.Dir.filePath(name);
+    QCOMPARE(mkfifo(QFile::encodeName(f.Dir.filePath(QStringLiteral("fifo"))).constData(), 0600), 0);
+    const QString path = name.startsWith(u'/') ? name : f.Dir.filePath(name);
     Modify(f);
     f.Dialogs.ConfirmAnswers << TModalResult::mrNo;
     f.Dialogs.FileAnswers << path;
@@ -284,6 +359,21 @@ void TestMain::missingFileChangesNothing()
     QCOMPARE(f.Window->DocumentName(), QStringLiteral("Untitled"));
     QCOMPARE(f.Window->richedit->Bytes(), QByteArray("x"));
     QVERIFY(f.Window->richedit->Modified());
+}
+
+void TestMain::readStopsAtTheLimit()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("f"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("0123456789");
+    file.close();
+    QByteArray bytes;
+    QCOMPARE(ReadRegularFile(path, 10, &bytes), TReadResult::trOk);
+    QCOMPARE(bytes, QByteArray("0123456789"));
+    QCOMPARE(ReadRegularFile(path, 9, &bytes), TReadResult::trTooLarge);
+    QVERIFY(bytes.isEmpty());
 }
 
 void TestMain::failedSaveKeepsOldFile()

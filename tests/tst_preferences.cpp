@@ -5,6 +5,7 @@
 #include "platform/Registry.h"
 #include "platform/RichEdit.h"
 #include "platform/StatusBar.h"
+#include "settings/MyRegistry.h"
 #include "support/MainFixture.h"
 
 #include <QAction>
@@ -33,6 +34,9 @@ private slots:
     void firstRunDefaults();
     void closeWritesTypedValues();
     void handEditedValuesApplyAtNextStart();
+    void storedFlagsApplyAtStart_data();
+    void storedFlagsApplyAtStart();
+    void closeKeepsAnotherCopysChanges();
     void damagedFileIsKeptAsideAndDefaultsUsed();
     void zoomOutPersists();
     void fontDialog_data();
@@ -95,6 +99,63 @@ void TestPreferences::handEditedValuesApplyAtNextStart()
     QVERIFY(!f.Window->Item("StatusBar3")->isChecked());
     f.Window->show();
     QVERIFY(!f.Window->findChild<QWidget *>(QStringLiteral("Panel"))->isVisible());
+}
+
+void TestPreferences::storedFlagsApplyAtStart_data()
+{
+    QTest::addColumn<bool>("mapVis");
+    QTest::addColumn<bool>("map");
+    QTest::addColumn<bool>("wordWrap");
+    QTest::newRow("check mark without the window") << true << false << true;
+    QTest::newRow("window without the check mark") << false << true << false;
+}
+
+// "MapVis" is the menu's check mark, "Map" the window's visibility: each is
+// read and written on its own.
+void TestPreferences::storedFlagsApplyAtStart()
+{
+    QFETCH(bool, mapVis);
+    QFETCH(bool, map);
+    QFETCH(bool, wordWrap);
+    MainFixture f;
+    f.Window->close();
+    TMyRegistry other;
+    other.SetRegPath(QStringLiteral("\\Software\\Torvane\\Glimra 5.0"));
+    other.SetRootKey(TMyRegistry::kHKEY_CURRENT_USER);
+    other.Open();
+    other.WriteBool(QStringLiteral("Misc"), QStringLiteral("MapVis"), mapVis);
+    other.WriteBool(QStringLiteral("Misc"), QStringLiteral("Map"), map);
+    other.WriteBool(QStringLiteral("Misc"), QStringLiteral("WordWrap"), wordWrap);
+
+    f.Restart(false);
+    f.Window->show();
+    QCoreApplication::processEvents(); // the map shows itself once created
+    QCOMPARE(f.Window->Item("Map1")->isChecked(), mapVis);
+    QCOMPARE(Map->isVisible(), map);
+    QCOMPARE(f.Window->richedit->WordWrap(), wordWrap);
+
+    QVERIFY(f.Window->close());
+    QCOMPARE(other.ReadBool(QStringLiteral("Misc"), QStringLiteral("MapVis"), !mapVis), mapVis);
+    QCOMPARE(other.ReadBool(QStringLiteral("Misc"), QStringLiteral("Map"), !map), map);
+}
+
+// Two copies run at once; each close writes only what that copy changed.
+void TestPreferences::closeKeepsAnotherCopysChanges()
+{
+    MainFixture f;
+    f.Window->close(); // every value stored
+    f.Restart(false);
+    f.Window->Item("WordWrap1")->trigger(); // this copy: word wrap on
+
+    TMyRegistry other; // the other copy hides its status bar and closes first
+    other.SetRegPath(QStringLiteral("\\Software\\Torvane\\Glimra 5.0"));
+    other.SetRootKey(TMyRegistry::kHKEY_CURRENT_USER);
+    other.Open();
+    other.WriteBool(QStringLiteral("Misc"), QStringLiteral("Statusbar"), false);
+
+    QVERIFY(f.Window->close());
+    QVERIFY(other.ReadBool(QStringLiteral("Misc"), QStringLiteral("WordWrap"), false));
+    QVERIFY(!other.ReadBool(QStringLiteral("Misc"), QStringLiteral("Statusbar"), true));
 }
 
 void TestPreferences::damagedFileIsKeptAsideAndDefaultsUsed()

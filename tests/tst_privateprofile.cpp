@@ -160,6 +160,8 @@ void TestPrivateProfile::writeFailures_data()
     QTest::newRow("line break in the key") << "x.ini" << "s" << "a\rb" << "v";
     QTest::newRow("= in the key") << "x.ini" << "s" << "a=b" << "v";
     QTest::newRow("] in the section") << "x.ini" << "s]t" << "k" << "v";
+    QTest::newRow("key read back as a section") << "x.ini" << "s" << " [t]" << "v";
+    QTest::newRow("key read back as a comment") << "x.ini" << "s" << ";k" << "v";
 }
 
 void TestPrivateProfile::writeFailures()

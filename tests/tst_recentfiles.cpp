@@ -109,6 +109,12 @@ void TestRecentFiles::listDirectory()
     QCOMPARE(TRecentFiles().FileName(), m_dir.filePath(QStringLiteral("Recent.lst")));
     TRecentFiles::SetListDirectory(QString());
     QCOMPARE(TRecentFiles().FileName(), program + QStringLiteral("/Recent.lst"));
+
+    // An installed program's directory that cannot be written: the list goes
+    // with the settings instead of failing every open and save.
+    const QString settings = QFileInfo(PrivateProfilePath(QStringLiteral("Recent.lst"))).path();
+    QCOMPARE(TRecentFiles::ListDirectoryFor(m_dir.filePath(QStringLiteral("not/there"))), settings);
+    QCOMPARE(TRecentFiles::ListDirectoryFor(m_dir.path()), m_dir.path());
 }
 
 void TestRecentFiles::captions_data()

@@ -1,0 +1,379 @@
+#include "controls/ProConst.h"
+#include "controls/ProCtrls.h"
+#include "platform/FormLoading.h"
+
+#include <QBitmap>
+#include <QTest>
+#include <QtMath>
+#include <set>
+
+class TestProCtrls : public QObject
+{
+    Q_OBJECT
+private slots:
+    void angleIsReducedAndCached_data();
+    void angleIsReducedAndCached();
+    void rotatedBoxByRange_data();
+    void rotatedBoxByRange();
+    void rotatedBoxIsClampedBeforeAlignment();
+    void tallCaptionIsCutEvenlyOrSitsOnTheBottom();
+    void presetsSetTheFourValues_data();
+    void presetsSetTheFourValues();
+    void singleValueMakesTheStyleCustom();
+    void positiveOffsetOrAngleSwitchesAutoSizeOff();
+    void shadowLayerLiesAtDepthInItsDirection();
+    void quarterTurnRunsUpFromTheBottomLeft();
+
+    void kindSetsCaptionResultAndFlags_data();
+    void kindSetsCaptionResultAndFlags();
+    void everyKindHasItsCaptionInTheTable();
+    void kindGetterAndStorageRules();
+    void captionReadFromTheFormWins();
+    void helpKindShowsTheNearestContext();
+    void closeKindClosesItsFormAndOrdinaryClickSetsTheResult();
+    void enterPressesTheDefaultEscTheCancelButton();
+
+    void handCursorsAreRegisteredWithTheirHotSpots();
+};
+
+void TestProCtrls::angleIsReducedAndCached_data()
+{
+    QTest::addColumn<int>("angle");
+    QTest::addColumn<int>("stored");
+    QTest::newRow("-90") << -90 << 270;
+    QTest::newRow("360") << 360 << 0;
+    QTest::newRow("725") << 725 << 5;
+    QTest::newRow("-1") << -1 << 359;
+    QTest::newRow("-720") << -720 << 0;
+    QTest::newRow("180") << 180 << 180;
+}
+
+void TestProCtrls::angleIsReducedAndCached()
+{
+    QFETCH(int, angle);
+    QFETCH(int, stored);
+    TProLabel label;
+    label.SetAngle(angle);
+    QCOMPARE(label.Angle(), stored);
+    if (stored != 0) {
+        QCOMPARE(label.AngleCos(), std::cos(qDegreesToRadians(double(stored))));
+        QCOMPARE(label.AngleSin(), std::sin(qDegreesToRadians(double(stored))));
+    }
+    QCOMPARE(label.AutoSize(), stored == 0);
+}
+
+void TestProCtrls::rotatedBoxByRange_data()
+{
+    // A caption 100 wide and 20 high.
+    QTest::addColumn<int>("angle");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::addColumn<QPoint>("shift");
+    QTest::newRow("0") << 0 << 100 << 20 << QPoint(0, 0);
+    // sin 30 degrees is just below one half in doubles, and truncation shows it.
+    QTest::newRow("30") << 30 << 95 << 66 << QPoint(0, 49);
+    QTest::newRow("90 runs up from the bottom left") << 90 << 20 << 100 << QPoint(0, 100);
+    QTest::newRow("135") << 135 << 84 << 84 << QPoint(70, 84);
+    QTest::newRow("180 starts bottom right") << 180 << 100 << 20 << QPoint(100, 20);
+    QTest::newRow("270 starts top right") << 270 << 20 << 100 << QPoint(20, 0);
+}
+
+void TestProCtrls::rotatedBoxByRange()
+{
+    QFETCH(int, angle);
+    const double radians = qDegreesToRadians(double(angle));
+    const TRotatedBox box = RotatedBox(angle, std::cos(radians), std::sin(radians), 100, 20);
+    QTEST(box.Width, "width");
+    QTEST(box.Height, "height");
+    QTEST(RotatedShift(box, box.Width, box.Height), "shift");
+}
+
+void TestProCtrls::rotatedBoxIsClampedBeforeAlignment()
+{
+    // At 90 degrees the box is 20 x 100; the client 50 x 40 cuts its height.
+    const TRotatedBox box = RotatedBox(90, 0.0, 1.0, 100, 20);
+    QCOMPARE(RotatedTextOrigin(QRect(0, 0, 50, 40), box, Qt::AlignHCenter, TProCustomLabel::vaTop), QPoint(15, 40));
+    QCOMPARE(RotatedTextOrigin(QRect(0, 0, 50, 40), box, Qt::AlignRight, TProCustomLabel::vaBottom), QPoint(30, 40));
+    const TRotatedBox upsideDown = RotatedBox(180, -1.0, 0.0, 100, 20);
+    QCOMPARE(RotatedTextOrigin(QRect(0, 0, 60, 40), upsideDown, Qt::AlignLeft, TProCustomLabel::vaCenter),
+             QPoint(60, 30));
+}
+
+void TestProCtrls::tallCaptionIsCutEvenlyOrSitsOnTheBottom()
+{
+    const QRect client(0, 0, 80, 20);
+    QCOMPARE(VerticalAlignedRect(client, 51, TProCustomLabel::vaCenter), QRect(0, -15, 80, 51));
+    QCOMPARE(VerticalAlignedRect(client, 51, TProCustomLabel::vaBottom), QRect(0, -31, 80, 51));
+    QCOMPARE(VerticalAlignedRect(client, 11, TProCustomLabel::vaCenter), QRect(0, 4, 80, 11));
+}
+
+void TestProCtrls::presetsSetTheFourValues_data()
+{
+    QTest::addColumn<int>("style");
+    QTest::addColumn<int>("direction");
+    QTest::addColumn<int>("depth");
+    QTest::addColumn<int>("size");
+    QTest::addColumn<quint32>("color");
+    QTest::newRow("raised") << int(TProCustomLabel::ssRaised) << int(TProCustomLabel::drUpLeft) << 1 << 1 << 0xFFFFFFu;
+    QTest::newRow("recessed") << int(TProCustomLabel::ssRecessed) << int(TProCustomLabel::drDownRight) << 1 << 1
+                              << 0xFFFFFFu;
+    QTest::newRow("shadow") << int(TProCustomLabel::ssShadow) << int(TProCustomLabel::drDownRight) << 2 << 1
+                            << 0x80000010u;
+    QTest::newRow("thick") << int(TProCustomLabel::ssThickShadow) << int(TProCustomLabel::drDownRight) << 1 << 4
+                           << 0x80000010u;
+}
+
+void TestProCtrls::presetsSetTheFourValues()
+{
+    QFETCH(int, style);
+    TProLabel label;
+    label.SetShadowStyle(TShadowStyle(style));
+    QCOMPARE(int(label.ShadowStyle()), style);
+    QTEST(int(label.ShadowDirection()), "direction");
+    QTEST(label.ShadowDepth(), "depth");
+    QTEST(label.ShadowSize(), "size");
+    QTEST(label.ShadowColor(), "color");
+    // A form stores the style, then its own values: the style stays.
+    label.SetShadowSize(label.ShadowSize());
+    QCOMPARE(int(label.ShadowStyle()), style);
+    label.SetShadowStyle(TProCustomLabel::ssNone);
+    QCOMPARE(label.ShadowDirection(), TProCustomLabel::drNone);
+    QCOMPARE(label.ShadowColor(), 0x80000010u);
+}
+
+void TestProCtrls::singleValueMakesTheStyleCustom()
+{
+    TProLabel label;
+    label.SetShadowStyle(TProCustomLabel::ssRaised);
+    label.SetShadowDepth(3);
+    QCOMPARE(label.ShadowStyle(), TProCustomLabel::ssCustom);
+    QCOMPARE(label.ShadowDirection(), TProCustomLabel::drUpLeft);
+    QCOMPARE(label.ShadowSize(), 1);
+    QCOMPARE(label.ShadowColor(), 0xFFFFFFu);
+    label.SetShadowDepth(5000);
+    QCOMPARE(label.ShadowDepth(), 1280);
+}
+
+void TestProCtrls::positiveOffsetOrAngleSwitchesAutoSizeOff()
+{
+    TProLabel label;
+    label.SetOffsetX(-3);
+    QVERIFY(label.AutoSize());
+    label.SetOffsetY(2);
+    QVERIFY(!label.AutoSize());
+    label.SetLayout(TProCustomLabel::tlBottom);
+    QCOMPARE(label.VerticalAlignment(), TProCustomLabel::vaBottom);
+}
+
+namespace {
+
+QRect ColorBounds(const QImage &image, QRgb color)
+{
+    QRect bounds;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) == color)
+                bounds |= QRect(x, y, 1, 1);
+    return bounds;
+}
+
+} // namespace
+
+void TestProCtrls::shadowLayerLiesAtDepthInItsDirection()
+{
+    TProLabel label;
+    label.SetAutoSize(false);
+    label.resize(60, 40);
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(24);
+    font.setStyleStrategy(QFont::NoAntialias);
+    label.setFont(font);
+    label.SetCaption(QStringLiteral("HI"));
+    label.SetColor(0xFFFFFF);
+    label.SetFontColor(0x000000);
+    label.SetShadowStyle(TProCustomLabel::ssShadow);
+    label.SetShadowColor(0x0000FF); // red, and the style turns custom
+    const QImage image = label.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QRect text = ColorBounds(image, qRgb(0, 0, 0));
+    const QRect shadow = ColorBounds(image, qRgb(255, 0, 0));
+    QVERIFY(!text.isEmpty());
+    QCOMPARE(shadow.right(), text.right() + 2);
+    QCOMPARE(shadow.bottom(), text.bottom() + 2);
+
+    label.setEnabled(false); // shadow and caption both in the grey-text colour
+    const QImage disabled = label.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QVERIFY(ColorBounds(disabled, qRgb(255, 0, 0)).isEmpty());
+    QVERIFY(ColorBounds(disabled, qRgb(0, 0, 0)).isEmpty());
+}
+
+void TestProCtrls::quarterTurnRunsUpFromTheBottomLeft()
+{
+    TProLabel label;
+    label.SetAutoSize(false);
+    label.resize(60, 120);
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(20);
+    font.setStyleStrategy(QFont::NoAntialias);
+    label.setFont(font);
+    label.SetCaption(QStringLiteral("HHHH"));
+    label.SetAngle(90);
+    label.SetColor(0xFFFFFF);
+    label.SetFontColor(0x000000);
+    const QRect ink = ColorBounds(label.grab().toImage().convertToFormat(QImage::Format_RGB32), qRgb(0, 0, 0));
+    const int textWidth = QFontMetrics(font).horizontalAdvance(label.Caption());
+    QVERIFY(ink.height() > ink.width()); // upright column of letters
+    QVERIFY(ink.left() >= 0 && ink.right() < QFontMetrics(font).height());
+    QVERIFY(ink.bottom() <= textWidth && ink.bottom() >= textWidth - 4); // starts at the box's bottom
+}
+
+void TestProCtrls::kindSetsCaptionResultAndFlags_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<bool>("isDefault");
+    QTest::addColumn<bool>("cancel");
+    QTest::newRow("ok") << int(TProButton::pbkOk) << "OK" << 1 << true << false;
+    QTest::newRow("cancel fr") << int(TProButton::pbkCancelFr) << "Annuler" << 2 << false << true;
+    QTest::newRow("no rus") << int(TProButton::pbkNoRus) << "&Нет" << 7 << false << true;
+    QTest::newRow("yes por") << int(TProButton::pbkYesPor) << "&Sim" << 6 << true << false;
+    QTest::newRow("abort ukr") << int(TProButton::pbkAbortUkr) << "Ст&оп" << 3 << false << false;
+    QTest::newRow("all") << int(TProButton::pbkAll) << "&All" << 8 << false << false;
+    QTest::newRow("done fr") << int(TProButton::pbkDoneFr) << "&Fin" << 9 << true << false;
+    QTest::newRow("prev ukr") << int(TProButton::pbkPrevUkr) << "< &Назад" << 0 << false << false;
+    QTest::newRow("next") << int(TProButton::pbkNext) << "&Next >" << 0 << true << false;
+    QTest::newRow("finish por") << int(TProButton::pbkFinishPor) << "&Finaliza" << 10 << true << false;
+}
+
+void TestProCtrls::kindSetsCaptionResultAndFlags()
+{
+    QFETCH(int, kind);
+    TProButton button;
+    button.SetKind(TProButtonKind(kind));
+    QTEST(button.text(), "caption");
+    QTEST(button.ModalResult(), "result");
+    QTEST(button.isDefault(), "isDefault");
+    QTEST(button.Cancel(), "cancel");
+    QCOMPARE(int(button.Kind()), kind);
+    button.SetKind(TProButton::pbkCustom); // everything stays
+    QTEST(button.text(), "caption");
+    QTEST(button.ModalResult(), "result");
+}
+
+void TestProCtrls::everyKindHasItsCaptionInTheTable()
+{
+    // 66 kinds with a caption each, all different numbers, all in the table.
+    std::set<int> used;
+    for (int kind = TProButton::pbkOk; kind <= TProButton::pbkFinishPor; ++kind) {
+        QVERIFY(!ProKindCaption(TProButtonKind(kind)).isEmpty());
+        used.insert(ProKindInfo(TProButtonKind(kind)).CaptionId);
+    }
+    QCOMPARE(used.size(), size_t(66));
+}
+
+void TestProCtrls::kindGetterAndStorageRules()
+{
+    TProButton button;
+    QVERIFY(button.IsCancelStored() && button.IsDefaultStored() && !button.IsKindStored());
+    button.setText(QStringLiteral("&Close"));
+    QVERIFY(button.IsCaptionStored());
+    button.SetKind(TProButton::pbkYes);
+    QVERIFY(!button.IsCaptionStored() && button.IsKindStored() && !button.IsDefaultStored());
+    button.setText(QStringLiteral("&yes"));
+    QCOMPARE(button.Kind(), TProButton::pbkYes);
+    QVERIFY(button.IsCaptionStored());
+    button.SetModalResult(1);
+    QCOMPARE(button.Kind(), TProButton::pbkCustom);
+    button.SetModalResult(6); // once custom, it stays custom
+    QCOMPARE(button.Kind(), TProButton::pbkCustom);
+}
+
+void TestProCtrls::captionReadFromTheFormWins()
+{
+    TFormLoading loading;
+    TProButton stored;
+    stored.setText(QStringLiteral("Go"));
+    stored.SetKind(TProButton::pbkOk);
+    QCOMPARE(stored.text(), QStringLiteral("Go"));
+    TProButton plain;
+    plain.SetKind(TProButton::pbkOk);
+    QCOMPARE(plain.text(), QStringLiteral("OK"));
+    plain.Loaded();
+    plain.setText(QStringLiteral("Go"));
+    plain.SetKind(TProButton::pbkCancel);
+    QCOMPARE(plain.text(), QStringLiteral("Cancel"));
+}
+
+void TestProCtrls::helpKindShowsTheNearestContext()
+{
+    QList<int> shown;
+    TProButton::SetHelpContextHandler([&shown](QWidget *, int context) { shown << context; });
+    QWidget form;
+    QWidget panel(&form);
+    auto *button = new TProButton(&panel);
+    int clicks = 0;
+    button->SetOnClick([&clicks](QObject *) { ++clicks; });
+    button->SetKind(TProButton::pbkHelpFr);
+    button->click(); // no context anywhere: an ordinary click
+    QCOMPARE(clicks, 1);
+    panel.setProperty("HelpContext", 120);
+    button->click();
+    QCOMPARE(shown, QList<int>{120});
+    QCOMPARE(clicks, 1);
+    TProButton::SetHelpContextHandler(nullptr);
+}
+
+void TestProCtrls::closeKindClosesItsFormAndOrdinaryClickSetsTheResult()
+{
+    QWidget form;
+    auto *close = new TProButton(&form);
+    auto *retry = new TProButton(&form);
+    int clicks = 0;
+    close->SetOnClick([&clicks](QObject *) { ++clicks; });
+    close->SetKind(TProButton::pbkCloseUkr);
+    retry->SetKind(TProButton::pbkRetry);
+    form.show();
+    close->click();
+    QVERIFY(!form.isVisible());
+    QCOMPARE(clicks, 0);
+    retry->click();
+    QCOMPARE(form.property("ModalResult").toInt(), 4);
+}
+
+void TestProCtrls::enterPressesTheDefaultEscTheCancelButton()
+{
+    QWidget form;
+    auto *ok = new TProButton(&form);
+    auto *cancel = new TProButton(&form);
+    QString pressed;
+    ok->SetKind(TProButton::pbkOk);
+    cancel->SetKind(TProButton::pbkCancel);
+    ok->SetOnClick([&pressed](QObject *) { pressed += QLatin1Char('O'); });
+    cancel->SetOnClick([&pressed](QObject *) { pressed += QLatin1Char('C'); });
+    form.show();
+    QTest::keyClick(&form, Qt::Key_Return);
+    QTest::keyClick(&form, Qt::Key_Escape);
+    cancel->SetCancel(false);
+    QTest::keyClick(&form, Qt::Key_Escape);
+    QCOMPARE(pressed, QStringLiteral("OC"));
+}
+
+void TestProCtrls::handCursorsAreRegisteredWithTheirHotSpots()
+{
+    RegisterProCursors();
+    const QList<QPoint> hotSpots = {{6, 0}, {13, 9}, {4, 2}, {0, 0}, {0, 0}};
+    for (int i = 0; i < 5; ++i) {
+        QVERIFY(IsScreenCursorRegistered(15000 + i));
+        const QCursor cursor = ScreenCursor(15000 + i);
+        QCOMPARE(cursor.hotSpot(), hotSpots[i]);
+        const QImage mask = cursor.mask().toImage();
+        QCOMPARE(mask.size(), QSize(32, 32));
+        // Hands that point or grab have their hot spot on the drawing.
+        if (i < 4)
+            QVERIFY(mask.pixel(hotSpots[i]) != mask.pixel(31, 31));
+    }
+    QVERIFY(!IsScreenCursorRegistered(15005));
+}
+
+QTEST_MAIN(TestProCtrls)
+#include "tst_proctrls.moc"
