@@ -61,7 +61,6 @@ private slots:
     void query();
     void damagedBlock_data();
     void damagedBlock();
-    void definition();
     void filesWithoutVersion();
 };
 
@@ -150,23 +149,6 @@ void TestVersionInfo::damagedBlock()
         const bool found = VerQueryValueA(buffer.View(), kQueries[2], &value, &len);
         QVERIFY(!found);
     }
-}
-
-void TestVersionInfo::definition()
-{
-    TVersionDefinition d;
-    QString error;
-    QVERIFY(ParseVersionDefinition(QStringLiteral("# note\n[FixedFileInfo]\nFileVersion=5.0.0.1\nFileFlags=0x3F\n"
-                                                  "[VarFileInfo]\nTranslation=0407 04B0\n"
-                                                  "[StringFileInfo]\nProductName=Glimra = art\n"),
-                                   &d, &error));
-    QCOMPARE(d.fileVersion[3], quint16(1));
-    QCOMPARE(d.fileFlags, 0x3Fu);
-    QCOMPARE(d.language, quint16(0x0407));
-    QCOMPARE(d.codePage, quint16(0x04B0));
-    QCOMPARE(d.strings.value(0), qMakePair(QStringLiteral("ProductName"), QStringLiteral("Glimra = art")));
-    QVERIFY(!ParseVersionDefinition(QStringLiteral("[FixedFileInfo]\nFileVersion=5.0.1\n"), &d, &error));
-    QCOMPARE(error, QStringLiteral("line 2: bad value for FileVersion"));
 }
 
 void TestVersionInfo::filesWithoutVersion()
