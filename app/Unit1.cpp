@@ -156,8 +156,8 @@ void TMain::BuildCommands()
         if (def.Icon >= 0)
             action->setIcon(ImageList1.value(def.Icon));
         if (*def.Shortcut) {
-            action->setShortcut(QKeySequence(QString::fromLatin1(def.Shortcut)));
-            commandKeys << action->shortcut();
+            action->setShortcuts(QKeySequence::listFromString(QString::fromLatin1(def.Shortcut)));
+            commandKeys << action->shortcuts();
         }
         const TCommand command = def.Command;
         connect(action, &QAction::triggered, this, Guarded([this, action, command] {

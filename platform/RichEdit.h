@@ -1,18 +1,27 @@
 #pragma once
-// The document's text control: a plain-text edit whose characters are the
-// document's bytes shown through code page 437. It offers exactly the
-// operations the main window's commands need; nothing else touches the Qt
-// widget inside it.
+// The document's text control: a view of the document's bytes shown through
+// code page 437 in a fixed-pitch cell grid. Box-drawing characters, blocks
+// and shades are drawn as cell shapes so that art joins at every size. It
+// offers exactly the operations the main window's commands need; keys that
+// use the clipboard or undo are left to the window's commands.
 
+#include "platform/TextBuffer.h"
+
+#include <QAbstractScrollArea>
+#include <QBasicTimer>
 #include <QByteArray>
+#include <QGlyphRun>
 #include <QKeySequence>
 #include <QList>
-#include <QPlainTextEdit>
-#include <memory>
+#include <QRawFont>
+
+#include <array>
+#include <vector>
 
 class QPagedPaintDevice;
+class QMimeData;
 
-class TRichEdit : public QPlainTextEdit
+class TRichEdit : public QAbstractScrollArea
 {
     Q_OBJECT
     Q_PROPERTY(bool WordWrap READ WordWrap WRITE SetWordWrap)
@@ -76,6 +85,12 @@ public:
     // command is disabled.
     void SetCommandKeys(const QList<QKeySequence> &keys);
 
+    // The cell of the character at index in viewport coordinates.
+    QRect CharRect(int index) const;
+    // The text of [from, to) as shown, breaks as '\n'.
+    QString TextRange(int from, int to) const;
+    int CaretPosition() const { return m_caret; }
+
 signals:
     void Change();
     void SelectionChange();
@@ -84,15 +99,78 @@ signals:
 
 protected:
     bool event(QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
-    QMimeData *createMimeDataFromSelection() const override;
-    bool canInsertFromMimeData(const QMimeData *source) const override;
-    void insertFromMimeData(const QMimeData *source) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void timerEvent(QTimerEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+    void scrollContentsBy(int dx, int dy) override;
 
 private:
-    bool IsCommandKey(const QKeyEvent *event) const;
+    // One glyph of the cache: the font that has it and its index there.
+    struct TGlyph
+    {
+        int Font = -1; // index into m_rawFonts, -1 for none
+        quint32 Index = 0;
+    };
 
-    std::unique_ptr<QTextDocument> m_printDocument; // layout cache of FormatRange
+    bool IsCommandKey(const QKeyEvent *event) const;
+    void Edit(int from, int to, const QByteArray &bytes, TTextBuffer::TEditKind kind);
+    void AfterEdit(const TTextBuffer::TChange &change, int caret);
+    void Reset(); // after the whole text changed
+    void MoveCaret(int pos, bool extend, bool keepColumn = false);
+    void EnsureCaretVisible();
+    void UpdateScrollBars();
+    void RestartBlink();
+    int HitTest(const QPoint &viewportPos) const;
+    int WordStart(int pos) const;
+    int WordEnd(int pos) const;
+    QMimeData *SelectionMimeData() const;
+    void InsertFromMimeData(const QMimeData *source, TTextBuffer::TEditKind kind);
+
+    // Display lines: logical lines, or their wrapped parts.
+    int DisplayLineCount() const;
+    int DisplayLineOf(int pos) const;
+    int DisplayLineStart(int displayLine) const;
+    int DisplayLineEnd(int displayLine) const; // before the break or the next part
+    int WrapColumns() const;
+    std::vector<int> WrapLine(int line, int columns) const; // starts of the parts after the first
+    void RebuildWrap();
+    void UpdateWrap(const TTextBuffer::TChange &change);
+    int ColumnOf(int pos) const;            // within its display line, tabs expanded
+    int PosAtColumn(int displayLine, int column) const;
+
+    void BuildGlyphCache();
+
+    mutable TTextBuffer m_doc;
+    int m_anchor = 0;
+    int m_caret = 0;
+    int m_goalColumn = -1; // kept over Up and Down
+    bool m_wrap = false;
+    int m_wrapColumns = 0;
+    std::vector<int> m_wrapFirst; // display line of each logical line, plus the total
+
+    QFont m_font;
+    int m_cellWidth = 8;
+    int m_cellHeight = 16;
+    int m_ascent = 12;
+    std::vector<QRawFont> m_rawFonts;
+    std::array<TGlyph, 256> m_glyphs{};
+
+    bool m_caretVisible = true;
+    QBasicTimer m_blink;
+    bool m_selecting = false;
+    bool m_dragPending = false;
+    QPoint m_pressPos;
+
     QList<QKeySequence> m_commandKeys;
 };
