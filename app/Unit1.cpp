@@ -374,12 +374,12 @@ void TMain::LoadDocument(const QString &name)
         throw EGlimraError(QStringLiteral("Cannot open file %1").arg(name));
     if (file.size() > kMaxDocumentBytes)
         throw EGlimraError(QStringLiteral("Cannot open file %1: it is larger than 1 GB").arg(name));
-    const QByteArray bytes = file.readAll();
+    QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw EGlimraError(QStringLiteral("Cannot open file %1").arg(name));
     file.close();
 
-    richedit->SetBytes(bytes);
+    richedit->SetBytes(std::move(bytes)); // taken over, not copied
     SetDocumentName(name);
     richedit->setFocus();
     richedit->SetModified(false);

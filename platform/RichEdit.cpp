@@ -86,15 +86,15 @@ QByteArray TRichEdit::Bytes() const
     return m_doc.FileBytes();
 }
 
-void TRichEdit::SetBytes(QByteArrayView bytes)
+void TRichEdit::SetBytes(QByteArray bytes)
 {
-    m_doc.Load(bytes);
+    m_doc.Load(std::move(bytes));
     Reset();
 }
 
 void TRichEdit::Clear()
 {
-    m_doc.Load({});
+    m_doc.Load(QByteArray());
     Reset();
 }
 

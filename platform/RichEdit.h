@@ -33,9 +33,10 @@ public:
     explicit TRichEdit(QWidget *parent = nullptr);
 
     // The document as file bytes (CR LF breaks) and back. Loading replaces the
-    // whole text, empties the undo history and lowers the modified flag.
+    // whole text, empties the undo history and lowers the modified flag; the
+    // bytes are taken over, so a moved-in file is not copied.
     QByteArray Bytes() const;
-    void SetBytes(QByteArrayView bytes);
+    void SetBytes(QByteArray bytes);
     void Clear();
     int TextLength() const; // characters, a line break counting one
 

@@ -42,31 +42,41 @@ TTextBuffer::TTextBuffer()
     Load({});
 }
 
-void TTextBuffer::Load(QByteArrayView fileBytes)
+void TTextBuffer::Load(QByteArray fileBytes)
 {
     const qsizetype n = fileBytes.size();
-    std::vector<char>().swap(m_data);
-    m_data.resize(size_t(n) + kMinGap);
+    m_data = std::move(fileBytes);
     m_lineStarts.clear();
     m_lineStarts.reserve(size_t(n / 64 + 1));
     m_lineStarts.push_back(0);
     m_maxLineLength = 0;
-    const char *in = fileBytes.data();
-    char *out = m_data.data();
+    // Each break becomes one '\n'; the bytes move down over dropped LFs.
+    const char *in = m_data.constData();
+    char *out = nullptr;
     qsizetype len = 0;
     qsizetype i = 0;
     while (i < n) {
         const qsizetype b = NextBreak(in, i, n);
-        std::memcpy(out + len, in + i, size_t(b - i));
+        if (len != i)
+            std::memmove(out + len, in + i, size_t(b - i)); // out is set: a CR LF was joined
         len += b - i;
         if (b == n)
             break;
-        out[len++] = '\n';
-        i = (in[b] == '\r' && b + 1 < n && in[b + 1] == '\n') ? b + 2 : b + 1;
+        const qsizetype next = (in[b] == '\r' && b + 1 < n && in[b + 1] == '\n') ? b + 2 : b + 1;
+        if (in[b] != '\n' || len != b) {
+            if (!out) {
+                out = m_data.data(); // detaches only when the bytes are shared
+                in = out;
+            }
+            out[len] = '\n';
+        }
+        ++len;
+        i = next;
         m_maxLineLength = std::max(m_maxLineLength, int(len - 1 - m_lineStarts.back()));
         m_lineStarts.push_back(int(len));
     }
     m_maxLineLength = std::max(m_maxLineLength, int(len - m_lineStarts.back()));
+    m_data.resize(len + kMinGap);
     m_gapStart = int(len);
     m_gapEnd = int(m_data.size());
     m_steps.clear();
@@ -90,8 +100,8 @@ QByteArray TTextBuffer::FileBytes() const
             p = nl + 1;
         }
     };
-    put(m_data.data(), size_t(m_gapStart));
-    put(m_data.data() + m_gapEnd, m_data.size() - size_t(m_gapEnd));
+    put(m_data.constData(), size_t(m_gapStart));
+    put(m_data.constData() + m_gapEnd, size_t(m_data.size() - m_gapEnd));
     return out;
 }
 
@@ -101,15 +111,15 @@ QByteArray TTextBuffer::Slice(int from, int to) const
     to = std::clamp(to, from, Length());
     QByteArray out(to - from, Qt::Uninitialized);
     const int before = std::clamp(m_gapStart - from, 0, to - from);
-    std::memcpy(out.data(), m_data.data() + from, size_t(before));
-    std::memcpy(out.data() + before, m_data.data() + GapSize() + from + before, size_t(to - from - before));
+    std::memcpy(out.data(), m_data.constData() + from, size_t(before));
+    std::memcpy(out.data() + before, m_data.constData() + GapSize() + from + before, size_t(to - from - before));
     return out;
 }
 
 QByteArrayView TTextBuffer::Contiguous()
 {
     MoveGap(Length());
-    return QByteArrayView(m_data.data(), m_gapStart);
+    return QByteArrayView(m_data.constData(), m_gapStart);
 }
 
 int TTextBuffer::LineEnd(int line) const
@@ -142,12 +152,12 @@ void TTextBuffer::Reserve(int bytes)
 {
     if (GapSize() >= bytes)
         return;
-    const size_t tail = m_data.size() - size_t(m_gapEnd);
-    const size_t size = size_t(Length()) + size_t(bytes) + size_t(kMinGap) + size_t(Length()) / 16;
-    std::vector<char> data(size);
-    std::memcpy(data.data(), m_data.data(), size_t(m_gapStart));
-    std::memcpy(data.data() + size - tail, m_data.data() + m_gapEnd, tail);
-    m_data.swap(data);
+    // The block grows in place where the allocator can; the text after the
+    // gap moves to the new end.
+    const qsizetype tail = m_data.size() - m_gapEnd;
+    const qsizetype size = qsizetype(Length()) + bytes + kMinGap + Length() / 16;
+    m_data.resize(size);
+    std::memmove(m_data.data() + size - tail, m_data.constData() + m_gapEnd, size_t(tail));
     m_gapEnd = int(size - tail);
 }
 

@@ -34,12 +34,14 @@ public:
 
     TTextBuffer();
 
-    // Loads file bytes in one pass; empties the history, lowers the modified flag.
-    void Load(QByteArrayView fileBytes);
+    // Loads file bytes in one pass; empties the history, lowers the modified
+    // flag. The bytes are taken over and their line breaks made single in
+    // place: a large file is not copied.
+    void Load(QByteArray fileBytes);
     QByteArray FileBytes() const; // breaks as CR LF
 
     int Length() const { return int(m_data.size()) - GapSize(); }
-    char At(int pos) const { return pos < m_gapStart ? m_data[size_t(pos)] : m_data[size_t(pos + GapSize())]; }
+    char At(int pos) const { return m_data.constData()[pos < m_gapStart ? pos : pos + GapSize()]; }
     QByteArray Slice(int from, int to) const;
     // The whole text as one run of bytes; closes the gap at the end, no copy.
     QByteArrayView Contiguous();
@@ -80,7 +82,7 @@ private:
     TChange Apply(int from, int to, QByteArrayView bytes);
     bool Merge(int from, int to, QByteArrayView bytes, TEditKind kind);
 
-    std::vector<char> m_data;
+    QByteArray m_data; // text before the gap, the gap, text after it
     int m_gapStart = 0;
     int m_gapEnd = 0;
     std::vector<int> m_lineStarts;
