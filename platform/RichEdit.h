@@ -129,6 +129,7 @@ private:
     void AfterEdit(const TTextBuffer::TChange &change, int caret);
     void Reset(); // after the whole text changed
     void MoveCaret(int pos, bool extend, bool keepColumn = false);
+    void NotifyCaret(); // tells assistive tools where the caret went
     void EnsureCaretVisible();
     void UpdateScrollBars();
     void RestartBlink();
