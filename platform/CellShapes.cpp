@@ -101,16 +101,17 @@ void DrawBox(QPainter &p, const QRect &cell, const TArms &a, const QColor &color
     };
     const int vert = std::max(a.Up, a.Down), horz = std::max(a.Left, a.Right);
 
-    // A single arm meets the near line of a double line that runs through,
-    // and the far line where the double line turns a corner.
+    // A single arm that runs through crosses whatever it meets; one that
+    // ends meets the near line of a double line running across it, and the
+    // far line where the double line turns a corner.
     if (a.Right == 1)
-        hline(!vert ? x.Single : (a.Up && a.Down ? x.Last(vert) : x.First(vert)), right, y.Single);
+        hline(!vert || a.Left ? x.Single : (a.Up && a.Down ? x.Last(vert) : x.First(vert)), right, y.Single);
     if (a.Left == 1)
-        hline(cell.left(), t + (!vert ? x.Single : (a.Up && a.Down ? x.First(vert) : x.Last(vert))), y.Single);
+        hline(cell.left(), t + (!vert || a.Right ? x.Single : (a.Up && a.Down ? x.First(vert) : x.Last(vert))), y.Single);
     if (a.Down == 1)
-        vline(x.Single, !horz ? y.Single : (a.Left && a.Right ? y.Last(horz) : y.First(horz)), bottom);
+        vline(x.Single, !horz || a.Up ? y.Single : (a.Left && a.Right ? y.Last(horz) : y.First(horz)), bottom);
     if (a.Up == 1)
-        vline(x.Single, cell.top(), t + (!horz ? y.Single : (a.Left && a.Right ? y.First(horz) : y.Last(horz))));
+        vline(x.Single, cell.top(), t + (!horz || a.Down ? y.Single : (a.Left && a.Right ? y.First(horz) : y.Last(horz))));
 
     // Each line of a double arm stops at the line of the arm on its side, or
     // turns the corner into the arm on the other side.
