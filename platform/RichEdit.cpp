@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDrag>
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QPagedPaintDevice>
@@ -22,6 +23,7 @@
 namespace {
 
 constexpr int kTabWidth = 8;
+constexpr qsizetype kWrapAtOnce = 2 * 1000 * 1000; // bytes of long lines laid out without waiting
 
 int Advance(char c, int column)
 {
@@ -378,25 +380,111 @@ std::vector<int> TRichEdit::WrapLine(int line, int columns) const
 void TRichEdit::RebuildWrap()
 {
     m_wrapFirst.clear();
+    m_wrapExact.clear();
+    m_wrapTimer.stop();
     if (!m_wrap)
         return;
     m_wrapColumns = WrapColumns();
     const int lines = m_doc.LineCount();
     m_wrapFirst.resize(size_t(lines) + 1);
-    // Lines no wider than the window take one display line; only the others
-    // are laid out.
+    m_wrapExact.resize(size_t(lines));
+    // Lines no wider than the window take one display line. The others are
+    // estimated from their length here and laid out later, the ones on the
+    // screen first; a small document is laid out at once.
     const QByteArrayView text = m_doc.Contiguous();
+    const int columns = m_wrapColumns;
     int total = 0;
+    qsizetype pending = 0;
     for (int line = 0; line < lines; ++line) {
         m_wrapFirst[size_t(line)] = total;
         const int start = m_doc.LineStart(line), length = m_doc.LineEnd(line) - start;
-        if (length <= m_wrapColumns && (length <= m_wrapColumns / kTabWidth
-                                        || !std::memchr(text.data() + start, '\t', size_t(length))))
+        if (length <= columns
+            && (length <= columns / kTabWidth || !std::memchr(text.data() + start, '\t', size_t(length)))) {
+            m_wrapExact[size_t(line)] = true;
             ++total;
-        else
-            total += 1 + int(WrapLine(line, m_wrapColumns).size());
+        } else {
+            total += (length + columns - 1) / columns;
+            pending += length;
+        }
     }
     m_wrapFirst[size_t(lines)] = total;
+    m_wrapNext = 0;
+    if (pending <= kWrapAtOnce)
+        LayOutLines(0, lines);
+    else
+        m_wrapTimer.start(0, this);
+}
+
+int TRichEdit::LayOutLines(int from, int to)
+{
+    // Each line's first display line moves by what the lines before it gained.
+    const int lines = m_doc.LineCount();
+    to = std::min(to, lines);
+    int delta = 0;
+    for (int line = std::max(0, from); line < to; ++line) {
+        m_wrapFirst[size_t(line)] += delta;
+        if (m_wrapExact[size_t(line)])
+            continue;
+        const int old = m_wrapFirst[size_t(line) + 1] + delta - m_wrapFirst[size_t(line)];
+        delta += 1 + int(WrapLine(line, m_wrapColumns).size()) - old;
+        m_wrapExact[size_t(line)] = true;
+    }
+    if (delta != 0) {
+        for (int line = std::max(0, to); line <= lines; ++line)
+            m_wrapFirst[size_t(line)] += delta;
+    }
+    return delta;
+}
+
+void TRichEdit::LayOutShownLines()
+{
+    // Laying lines out moves the display lines after them: the screen keeps
+    // its first logical line and the part of it shown.
+    const int rows = viewport()->height() / m_cellHeight + 1;
+    for (int pass = 0; pass < 4; ++pass) {
+        const int top = std::clamp(verticalScrollBar()->value(), 0, DisplayLineCount() - 1);
+        const int first = m_doc.LineOf(DisplayLineStart(top));
+        const int last = m_doc.LineOf(DisplayLineStart(top + rows));
+        const int caretLine = m_doc.LineOf(m_caret);
+        int firstMissing = -1;
+        for (int line = first; line <= last && firstMissing < 0; ++line) {
+            if (!m_wrapExact[size_t(line)])
+                firstMissing = line;
+        }
+        const bool caretMissing = !m_wrapExact[size_t(caretLine)];
+        if (firstMissing < 0 && !caretMissing)
+            return;
+        const int part = top - m_wrapFirst[size_t(first)];
+        if (firstMissing >= 0)
+            LayOutLines(firstMissing, last + 1);
+        if (caretMissing)
+            LayOutLines(caretLine, caretLine + 1);
+        UpdateScrollBars();
+        const int count = m_wrapFirst[size_t(first) + 1] - m_wrapFirst[size_t(first)];
+        verticalScrollBar()->setValue(m_wrapFirst[size_t(first)] + std::min(part, count - 1));
+    }
+}
+
+void TRichEdit::LayOutMore()
+{
+    // One slice of the background pass, short enough to keep the window responsive.
+    QElapsedTimer timer;
+    timer.start();
+    const int lines = m_doc.LineCount();
+    const int top = std::clamp(verticalScrollBar()->value(), 0, DisplayLineCount() - 1);
+    const int first = m_doc.LineOf(DisplayLineStart(top));
+    const int part = top - m_wrapFirst[size_t(first)];
+    int to = m_wrapNext;
+    while (to < lines && timer.elapsed() < 8) {
+        const int end = std::min(lines, to + 2048);
+        LayOutLines(to, end);
+        to = end;
+    }
+    m_wrapNext = to;
+    if (m_wrapNext >= lines)
+        m_wrapTimer.stop();
+    UpdateScrollBars();
+    verticalScrollBar()->setValue(m_wrapFirst[size_t(first)] + part);
 }
 
 void TRichEdit::UpdateWrap(const TTextBuffer::TChange &change)
@@ -407,14 +495,11 @@ void TRichEdit::UpdateWrap(const TTextBuffer::TChange &change)
     // out again and the first display lines of the rest move by the difference.
     const int first = change.FirstLine;
     const int oldEnd = m_wrapFirst[size_t(first + change.RemovedLines) + 1];
-    std::vector<int> counts;
-    for (int line = first; line <= first + change.InsertedLines; ++line)
-        counts.push_back(1 + int(WrapLine(line, m_wrapColumns).size()));
     std::vector<int> starts;
     int total = m_wrapFirst[size_t(first)];
-    for (int c : counts) {
+    for (int line = first; line <= first + change.InsertedLines; ++line) {
         starts.push_back(total);
-        total += c;
+        total += 1 + int(WrapLine(line, m_wrapColumns).size());
     }
     const int delta = total - oldEnd;
     auto from = m_wrapFirst.begin() + first;
@@ -422,6 +507,11 @@ void TRichEdit::UpdateWrap(const TTextBuffer::TChange &change)
     for (auto it = from; it != m_wrapFirst.end(); ++it)
         *it += delta;
     m_wrapFirst.insert(from, starts.begin(), starts.end());
+    auto exact = m_wrapExact.begin() + first;
+    exact = m_wrapExact.erase(exact, exact + change.RemovedLines + 1);
+    m_wrapExact.insert(exact, size_t(change.InsertedLines) + 1, true);
+    if (m_wrapNext > first)
+        m_wrapNext = std::max(first, m_wrapNext + change.InsertedLines - change.RemovedLines);
 }
 
 int TRichEdit::DisplayLineCount() const
@@ -440,6 +530,7 @@ int TRichEdit::DisplayLineOf(int pos) const
 
 int TRichEdit::DisplayLineStart(int displayLine) const
 {
+    displayLine = std::clamp(displayLine, 0, DisplayLineCount() - 1);
     if (!m_wrap)
         return m_doc.LineStart(displayLine);
     const int line = int(std::upper_bound(m_wrapFirst.begin(), m_wrapFirst.end() - 1, displayLine) - m_wrapFirst.begin()) - 1;
@@ -447,7 +538,7 @@ int TRichEdit::DisplayLineStart(int displayLine) const
     if (part == 0)
         return m_doc.LineStart(line);
     const std::vector<int> parts = WrapLine(line, m_wrapColumns);
-    return parts[size_t(std::min<int>(part, int(parts.size()))) - 1];
+    return parts.empty() ? m_doc.LineStart(line) : parts[size_t(std::min<int>(part, int(parts.size()))) - 1];
 }
 
 int TRichEdit::DisplayLineEnd(int displayLine) const
@@ -547,6 +638,10 @@ void TRichEdit::UpdateScrollBars()
 
 void TRichEdit::EnsureCaretVisible()
 {
+    if (m_wrap) {
+        const int line = m_doc.LineOf(m_caret);
+        LayOutLines(line, line + 1);
+    }
     const int rows = std::max(1, viewport()->height() / m_cellHeight);
     const int line = DisplayLineOf(m_caret);
     QScrollBar *v = verticalScrollBar();
@@ -593,8 +688,9 @@ void TRichEdit::SetWordWrap(bool wrap)
         return;
     const int top = DisplayLineStart(verticalScrollBar()->value());
     m_wrap = wrap;
-    setHorizontalScrollBarPolicy(wrap ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded);
     RebuildWrap();
+    // Hiding the scroll bar resizes the viewport: the lines are ready for it.
+    setHorizontalScrollBarPolicy(wrap ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded);
     UpdateScrollBars();
     verticalScrollBar()->setValue(DisplayLineOf(top));
     EnsureCaretVisible();
@@ -678,6 +774,8 @@ void TRichEdit::BuildGlyphCache()
 
 void TRichEdit::paintEvent(QPaintEvent *event)
 {
+    if (m_wrap)
+        LayOutShownLines();
     QPainter p(viewport());
     const QRect area = event->rect();
     const QColor background = BackgroundColor(), text = TextColor();
@@ -763,6 +861,10 @@ void TRichEdit::RestartBlink()
 
 void TRichEdit::timerEvent(QTimerEvent *event)
 {
+    if (event->timerId() == m_wrapTimer.timerId()) {
+        LayOutMore();
+        return;
+    }
     if (event->timerId() != m_blink.timerId()) {
         QAbstractScrollArea::timerEvent(event);
         return;

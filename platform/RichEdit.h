@@ -147,6 +147,9 @@ private:
     int WrapColumns() const;
     std::vector<int> WrapLine(int line, int columns) const; // starts of the parts after the first
     void RebuildWrap();
+    int LayOutLines(int from, int to); // exact display lines for [from, to); returns the change
+    void LayOutShownLines();           // the lines on the screen and the caret's
+    void LayOutMore();                 // a slice of the background pass
     void UpdateWrap(const TTextBuffer::TChange &change);
     int ColumnOf(int pos) const;            // within its display line, tabs expanded
     int PosAtColumn(int displayLine, int column) const;
@@ -159,7 +162,10 @@ private:
     int m_goalColumn = -1; // kept over Up and Down
     bool m_wrap = false;
     int m_wrapColumns = 0;
-    std::vector<int> m_wrapFirst; // display line of each logical line, plus the total
+    std::vector<int> m_wrapFirst;  // display line of each logical line, plus the total
+    std::vector<bool> m_wrapExact; // whether a line's display lines are laid out or estimated
+    int m_wrapNext = 0;            // where the background pass goes on
+    QBasicTimer m_wrapTimer;
 
     QFont m_font;
     int m_cellWidth = 8;
