@@ -34,6 +34,7 @@ private slots:
     void caretPanelCountsDisplayLinesWithWordWrap();
     void copyAndCutFollowSelection();
     void copyCollapsesSelectionToItsStart();
+    void standardAlternativeKeysRunTheCommands();
     void pasteFollowsTheClipboard();
     void pastedTextIsStoredInTheCodePage();
     void undoEnabledAfterFirstEdit();
@@ -192,6 +193,30 @@ void TestMainCommands::copyCollapsesSelectionToItsStart()
     QGuiApplication::clipboard()->setText(QStringLiteral("kept"));
     QTest::keyClick(f.Window->richedit, Qt::Key_C, Qt::ControlModifier);
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("kept"));
+}
+
+void TestMainCommands::standardAlternativeKeysRunTheCommands()
+{
+    MainFixture f;
+    f.Window->show();
+    f.Window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(f.Window));
+    f.Window->richedit->SetBytes("hello");
+    f.Window->richedit->SetSel(1, 2);
+    QTest::keyClick(f.Window->richedit, Qt::Key_Insert, Qt::ControlModifier); // Copy collapses the selection
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("el"));
+    QCOMPARE(f.Window->richedit->SelLength(), 0);
+    f.Window->richedit->SetSel(0, 1);
+    QTest::keyClick(f.Window->richedit, Qt::Key_Delete, Qt::ShiftModifier);
+    QCOMPARE(f.Window->richedit->Bytes(), QByteArray("ello"));
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("h"));
+    QTest::keyClick(f.Window->richedit, Qt::Key_Insert, Qt::ShiftModifier);
+    QCOMPARE(f.Window->richedit->Bytes(), QByteArray("hello"));
+    // With Paste disabled the key does nothing at all.
+    QGuiApplication::clipboard()->clear();
+    QTRY_VERIFY(!f.Window->Item("Paste1")->isEnabled());
+    QTest::keyClick(f.Window->richedit, Qt::Key_Insert, Qt::ShiftModifier);
+    QCOMPARE(f.Window->richedit->Bytes(), QByteArray("hello"));
 }
 
 void TestMainCommands::pasteFollowsTheClipboard()
