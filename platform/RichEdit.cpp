@@ -168,6 +168,7 @@ void TRichEdit::Clear()
 
 void TRichEdit::Reset()
 {
+    ++m_revision;
     m_anchor = m_caret = 0;
     m_goalColumn = -1;
     RebuildWrap();
@@ -269,6 +270,7 @@ void TRichEdit::Edit(int from, int to, const QByteArray &bytes, TTextBuffer::TEd
 
 void TRichEdit::AfterEdit(const TTextBuffer::TChange &change, int caret)
 {
+    ++m_revision;
     m_anchor = m_caret = std::clamp(caret, 0, TextLength());
     m_goalColumn = -1;
     UpdateWrap(change);
@@ -363,18 +365,27 @@ int TRichEdit::WrapColumns() const
 
 std::vector<int> TRichEdit::WrapLine(int line, int columns) const
 {
-    std::vector<int> parts;
     const int end = m_doc.LineEnd(line);
     int start = m_doc.LineStart(line);
     if (end - start <= columns / kTabWidth)
-        return parts;
+        return {};
+    // The last line asked for is kept: painting and the caret ask for the
+    // same line many times, and a long line is costly to lay out.
+    if (m_partsLine == line && m_partsColumns == columns && m_partsRevision == m_revision)
+        return m_parts;
+    std::vector<int> parts;
     const auto at = [this](int p) { return m_doc.At(p); };
     for (;;) {
         start = NextPart(at, start, end, columns);
         if (start >= end)
-            return parts;
+            break;
         parts.push_back(start);
     }
+    m_partsLine = line;
+    m_partsColumns = columns;
+    m_partsRevision = m_revision;
+    m_parts = parts;
+    return parts;
 }
 
 void TRichEdit::RebuildWrap()

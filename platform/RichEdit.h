@@ -166,6 +166,11 @@ private:
     std::vector<bool> m_wrapExact; // whether a line's display lines are laid out or estimated
     int m_wrapNext = 0;            // where the background pass goes on
     QBasicTimer m_wrapTimer;
+    int m_revision = 0; // counts changes of the text
+    mutable int m_partsLine = -1;
+    mutable int m_partsColumns = 0;
+    mutable int m_partsRevision = -1;
+    mutable std::vector<int> m_parts; // WrapLine's last answer
 
     QFont m_font;
     int m_cellWidth = 8;
