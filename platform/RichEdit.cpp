@@ -1,6 +1,7 @@
 #include "platform/RichEdit.h"
 
-#include "platform/CellShapes.h"
+#include "platform/textview/CellShapes.h"
+#include "platform/textview/TextLayout.h"
 #include "platform/Cp437.h"
 #include "platform/TextSearch.h"
 
@@ -21,35 +22,6 @@
 #include <cstring>
 
 namespace {
-
-constexpr int kTabWidth = 8;
-constexpr qsizetype kWrapAtOnce = 2 * 1000 * 1000; // bytes of long lines laid out without waiting
-
-int Advance(char c, int column)
-{
-    return c == '\t' ? kTabWidth - column % kTabWidth : 1;
-}
-
-// Where the display line that starts at start ends when lines are wrapped at
-// columns: after the last blank that fits, or where the text overflows when
-// a word is longer than the line. Blanks at the end of a part may hang over.
-template <typename At>
-int NextPart(const At &at, int start, int end, int columns)
-{
-    int column = 0;
-    int lastBreak = -1;
-    for (int p = start; p < end; ++p) {
-        const char c = at(p);
-        const bool blank = c == ' ' || c == '\t';
-        const int w = Advance(c, column);
-        if (!blank && column + w > columns && p > start)
-            return lastBreak > start ? lastBreak : p;
-        column += w;
-        if (blank)
-            lastBreak = p + 1;
-    }
-    return end;
-}
 
 enum TCharClass { ccBlank, ccWord, ccOther, ccBreak };
 
@@ -168,10 +140,9 @@ void TRichEdit::Clear()
 
 void TRichEdit::Reset()
 {
-    ++m_revision;
     m_anchor = m_caret = 0;
     m_goalColumn = -1;
-    RebuildWrap();
+    RebuildWrap(m_layout.Wrap());
     UpdateScrollBars();
     verticalScrollBar()->setValue(0);
     horizontalScrollBar()->setValue(0);
@@ -270,10 +241,9 @@ void TRichEdit::Edit(int from, int to, const QByteArray &bytes, TTextBuffer::TEd
 
 void TRichEdit::AfterEdit(const TTextBuffer::TChange &change, int caret)
 {
-    ++m_revision;
     m_anchor = m_caret = std::clamp(caret, 0, TextLength());
     m_goalColumn = -1;
-    UpdateWrap(change);
+    m_layout.Update(change);
     UpdateScrollBars();
     EnsureCaretVisible();
     RestartBlink();
@@ -363,245 +333,69 @@ int TRichEdit::WrapColumns() const
     return std::max(1, viewport()->width() / m_cellWidth);
 }
 
-std::vector<int> TRichEdit::WrapLine(int line, int columns) const
+void TRichEdit::RebuildWrap(bool wrap)
 {
-    const int end = m_doc.LineEnd(line);
-    int start = m_doc.LineStart(line);
-    if (end - start <= columns / kTabWidth)
-        return {};
-    // The last line asked for is kept: painting and the caret ask for the
-    // same line many times, and a long line is costly to lay out.
-    if (m_partsLine == line && m_partsColumns == columns && m_partsRevision == m_revision)
-        return m_parts;
-    std::vector<int> parts;
-    const auto at = [this](int p) { return m_doc.At(p); };
-    for (;;) {
-        start = NextPart(at, start, end, columns);
-        if (start >= end)
-            break;
-        parts.push_back(start);
-    }
-    m_partsLine = line;
-    m_partsColumns = columns;
-    m_partsRevision = m_revision;
-    m_parts = parts;
-    return parts;
-}
-
-void TRichEdit::RebuildWrap()
-{
-    m_wrapFirst.clear();
-    m_wrapExact.clear();
     m_wrapTimer.stop();
-    if (!m_wrap)
-        return;
-    m_wrapColumns = WrapColumns();
-    const int lines = m_doc.LineCount();
-    m_wrapFirst.resize(size_t(lines) + 1);
-    m_wrapExact.resize(size_t(lines));
-    // Lines no wider than the window take one display line. The others are
-    // estimated from their length here and laid out later, the ones on the
-    // screen first; a small document is laid out at once.
-    const QByteArrayView text = m_doc.Contiguous();
-    const int columns = m_wrapColumns;
-    int total = 0;
-    qsizetype pending = 0;
-    for (int line = 0; line < lines; ++line) {
-        m_wrapFirst[size_t(line)] = total;
-        const int start = m_doc.LineStart(line), length = m_doc.LineEnd(line) - start;
-        if (length <= columns
-            && (length <= columns / kTabWidth || !std::memchr(text.data() + start, '\t', size_t(length)))) {
-            m_wrapExact[size_t(line)] = true;
-            ++total;
-        } else {
-            total += (length + columns - 1) / columns;
-            pending += length;
-        }
-    }
-    m_wrapFirst[size_t(lines)] = total;
-    m_wrapNext = 0;
-    if (pending <= kWrapAtOnce)
-        LayOutLines(0, lines);
-    else
+    m_layout.SetWrap(wrap, WrapColumns());
+    if (!m_layout.Complete())
         m_wrapTimer.start(0, this);
-}
-
-int TRichEdit::LayOutLines(int from, int to)
-{
-    // Each line's first display line moves by what the lines before it gained.
-    const int lines = m_doc.LineCount();
-    to = std::min(to, lines);
-    int delta = 0;
-    for (int line = std::max(0, from); line < to; ++line) {
-        m_wrapFirst[size_t(line)] += delta;
-        if (m_wrapExact[size_t(line)])
-            continue;
-        const int old = m_wrapFirst[size_t(line) + 1] + delta - m_wrapFirst[size_t(line)];
-        delta += 1 + int(WrapLine(line, m_wrapColumns).size()) - old;
-        m_wrapExact[size_t(line)] = true;
-    }
-    if (delta != 0) {
-        for (int line = std::max(0, to); line <= lines; ++line)
-            m_wrapFirst[size_t(line)] += delta;
-    }
-    return delta;
 }
 
 void TRichEdit::LayOutShownLines()
 {
     // Laying lines out moves the display lines after them: the screen keeps
-    // its first logical line and the part of it shown.
+    // its first line and the part of it shown.
     const int rows = viewport()->height() / m_cellHeight + 1;
     for (int pass = 0; pass < 4; ++pass) {
-        const int top = std::clamp(verticalScrollBar()->value(), 0, DisplayLineCount() - 1);
-        const int first = m_doc.LineOf(DisplayLineStart(top));
-        const int last = m_doc.LineOf(DisplayLineStart(top + rows));
+        const int top = std::clamp(verticalScrollBar()->value(), 0, m_layout.DisplayLineCount() - 1);
+        const int first = m_doc.LineOf(m_layout.DisplayLineStart(top));
+        const int last = m_doc.LineOf(m_layout.DisplayLineStart(top + rows));
         const int caretLine = m_doc.LineOf(m_caret);
-        int firstMissing = -1;
-        for (int line = first; line <= last && firstMissing < 0; ++line) {
-            if (!m_wrapExact[size_t(line)])
-                firstMissing = line;
+        int missing = -1;
+        for (int line = first; line <= last && missing < 0; ++line) {
+            if (!m_layout.LaidOut(line))
+                missing = line;
         }
-        const bool caretMissing = !m_wrapExact[size_t(caretLine)];
-        if (firstMissing < 0 && !caretMissing)
+        if (missing < 0 && m_layout.LaidOut(caretLine))
             return;
-        const int part = top - m_wrapFirst[size_t(first)];
-        if (firstMissing >= 0)
-            LayOutLines(firstMissing, last + 1);
-        if (caretMissing)
-            LayOutLines(caretLine, caretLine + 1);
+        const int part = top - m_layout.FirstDisplayLine(first);
+        if (missing >= 0)
+            m_layout.LayOutLines(missing, last + 1);
+        m_layout.LayOutLines(caretLine, caretLine + 1);
         UpdateScrollBars();
-        const int count = m_wrapFirst[size_t(first) + 1] - m_wrapFirst[size_t(first)];
-        verticalScrollBar()->setValue(m_wrapFirst[size_t(first)] + std::min(part, count - 1));
+        const int count = m_layout.FirstDisplayLine(first + 1) - m_layout.FirstDisplayLine(first);
+        verticalScrollBar()->setValue(m_layout.FirstDisplayLine(first) + std::min(part, count - 1));
     }
 }
 
 void TRichEdit::LayOutMore()
 {
     // One slice of the background pass, short enough to keep the window responsive.
-    QElapsedTimer timer;
-    timer.start();
-    const int lines = m_doc.LineCount();
-    const int top = std::clamp(verticalScrollBar()->value(), 0, DisplayLineCount() - 1);
-    const int first = m_doc.LineOf(DisplayLineStart(top));
-    const int part = top - m_wrapFirst[size_t(first)];
-    int to = m_wrapNext;
-    while (to < lines && timer.elapsed() < 8) {
-        const int end = std::min(lines, to + 2048);
-        LayOutLines(to, end);
-        to = end;
-    }
-    m_wrapNext = to;
-    if (m_wrapNext >= lines)
+    const int top = std::clamp(verticalScrollBar()->value(), 0, m_layout.DisplayLineCount() - 1);
+    const int first = m_doc.LineOf(m_layout.DisplayLineStart(top));
+    const int part = top - m_layout.FirstDisplayLine(first);
+    m_layout.LayOutMore(8);
+    if (m_layout.Complete())
         m_wrapTimer.stop();
     UpdateScrollBars();
-    verticalScrollBar()->setValue(m_wrapFirst[size_t(first)] + part);
-}
-
-void TRichEdit::UpdateWrap(const TTextBuffer::TChange &change)
-{
-    if (!m_wrap)
-        return;
-    // The counts of the lines after the edit stay; the edited lines are laid
-    // out again and the first display lines of the rest move by the difference.
-    const int first = change.FirstLine;
-    const int oldEnd = m_wrapFirst[size_t(first + change.RemovedLines) + 1];
-    std::vector<int> starts;
-    int total = m_wrapFirst[size_t(first)];
-    for (int line = first; line <= first + change.InsertedLines; ++line) {
-        starts.push_back(total);
-        total += 1 + int(WrapLine(line, m_wrapColumns).size());
-    }
-    const int delta = total - oldEnd;
-    auto from = m_wrapFirst.begin() + first;
-    from = m_wrapFirst.erase(from, from + change.RemovedLines + 1);
-    for (auto it = from; it != m_wrapFirst.end(); ++it)
-        *it += delta;
-    m_wrapFirst.insert(from, starts.begin(), starts.end());
-    auto exact = m_wrapExact.begin() + first;
-    exact = m_wrapExact.erase(exact, exact + change.RemovedLines + 1);
-    m_wrapExact.insert(exact, size_t(change.InsertedLines) + 1, true);
-    if (m_wrapNext > first)
-        m_wrapNext = std::max(first, m_wrapNext + change.InsertedLines - change.RemovedLines);
-}
-
-int TRichEdit::DisplayLineCount() const
-{
-    return m_wrap ? m_wrapFirst.back() : m_doc.LineCount();
-}
-
-int TRichEdit::DisplayLineOf(int pos) const
-{
-    const int line = m_doc.LineOf(pos);
-    if (!m_wrap)
-        return line;
-    const std::vector<int> parts = WrapLine(line, m_wrapColumns);
-    return m_wrapFirst[size_t(line)] + int(std::upper_bound(parts.begin(), parts.end(), pos) - parts.begin());
-}
-
-int TRichEdit::DisplayLineStart(int displayLine) const
-{
-    displayLine = std::clamp(displayLine, 0, DisplayLineCount() - 1);
-    if (!m_wrap)
-        return m_doc.LineStart(displayLine);
-    const int line = int(std::upper_bound(m_wrapFirst.begin(), m_wrapFirst.end() - 1, displayLine) - m_wrapFirst.begin()) - 1;
-    const int part = displayLine - m_wrapFirst[size_t(line)];
-    if (part == 0)
-        return m_doc.LineStart(line);
-    const std::vector<int> parts = WrapLine(line, m_wrapColumns);
-    return parts.empty() ? m_doc.LineStart(line) : parts[size_t(std::min<int>(part, int(parts.size()))) - 1];
-}
-
-int TRichEdit::DisplayLineEnd(int displayLine) const
-{
-    if (!m_wrap)
-        return m_doc.LineEnd(displayLine);
-    const int start = DisplayLineStart(displayLine);
-    const int line = m_doc.LineOf(start);
-    const auto at = [this](int p) { return m_doc.At(p); };
-    return NextPart(at, start, m_doc.LineEnd(line), m_wrapColumns);
+    verticalScrollBar()->setValue(m_layout.FirstDisplayLine(first) + part);
 }
 
 int TRichEdit::LineFromChar(int index) const
 {
-    return DisplayLineOf(std::clamp(index, 0, TextLength()));
+    return m_layout.DisplayLineOf(std::clamp(index, 0, TextLength()));
 }
 
 int TRichEdit::LineIndex(int line) const
 {
-    return line >= 0 && line < DisplayLineCount() ? DisplayLineStart(line) : -1;
-}
-
-int TRichEdit::ColumnOf(int pos) const
-{
-    int column = 0;
-    for (int p = DisplayLineStart(DisplayLineOf(pos)); p < pos; ++p)
-        column += Advance(m_doc.At(p), column);
-    return column;
-}
-
-int TRichEdit::PosAtColumn(int displayLine, int column) const
-{
-    displayLine = std::clamp(displayLine, 0, DisplayLineCount() - 1);
-    const int start = DisplayLineStart(displayLine);
-    int end = DisplayLineEnd(displayLine);
-    // A wrapped part's end is where the next part starts: stay on this one.
-    if (end > start && end < m_doc.LineEnd(m_doc.LineOf(start)))
-        --end;
-    int c = 0;
-    for (int p = start; p < end; ++p) {
-        if (c >= column)
-            return p;
-        c += Advance(m_doc.At(p), c);
-    }
-    return end;
+    return line >= 0 && line < m_layout.DisplayLineCount() ? m_layout.DisplayLineStart(line) : -1;
 }
 
 QRect TRichEdit::CharRect(int index) const
 {
     index = std::clamp(index, 0, TextLength());
-    const int row = DisplayLineOf(index) - verticalScrollBar()->value();
-    const int x = ColumnOf(index) * m_cellWidth - horizontalScrollBar()->value();
+    const int row = m_layout.DisplayLineOf(index) - verticalScrollBar()->value();
+    const int x = m_layout.ColumnOf(index) * m_cellWidth - horizontalScrollBar()->value();
     return QRect(x, row * m_cellHeight, m_cellWidth, m_cellHeight);
 }
 
@@ -610,10 +404,10 @@ int TRichEdit::HitTest(const QPoint &pos) const
     const int line = verticalScrollBar()->value() + (pos.y() < 0 ? -1 : pos.y() / m_cellHeight);
     if (line < 0)
         return 0;
-    if (line >= DisplayLineCount())
+    if (line >= m_layout.DisplayLineCount())
         return TextLength();
     const int x = pos.x() + horizontalScrollBar()->value();
-    return PosAtColumn(line, std::max(0, (x + m_cellWidth / 2) / m_cellWidth));
+    return m_layout.PosAtColumn(line, std::max(0, (x + m_cellWidth / 2) / m_cellWidth));
 }
 
 int TRichEdit::WordStart(int pos) const
@@ -638,10 +432,10 @@ int TRichEdit::WordEnd(int pos) const
 void TRichEdit::UpdateScrollBars()
 {
     const int rows = std::max(1, viewport()->height() / m_cellHeight);
-    verticalScrollBar()->setRange(0, std::max(0, DisplayLineCount() - rows));
+    verticalScrollBar()->setRange(0, std::max(0, m_layout.DisplayLineCount() - rows));
     verticalScrollBar()->setPageStep(rows);
     verticalScrollBar()->setSingleStep(1);
-    const int width = m_wrap ? 0 : (m_doc.MaxLineLength() + 1) * m_cellWidth;
+    const int width = m_layout.Wrap() ? 0 : (m_doc.MaxLineLength() + 1) * m_cellWidth;
     horizontalScrollBar()->setRange(0, std::max(0, width - viewport()->width()));
     horizontalScrollBar()->setPageStep(viewport()->width());
     horizontalScrollBar()->setSingleStep(m_cellWidth);
@@ -649,20 +443,20 @@ void TRichEdit::UpdateScrollBars()
 
 void TRichEdit::EnsureCaretVisible()
 {
-    if (m_wrap) {
+    if (m_layout.Wrap()) {
         const int line = m_doc.LineOf(m_caret);
-        LayOutLines(line, line + 1);
+        m_layout.LayOutLines(line, line + 1);
     }
     const int rows = std::max(1, viewport()->height() / m_cellHeight);
-    const int line = DisplayLineOf(m_caret);
+    const int line = m_layout.DisplayLineOf(m_caret);
     QScrollBar *v = verticalScrollBar();
     if (line < v->value())
         v->setValue(line);
     else if (line >= v->value() + rows)
         v->setValue(line - rows + 1);
-    if (m_wrap)
+    if (m_layout.Wrap())
         return;
-    const int x = ColumnOf(m_caret) * m_cellWidth;
+    const int x = m_layout.ColumnOf(m_caret) * m_cellWidth;
     QScrollBar *h = horizontalScrollBar();
     if (x < h->value())
         h->setValue(x);
@@ -678,11 +472,11 @@ void TRichEdit::scrollContentsBy(int, int)
 void TRichEdit::resizeEvent(QResizeEvent *event)
 {
     QAbstractScrollArea::resizeEvent(event);
-    if (m_wrap && WrapColumns() != m_wrapColumns) {
-        const int top = DisplayLineStart(verticalScrollBar()->value());
-        RebuildWrap();
+    if (m_layout.Wrap() && WrapColumns() != m_layout.Columns()) {
+        const int top = m_layout.DisplayLineStart(verticalScrollBar()->value());
+        RebuildWrap(m_layout.Wrap());
         UpdateScrollBars();
-        verticalScrollBar()->setValue(DisplayLineOf(top));
+        verticalScrollBar()->setValue(m_layout.DisplayLineOf(top));
     } else {
         UpdateScrollBars();
     }
@@ -690,20 +484,19 @@ void TRichEdit::resizeEvent(QResizeEvent *event)
 
 bool TRichEdit::WordWrap() const
 {
-    return m_wrap;
+    return m_layout.Wrap();
 }
 
 void TRichEdit::SetWordWrap(bool wrap)
 {
-    if (wrap == m_wrap)
+    if (wrap == m_layout.Wrap())
         return;
-    const int top = DisplayLineStart(verticalScrollBar()->value());
-    m_wrap = wrap;
-    RebuildWrap();
+    const int top = m_layout.DisplayLineStart(verticalScrollBar()->value());
+    RebuildWrap(wrap);
     // Hiding the scroll bar resizes the viewport: the lines are ready for it.
     setHorizontalScrollBarPolicy(wrap ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded);
     UpdateScrollBars();
-    verticalScrollBar()->setValue(DisplayLineOf(top));
+    verticalScrollBar()->setValue(m_layout.DisplayLineOf(top));
     EnsureCaretVisible();
     viewport()->update();
 }
@@ -750,7 +543,7 @@ void TRichEdit::SetTextFont(const QFont &requested)
     m_cellHeight = std::max(1, metrics.height());
     m_ascent = metrics.ascent();
     BuildGlyphCache();
-    RebuildWrap();
+    RebuildWrap(m_layout.Wrap());
     UpdateScrollBars();
     EnsureCaretVisible();
     viewport()->update();
@@ -785,7 +578,7 @@ void TRichEdit::BuildGlyphCache()
 
 void TRichEdit::paintEvent(QPaintEvent *event)
 {
-    if (m_wrap)
+    if (m_layout.Wrap())
         LayOutShownLines();
     QPainter p(viewport());
     const QRect area = event->rect();
@@ -812,16 +605,16 @@ void TRichEdit::paintEvent(QPaintEvent *event)
 
     for (int row = firstRow; row <= lastRow; ++row) {
         const int line = top + row;
-        if (line >= DisplayLineCount())
+        if (line >= m_layout.DisplayLineCount())
             break;
-        const int start = DisplayLineStart(line);
-        const int end = DisplayLineEnd(line);
+        const int start = m_layout.DisplayLineStart(line);
+        const int end = m_layout.DisplayLineEnd(line);
         const QByteArray bytes = m_doc.Slice(start, end);
         const int y = row * m_cellHeight;
         int column = 0;
         for (int i = 0; i < bytes.size() && column <= lastColumn; ++i) {
             const auto b = static_cast<unsigned char>(bytes[i]);
-            const int width = Advance(char(b), column);
+            const int width = TTextLayout::Advance(char(b), column);
             const int c = column;
             column += width;
             if (column <= firstColumn)
@@ -910,20 +703,19 @@ int TRichEdit::FormatRange(QPainter &painter, QPagedPaintDevice &device, int fir
     const int rows = std::max(1, int(page.height()) / cellHeight);
     const int length = TextLength();
     int pos = std::clamp(first, 0, length);
-    const auto at = [this](int p) { return m_doc.At(p); };
 
     painter.save();
     painter.setFont(QFont(m_font, &device));
     painter.setPen(Qt::black);
     for (int row = 0; row < rows && pos < length; ++row) {
         const int lineEnd = m_doc.LineEnd(m_doc.LineOf(pos));
-        const int end = NextPart(at, pos, lineEnd, columns);
+        const int end = TTextLayout::NextPart(m_doc, pos, lineEnd, columns);
         const int y = row * cellHeight;
         int column = 0;
         for (int p = pos; p < end; ++p) {
             const auto b = static_cast<unsigned char>(m_doc.At(p));
             const int c = column;
-            column += Advance(char(b), column);
+            column += TTextLayout::Advance(char(b), column);
             const char16_t ch = Cp437::ToUnicode(b);
             if (b == 0 || b == ' ' || b == '\t')
                 continue;
@@ -991,14 +783,14 @@ void TRichEdit::keyPressEvent(QKeyEvent *event)
     const int selStart = SelStart(), selEnd = SelStart() + SelLength();
     auto vertical = [&](int lines) {
         if (m_goalColumn < 0)
-            m_goalColumn = ColumnOf(m_caret);
-        const int line = DisplayLineOf(m_caret) + lines;
+            m_goalColumn = m_layout.ColumnOf(m_caret);
+        const int line = m_layout.DisplayLineOf(m_caret) + lines;
         if (line < 0)
             MoveCaret(0, shift);
-        else if (line >= DisplayLineCount())
+        else if (line >= m_layout.DisplayLineCount())
             MoveCaret(length, shift);
         else
-            MoveCaret(PosAtColumn(line, m_goalColumn), shift, true);
+            MoveCaret(m_layout.PosAtColumn(line, m_goalColumn), shift, true);
     };
     auto wordRight = [&](int pos) {
         if (pos < length && m_doc.At(pos) == '\n')
@@ -1055,10 +847,10 @@ void TRichEdit::keyPressEvent(QKeyEvent *event)
         vertical(rows);
         return;
     case Qt::Key_Home:
-        MoveCaret(ctrl ? 0 : DisplayLineStart(DisplayLineOf(m_caret)), shift);
+        MoveCaret(ctrl ? 0 : m_layout.DisplayLineStart(m_layout.DisplayLineOf(m_caret)), shift);
         return;
     case Qt::Key_End:
-        MoveCaret(ctrl ? length : DisplayLineEnd(DisplayLineOf(m_caret)), shift);
+        MoveCaret(ctrl ? length : m_layout.DisplayLineEnd(m_layout.DisplayLineOf(m_caret)), shift);
         return;
     case Qt::Key_Backspace:
         if (shift && ctrl)

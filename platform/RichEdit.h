@@ -5,7 +5,8 @@
 // offers exactly the operations the main window's commands need; keys that
 // use the clipboard or undo are left to the window's commands.
 
-#include "platform/TextBuffer.h"
+#include "platform/textview/TextBuffer.h"
+#include "platform/textview/TextLayout.h"
 
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
@@ -139,20 +140,10 @@ private:
     QMimeData *SelectionMimeData() const;
     void InsertFromMimeData(const QMimeData *source, TTextBuffer::TEditKind kind);
 
-    // Display lines: logical lines, or their wrapped parts.
-    int DisplayLineCount() const;
-    int DisplayLineOf(int pos) const;
-    int DisplayLineStart(int displayLine) const;
-    int DisplayLineEnd(int displayLine) const; // before the break or the next part
     int WrapColumns() const;
-    std::vector<int> WrapLine(int line, int columns) const; // starts of the parts after the first
-    void RebuildWrap();
-    int LayOutLines(int from, int to); // exact display lines for [from, to); returns the change
-    void LayOutShownLines();           // the lines on the screen and the caret's
-    void LayOutMore();                 // a slice of the background pass
-    void UpdateWrap(const TTextBuffer::TChange &change);
-    int ColumnOf(int pos) const;            // within its display line, tabs expanded
-    int PosAtColumn(int displayLine, int column) const;
+    void RebuildWrap(bool wrap);
+    void LayOutShownLines(); // the lines on the screen and the caret's
+    void LayOutMore();       // a slice of the background pass
 
     void BuildGlyphCache();
 
@@ -160,17 +151,8 @@ private:
     int m_anchor = 0;
     int m_caret = 0;
     int m_goalColumn = -1; // kept over Up and Down
-    bool m_wrap = false;
-    int m_wrapColumns = 0;
-    std::vector<int> m_wrapFirst;  // display line of each logical line, plus the total
-    std::vector<bool> m_wrapExact; // whether a line's display lines are laid out or estimated
-    int m_wrapNext = 0;            // where the background pass goes on
+    TTextLayout m_layout{m_doc};
     QBasicTimer m_wrapTimer;
-    int m_revision = 0; // counts changes of the text
-    mutable int m_partsLine = -1;
-    mutable int m_partsColumns = 0;
-    mutable int m_partsRevision = -1;
-    mutable std::vector<int> m_parts; // WrapLine's last answer
 
     QFont m_font;
     int m_cellWidth = 8;

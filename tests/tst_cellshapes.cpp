@@ -1,7 +1,7 @@
 // Art drawn cell-exact: blocks join at every size, frames close, halves and
 // shades cover what they should.
 
-#include "platform/CellShapes.h"
+#include "platform/textview/CellShapes.h"
 #include "platform/RichEdit.h"
 
 #include <QImage>

@@ -24,8 +24,7 @@ private slots:
     void editingKeys();
     void clipboardAndUndoKeysAreLeftToTheWindow_data();
     void clipboardAndUndoKeysAreLeftToTheWindow();
-    void wordWrapLaysOutEveryLine_data();
-    void wordWrapLaysOutEveryLine();
+    void wordWrapFollowsTheWindow();
     void nulIsAnEmptyCell();
     void printingCoversTheDocumentOnce();
     void accessibleText();
@@ -141,33 +140,23 @@ void TestRichEdit::clipboardAndUndoKeysAreLeftToTheWindow()
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("clip"));
 }
 
-void TestRichEdit::wordWrapLaysOutEveryLine_data()
+void TestRichEdit::wordWrapFollowsTheWindow()
 {
-    QTest::addColumn<int>("lines");
-    QTest::newRow("small, at once") << 50;
-    QTest::newRow("large, in the background") << 40000;
-}
-
-void TestRichEdit::wordWrapLaysOutEveryLine()
-{
-    QFETCH(int, lines);
     TRichEdit edit;
     edit.resize(400, 300);
     edit.show();
     QVERIFY(QTest::qWaitForWindowExposed(&edit));
     const QByteArray line = QByteArray("word ").repeated(20);
-    edit.SetBytes((line + "\r\n").repeated(lines));
+    edit.SetBytes((line + "\r\n").repeated(50));
     // Switched on while the horizontal scroll bar shows: the viewport grows.
     edit.SetWordWrap(true);
     const int parts = edit.LineFromChar(int(line.size())) + 1;
     QVERIFY(parts > 1);
-    QTRY_COMPARE(edit.LineFromChar(edit.TextLength()), lines * parts);
-    for (int d = 0; d < lines * parts; d += 1 + lines / 20) {
-        QCOMPARE(edit.LineFromChar(edit.LineIndex(d)), d);
-        QCOMPARE(edit.LineIndex(d) % (line.size() + 1) == 0, d % parts == 0); // parts start at words
-    }
+    QCOMPARE(edit.LineFromChar(edit.TextLength()), 50 * parts);
+    edit.resize(800, 300); // wider: fewer display lines
+    QTRY_VERIFY(edit.LineFromChar(edit.TextLength()) < 50 * parts);
     edit.SetWordWrap(false);
-    QCOMPARE(edit.LineFromChar(edit.TextLength()), lines);
+    QCOMPARE(edit.LineFromChar(edit.TextLength()), 50);
 }
 
 void TestRichEdit::nulIsAnEmptyCell()

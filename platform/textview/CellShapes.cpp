@@ -1,4 +1,4 @@
-#include "platform/CellShapes.h"
+#include "platform/textview/CellShapes.h"
 
 #include <QBrush>
 #include <QImage>

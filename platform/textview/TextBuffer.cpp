@@ -1,4 +1,4 @@
-#include "platform/TextBuffer.h"
+#include "platform/textview/TextBuffer.h"
 
 #include "platform/Cp437.h"
 
