@@ -1,6 +1,6 @@
 #include "platform/RichEdit.h"
 
-#include "platform/textview/CellShapes.h"
+#include "platform/textview/CellPainter.h"
 #include "platform/textview/TextLayout.h"
 #include "platform/Cp437.h"
 #include "platform/TextSearch.h"
@@ -16,7 +16,6 @@
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QScrollBar>
-#include <QTextLayout>
 
 #include <algorithm>
 #include <cstring>
@@ -538,40 +537,13 @@ void TRichEdit::SetTextFont(const QFont &requested)
     font.setKerning(false);
     setFont(font);
     m_font = font;
-    const QFontMetrics metrics(font);
-    m_cellWidth = std::max(1, metrics.horizontalAdvance(QLatin1Char('M')));
-    m_cellHeight = std::max(1, metrics.height());
-    m_ascent = metrics.ascent();
-    BuildGlyphCache();
+    m_cells.SetFont(font);
+    m_cellWidth = m_cells.CellWidth();
+    m_cellHeight = m_cells.CellHeight();
     RebuildWrap(m_layout.Wrap());
     UpdateScrollBars();
     EnsureCaretVisible();
     viewport()->update();
-}
-
-void TRichEdit::BuildGlyphCache()
-{
-    // One layout per byte value, once per font: the font that has the
-    // glyph (the face itself or a fallback) and the glyph's index there.
-    m_rawFonts.clear();
-    m_glyphs.fill(TGlyph{});
-    for (int b = 0; b < 256; ++b) {
-        const char16_t ch = Cp437::ToUnicode(static_cast<unsigned char>(b));
-        if (b == 0 || b == ' ' || b == '\t' || b == '\n' || b == '\r' || CellShapes::IsShape(ch))
-            continue;
-        QTextLayout layout(QString(QChar(ch)), m_font);
-        layout.beginLayout();
-        layout.createLine();
-        layout.endLayout();
-        const QList<QGlyphRun> runs = layout.glyphRuns();
-        if (runs.isEmpty() || runs.front().glyphIndexes().isEmpty())
-            continue;
-        const QRawFont raw = runs.front().rawFont();
-        auto it = std::find(m_rawFonts.begin(), m_rawFonts.end(), raw);
-        if (it == m_rawFonts.end())
-            it = m_rawFonts.insert(m_rawFonts.end(), raw);
-        m_glyphs[size_t(b)] = {int(it - m_rawFonts.begin()), runs.front().glyphIndexes().front()};
-    }
 }
 
 // ---- Painting ----
@@ -595,14 +567,6 @@ void TRichEdit::paintEvent(QPaintEvent *event)
     const int firstColumn = left / m_cellWidth;
     const int lastColumn = (left + viewport()->width()) / m_cellWidth + 1;
 
-    // Glyphs are gathered per font and colour and drawn in a few runs.
-    struct TBatch
-    {
-        QList<quint32> Glyphs;
-        QList<QPointF> Positions;
-    };
-    std::vector<TBatch> batches(m_rawFonts.size() * 2);
-
     for (int row = firstRow; row <= lastRow; ++row) {
         const int line = top + row;
         if (line >= m_layout.DisplayLineCount())
@@ -623,29 +587,13 @@ void TRichEdit::paintEvent(QPaintEvent *event)
             const bool selected = start + i >= selStart && start + i < selEnd;
             if (selected)
                 p.fillRect(cell, selBack);
-            const char16_t ch = Cp437::ToUnicode(b);
-            if (CellShapes::IsShape(ch)) {
-                CellShapes::Draw(p, cell, ch, selected ? selText : text);
-            } else if (const TGlyph &g = m_glyphs[b]; g.Font >= 0) {
-                TBatch &batch = batches[size_t(g.Font) * 2 + (selected ? 1 : 0)];
-                batch.Glyphs << g.Index;
-                batch.Positions << QPointF(cell.left(), y + m_ascent);
-            }
+            m_cells.Draw(p, cell, b, selected ? selText : text);
         }
         // A selected line break shows as one selected cell.
         if (end < TextLength() && end >= selStart && end < selEnd && m_doc.At(end) == '\n')
             p.fillRect(QRect(column * m_cellWidth - left, y, m_cellWidth, m_cellHeight), selBack);
     }
-    for (size_t k = 0; k < batches.size(); ++k) {
-        if (batches[k].Glyphs.isEmpty())
-            continue;
-        QGlyphRun run;
-        run.setRawFont(m_rawFonts[k / 2]);
-        run.setGlyphIndexes(batches[k].Glyphs);
-        run.setPositions(batches[k].Positions);
-        p.setPen(k % 2 ? selText : text);
-        p.drawGlyphRun(QPointF(0, 0), run);
-    }
+    m_cells.Flush(p);
 
     if (hasFocus() && m_caretVisible) {
         const QRect caret = CharRect(m_caret);
@@ -695,39 +643,28 @@ void TRichEdit::focusOutEvent(QFocusEvent *event)
 
 int TRichEdit::FormatRange(QPainter &painter, QPagedPaintDevice &device, int first)
 {
+    // The cells as the printer measures the font, drawn black; the page is white.
     const QSizeF page = device.pageLayout().paintRectPixels(device.logicalDpiX()).size();
-    const QFontMetrics metrics(m_font, &device);
-    const int cellWidth = std::max(1, metrics.horizontalAdvance(QLatin1Char('M')));
-    const int cellHeight = std::max(1, metrics.height());
+    TCellPainter cells;
+    cells.SetFont(m_font, &device);
+    const int cellWidth = cells.CellWidth(), cellHeight = cells.CellHeight();
     const int columns = std::max(1, int(page.width()) / cellWidth);
     const int rows = std::max(1, int(page.height()) / cellHeight);
     const int length = TextLength();
     int pos = std::clamp(first, 0, length);
-
-    painter.save();
-    painter.setFont(QFont(m_font, &device));
-    painter.setPen(Qt::black);
     for (int row = 0; row < rows && pos < length; ++row) {
         const int lineEnd = m_doc.LineEnd(m_doc.LineOf(pos));
         const int end = TTextLayout::NextPart(m_doc, pos, lineEnd, columns);
-        const int y = row * cellHeight;
         int column = 0;
         for (int p = pos; p < end; ++p) {
             const auto b = static_cast<unsigned char>(m_doc.At(p));
-            const int c = column;
+            const QRect cell(column * cellWidth, row * cellHeight, cellWidth, cellHeight);
             column += TTextLayout::Advance(char(b), column);
-            const char16_t ch = Cp437::ToUnicode(b);
-            if (b == 0 || b == ' ' || b == '\t')
-                continue;
-            const QRect cell(c * cellWidth, y, cellWidth, cellHeight);
-            if (CellShapes::IsShape(ch))
-                CellShapes::Draw(painter, cell, ch, Qt::black);
-            else
-                painter.drawText(QPointF(cell.left(), y + metrics.ascent()), QString(QChar(ch)));
+            cells.Draw(painter, cell, b, Qt::black);
         }
         pos = end == lineEnd ? std::min(length, lineEnd + 1) : end;
     }
-    painter.restore();
+    cells.Flush(painter);
     return pos;
 }
 

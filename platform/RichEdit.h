@@ -5,18 +5,16 @@
 // offers exactly the operations the main window's commands need; keys that
 // use the clipboard or undo are left to the window's commands.
 
+#include "platform/textview/CellPainter.h"
 #include "platform/textview/TextBuffer.h"
 #include "platform/textview/TextLayout.h"
 
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
 #include <QByteArray>
-#include <QGlyphRun>
 #include <QKeySequence>
 #include <QList>
-#include <QRawFont>
 
-#include <array>
 #include <vector>
 
 class QPagedPaintDevice;
@@ -118,13 +116,6 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
 
 private:
-    // One glyph of the cache: the font that has it and its index there.
-    struct TGlyph
-    {
-        int Font = -1; // index into m_rawFonts, -1 for none
-        quint32 Index = 0;
-    };
-
     bool IsCommandKey(const QKeyEvent *event) const;
     void Edit(int from, int to, const QByteArray &bytes, TTextBuffer::TEditKind kind);
     void AfterEdit(const TTextBuffer::TChange &change, int caret);
@@ -145,8 +136,6 @@ private:
     void LayOutShownLines(); // the lines on the screen and the caret's
     void LayOutMore();       // a slice of the background pass
 
-    void BuildGlyphCache();
-
     mutable TTextBuffer m_doc;
     int m_anchor = 0;
     int m_caret = 0;
@@ -157,9 +146,7 @@ private:
     QFont m_font;
     int m_cellWidth = 8;
     int m_cellHeight = 16;
-    int m_ascent = 12;
-    std::vector<QRawFont> m_rawFonts;
-    std::array<TGlyph, 256> m_glyphs{};
+    TCellPainter m_cells;
 
     bool m_caretVisible = true;
     QBasicTimer m_blink;
