@@ -1,7 +1,5 @@
 #include "platform/RichEdit.h"
 
-#include "platform/textview/CellPainter.h"
-#include "platform/textview/TextLayout.h"
 #include "platform/Cp437.h"
 #include "platform/TextSearch.h"
 
@@ -10,7 +8,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDrag>
-#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QPagedPaintDevice>
@@ -18,7 +15,6 @@
 #include <QScrollBar>
 
 #include <algorithm>
-#include <cstring>
 
 namespace {
 
