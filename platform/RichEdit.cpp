@@ -613,6 +613,13 @@ void TRichEdit::timerEvent(QTimerEvent *event)
         LayOutMore();
         return;
     }
+    if (event->timerId() == m_autoScroll.timerId()) {
+        if (m_selecting)
+            MoveCaret(HitTest(m_lastMouse), true);
+        else
+            m_autoScroll.stop();
+        return;
+    }
     if (event->timerId() != m_blink.timerId()) {
         QAbstractScrollArea::timerEvent(event);
         return;
@@ -865,8 +872,15 @@ void TRichEdit::mouseMoveEvent(QMouseEvent *event)
             Edit(start, end, {}, TTextBuffer::TEditKind::Step);
         return;
     }
-    if (m_selecting && (event->buttons() & Qt::LeftButton))
+    if (m_selecting && (event->buttons() & Qt::LeftButton)) {
         MoveCaret(HitTest(at), true);
+        // Held beyond the edge, the selection goes on growing while the text scrolls.
+        m_lastMouse = at;
+        if (viewport()->rect().contains(at))
+            m_autoScroll.stop();
+        else if (!m_autoScroll.isActive())
+            m_autoScroll.start(50, this);
+    }
 }
 
 void TRichEdit::mouseReleaseEvent(QMouseEvent *event)
@@ -875,6 +889,7 @@ void TRichEdit::mouseReleaseEvent(QMouseEvent *event)
         MoveCaret(HitTest(event->position().toPoint()), false);
     m_dragPending = false;
     m_selecting = false;
+    m_autoScroll.stop();
 }
 
 void TRichEdit::mouseDoubleClickEvent(QMouseEvent *event)

@@ -153,6 +153,8 @@ private:
     bool m_selecting = false;
     bool m_dragPending = false;
     QPoint m_pressPos;
+    QPoint m_lastMouse;
+    QBasicTimer m_autoScroll;
 
     QList<QKeySequence> m_commandKeys;
 };
