@@ -27,9 +27,9 @@ constexpr TMenuItemDef kItems[] = {
 
     {mpEdit, "Undo1", "&Undo", "Ctrl+Z", "Undo the last action", 8, cmUndo, false},
     {mpEdit, "N4", "-", "", "", -1, cmNone, false},
-    {mpEdit, "Cut1", "&Cut", "Ctrl+X", "Cut selected text to Clipboard", 6, cmCut, false},
-    {mpEdit, "Copy1", "C&opy", "Ctrl+C", "Copy selected text to Clipboard", 4, cmCopy, false},
-    {mpEdit, "Paste1", "&Paste", "Ctrl+V", "Paste from Clipboard", 5, cmPaste, false},
+    {mpEdit, "Cut1", "&Cut", "Ctrl+X; Shift+Del", "Cut selected text to Clipboard", 6, cmCut, false},
+    {mpEdit, "Copy1", "C&opy", "Ctrl+C; Ctrl+Ins", "Copy selected text to Clipboard", 4, cmCopy, false},
+    {mpEdit, "Paste1", "&Paste", "Ctrl+V; Shift+Ins", "Paste from Clipboard", 5, cmPaste, false},
     {mpEdit, "N11", "-", "", "", -1, cmNone, false},
     {mpEdit, "Delete2", "&Delete", "", "Delete selected text  <Del>", 7, cmDelete, false},
     {mpEdit, "SelectAll1", "&Select All", "", "Select All", -1, cmSelectAll, false},

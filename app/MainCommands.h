@@ -22,7 +22,7 @@ struct TMenuItemDef
     TMenuPlace Place;
     const char *Name;
     const char *Caption;  // "-" for a separator
-    const char *Shortcut; // portable key sequence text, or empty
+    const char *Shortcut; // portable key sequence text (alternatives after "; "), or empty
     const char *Hint;
     int Icon;             // index into the icon list, -1 for none
     TCommand Command;

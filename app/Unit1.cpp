@@ -167,8 +167,8 @@ void TMain::BuildCommands()
         if (def.Icon >= 0)
             action->setIcon(ImageList1.value(def.Icon));
         if (*def.Shortcut) {
-            action->setShortcut(QKeySequence(QString::fromLatin1(def.Shortcut)));
-            commandKeys << action->shortcut();
+            action->setShortcuts(QKeySequence::listFromString(QString::fromLatin1(def.Shortcut)));
+            commandKeys << action->shortcuts();
         }
         const TCommand command = def.Command;
         connect(action, &QAction::triggered, this, Guarded([this, action, command] {
@@ -417,7 +417,7 @@ void TMain::LoadDocument(const QString &name)
         throw EGlimraError(QStringLiteral("Cannot open file %1").arg(name));
     }
 
-    richedit->SetBytes(bytes);
+    richedit->SetBytes(std::move(bytes)); // taken over, not copied
     SetDocumentName(name);
     richedit->setFocus();
     richedit->SetModified(false);

@@ -3,185 +3,274 @@
 #include "platform/Cp437.h"
 #include "platform/TextSearch.h"
 
-#include <QAbstractTextDocumentLayout>
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QClipboard>
+#include <QDrag>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QPagedPaintDevice>
 #include <QPainter>
-#include <QTextBlock>
-#include <QTextDocument>
-#include <QTextLayout>
+#include <QScrollBar>
 
-TRichEdit::TRichEdit(QWidget *parent) : QPlainTextEdit(parent)
+#include <algorithm>
+
+namespace {
+
+enum TCharClass { ccBlank, ccWord, ccOther, ccBreak };
+
+TCharClass ClassOf(char c)
 {
+    if (c == '\n')
+        return ccBreak;
+    if (c == ' ' || c == '\t' || c == 0)
+        return ccBlank;
+    const QChar ch(Cp437::ToUnicode(static_cast<unsigned char>(c)));
+    return (ch.isLetterOrNumber() || ch == u'_') ? ccWord : ccOther;
+}
+
+// What screen readers see of the control: its text, caret and selection.
+class TRichEditAccessible : public QAccessibleWidget, public QAccessibleTextInterface
+{
+public:
+    explicit TRichEditAccessible(TRichEdit *edit) : QAccessibleWidget(edit, QAccessible::EditableText) {}
+
+    void *interface_cast(QAccessible::InterfaceType type) override
+    {
+        if (type == QAccessible::TextInterface)
+            return static_cast<QAccessibleTextInterface *>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.editable = true;
+        s.multiLine = true;
+        s.selectableText = true;
+        return s;
+    }
+
+    void selection(int index, int *start, int *end) const override
+    {
+        *start = *end = 0;
+        if (index == 0 && Edit()->SelLength() > 0) {
+            *start = Edit()->SelStart();
+            *end = *start + Edit()->SelLength();
+        }
+    }
+    int selectionCount() const override { return Edit()->SelLength() > 0 ? 1 : 0; }
+    void addSelection(int start, int end) override { setSelection(0, start, end); }
+    void removeSelection(int) override { Edit()->SetSel(Edit()->CaretPosition(), 0); }
+    void setSelection(int, int start, int end) override { Edit()->SetSel(start, end - start); }
+    int cursorPosition() const override { return Edit()->CaretPosition(); }
+    void setCursorPosition(int position) override { Edit()->SetSel(position, 0); }
+    QString text(int start, int end) const override { return Edit()->TextRange(start, end); }
+    int characterCount() const override { return Edit()->TextLength(); }
+    QRect characterRect(int offset) const override
+    {
+        const QRect r = Edit()->CharRect(offset);
+        return QRect(Edit()->viewport()->mapToGlobal(r.topLeft()), r.size());
+    }
+    int offsetAtPoint(const QPoint &) const override { return -1; }
+    void scrollToSubstring(int start, int end) override { Edit()->SetSel(start, end - start); }
+    QString attributes(int offset, int *start, int *end) const override
+    {
+        *start = *end = offset;
+        return {};
+    }
+
+private:
+    TRichEdit *Edit() const { return static_cast<TRichEdit *>(widget()); }
+};
+
+QAccessibleInterface *AccessibleFactory(const QString &className, QObject *object)
+{
+    if (className == QLatin1String("TRichEdit") && object && object->isWidgetType())
+        return new TRichEditAccessible(static_cast<TRichEdit *>(object));
+    return nullptr;
+}
+
+} // namespace
+
+TRichEdit::TRichEdit(QWidget *parent) : QAbstractScrollArea(parent)
+{
+    static const bool accessible = (QAccessible::installFactory(AccessibleFactory), true);
+    Q_UNUSED(accessible);
     setObjectName(QStringLiteral("richedit"));
-    setLineWrapMode(QPlainTextEdit::NoWrap);
-    setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    setTabChangesFocus(false);
+    setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_InputMethodEnabled, false);
+    viewport()->setAttribute(Qt::WA_InputMethodEnabled, false);
+    viewport()->setAutoFillBackground(false);
+    viewport()->setCursor(Qt::IBeamCursor);
+    setAcceptDrops(true);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    setContextMenuPolicy(Qt::CustomContextMenu);
-    document()->setUndoRedoEnabled(true);
 
     QFont font(QStringLiteral("Terminal"));
     font.setPixelSize(12);
     SetTextFont(font);
     SetColors(QColor(192, 192, 192), QColor(0, 0, 128));
-
-    connect(this, &QPlainTextEdit::textChanged, this, &TRichEdit::Change);
-    connect(this, &QPlainTextEdit::cursorPositionChanged, this, &TRichEdit::SelectionChange);
-    connect(this, &QPlainTextEdit::selectionChanged, this, &TRichEdit::SelectionChange);
-    connect(this, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint &pos) { emit PopupRequested(viewport()->mapToGlobal(pos)); });
 }
+
+// ---- Document ----
 
 QByteArray TRichEdit::Bytes() const
 {
-    // The raw text: toPlainText() would turn no-break spaces (byte 0xFF) into blanks.
-    return Cp437::Encode(document()->toRawText());
+    return m_doc.FileBytes();
 }
 
-void TRichEdit::SetBytes(QByteArrayView bytes)
+void TRichEdit::SetBytes(QByteArray bytes)
 {
-    setPlainText(Cp437::Decode(bytes));
-    document()->setModified(false);
+    m_doc.Load(std::move(bytes));
+    Reset();
 }
 
 void TRichEdit::Clear()
 {
-    clear();
+    m_doc.Load(QByteArray());
+    Reset();
+}
+
+void TRichEdit::Reset()
+{
+    m_anchor = m_caret = 0;
+    m_goalColumn = -1;
+    RebuildWrap(m_layout.Wrap());
+    UpdateScrollBars();
+    verticalScrollBar()->setValue(0);
+    horizontalScrollBar()->setValue(0);
+    viewport()->update();
+    emit Change();
+    NotifyCaret();
+    emit SelectionChange();
 }
 
 int TRichEdit::TextLength() const
 {
-    return document()->characterCount() - 1;
+    return m_doc.Length();
 }
 
 bool TRichEdit::Modified() const
 {
-    return document()->isModified();
+    return m_doc.Modified();
 }
 
 void TRichEdit::SetModified(bool modified)
 {
-    document()->setModified(modified);
+    m_doc.SetModified(modified);
 }
+
+QString TRichEdit::TextRange(int from, int to) const
+{
+    return TTextBuffer::ToText(m_doc.Slice(from, to));
+}
+
+// ---- Selection and editing ----
 
 int TRichEdit::SelStart() const
 {
-    return textCursor().selectionStart();
+    return std::min(m_anchor, m_caret);
 }
 
 int TRichEdit::SelLength() const
 {
-    const QTextCursor c = textCursor();
-    return c.selectionEnd() - c.selectionStart();
+    return std::abs(m_caret - m_anchor);
 }
 
 QString TRichEdit::SelText() const
 {
-    QString text = textCursor().selectedText();
-    text.replace(QChar::ParagraphSeparator, u'\n');
-    return text;
+    return TextRange(SelStart(), SelStart() + SelLength());
 }
 
 void TRichEdit::SetSel(int start, int length)
 {
     const int size = TextLength();
     start = std::clamp(start, 0, size);
-    QTextCursor c(document());
-    c.setPosition(start);
-    c.setPosition(std::clamp(start + length, 0, size), QTextCursor::KeepAnchor);
-    setTextCursor(c);
+    m_anchor = start;
+    m_caret = std::clamp(start + length, 0, size);
+    m_goalColumn = -1;
+    EnsureCaretVisible();
+    RestartBlink();
+    viewport()->update();
+    NotifyCaret();
+    emit SelectionChange();
 }
 
 void TRichEdit::CollapseSelection()
 {
-    QTextCursor c = textCursor();
-    c.setPosition(c.selectionStart());
-    setTextCursor(c);
-    ensureCursorVisible();
+    SetSel(SelStart(), 0);
+}
+
+void TRichEdit::MoveCaret(int pos, bool extend, bool keepColumn)
+{
+    pos = std::clamp(pos, 0, TextLength());
+    if (pos == m_caret && (extend || m_anchor == m_caret))
+        return;
+    m_caret = pos;
+    if (!extend)
+        m_anchor = pos;
+    if (!keepColumn)
+        m_goalColumn = -1;
+    EnsureCaretVisible();
+    RestartBlink();
+    viewport()->update();
+    NotifyCaret();
+    emit SelectionChange();
+}
+
+void TRichEdit::NotifyCaret()
+{
+    if (!QAccessible::isActive())
+        return;
+    QAccessibleTextCursorEvent event(this, m_caret);
+    QAccessible::updateAccessibility(&event);
+}
+
+void TRichEdit::Edit(int from, int to, const QByteArray &bytes, TTextBuffer::TEditKind kind)
+{
+    const TTextBuffer::TChange change = m_doc.Replace(from, to, bytes, kind);
+    AfterEdit(change, from + int(bytes.size()));
+}
+
+void TRichEdit::AfterEdit(const TTextBuffer::TChange &change, int caret)
+{
+    m_anchor = m_caret = std::clamp(caret, 0, TextLength());
+    m_goalColumn = -1;
+    m_layout.Update(change);
+    UpdateScrollBars();
+    EnsureCaretVisible();
+    RestartBlink();
+    viewport()->update();
+    emit Change();
+    NotifyCaret();
+    emit SelectionChange();
 }
 
 void TRichEdit::ReplaceSel(const QString &text, bool canUndo)
 {
-    const QString filtered = Cp437::Filter(text);
-    QTextCursor c = textCursor();
-    if (canUndo) {
-        c.insertText(filtered);
-    } else {
-        document()->setUndoRedoEnabled(false);
-        c.insertText(filtered);
-        document()->setUndoRedoEnabled(true);
-    }
-    setTextCursor(c);
-}
-
-// With word wrap on, display lines are known only for laid-out blocks: the
-// text layout works lazily, so the blocks before the one asked for are laid
-// out first.
-static void LayOut(const QTextDocument *document, const QTextBlock &block)
-{
-    if (block.layout() && block.layout()->lineCount() == 0)
-        document->documentLayout()->blockBoundingRect(block);
-}
-
-int TRichEdit::LineFromChar(int index) const
-{
-    index = std::clamp(index, 0, TextLength());
-    const QTextBlock block = document()->findBlock(index);
-    if (!block.isValid())
-        return 0;
-    if (lineWrapMode() == QPlainTextEdit::NoWrap)
-        return block.blockNumber();
-    for (QTextBlock b = document()->firstBlock(); b.isValid() && b != block.next(); b = b.next())
-        LayOut(document(), b);
-    const QTextLayout *layout = block.layout();
-    int lineInBlock = 0;
-    if (layout && layout->lineCount() > 0) {
-        const QTextLine line = layout->lineForTextPosition(index - block.position());
-        lineInBlock = line.isValid() ? line.lineNumber() : layout->lineCount() - 1;
-    }
-    return block.firstLineNumber() + lineInBlock;
-}
-
-int TRichEdit::LineIndex(int line) const
-{
-    if (lineWrapMode() == QPlainTextEdit::NoWrap) {
-        const QTextBlock block = document()->findBlockByNumber(line);
-        return block.isValid() ? block.position() : -1;
-    }
-    for (QTextBlock b = document()->firstBlock(); b.isValid(); b = b.next()) {
-        LayOut(document(), b);
-        const QTextLayout *layout = b.layout();
-        const int count = std::max(1, layout ? layout->lineCount() : 1);
-        if (line < b.firstLineNumber() + count) {
-            const int lineInBlock = line - b.firstLineNumber();
-            if (!layout || lineInBlock <= 0 || lineInBlock >= layout->lineCount())
-                return b.position();
-            return b.position() + layout->lineAt(lineInBlock).textStart();
-        }
-    }
-    return -1;
+    Edit(SelStart(), SelStart() + SelLength(), TTextBuffer::FromText(text),
+         canUndo ? TTextBuffer::TEditKind::Step : TTextBuffer::TEditKind::Untracked);
 }
 
 int TRichEdit::FindText(const QString &what, int from) const
 {
-    // The raw text keeps one character per byte, no-break spaces included.
-    return int(TextSearch::FindText(document()->toRawText(), what, from));
+    // The bytes are searched where they lie; the gap is closed, not copied.
+    return int(TextSearch::FindBytes(m_doc.Contiguous(), what, from));
 }
 
 bool TRichEdit::CanUndo() const
 {
-    return document()->isUndoAvailable();
+    return m_doc.CanUndo();
 }
 
 void TRichEdit::Undo()
 {
-    undo();
+    TTextBuffer::TChange change;
+    const int caret = m_doc.Undo(&change);
+    if (caret >= 0)
+        AfterEdit(change, caret);
 }
 
 bool TRichEdit::CanPasteFormat(const QString &mimeType) const
@@ -189,40 +278,225 @@ bool TRichEdit::CanPasteFormat(const QString &mimeType) const
     return mimeType == QLatin1String("text/plain") || mimeType.startsWith(QLatin1String("text/plain;"));
 }
 
+QMimeData *TRichEdit::SelectionMimeData() const
+{
+    // Plain text with every character as shown, no-break spaces included.
+    auto *data = new QMimeData;
+    data->setText(SelText());
+    return data;
+}
+
 void TRichEdit::CutToClipboard()
 {
-    cut();
+    if (SelLength() == 0)
+        return;
+    CopyToClipboard();
+    Edit(SelStart(), SelStart() + SelLength(), {}, TTextBuffer::TEditKind::Step);
 }
 
 void TRichEdit::CopyToClipboard()
 {
-    copy();
+    if (SelLength() > 0)
+        QGuiApplication::clipboard()->setMimeData(SelectionMimeData());
 }
 
 void TRichEdit::PasteFromClipboard()
 {
-    paste();
+    InsertFromMimeData(QGuiApplication::clipboard()->mimeData(), TTextBuffer::TEditKind::Step);
+}
+
+void TRichEdit::InsertFromMimeData(const QMimeData *source, TTextBuffer::TEditKind kind)
+{
+    if (!source || !source->hasText())
+        return;
+    Edit(SelStart(), SelStart() + SelLength(), TTextBuffer::FromText(source->text()), kind);
 }
 
 void TRichEdit::SelectAllText()
 {
-    selectAll();
+    m_anchor = 0;
+    m_caret = TextLength();
+    viewport()->update();
+    NotifyCaret();
+    emit SelectionChange();
+}
+
+// ---- Display lines ----
+
+int TRichEdit::WrapColumns() const
+{
+    return std::max(1, viewport()->width() / m_cellWidth);
+}
+
+void TRichEdit::RebuildWrap(bool wrap)
+{
+    m_wrapTimer.stop();
+    m_layout.SetWrap(wrap, WrapColumns());
+    if (!m_layout.Complete())
+        m_wrapTimer.start(0, this);
+}
+
+void TRichEdit::LayOutShownLines()
+{
+    // Laying lines out moves the display lines after them: the screen keeps
+    // its first line and the part of it shown.
+    const int rows = viewport()->height() / m_cellHeight + 1;
+    for (int pass = 0; pass < 4; ++pass) {
+        const int top = std::clamp(verticalScrollBar()->value(), 0, m_layout.DisplayLineCount() - 1);
+        const int first = m_doc.LineOf(m_layout.DisplayLineStart(top));
+        const int last = m_doc.LineOf(m_layout.DisplayLineStart(top + rows));
+        const int caretLine = m_doc.LineOf(m_caret);
+        int missing = -1;
+        for (int line = first; line <= last && missing < 0; ++line) {
+            if (!m_layout.LaidOut(line))
+                missing = line;
+        }
+        if (missing < 0 && m_layout.LaidOut(caretLine))
+            return;
+        const int part = top - m_layout.FirstDisplayLine(first);
+        if (missing >= 0)
+            m_layout.LayOutLines(missing, last + 1);
+        m_layout.LayOutLines(caretLine, caretLine + 1);
+        UpdateScrollBars();
+        const int count = m_layout.FirstDisplayLine(first + 1) - m_layout.FirstDisplayLine(first);
+        verticalScrollBar()->setValue(m_layout.FirstDisplayLine(first) + std::min(part, count - 1));
+    }
+}
+
+void TRichEdit::LayOutMore()
+{
+    // One slice of the background pass, short enough to keep the window responsive.
+    const int top = std::clamp(verticalScrollBar()->value(), 0, m_layout.DisplayLineCount() - 1);
+    const int first = m_doc.LineOf(m_layout.DisplayLineStart(top));
+    const int part = top - m_layout.FirstDisplayLine(first);
+    m_layout.LayOutMore(8);
+    if (m_layout.Complete())
+        m_wrapTimer.stop();
+    UpdateScrollBars();
+    verticalScrollBar()->setValue(m_layout.FirstDisplayLine(first) + part);
+}
+
+int TRichEdit::LineFromChar(int index) const
+{
+    return m_layout.DisplayLineOf(std::clamp(index, 0, TextLength()));
+}
+
+int TRichEdit::LineIndex(int line) const
+{
+    return line >= 0 && line < m_layout.DisplayLineCount() ? m_layout.DisplayLineStart(line) : -1;
+}
+
+QRect TRichEdit::CharRect(int index) const
+{
+    index = std::clamp(index, 0, TextLength());
+    const int row = m_layout.DisplayLineOf(index) - verticalScrollBar()->value();
+    const int x = m_layout.ColumnOf(index) * m_cellWidth - horizontalScrollBar()->value();
+    return QRect(x, row * m_cellHeight, m_cellWidth, m_cellHeight);
+}
+
+int TRichEdit::HitTest(const QPoint &pos) const
+{
+    const int line = verticalScrollBar()->value() + (pos.y() < 0 ? -1 : pos.y() / m_cellHeight);
+    if (line < 0)
+        return 0;
+    if (line >= m_layout.DisplayLineCount())
+        return TextLength();
+    const int x = pos.x() + horizontalScrollBar()->value();
+    return m_layout.PosAtColumn(line, std::max(0, (x + m_cellWidth / 2) / m_cellWidth));
+}
+
+int TRichEdit::WordStart(int pos) const
+{
+    const TCharClass cls = ClassOf(m_doc.At(pos));
+    while (pos > 0 && ClassOf(m_doc.At(pos - 1)) == cls)
+        --pos;
+    return pos;
+}
+
+int TRichEdit::WordEnd(int pos) const
+{
+    const int length = TextLength();
+    const TCharClass cls = ClassOf(m_doc.At(pos));
+    while (pos < length && ClassOf(m_doc.At(pos)) == cls)
+        ++pos;
+    return pos;
+}
+
+// ---- Scrolling ----
+
+void TRichEdit::UpdateScrollBars()
+{
+    const int rows = std::max(1, viewport()->height() / m_cellHeight);
+    verticalScrollBar()->setRange(0, std::max(0, m_layout.DisplayLineCount() - rows));
+    verticalScrollBar()->setPageStep(rows);
+    verticalScrollBar()->setSingleStep(1);
+    const int width = m_layout.Wrap() ? 0 : (m_doc.MaxLineLength() + 1) * m_cellWidth;
+    horizontalScrollBar()->setRange(0, std::max(0, width - viewport()->width()));
+    horizontalScrollBar()->setPageStep(viewport()->width());
+    horizontalScrollBar()->setSingleStep(m_cellWidth);
+}
+
+void TRichEdit::EnsureCaretVisible()
+{
+    if (m_layout.Wrap()) {
+        const int line = m_doc.LineOf(m_caret);
+        m_layout.LayOutLines(line, line + 1);
+    }
+    const int rows = std::max(1, viewport()->height() / m_cellHeight);
+    const int line = m_layout.DisplayLineOf(m_caret);
+    QScrollBar *v = verticalScrollBar();
+    if (line < v->value())
+        v->setValue(line);
+    else if (line >= v->value() + rows)
+        v->setValue(line - rows + 1);
+    if (m_layout.Wrap())
+        return;
+    const int x = m_layout.ColumnOf(m_caret) * m_cellWidth;
+    QScrollBar *h = horizontalScrollBar();
+    if (x < h->value())
+        h->setValue(x);
+    else if (x + m_cellWidth > h->value() + viewport()->width())
+        h->setValue(x + m_cellWidth - viewport()->width());
+}
+
+void TRichEdit::scrollContentsBy(int, int)
+{
+    viewport()->update();
+}
+
+void TRichEdit::resizeEvent(QResizeEvent *event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    if (m_layout.Wrap() && WrapColumns() != m_layout.Columns()) {
+        const int top = m_layout.DisplayLineStart(verticalScrollBar()->value());
+        RebuildWrap(m_layout.Wrap());
+        UpdateScrollBars();
+        verticalScrollBar()->setValue(m_layout.DisplayLineOf(top));
+    } else {
+        UpdateScrollBars();
+    }
 }
 
 bool TRichEdit::WordWrap() const
 {
-    return lineWrapMode() != QPlainTextEdit::NoWrap;
+    return m_layout.Wrap();
 }
 
 void TRichEdit::SetWordWrap(bool wrap)
 {
-    if (wrap == WordWrap())
+    if (wrap == m_layout.Wrap())
         return;
-    const bool modified = Modified();
-    setLineWrapMode(wrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
-    SetModified(modified);
-    ensureCursorVisible();
+    const int top = m_layout.DisplayLineStart(verticalScrollBar()->value());
+    RebuildWrap(wrap);
+    // Hiding the scroll bar resizes the viewport: the lines are ready for it.
+    setHorizontalScrollBarPolicy(wrap ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded);
+    UpdateScrollBars();
+    verticalScrollBar()->setValue(m_layout.DisplayLineOf(top));
+    EnsureCaretVisible();
+    viewport()->update();
 }
+
+// ---- Appearance ----
 
 void TRichEdit::SetColors(const QColor &text, const QColor &background)
 {
@@ -235,6 +509,7 @@ void TRichEdit::SetColors(const QColor &text, const QColor &background)
     p.setColor(QPalette::Inactive, QPalette::Highlight, p.color(QPalette::Active, QPalette::Highlight));
     p.setColor(QPalette::Inactive, QPalette::HighlightedText, p.color(QPalette::Active, QPalette::HighlightedText));
     setPalette(p);
+    viewport()->update();
 }
 
 QColor TRichEdit::TextColor() const
@@ -250,68 +525,158 @@ QColor TRichEdit::BackgroundColor() const
 void TRichEdit::SetTextFont(const QFont &requested)
 {
     QFont font = requested;
-    // Where the named face is missing, a monospace face whose box-drawing and
-    // block glyphs fill the whole line height stands in, so that frames join
-    // between lines; the font keeps the asked-for name.
+    // Where the named face is missing, a monospace face with the code page's
+    // characters stands in; the font keeps the asked-for name.
     font.setFamilies({requested.family(), QStringLiteral("DejaVu Sans Mono")});
     font.setStyleHint(QFont::TypeWriter);
     font.setFixedPitch(true);
     font.setKerning(false);
     setFont(font);
-    document()->setDefaultFont(font);
-    setTabStopDistance(QFontMetricsF(font).horizontalAdvance(u' ') * 8);
+    m_font = font;
+    m_cells.SetFont(font);
+    m_cellWidth = m_cells.CellWidth();
+    m_cellHeight = m_cells.CellHeight();
+    RebuildWrap(m_layout.Wrap());
+    UpdateScrollBars();
+    EnsureCaretVisible();
+    viewport()->update();
 }
+
+// ---- Painting ----
+
+void TRichEdit::paintEvent(QPaintEvent *event)
+{
+    if (m_layout.Wrap())
+        LayOutShownLines();
+    QPainter p(viewport());
+    const QRect area = event->rect();
+    const QColor background = BackgroundColor(), text = TextColor();
+    const QColor selBack = palette().color(QPalette::Active, QPalette::Highlight);
+    const QColor selText = palette().color(QPalette::Active, QPalette::HighlightedText);
+    p.fillRect(area, background);
+
+    const int firstRow = area.top() / m_cellHeight;
+    const int lastRow = area.bottom() / m_cellHeight;
+    const int top = verticalScrollBar()->value();
+    const int left = horizontalScrollBar()->value();
+    const int selStart = SelStart(), selEnd = SelStart() + SelLength();
+    const int firstColumn = left / m_cellWidth;
+    const int lastColumn = (left + viewport()->width()) / m_cellWidth + 1;
+
+    for (int row = firstRow; row <= lastRow; ++row) {
+        const int line = top + row;
+        if (line >= m_layout.DisplayLineCount())
+            break;
+        const int start = m_layout.DisplayLineStart(line);
+        const int end = m_layout.DisplayLineEnd(line);
+        const QByteArray bytes = m_doc.Slice(start, end);
+        const int y = row * m_cellHeight;
+        int column = 0;
+        for (int i = 0; i < bytes.size() && column <= lastColumn; ++i) {
+            const auto b = static_cast<unsigned char>(bytes[i]);
+            const int width = TTextLayout::Advance(char(b), column);
+            const int c = column;
+            column += width;
+            if (column <= firstColumn)
+                continue;
+            const QRect cell(c * m_cellWidth - left, y, width * m_cellWidth, m_cellHeight);
+            const bool selected = start + i >= selStart && start + i < selEnd;
+            if (selected)
+                p.fillRect(cell, selBack);
+            m_cells.Draw(p, cell, b, selected ? selText : text);
+        }
+        // A selected line break shows as one selected cell.
+        if (end < TextLength() && end >= selStart && end < selEnd && m_doc.At(end) == '\n')
+            p.fillRect(QRect(column * m_cellWidth - left, y, m_cellWidth, m_cellHeight), selBack);
+    }
+    m_cells.Flush(p);
+
+    if (hasFocus() && m_caretVisible) {
+        const QRect caret = CharRect(m_caret);
+        p.fillRect(QRect(caret.left(), caret.top(), std::max(2, m_cellWidth / 8), caret.height()), text);
+    }
+}
+
+void TRichEdit::RestartBlink()
+{
+    m_caretVisible = true;
+    const int flash = QApplication::cursorFlashTime();
+    if (flash > 0 && hasFocus())
+        m_blink.start(flash / 2, this);
+    else
+        m_blink.stop();
+}
+
+void TRichEdit::timerEvent(QTimerEvent *event)
+{
+    if (event->timerId() == m_wrapTimer.timerId()) {
+        LayOutMore();
+        return;
+    }
+    if (event->timerId() == m_autoScroll.timerId()) {
+        if (m_selecting)
+            MoveCaret(HitTest(m_lastMouse), true);
+        else
+            m_autoScroll.stop();
+        return;
+    }
+    if (event->timerId() != m_blink.timerId()) {
+        QAbstractScrollArea::timerEvent(event);
+        return;
+    }
+    m_caretVisible = !m_caretVisible;
+    viewport()->update(CharRect(m_caret).adjusted(-1, 0, m_cellWidth, 0));
+}
+
+void TRichEdit::focusInEvent(QFocusEvent *event)
+{
+    QAbstractScrollArea::focusInEvent(event);
+    RestartBlink();
+    viewport()->update();
+}
+
+void TRichEdit::focusOutEvent(QFocusEvent *event)
+{
+    QAbstractScrollArea::focusOutEvent(event);
+    m_blink.stop();
+    viewport()->update();
+}
+
+// ---- Printing ----
 
 int TRichEdit::FormatRange(QPainter &painter, QPagedPaintDevice &device, int first)
 {
-    const QRectF page(QPointF(0, 0), device.pageLayout().paintRectPixels(device.logicalDpiX()).size());
-    if (!m_printDocument) {
-        m_printDocument.reset(document()->clone());
-        m_printDocument->documentLayout()->setPaintDevice(&device);
-        QFont font = document()->defaultFont();
-        m_printDocument->setDefaultFont(font);
-        m_printDocument->setDocumentMargin(0);
-        QTextOption option = m_printDocument->defaultTextOption();
-        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-        m_printDocument->setDefaultTextOption(option);
-        m_printDocument->setPageSize(page.size());
+    // The cells as the printer measures the font, drawn black; the page is white.
+    const QSizeF page = device.pageLayout().paintRectPixels(device.logicalDpiX()).size();
+    TCellPainter cells;
+    cells.SetFont(m_font, &device);
+    const int cellWidth = cells.CellWidth(), cellHeight = cells.CellHeight();
+    const int columns = std::max(1, int(page.width()) / cellWidth);
+    const int rows = std::max(1, int(page.height()) / cellHeight);
+    const int length = TextLength();
+    int pos = std::clamp(first, 0, length);
+    for (int row = 0; row < rows && pos < length; ++row) {
+        const int lineEnd = m_doc.LineEnd(m_doc.LineOf(pos));
+        const int end = TTextLayout::NextPart(m_doc, pos, lineEnd, columns);
+        int column = 0;
+        for (int p = pos; p < end; ++p) {
+            const auto b = static_cast<unsigned char>(m_doc.At(p));
+            const QRect cell(column * cellWidth, row * cellHeight, cellWidth, cellHeight);
+            column += TTextLayout::Advance(char(b), column);
+            cells.Draw(painter, cell, b, Qt::black);
+        }
+        pos = end == lineEnd ? std::min(length, lineEnd + 1) : end;
     }
-    QTextDocument &doc = *m_printDocument;
-    const int length = doc.characterCount() - 1;
-    first = std::clamp(first, 0, length);
-    QAbstractTextDocumentLayout *layout = doc.documentLayout();
-
-    // The page that holds the first character.
-    const QTextBlock block = doc.findBlock(first);
-    const QRectF blockRect = layout->blockBoundingRect(block);
-    qreal y = blockRect.top();
-    if (const QTextLayout *tl = block.layout(); tl && tl->lineCount() > 0) {
-        const QTextLine line = tl->lineForTextPosition(first - block.position());
-        if (line.isValid())
-            y += line.y();
-    }
-    const int pageIndex = int(y / page.height());
-    const qreal top = pageIndex * page.height();
-
-    painter.save();
-    painter.translate(0, -top);
-    QAbstractTextDocumentLayout::PaintContext context;
-    context.clip = QRectF(0, top, page.width(), page.height());
-    context.palette.setColor(QPalette::Text, Qt::black);
-    painter.setClipRect(context.clip);
-    layout->draw(&painter, context);
-    painter.restore();
-
-    if (pageIndex + 1 >= doc.pageCount())
-        return length;
-    const int next = layout->hitTest(QPointF(0, top + page.height()), Qt::FuzzyHit);
-    return next > first ? next : length;
+    cells.Flush(painter);
+    return pos;
 }
 
 void TRichEdit::ClearFormatCache()
 {
-    m_printDocument.reset();
+    // Pages are laid out from the document as they are drawn; nothing is kept.
 }
+
+// ---- Keys ----
 
 void TRichEdit::SetCommandKeys(const QList<QKeySequence> &keys)
 {
@@ -331,7 +696,15 @@ bool TRichEdit::event(QEvent *event)
         event->ignore();
         return true;
     }
-    return QPlainTextEdit::event(event);
+    if (event->type() == QEvent::KeyPress) {
+        // Tab is typed into the text, not used to move the focus.
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Tab && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+            keyPressEvent(key);
+            return true;
+        }
+    }
+    return QAbstractScrollArea::event(event);
 }
 
 void TRichEdit::keyPressEvent(QKeyEvent *event)
@@ -340,44 +713,247 @@ void TRichEdit::keyPressEvent(QKeyEvent *event)
         event->ignore(); // its command is disabled: the key does nothing
         return;
     }
-    const QString text = event->text();
-    const bool typed = !text.isEmpty() && text.front().isPrint()
-        && !(event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier));
-    if (typed) {
-        const QString filtered = Cp437::Filter(text);
-        if (filtered != text) {
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    const bool shift = mods & Qt::ShiftModifier;
+    const bool ctrl = mods & Qt::ControlModifier;
+    const bool other = mods & (Qt::AltModifier | Qt::MetaModifier);
+    const int length = TextLength();
+    const int rows = std::max(1, viewport()->height() / m_cellHeight);
+    const bool hasSelection = m_anchor != m_caret;
+    const int selStart = SelStart(), selEnd = SelStart() + SelLength();
+    auto vertical = [&](int lines) {
+        if (m_goalColumn < 0)
+            m_goalColumn = m_layout.ColumnOf(m_caret);
+        const int line = m_layout.DisplayLineOf(m_caret) + lines;
+        if (line < 0)
+            MoveCaret(0, shift);
+        else if (line >= m_layout.DisplayLineCount())
+            MoveCaret(length, shift);
+        else
+            MoveCaret(m_layout.PosAtColumn(line, m_goalColumn), shift, true);
+    };
+    auto wordRight = [&](int pos) {
+        if (pos < length && m_doc.At(pos) == '\n')
+            return pos + 1;
+        if (pos < length)
+            pos = WordEnd(pos);
+        while (pos < length && ClassOf(m_doc.At(pos)) == ccBlank)
+            ++pos;
+        return pos;
+    };
+    auto wordLeft = [&](int pos) {
+        if (pos > 0 && m_doc.At(pos - 1) == '\n')
+            return pos - 1;
+        while (pos > 0 && ClassOf(m_doc.At(pos - 1)) == ccBlank)
+            --pos;
+        if (pos > 0 && ClassOf(m_doc.At(pos - 1)) != ccBreak)
+            pos = WordStart(pos - 1);
+        return pos;
+    };
+
+    if (event->matches(QKeySequence::SelectAll)) {
+        SelectAllText();
+        return;
+    }
+    if (other) {
+        event->ignore();
+        return;
+    }
+    switch (event->key()) {
+    case Qt::Key_Left:
+        MoveCaret(ctrl ? wordLeft(m_caret) : (hasSelection && !shift ? selStart : m_caret - 1), shift);
+        return;
+    case Qt::Key_Right:
+        MoveCaret(ctrl ? wordRight(m_caret) : (hasSelection && !shift ? selEnd : m_caret + 1), shift);
+        return;
+    case Qt::Key_Up:
+        if (ctrl)
+            verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        else
+            vertical(-1);
+        return;
+    case Qt::Key_Down:
+        if (ctrl)
+            verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        else
+            vertical(1);
+        return;
+    case Qt::Key_PageUp:
+        verticalScrollBar()->setValue(verticalScrollBar()->value() - rows);
+        vertical(-rows);
+        return;
+    case Qt::Key_PageDown:
+        verticalScrollBar()->setValue(verticalScrollBar()->value() + rows);
+        vertical(rows);
+        return;
+    case Qt::Key_Home:
+        MoveCaret(ctrl ? 0 : m_layout.DisplayLineStart(m_layout.DisplayLineOf(m_caret)), shift);
+        return;
+    case Qt::Key_End:
+        MoveCaret(ctrl ? length : m_layout.DisplayLineEnd(m_layout.DisplayLineOf(m_caret)), shift);
+        return;
+    case Qt::Key_Backspace:
+        if (shift && ctrl)
+            break;
+        if (hasSelection)
+            Edit(selStart, selEnd, {}, TTextBuffer::TEditKind::Step);
+        else if (m_caret > 0)
+            Edit(ctrl ? wordLeft(m_caret) : m_caret - 1, m_caret, {}, TTextBuffer::TEditKind::Deleting);
+        return;
+    case Qt::Key_Delete:
+        if (shift)
+            break; // Shift+Del is the Cut command's
+        if (hasSelection)
+            Edit(selStart, selEnd, {}, TTextBuffer::TEditKind::Step);
+        else if (m_caret < length)
+            Edit(m_caret, ctrl ? wordRight(m_caret) : m_caret + 1, {}, TTextBuffer::TEditKind::Deleting);
+        return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (!ctrl) {
+            Edit(selStart, selEnd, QByteArray("\n"), TTextBuffer::TEditKind::Step);
+            return;
+        }
+        break;
+    case Qt::Key_Tab:
+        if (!ctrl) {
+            Edit(selStart, selEnd, QByteArray("\t"), TTextBuffer::TEditKind::Typing);
+            return;
+        }
+        break;
+    default: {
+        const QString text = event->text();
+        if (!ctrl && !text.isEmpty() && text.front().isPrint()) {
             // A character the code page lacks is stored as '?'.
-            textCursor().insertText(filtered);
-            ensureCursorVisible();
+            Edit(selStart, selEnd, TTextBuffer::FromText(text), TTextBuffer::TEditKind::Typing);
             return;
         }
     }
-    QPlainTextEdit::keyPressEvent(event);
+    }
+    // Clipboard, undo and redo keys among them: the window's commands decide.
+    event->ignore();
 }
+
+// ---- Mouse ----
 
 void TRichEdit::mousePressEvent(QMouseEvent *event)
 {
-    QPlainTextEdit::mousePressEvent(event);
+    if (event->button() == Qt::LeftButton) {
+        const int pos = HitTest(event->position().toPoint());
+        const bool inSelection = SelLength() > 0 && pos >= SelStart() && pos < SelStart() + SelLength();
+        if (event->modifiers() & Qt::ShiftModifier) {
+            MoveCaret(pos, true);
+            m_selecting = true;
+        } else if (inSelection) {
+            // The selection may be dragged away; a click without moving drops it.
+            m_dragPending = true;
+            m_pressPos = event->position().toPoint();
+        } else {
+            MoveCaret(pos, false);
+            m_selecting = true;
+        }
+    }
     emit MouseDown(event->button(), event->modifiers(), event->position().toPoint());
 }
 
-QMimeData *TRichEdit::createMimeDataFromSelection() const
+void TRichEdit::mouseMoveEvent(QMouseEvent *event)
 {
-    // Plain text with every character as shown, no-break spaces included.
-    auto *data = new QMimeData;
-    data->setText(SelText());
-    return data;
-}
-
-bool TRichEdit::canInsertFromMimeData(const QMimeData *source) const
-{
-    return source->hasText();
-}
-
-void TRichEdit::insertFromMimeData(const QMimeData *source)
-{
-    if (!source->hasText())
+    const QPoint at = event->position().toPoint();
+    if (m_dragPending && (event->buttons() & Qt::LeftButton)
+        && (at - m_pressPos).manhattanLength() >= QApplication::startDragDistance()) {
+        m_dragPending = false;
+        auto *drag = new QDrag(this);
+        drag->setMimeData(SelectionMimeData());
+        const int start = SelStart(), end = SelStart() + SelLength();
+        const int before = TextLength();
+        const Qt::DropAction action = drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::MoveAction);
+        // A move into this control is done by the drop itself.
+        if (action == Qt::MoveAction && drag->target() != viewport() && TextLength() == before)
+            Edit(start, end, {}, TTextBuffer::TEditKind::Step);
         return;
-    textCursor().insertText(Cp437::Filter(source->text()));
-    ensureCursorVisible();
+    }
+    if (m_selecting && (event->buttons() & Qt::LeftButton)) {
+        MoveCaret(HitTest(at), true);
+        // Held beyond the edge, the selection goes on growing while the text scrolls.
+        m_lastMouse = at;
+        if (viewport()->rect().contains(at))
+            m_autoScroll.stop();
+        else if (!m_autoScroll.isActive())
+            m_autoScroll.start(50, this);
+    }
+}
+
+void TRichEdit::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (m_dragPending && event->button() == Qt::LeftButton)
+        MoveCaret(HitTest(event->position().toPoint()), false);
+    m_dragPending = false;
+    m_selecting = false;
+    m_autoScroll.stop();
+}
+
+void TRichEdit::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    const int pos = HitTest(event->position().toPoint());
+    if (pos >= TextLength() || m_doc.At(pos) == '\n')
+        return;
+    m_anchor = WordStart(pos);
+    m_caret = WordEnd(pos);
+    m_dragPending = false;
+    m_selecting = false;
+    viewport()->update();
+    NotifyCaret();
+    emit SelectionChange();
+}
+
+void TRichEdit::contextMenuEvent(QContextMenuEvent *event)
+{
+    emit PopupRequested(event->globalPos());
+}
+
+// ---- Text drag and drop ----
+
+void TRichEdit::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (event->mimeData()->hasText())
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void TRichEdit::dragMoveEvent(QDragMoveEvent *event)
+{
+    if (event->mimeData()->hasText())
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void TRichEdit::dropEvent(QDropEvent *event)
+{
+    if (!event->mimeData()->hasText()) {
+        event->ignore();
+        return;
+    }
+    const int pos = HitTest(event->position().toPoint());
+    const QByteArray bytes = TTextBuffer::FromText(event->mimeData()->text());
+    const int start = SelStart(), end = SelStart() + SelLength();
+    event->acceptProposedAction();
+    if (event->source() == this && event->dropAction() == Qt::MoveAction && start < end) {
+        // A move within the text is one undo step over both places.
+        if (pos >= start && pos <= end)
+            return;
+        if (pos < start)
+            Edit(pos, end, bytes + m_doc.Slice(pos, start), TTextBuffer::TEditKind::Step);
+        else
+            Edit(start, pos, m_doc.Slice(end, pos) + bytes, TTextBuffer::TEditKind::Step);
+        const int at = pos < start ? pos : pos - (end - start);
+        SetSel(at, int(bytes.size()));
+        return;
+    }
+    m_anchor = m_caret = pos;
+    Edit(pos, pos, bytes, TTextBuffer::TEditKind::Step);
+    SetSel(pos, int(bytes.size()));
 }

@@ -1,18 +1,26 @@
 #pragma once
-// The document's text control: a plain-text edit whose characters are the
-// document's bytes shown through code page 437. It offers exactly the
-// operations the main window's commands need; nothing else touches the Qt
-// widget inside it.
+// The document's text control: a view of the document's bytes shown through
+// code page 437 in a fixed-pitch cell grid. Box-drawing characters, blocks
+// and shades are drawn as cell shapes so that art joins at every size. It
+// offers exactly the operations the main window's commands need; keys that
+// use the clipboard or undo are left to the window's commands.
 
+#include "platform/textview/CellPainter.h"
+#include "platform/textview/TextBuffer.h"
+#include "platform/textview/TextLayout.h"
+
+#include <QAbstractScrollArea>
+#include <QBasicTimer>
 #include <QByteArray>
 #include <QKeySequence>
 #include <QList>
-#include <QPlainTextEdit>
-#include <memory>
+
+#include <vector>
 
 class QPagedPaintDevice;
+class QMimeData;
 
-class TRichEdit : public QPlainTextEdit
+class TRichEdit : public QAbstractScrollArea
 {
     Q_OBJECT
     Q_PROPERTY(bool WordWrap READ WordWrap WRITE SetWordWrap)
@@ -24,9 +32,10 @@ public:
     explicit TRichEdit(QWidget *parent = nullptr);
 
     // The document as file bytes (CR LF breaks) and back. Loading replaces the
-    // whole text, empties the undo history and lowers the modified flag.
+    // whole text, empties the undo history and lowers the modified flag; the
+    // bytes are taken over, so a moved-in file is not copied.
     QByteArray Bytes() const;
-    void SetBytes(QByteArrayView bytes);
+    void SetBytes(QByteArray bytes);
     void Clear();
     int TextLength() const; // characters, a line break counting one
 
@@ -76,6 +85,12 @@ public:
     // command is disabled.
     void SetCommandKeys(const QList<QKeySequence> &keys);
 
+    // The cell of the character at index in viewport coordinates.
+    QRect CharRect(int index) const;
+    // The text of [from, to) as shown, breaks as '\n'.
+    QString TextRange(int from, int to) const;
+    int CaretPosition() const { return m_caret; }
+
 signals:
     void Change();
     void SelectionChange();
@@ -84,15 +99,62 @@ signals:
 
 protected:
     bool event(QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
-    QMimeData *createMimeDataFromSelection() const override;
-    bool canInsertFromMimeData(const QMimeData *source) const override;
-    void insertFromMimeData(const QMimeData *source) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void timerEvent(QTimerEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+    void scrollContentsBy(int dx, int dy) override;
 
 private:
     bool IsCommandKey(const QKeyEvent *event) const;
+    void Edit(int from, int to, const QByteArray &bytes, TTextBuffer::TEditKind kind);
+    void AfterEdit(const TTextBuffer::TChange &change, int caret);
+    void Reset(); // after the whole text changed
+    void MoveCaret(int pos, bool extend, bool keepColumn = false);
+    void NotifyCaret(); // tells assistive tools where the caret went
+    void EnsureCaretVisible();
+    void UpdateScrollBars();
+    void RestartBlink();
+    int HitTest(const QPoint &viewportPos) const;
+    int WordStart(int pos) const;
+    int WordEnd(int pos) const;
+    QMimeData *SelectionMimeData() const;
+    void InsertFromMimeData(const QMimeData *source, TTextBuffer::TEditKind kind);
 
-    std::unique_ptr<QTextDocument> m_printDocument; // layout cache of FormatRange
+    int WrapColumns() const;
+    void RebuildWrap(bool wrap);
+    void LayOutShownLines(); // the lines on the screen and the caret's
+    void LayOutMore();       // a slice of the background pass
+
+    mutable TTextBuffer m_doc;
+    int m_anchor = 0;
+    int m_caret = 0;
+    int m_goalColumn = -1; // kept over Up and Down
+    TTextLayout m_layout{m_doc};
+    QBasicTimer m_wrapTimer;
+
+    QFont m_font;
+    int m_cellWidth = 8;
+    int m_cellHeight = 16;
+    TCellPainter m_cells;
+
+    bool m_caretVisible = true;
+    QBasicTimer m_blink;
+    bool m_selecting = false;
+    bool m_dragPending = false;
+    QPoint m_pressPos;
+    QPoint m_lastMouse;
+    QBasicTimer m_autoScroll;
+
     QList<QKeySequence> m_commandKeys;
 };

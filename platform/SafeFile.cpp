@@ -71,8 +71,7 @@ TReadResult ReadRegularFile(const QString &name, qint64 limit, QByteArray *bytes
     }
     if (total > limit)
         return TReadResult::trTooLarge;
-    data.truncate(qsizetype(total));
-    data.squeeze();
+    data.truncate(qsizetype(total)); // no squeeze: that would copy a large file once more
     *bytes = std::move(data);
     return TReadResult::trOk;
 }

@@ -158,6 +158,98 @@ qsizetype FindText(QStringView text, QStringView what, qsizetype from)
 #endif
 }
 
+namespace {
+
+// Letter case folded on bytes: each byte as the byte of its folded character
+// where the code page has that character.
+const std::array<unsigned char, 256> &ByteFold()
+{
+    static const std::array<unsigned char, 256> table = [] {
+        std::array<unsigned char, 256> t{};
+        for (int b = 0; b < 256; ++b) {
+            const auto folded = Cp437::FromUnicode(Fold(Cp437::ToUnicode(static_cast<unsigned char>(b))));
+            t[b] = (b != '\n' && folded) ? *folded : static_cast<unsigned char>(b);
+        }
+        return t;
+    }();
+    return table;
+}
+
+bool VerifyBytes(const std::array<unsigned char, 256> &fold, const unsigned char *at, const unsigned char *folded,
+                 qsizetype length)
+{
+    for (qsizetype k = 0; k < length; ++k) {
+        if (fold[at[k]] != folded[k])
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+qsizetype FindBytes(QByteArrayView text, QStringView what, qsizetype from)
+{
+    const qsizetype m = what.size();
+    from = std::max<qsizetype>(from, 0);
+    if (m == 0 || m > text.size() || from > text.size() - m)
+        return -1;
+    const auto &fold = ByteFold();
+    QVarLengthArray<unsigned char, 256> folded(m);
+    for (qsizetype k = 0; k < m; ++k) {
+        const char16_t c = Fold(what[k].unicode());
+        std::optional<unsigned char> b = c == u'\n' ? std::optional<unsigned char>('\n') : Cp437::FromUnicode(what[k].unicode());
+        if (!b || *b == '\r')
+            b = c == u'\n' ? std::optional<unsigned char>('\n') : Cp437::FromUnicode(c);
+        if (!b)
+            return -1;
+        folded[k] = fold[*b];
+    }
+    const auto *data = reinterpret_cast<const unsigned char *>(text.data());
+    const qsizetype lastStart = text.size() - m;
+    qsizetype i = from;
+#if defined(__SSE2__)
+    // Sixteen places at a time: the first and the last byte must both fit,
+    // each in any of its letter cases.
+    std::array<unsigned char, 4> firsts, lasts;
+    firsts.fill(folded[0]);
+    lasts.fill(folded[m - 1]);
+    int nf = 0, nl = 0;
+    for (int b = 0; b < 256; ++b) {
+        if (fold[b] == folded[0] && nf < 4)
+            firsts[nf++] = static_cast<unsigned char>(b);
+        if (fold[b] == folded[m - 1] && nl < 4)
+            lasts[nl++] = static_cast<unsigned char>(b);
+    }
+    __m128i f[4], l[4];
+    for (int k = 0; k < 4; ++k) {
+        f[k] = _mm_set1_epi8(static_cast<char>(firsts[k]));
+        l[k] = _mm_set1_epi8(static_cast<char>(lasts[k]));
+    }
+    for (; i + 15 <= lastStart; i += 16) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + i));
+        const __m128i z = _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + i + m - 1));
+        __m128i ea = _mm_cmpeq_epi8(a, f[0]);
+        __m128i ez = _mm_cmpeq_epi8(z, l[0]);
+        for (int k = 1; k < 4; ++k) {
+            ea = _mm_or_si128(ea, _mm_cmpeq_epi8(a, f[k]));
+            ez = _mm_or_si128(ez, _mm_cmpeq_epi8(z, l[k]));
+        }
+        unsigned mask = unsigned(_mm_movemask_epi8(_mm_and_si128(ea, ez)));
+        while (mask != 0) {
+            const int bit = __builtin_ctz(mask);
+            if (VerifyBytes(fold, data + i + bit + 1, folded.data() + 1, m - 2))
+                return i + bit;
+            mask &= mask - 1;
+        }
+    }
+#endif
+    for (; i <= lastStart; ++i) {
+        if (fold[data[i]] == folded[0] && VerifyBytes(fold, data + i + 1, folded.data() + 1, m - 1))
+            return i;
+    }
+    return -1;
+}
+
 int FindStart(int selStart, int selLength)
 {
     return selLength > 0 ? selStart + selLength : 0;

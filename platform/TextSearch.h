@@ -2,6 +2,7 @@
 // Searching the document text as the text control's find operation does:
 // forward, without regard to letter case, not limited to whole words.
 
+#include <QByteArrayView>
 #include <QStringView>
 
 namespace TextSearch {
@@ -16,6 +17,10 @@ char16_t Fold(char16_t ch);
 // The index of the first occurrence of what in text at or after from, or -1.
 // An empty what is never found.
 qsizetype FindText(QStringView text, QStringView what, qsizetype from = 0);
+
+// The same search over document bytes (code page 437, breaks as '\n'), in
+// place. A character of what that the code page lacks is never found.
+qsizetype FindBytes(QByteArrayView text, QStringView what, qsizetype from = 0);
 
 // Where Find Next starts: just after a selection of one or more characters,
 // else at the beginning; the caret alone does not count.

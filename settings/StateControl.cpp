@@ -306,7 +306,8 @@ void TStateControl::LoadState()
 
 // The kinds and the Qt classes that play them, tested in this order:
 //   form window       a top-level window (QWidget::isWindow), whatever its class
-//   memo              QPlainTextEdit, QTextEdit (QTextBrowser included)
+//   memo              QPlainTextEdit, QTextEdit (QTextBrowser included), the
+//                     program's text control TRichEdit
 //   list box          QListWidget
 //   panel             QGroupBox, QFrame other than Qt's specialised frames
 //   grid              QTableView (QTableWidget included)
@@ -330,7 +331,8 @@ TStateControl::TStateKind TStateControl::KindOf(const QObject *component)
     const auto *widget = static_cast<const QWidget *>(component);
     if (widget->isWindow())
         return skForm;
-    if (qobject_cast<const QPlainTextEdit *>(widget) || qobject_cast<const QTextEdit *>(widget))
+    if (qobject_cast<const QPlainTextEdit *>(widget) || qobject_cast<const QTextEdit *>(widget)
+        || widget->inherits("TRichEdit"))
         return skMemo;
     if (qobject_cast<const QListWidget *>(widget))
         return skListBox;

@@ -34,6 +34,7 @@ private slots:
     void caretPanelCountsDisplayLinesWithWordWrap();
     void copyAndCutFollowSelection();
     void copyCollapsesSelectionToItsStart();
+    void standardAlternativeKeysRunTheCommands();
     void pasteFollowsTheClipboard();
     void pastedTextIsStoredInTheCodePage();
     void undoEnabledAfterFirstEdit();
@@ -196,6 +197,30 @@ void TestMainCommands::copyCollapsesSelectionToItsStart()
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("kept"));
 }
 
+void TestMainCommands::standardAlternativeKeysRunTheCommands()
+{
+    MainFixture f;
+    f.Window->show();
+    f.Window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(f.Window));
+    f.Window->richedit->SetBytes("hello");
+    f.Window->richedit->SetSel(1, 2);
+    QTest::keyClick(f.Window->richedit, Qt::Key_Insert, Qt::ControlModifier); // Copy collapses the selection
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("el"));
+    QCOMPARE(f.Window->richedit->SelLength(), 0);
+    f.Window->richedit->SetSel(0, 1);
+    QTest::keyClick(f.Window->richedit, Qt::Key_Delete, Qt::ShiftModifier);
+    QCOMPARE(f.Window->richedit->Bytes(), QByteArray("ello"));
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("h"));
+    QTest::keyClick(f.Window->richedit, Qt::Key_Insert, Qt::ShiftModifier);
+    QCOMPARE(f.Window->richedit->Bytes(), QByteArray("hello"));
+    // With Paste disabled the key does nothing at all.
+    QGuiApplication::clipboard()->clear();
+    QTRY_VERIFY(!f.Window->Item("Paste1")->isEnabled());
+    QTest::keyClick(f.Window->richedit, Qt::Key_Insert, Qt::ShiftModifier);
+    QCOMPARE(f.Window->richedit->Bytes(), QByteArray("hello"));
+}
+
 void TestMainCommands::pasteFollowsTheClipboard()
 {
     MainFixture f;
@@ -281,7 +306,7 @@ void TestMainCommands::autoCopy()
     f.Window->richedit->SetBytes("select me please");
     f.Window->richedit->SetSel(0, 9);
     // A press inside the selection leaves it in place for the copy.
-    const QRect r = f.Window->richedit->cursorRect(f.Window->richedit->textCursor());
+    const QRect r = f.Window->richedit->CharRect(9); // the caret, at the selection's end
     QTest::mousePress(f.Window->richedit->viewport(), button, {}, QPoint(r.left() - 10, r.center().y()));
     QCOMPARE(QGuiApplication::clipboard()->text(), copies ? QStringLiteral("select me") : QStringLiteral("before"));
     if (copies)

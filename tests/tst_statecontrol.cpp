@@ -1,5 +1,6 @@
 #include "platform/Errors.h"
 #include "platform/Registry.h"
+#include "platform/RichEdit.h"
 #include "platform/StatusBar.h"
 #include "settings/StateControl.h"
 
@@ -177,6 +178,7 @@ void TestStateControl::kinds_data()
     QTest::newRow("a window first of all") << &New<QPlainTextEdit, true> << int(TStateControl::skForm);
     QTest::newRow("plain text edit") << &New<QPlainTextEdit> << int(TStateControl::skMemo);
     QTest::newRow("text browser") << &New<QTextBrowser> << int(TStateControl::skMemo);
+    QTest::newRow("the program's text control") << &New<TRichEdit> << int(TStateControl::skMemo);
     QTest::newRow("list widget") << &New<QListWidget> << int(TStateControl::skListBox);
     QTest::newRow("frame") << &New<QFrame> << int(TStateControl::skPanel);
     QTest::newRow("group box") << &New<QGroupBox> << int(TStateControl::skPanel);

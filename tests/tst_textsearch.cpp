@@ -1,11 +1,18 @@
 #include "platform/Cp437.h"
 #include "platform/TextSearch.h"
+#include "platform/textview/TextBuffer.h"
 
 #include <QRandomGenerator>
 #include <QTest>
 
 using TextSearch::FindStart;
 using TextSearch::FindText;
+
+// The same search over the bytes as the text control holds them.
+static qsizetype FindInBytes(const QString &text, const QString &what, qsizetype from = 0)
+{
+    return TextSearch::FindBytes(TTextBuffer::FromText(text), what, from);
+}
 
 namespace {
 QString Text(const QByteArray &bytes) { return Cp437::Decode(bytes); } // as the text control holds it
@@ -55,6 +62,7 @@ void TestTextSearch::findText()
     QFETCH(int, from);
     QFETCH(int, expected);
     QCOMPARE(FindText(text, what, from), expected);
+    QCOMPARE(FindInBytes(text, what, from), expected);
 }
 
 void TestTextSearch::letterCase_data()
@@ -80,6 +88,7 @@ void TestTextSearch::letterCase()
     QFETCH(bool, same);
     QCOMPARE(FindText(QStringLiteral("xy") + Glyph(a), Glyph(b)) == 2, same);
     QCOMPARE(FindText(QStringLiteral("xy") + Glyph(b), Glyph(a)) == 2, same);
+    QCOMPARE(FindInBytes(QStringLiteral("xy") + Glyph(b), Glyph(a)) == 2, same);
 }
 
 // The fast scan works on blocks of characters: it must agree with a plain
@@ -100,6 +109,7 @@ void TestTextSearch::agreesWithPlainSearch()
         const int from = random.bounded(text.size() + 1);
         const qsizetype expected = text.indexOf(what, from, Qt::CaseInsensitive);
         QVERIFY2(FindText(text, what, from) == expected, qPrintable(what + QStringLiteral(" in ") + text));
+        QVERIFY2(FindInBytes(text, what, from) == expected, qPrintable(what + QStringLiteral(" in bytes ") + text));
     }
 }
 

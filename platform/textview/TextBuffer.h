@@ -1,0 +1,92 @@
+#pragma once
+// The document behind the text control: the file's bytes, one byte per
+// character, in a gap buffer with an index of line starts. Every line break
+// is held as one '\n' byte (a file's CR LF, lone CR and lone LF alike) and
+// written back as CR LF, so a break counts as one character in positions.
+// Edits are recorded as undo steps; typing and deleting runs merge into one.
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QStringView>
+
+#include <vector>
+
+class TTextBuffer
+{
+public:
+    // How an edit joins the undo history.
+    enum class TEditKind {
+        Typing,    // merges with the typing just before it
+        Deleting,  // Backspace or Delete: merges with the deleting just before it
+        Step,      // one undo step of its own (paste, cut, replace, drop)
+        Untracked, // cannot be undone; the steps before it are dropped with it
+    };
+
+    // Lines touched by an edit: from FirstLine, RemovedLines lines after it
+    // were replaced by InsertedLines lines.
+    struct TChange
+    {
+        int FirstLine = 0;
+        int RemovedLines = 0;
+        int InsertedLines = 0;
+    };
+
+    TTextBuffer();
+
+    // Loads file bytes in one pass; empties the history, lowers the modified
+    // flag. The bytes are taken over and their line breaks made single in
+    // place: a large file is not copied.
+    void Load(QByteArray fileBytes);
+    QByteArray FileBytes() const; // breaks as CR LF
+
+    int Length() const { return int(m_data.size()) - GapSize(); }
+    char At(int pos) const { return m_data.constData()[pos < m_gapStart ? pos : pos + GapSize()]; }
+    QByteArray Slice(int from, int to) const;
+    // The whole text as one run of bytes; closes the gap at the end, no copy.
+    QByteArrayView Contiguous();
+
+    int LineCount() const { return int(m_lineStarts.size()); }
+    int LineStart(int line) const { return m_lineStarts[size_t(line)]; }
+    int LineEnd(int line) const; // before the line's break
+    int LineOf(int pos) const;
+    int MaxLineLength() const { return m_maxLineLength; }
+
+    TChange Replace(int from, int to, QByteArrayView bytes, TEditKind kind);
+
+    bool CanUndo() const { return !m_steps.empty(); }
+    // Takes back the last step; returns where the caret goes, or -1.
+    int Undo(TChange *change = nullptr);
+
+    bool Modified() const { return m_clean != int(m_steps.size()); }
+    void SetModified(bool modified) { m_clean = modified ? -1 : int(m_steps.size()); }
+
+    // Text from elsewhere as document bytes: breaks of any kind become '\n',
+    // a character the code page lacks becomes '?'.
+    static QByteArray FromText(QStringView text);
+    // Document bytes as the characters shown (breaks as '\n').
+    static QString ToText(QByteArrayView bytes);
+
+private:
+    struct TStep
+    {
+        int Pos;
+        QByteArray Removed;
+        QByteArray Inserted;
+        TEditKind Kind;
+    };
+
+    int GapSize() const { return m_gapEnd - m_gapStart; }
+    void MoveGap(int pos);
+    void Reserve(int bytes);
+    TChange Apply(int from, int to, QByteArrayView bytes);
+    bool Merge(int from, int to, QByteArrayView bytes, TEditKind kind);
+
+    QByteArray m_data; // text before the gap, the gap, text after it
+    int m_gapStart = 0;
+    int m_gapEnd = 0;
+    std::vector<int> m_lineStarts;
+    int m_maxLineLength = 0;
+    std::vector<TStep> m_steps;
+    int m_clean = 0; // the number of steps at the last save, -1 when out of reach
+};

@@ -1,0 +1,63 @@
+#pragma once
+// Display lines and cell columns of the document: each line as it is, or
+// wrapped at word boundaries at a number of columns. Tabs stop every eight
+// columns. Knows lines and cells, never pixels.
+
+#include "platform/textview/TextBuffer.h"
+
+#include <vector>
+
+class TTextLayout
+{
+public:
+    static constexpr int kTabWidth = 8;
+
+    explicit TTextLayout(TTextBuffer &doc) : m_doc(doc) {}
+
+    // The cells a character takes at a column.
+    static int Advance(char c, int column) { return c == '\t' ? kTabWidth - column % kTabWidth : 1; }
+    // Where the display line that starts at start ends when lines wrap at
+    // columns: after the last blank that fits, or where a word longer than
+    // the line overflows. Blanks at the end of a part may hang over.
+    static int NextPart(const TTextBuffer &doc, int start, int end, int columns);
+
+    bool Wrap() const { return m_wrap; }
+    int Columns() const { return m_columns; }
+    // Lays the whole text out again. Lines no wider than columns count one
+    // display line at once; longer ones are estimated from their length until
+    // laid out, at once for a small document, else by LayOutMore.
+    void SetWrap(bool wrap, int columns);
+    void Reload() { SetWrap(m_wrap, m_columns); } // after the whole text changed
+    void Update(const TTextBuffer::TChange &change); // after an edit
+
+    bool Complete() const { return !m_wrap || m_next >= m_doc.LineCount(); }
+    // Lays out further lines for about budgetMs milliseconds.
+    void LayOutMore(int budgetMs);
+    bool LaidOut(int line) const { return !m_wrap || m_exact[size_t(line)]; }
+    // Lays out the lines [from, to); returns how many display lines they gained.
+    int LayOutLines(int from, int to);
+
+    int DisplayLineCount() const;
+    int DisplayLineOf(int pos) const;
+    int DisplayLineStart(int displayLine) const;
+    int DisplayLineEnd(int displayLine) const; // before the break or the next part
+    int FirstDisplayLine(int line) const { return m_wrap ? m_first[size_t(line)] : line; }
+    int ColumnOf(int pos) const; // within its display line
+    // The character at or just after a column; the end of a wrapped part
+    // stays on its display line.
+    int PosAtColumn(int displayLine, int column) const;
+
+private:
+    std::vector<int> Parts(int line) const; // starts of a line's parts after the first
+
+    TTextBuffer &m_doc;
+    bool m_wrap = false;
+    int m_columns = 80;
+    std::vector<int> m_first;  // display line of each line, plus the total
+    std::vector<bool> m_exact; // whether a line is laid out or estimated
+    int m_next = 0;            // where LayOutMore goes on
+    int m_revision = 0;        // counts changes, for the kept parts
+    mutable int m_partsLine = -1;
+    mutable int m_partsRevision = -1;
+    mutable std::vector<int> m_parts; // the last line asked for: painting asks many times
+};

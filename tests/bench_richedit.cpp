@@ -1,0 +1,228 @@
+// Times the text control against a QPlainTextEdit holding the same text, on
+// documents of 72-column art lines. Build with --target bench_richedit and run
+// it without arguments: each control and size is measured in a child process
+// of its own so that memory peaks do not mix. Also --shot FILE POINTS PNG
+// saves a picture of the control showing FILE at a size in points.
+
+#include "platform/Cp437.h"
+#include "platform/RichEdit.h"
+#include "platform/TextSearch.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QKeyEvent>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QScrollBar>
+#include <QTextBlock>
+
+#include <cstdio>
+#include <functional>
+
+namespace {
+
+// Kilobytes of a line of /proc/self/status.
+long Status(const char *key)
+{
+    QFile file(QStringLiteral("/proc/self/status"));
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : file.readAll().split('\n')) {
+        if (line.startsWith(key))
+            return line.mid(int(qstrlen(key))).trimmed().split(' ').value(0).toLong();
+    }
+    return 0;
+}
+
+QByteArray MakeDocument(qsizetype megabytes)
+{
+    // Frames, blocks, shades and words, 72 columns and CR LF a line.
+    const QByteArray art[] = {
+        "\xC9\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xBB",
+        "\xBA \xDB\xDB\xDC\xDC\xDF\xDF\xB0\xB1\xB2 release notes \xB2\xB1\xB0 \xBA",
+        "\xDA\xC4\xC4\xC2\xC4\xC4\xBF greetings to the group \xDB\xDB\xDB\xDB\xDD\xDE",
+    };
+    QByteArray out;
+    const qsizetype size = megabytes * 1000 * 1000;
+    out.reserve(size + 80);
+    for (int i = 0; out.size() < size; ++i) {
+        QByteArray line = art[i % 3];
+        while (line.size() < 72)
+            line += art[(i + line.size()) % 3].left(72 - line.size());
+        out += line;
+        out += "\r\n";
+    }
+    return out;
+}
+
+double Ms(QElapsedTimer &t)
+{
+    return double(t.nsecsElapsed()) / 1e6;
+}
+
+class TPaintWatch : public QObject
+{
+public:
+    bool Painted = false;
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            Painted = true;
+        return false;
+    }
+};
+
+void Key(QWidget *target, int key, Qt::KeyboardModifiers mods, const QString &text = {})
+{
+    QKeyEvent press(QEvent::KeyPress, key, mods, text);
+    QApplication::sendEvent(target, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, mods, text);
+    QApplication::sendEvent(target, &release);
+}
+
+// One control and one size; prints one line of figures.
+int Child(const QString &control, int megabytes)
+{
+    const bool ours = control == QLatin1String("ours");
+    QAbstractScrollArea *area = nullptr;
+    TRichEdit *edit = nullptr;
+    QPlainTextEdit *plain = nullptr;
+    if (ours) {
+        area = edit = new TRichEdit;
+    } else {
+        area = plain = new QPlainTextEdit;
+        plain->setLineWrapMode(QPlainTextEdit::NoWrap);
+        QFont font(QStringLiteral("Terminal"));
+        font.setPixelSize(12);
+        font.setFamilies({font.family(), QStringLiteral("DejaVu Sans Mono")});
+        plain->setFont(font);
+    }
+    area->resize(800, 600);
+    area->show();
+    QApplication::processEvents();
+    auto repaint = [area] { area->viewport()->repaint(); };
+    repaint();
+    const long base = Status("VmRSS:");
+
+    QByteArray bytes = MakeDocument(megabytes);
+    TPaintWatch watch;
+    area->viewport()->installEventFilter(&watch);
+    QElapsedTimer t;
+    t.start();
+    if (ours)
+        edit->SetBytes(std::move(bytes)); // as the window hands over the file
+    else
+        plain->setPlainText(Cp437::Decode(bytes));
+    while (!watch.Painted)
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+    const double firstPaint = Ms(t);
+    bytes = QByteArray(); // the window lets go of the file's bytes after loading
+    const long memory = Status("VmRSS:") - base;
+    const long peak = Status("VmHWM:") - base;
+
+    QWidget *keys = ours ? static_cast<QWidget *>(edit) : plain;
+    t.restart();
+    Key(keys, Qt::Key_End, Qt::ControlModifier);
+    repaint();
+    const double ctrlEnd = Ms(t);
+
+    t.restart();
+    Key(keys, Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
+    repaint();
+    const double typed = Ms(t);
+
+    // What the window does for its caret panel.
+    t.restart();
+    int line = 0, column = 0;
+    if (ours) {
+        line = edit->LineFromChar(edit->SelStart());
+        column = edit->SelStart() - edit->LineIndex(line);
+    } else {
+        const int p = plain->textCursor().selectionStart();
+        line = plain->document()->findBlock(p).blockNumber();
+        column = p - plain->document()->findBlockByNumber(line).position();
+    }
+    const double panel = Ms(t);
+
+    t.restart();
+    const int found = ours ? edit->FindText(QStringLiteral("absent word"), 0)
+                           : int(TextSearch::FindText(plain->document()->toRawText(), QStringLiteral("absent word"), 0));
+    const double find = Ms(t);
+
+    t.restart();
+    if (ours)
+        edit->SetWordWrap(true);
+    else
+        plain->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    repaint();
+    const double wrapOn = Ms(t);
+    t.restart();
+    if (ours)
+        edit->SetWordWrap(false);
+    else
+        plain->setLineWrapMode(QPlainTextEdit::NoWrap);
+    repaint();
+    const double wrapOff = Ms(t);
+
+    // Once more in a window narrower than the lines: every line is laid out.
+    area->resize(400, 600);
+    QApplication::processEvents();
+    t.restart();
+    if (ours)
+        edit->SetWordWrap(true);
+    else
+        plain->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    repaint();
+    const double wrapNarrow = Ms(t);
+
+    std::printf("%-6s %4d MB  paint %8.1f ms  mem %7.1f MB  peak %7.1f MB  type %7.1f  ctrl+end %7.1f  panel %6.2f"
+                "  find %7.1f  wrap on %8.1f  off %8.1f  narrow on %8.1f  (line %d col %d found %d)\n",
+                qPrintable(control), megabytes, firstPaint, memory / 1024.0, peak / 1024.0, typed, ctrlEnd, panel,
+                find, wrapOn, wrapOff, wrapNarrow, line + 1, column + 1, found);
+    std::fflush(stdout);
+    delete area;
+    return 0;
+}
+
+int Shot(const QString &path, int points, const QString &png)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return 1;
+    TRichEdit edit;
+    QFont font(QStringLiteral("Lucida Console ANSI"));
+    font.setPointSize(points);
+    edit.SetTextFont(font);
+    edit.SetBytes(file.readAll());
+    edit.resize(1000, 700);
+    edit.show();
+    QApplication::processEvents();
+    return edit.grab().save(png) ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() == 4 && args[1] == QLatin1String("--child"))
+        return Child(args[2], args[3].toInt());
+    if (args.size() == 5 && args[1] == QLatin1String("--shot"))
+        return Shot(args[2], args[3].toInt(), args[4]);
+    const QList<int> sizes = {0, 1, 10, 100};
+    for (int size : sizes) {
+        for (const char *control : {"ours", "plain"}) {
+            QProcess child;
+            child.setProcessChannelMode(QProcess::ForwardedChannels);
+            child.start(app.applicationFilePath(),
+                        {QStringLiteral("--child"), QString::fromLatin1(control), QString::number(size)});
+            if (!child.waitForFinished(600000)) {
+                child.kill();
+                std::printf("%-6s %4d MB  did not finish in 10 minutes\n", control, size);
+            }
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,162 @@
+// Art drawn cell-exact: blocks join at every size, frames close, halves and
+// shades cover what they should.
+
+#include "platform/textview/CellShapes.h"
+#include "platform/RichEdit.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QTest>
+
+#include <queue>
+
+class TestCellShapes : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void fullBlocksLeaveNoGapAtAnySize();
+    void doubleFrameIsClosed_data();
+    void doubleFrameIsClosed();
+    void partialCellsCoverTheirShare_data();
+    void partialCellsCoverTheirShare();
+};
+
+namespace {
+
+const QColor kInk(255, 255, 255);
+
+// The pixels of the background region around start, as a mask.
+QImage Region(const QImage &image, QPoint start)
+{
+    QImage seen(image.size(), QImage::Format_Mono);
+    seen.fill(0);
+    std::queue<QPoint> todo;
+    todo.push(start);
+    while (!todo.empty()) {
+        const QPoint p = todo.front();
+        todo.pop();
+        if (!image.rect().contains(p) || seen.pixelIndex(p) || image.pixelColor(p) == kInk)
+            continue;
+        seen.setPixel(p, 1);
+        for (const QPoint d : {QPoint(1, 0), QPoint(-1, 0), QPoint(0, 1), QPoint(0, -1)})
+            todo.push(p + d);
+    }
+    return seen;
+}
+
+} // namespace
+
+void TestCellShapes::fullBlocksLeaveNoGapAtAnySize()
+{
+    TRichEdit edit;
+    edit.SetColors(kInk, Qt::black);
+    edit.SetBytes(QByteArray("\xDB\xDB\xDB\r\n").repeated(10));
+    edit.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&edit));
+    for (int points = 6; points <= 72; ++points) {
+        QFont font(QStringLiteral("Lucida Console ANSI"));
+        font.setPointSize(points);
+        edit.SetTextFont(font);
+        const QRect first = edit.CharRect(0);
+        const QRect last = edit.CharRect(9 * 4 + 2);
+        edit.resize(last.right() + 80, last.bottom() + 80);
+        const QImage image = edit.viewport()->grab().toImage();
+        const QRect art(first.topLeft(), last.bottomRight());
+        for (int y = art.top(); y <= art.bottom(); ++y) {
+            for (int x = art.left(); x <= art.right(); ++x) {
+                if (image.pixelColor(x, y) != kInk)
+                    QFAIL(qPrintable(QStringLiteral("gap at %1,%2 at %3 points").arg(x).arg(y).arg(points)));
+            }
+        }
+    }
+}
+
+void TestCellShapes::doubleFrameIsClosed_data()
+{
+    QTest::addColumn<QSize>("cell");
+    for (const QSize cell : {QSize(8, 16), QSize(7, 13), QSize(9, 19), QSize(12, 24), QSize(29, 58)})
+        QTest::newRow(qPrintable(QStringLiteral("%1x%2").arg(cell.width()).arg(cell.height()))) << cell;
+}
+
+void TestCellShapes::doubleFrameIsClosed()
+{
+    // A 3 x 3 double frame on a margin of one cell: if a corner failed to
+    // meet its lines, the inside, the gap between the lines and the outside
+    // would run into each other.
+    QFETCH(QSize, cell);
+    const char16_t frame[3][3] = {{0x2554, 0x2550, 0x2557}, {0x2551, u' ', 0x2551}, {0x255A, 0x2550, 0x255D}};
+    QImage image(cell.width() * 5, cell.height() * 5, QImage::Format_RGB32);
+    image.fill(Qt::black);
+    QPainter painter(&image);
+    for (int row = 0; row < 3; ++row) {
+        for (int col = 0; col < 3; ++col)
+            CellShapes::Draw(painter, QRect(QPoint((col + 1) * cell.width(), (row + 1) * cell.height()), cell),
+                             frame[row][col], kInk);
+    }
+    painter.end();
+    const QPoint inside(cell.width() * 5 / 2, cell.height() * 5 / 2);
+    // The gap between the two lines of the top edge, in its middle cell.
+    int y = cell.height();
+    while (image.pixelColor(inside.x(), y) != kInk)
+        ++y;
+    while (image.pixelColor(inside.x(), y) == kInk)
+        ++y;
+    const QPoint gap(inside.x(), y);
+    QVERIFY(image.pixelColor(gap) != kInk && y < cell.height() * 2);
+    const QImage outside = Region(image, QPoint(0, 0));
+    QVERIFY(!outside.pixelIndex(inside));
+    QVERIFY(!outside.pixelIndex(gap));
+    QVERIFY(!Region(image, gap).pixelIndex(inside));
+    // The gap runs all the way round: it reaches the middle of the left edge.
+    int x = cell.width();
+    while (image.pixelColor(x, inside.y()) != kInk)
+        ++x;
+    while (image.pixelColor(x, inside.y()) == kInk)
+        ++x;
+    QVERIFY(Region(image, gap).pixelIndex(QPoint(x, inside.y())));
+}
+
+void TestCellShapes::partialCellsCoverTheirShare_data()
+{
+    QTest::addColumn<int>("ch");
+    QTest::addColumn<QSize>("cell");
+    QTest::addColumn<QRect>("covered"); // within the cell; empty for a shade
+    QTest::addColumn<int>("percent");
+    QTest::newRow("upper half") << 0x2580 << QSize(8, 16) << QRect(0, 0, 8, 8) << 50;
+    QTest::newRow("lower half, odd height") << 0x2584 << QSize(7, 13) << QRect(0, 6, 7, 7) << 0;
+    QTest::newRow("left half") << 0x258C << QSize(10, 20) << QRect(0, 0, 5, 20) << 50;
+    QTest::newRow("right half") << 0x2590 << QSize(10, 20) << QRect(5, 0, 5, 20) << 50;
+    QTest::newRow("full") << 0x2588 << QSize(9, 17) << QRect(0, 0, 9, 17) << 100;
+    QTest::newRow("light shade") << 0x2591 << QSize(8, 16) << QRect() << 25;
+    QTest::newRow("medium shade") << 0x2592 << QSize(8, 16) << QRect() << 50;
+    QTest::newRow("dark shade") << 0x2593 << QSize(8, 16) << QRect() << 75;
+}
+
+void TestCellShapes::partialCellsCoverTheirShare()
+{
+    QFETCH(int, ch);
+    QFETCH(QSize, cell);
+    QFETCH(QRect, covered);
+    QFETCH(int, percent);
+    QVERIFY(CellShapes::IsShape(char16_t(ch)));
+    QImage image(cell, QImage::Format_RGB32);
+    image.fill(Qt::black);
+    QPainter painter(&image);
+    CellShapes::Draw(painter, image.rect(), char16_t(ch), kInk);
+    painter.end();
+    int ink = 0;
+    for (int y = 0; y < cell.height(); ++y) {
+        for (int x = 0; x < cell.width(); ++x) {
+            const bool on = image.pixelColor(x, y) == kInk;
+            ink += on;
+            if (!covered.isEmpty())
+                QCOMPARE(on, covered.contains(x, y));
+        }
+    }
+    if (percent > 0)
+        QCOMPARE(ink * 100, percent * cell.width() * cell.height());
+}
+
+QTEST_MAIN(TestCellShapes)
+#include "tst_cellshapes.moc"

@@ -1,0 +1,216 @@
+// The text control on its own: bytes in and out, editing keys, keys it
+// leaves to the window, drawing of byte 0, printing and the accessible text.
+
+#include "platform/Cp437.h"
+#include "platform/RichEdit.h"
+
+#include <QAccessible>
+#include <QClipboard>
+#include <QDir>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestRichEdit : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void filesRoundTrip_data();
+    void filesRoundTrip();
+    void editingKeys_data();
+    void editingKeys();
+    void clipboardAndUndoKeysAreLeftToTheWindow_data();
+    void clipboardAndUndoKeysAreLeftToTheWindow();
+    void wordWrapFollowsTheWindow();
+    void nulIsAnEmptyCell();
+    void printingCoversTheDocumentOnce();
+    void accessibleText();
+};
+
+void TestRichEdit::filesRoundTrip_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QByteArray all;
+    for (int b = 0; b < 256; ++b)
+        all += char(b);
+    QTest::newRow("every byte value") << all;
+    QByteArray backwards = all;
+    std::reverse(backwards.begin(), backwards.end());
+    QTest::newRow("every byte value backwards") << backwards;
+    for (const char *folder : {GLIMRA_CORPUS, GLIMRA_EXAMPLES}) {
+        const QDir dir(QString::fromUtf8(folder));
+        for (const QString &name : dir.entryList(QDir::Files)) {
+            QFile file(dir.filePath(name));
+            if (!name.endsWith(QLatin1String(".md")) && file.open(QIODevice::ReadOnly))
+                QTest::newRow(qPrintable(name)) << file.readAll();
+        }
+    }
+}
+
+void TestRichEdit::filesRoundTrip()
+{
+    QFETCH(QByteArray, bytes);
+    TRichEdit edit;
+    edit.SetBytes(bytes);
+    QCOMPARE(edit.Bytes(), Cp437::NormalizeLineBreaks(bytes));
+    QVERIFY(!edit.Modified());
+    QCOMPARE(edit.TextLength(), int(Cp437::Decode(bytes).size()));
+}
+
+void TestRichEdit::editingKeys_data()
+{
+    // Keys as "[Shift+][Ctrl+]Name" or text to type; '|' marks the caret in
+    // the start text, "[...]" the selection expected at the end.
+    QTest::addColumn<QByteArray>("start");
+    QTest::addColumn<QStringList>("keys");
+    QTest::addColumn<QByteArray>("expected");
+    QTest::newRow("typing and breaks") << QByteArray("ab|") << QStringList{"c", "Return", "d"} << QByteArray("abc\r\nd|");
+    QTest::newRow("not in the code page") << QByteArray("|") << QStringList{QStringLiteral("\u20AC")} << QByteArray("?|");
+    QTest::newRow("backspace joins lines") << QByteArray("a\r\n|b") << QStringList{"Backspace"} << QByteArray("a|b");
+    QTest::newRow("delete") << QByteArray("|ab") << QStringList{"Delete"} << QByteArray("|b");
+    QTest::newRow("end and home") << QByteArray("x\r\na|bc\r\ny") << QStringList{"End", "z", "Home"}
+                                  << QByteArray("x\r\n|abcz\r\ny");
+    QTest::newRow("shift selects") << QByteArray("a|bcd") << QStringList{"Shift+Right", "Shift+Right"}
+                                   << QByteArray("a[bc]d");
+    QTest::newRow("typing over a selection") << QByteArray("a|bcd") << QStringList{"Shift+End", "x"}
+                                             << QByteArray("ax|");
+    QTest::newRow("words") << QByteArray("|one two three") << QStringList{"Ctrl+Right", "Shift+Ctrl+Right"}
+                           << QByteArray("one [two ]three");
+    QTest::newRow("down keeps the column") << QByteArray("abc|d\r\nx\r\nabcdef") << QStringList{"Down", "Down"}
+                                           << QByteArray("abcd\r\nx\r\nabc|def");
+    QTest::newRow("document ends") << QByteArray("ab|c\r\nd") << QStringList{"Shift+Ctrl+End"}
+                                   << QByteArray("ab[c\r\nd]");
+    QTest::newRow("tab is typed") << QByteArray("|") << QStringList{"Tab"} << QByteArray("\t|");
+}
+
+void TestRichEdit::editingKeys()
+{
+    QFETCH(QByteArray, start);
+    QFETCH(QStringList, keys);
+    QFETCH(QByteArray, expected);
+    TRichEdit edit;
+    const int caret = int(start.indexOf('|'));
+    edit.SetBytes(QByteArray(start).remove(caret, 1));
+    edit.SetSel(Cp437::Decode(start.left(caret)).size(), 0);
+    for (const QString &key : keys) {
+        const QKeySequence seq(key);
+        if (key.size() > 1) {
+            QTest::keyClick(&edit, seq[0].key(), seq[0].keyboardModifiers());
+        } else {
+            QKeyEvent typed(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, key);
+            QCoreApplication::sendEvent(&edit, &typed);
+        }
+    }
+    QByteArray shown = edit.Bytes();
+    const auto offset = [&shown](int pos) { return int(Cp437::Encode(Cp437::Decode(shown).left(pos)).size()); };
+    const int from = offset(edit.SelStart()), to = offset(edit.SelStart() + edit.SelLength());
+    if (from == to)
+        shown.insert(from, '|');
+    else
+        shown.insert(to, ']').insert(from, '[');
+    QCOMPARE(shown, expected);
+}
+
+void TestRichEdit::clipboardAndUndoKeysAreLeftToTheWindow_data()
+{
+    QTest::addColumn<QKeyCombination>("key");
+    for (const QKeyCombination key :
+         {Qt::CTRL | Qt::Key_C, Qt::CTRL | Qt::Key_X, Qt::CTRL | Qt::Key_V, Qt::CTRL | Qt::Key_Insert,
+          Qt::SHIFT | Qt::Key_Insert, Qt::SHIFT | Qt::Key_Delete, Qt::CTRL | Qt::Key_Z, Qt::CTRL | Qt::Key_Y,
+          Qt::CTRL | Qt::SHIFT | Qt::Key_Z})
+        QTest::newRow(qPrintable(QKeySequence(key).toString())) << key;
+}
+
+void TestRichEdit::clipboardAndUndoKeysAreLeftToTheWindow()
+{
+    QFETCH(QKeyCombination, key);
+    TRichEdit edit;
+    edit.SetBytes("abc");
+    QTest::keyClicks(&edit, QStringLiteral("x")); // something to undo
+    edit.SetSel(1, 2);
+    QGuiApplication::clipboard()->setText(QStringLiteral("clip"));
+    QKeyEvent press(QEvent::KeyPress, key.key(), key.keyboardModifiers());
+    QCoreApplication::sendEvent(&edit, &press);
+    QVERIFY(!press.isAccepted());
+    QCOMPARE(edit.Bytes(), QByteArray("xabc"));
+    QCOMPARE(edit.SelLength(), 2);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("clip"));
+}
+
+void TestRichEdit::wordWrapFollowsTheWindow()
+{
+    TRichEdit edit;
+    edit.resize(400, 300);
+    edit.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&edit));
+    const QByteArray line = QByteArray("word ").repeated(20);
+    edit.SetBytes((line + "\r\n").repeated(50));
+    // Switched on while the horizontal scroll bar shows: the viewport grows.
+    edit.SetWordWrap(true);
+    const int parts = edit.LineFromChar(int(line.size())) + 1;
+    QVERIFY(parts > 1);
+    QCOMPARE(edit.LineFromChar(edit.TextLength()), 50 * parts);
+    edit.resize(800, 300); // wider: fewer display lines
+    QTRY_VERIFY(edit.LineFromChar(edit.TextLength()) < 50 * parts);
+    edit.SetWordWrap(false);
+    QCOMPARE(edit.LineFromChar(edit.TextLength()), 50);
+}
+
+void TestRichEdit::nulIsAnEmptyCell()
+{
+    TRichEdit edit;
+    edit.resize(200, 100);
+    edit.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&edit));
+    const auto shot = [&edit](const QByteArray &bytes) {
+        edit.SetBytes(bytes);
+        return edit.viewport()->grab().toImage().copy(edit.CharRect(1));
+    };
+    QCOMPARE(shot(QByteArray("x\0x", 3)), shot("x x"));
+    QVERIFY(shot("x\x01x") != shot("x x")); // other control bytes keep their pictures
+}
+
+void TestRichEdit::printingCoversTheDocumentOnce()
+{
+    QTemporaryDir dir;
+    QPdfWriter pdf(dir.filePath(QStringLiteral("out.pdf")));
+    QPainter painter(&pdf);
+    TRichEdit edit;
+    edit.SetTextFont(QFont(QStringLiteral("Lucida Console ANSI"), 10));
+    QByteArray text;
+    for (int i = 0; i < 300; ++i)
+        text += QByteArray::number(i) + QByteArray(150, '\xDB') + " word\r\n";
+    edit.SetBytes(text);
+    int first = 0, pages = 0;
+    while (first < edit.TextLength()) {
+        if (pages++)
+            pdf.newPage();
+        const int next = edit.FormatRange(painter, pdf, first);
+        QVERIFY(next > first);
+        first = next;
+    }
+    QCOMPARE(first, edit.TextLength());
+    QVERIFY(pages > 1);
+}
+
+void TestRichEdit::accessibleText()
+{
+    TRichEdit edit;
+    edit.SetBytes("ab\r\n\xC9\xCD");
+    edit.SetSel(1, 3);
+    QAccessibleInterface *a = QAccessible::queryAccessibleInterface(&edit);
+    QVERIFY(a && a->textInterface());
+    QAccessibleTextInterface *text = a->textInterface();
+    QCOMPARE(text->characterCount(), 5);
+    QCOMPARE(text->text(0, 5), QStringLiteral("ab\n\u2554\u2550"));
+    QCOMPARE(text->cursorPosition(), 4);
+    int start = 0, end = 0;
+    text->selection(0, &start, &end);
+    QCOMPARE(std::pair(start, end), std::pair(1, 4));
+}
+
+QTEST_MAIN(TestRichEdit)
+#include "tst_richedit.moc"

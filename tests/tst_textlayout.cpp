@@ -1,0 +1,87 @@
+// Display lines of the document: where lines wrap, and the background
+// layout of a large document arriving at the same lines as laying it out
+// at once.
+
+#include "platform/textview/TextLayout.h"
+
+#include <QTest>
+
+class TestTextLayout : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void wrapsAtWordBoundaries_data();
+    void wrapsAtWordBoundaries();
+    void backgroundLayoutMatchesLayoutAtOnce();
+};
+
+namespace {
+
+// The display lines joined by '|'.
+QByteArray Shown(TTextBuffer &doc, const TTextLayout &layout)
+{
+    QList<QByteArray> lines;
+    for (int d = 0; d < layout.DisplayLineCount(); ++d) {
+        lines << doc.Slice(layout.DisplayLineStart(d), layout.DisplayLineEnd(d));
+        if (layout.DisplayLineOf(layout.DisplayLineStart(d)) != d)
+            return "display line " + QByteArray::number(d) + " does not map back";
+    }
+    return lines.join('|');
+}
+
+} // namespace
+
+void TestTextLayout::wrapsAtWordBoundaries_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<int>("columns");
+    QTest::addColumn<QByteArray>("shown");
+    QTest::newRow("words") << QByteArray("one two three") << 8 << QByteArray("one two |three");
+    QTest::newRow("blanks hang over") << QByteArray("abc    def") << 4 << QByteArray("abc    |def");
+    QTest::newRow("a long word breaks anywhere") << QByteArray("abcdefghij") << 4 << QByteArray("abcd|efgh|ij");
+    QTest::newRow("a tab takes its stop") << QByteArray("\tab") << 8 << QByteArray("\t|ab");
+    QTest::newRow("lines stay lines") << QByteArray("ab\r\n\r\ncd") << 8 << QByteArray("ab||cd");
+    QTest::newRow("wide enough") << QByteArray("one two three") << 13 << QByteArray("one two three");
+}
+
+void TestTextLayout::wrapsAtWordBoundaries()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(int, columns);
+    QFETCH(QByteArray, shown);
+    TTextBuffer doc;
+    doc.Load(text);
+    TTextLayout layout(doc);
+    layout.SetWrap(true, columns);
+    QVERIFY(layout.Complete());
+    QCOMPARE(Shown(doc, layout), shown);
+    layout.SetWrap(false, columns);
+    QCOMPARE(layout.DisplayLineCount(), doc.LineCount());
+}
+
+void TestTextLayout::backgroundLayoutMatchesLayoutAtOnce()
+{
+    TTextBuffer doc;
+    doc.Load(QByteArray("word ").repeated(20).append("\r\n").repeated(40000));
+    TTextLayout layout(doc);
+    layout.SetWrap(true, 33);
+    QVERIFY(!layout.Complete()); // four megabytes of long lines
+    // The shown lines are laid out first; an edit lands meanwhile.
+    layout.LayOutLines(100, 140);
+    layout.Update(doc.Replace(doc.LineStart(120), doc.LineStart(120), "a b c d e f g h\n", TTextBuffer::TEditKind::Step));
+    while (!layout.Complete())
+        layout.LayOutMore(5);
+    const int total = layout.DisplayLineCount();
+    QCOMPARE(total, 40000 * 4 + 1 + 1);
+    for (int d = 0; d < total; d += 997)
+        QCOMPARE(layout.DisplayLineOf(layout.DisplayLineStart(d)), d);
+    TTextLayout atOnce(doc);
+    atOnce.SetWrap(true, 33);
+    atOnce.LayOutLines(0, doc.LineCount());
+    for (int d = 0; d < total; d += 997)
+        QCOMPARE(layout.DisplayLineStart(d), atOnce.DisplayLineStart(d));
+}
+
+QTEST_GUILESS_MAIN(TestTextLayout)
+#include "tst_textlayout.moc"
