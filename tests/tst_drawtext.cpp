@@ -1,5 +1,6 @@
 // The DT_* text-drawing helper: measuring (lines, breaks, prefixes, tabs) and placement.
 #include "platform/DrawText.h"
+#include "support/Pixels.h"
 
 #include <QPainter>
 #include <QtTest>
@@ -13,15 +14,9 @@ QFont TestFont()
     return font;
 }
 
-// Bounding box of the pixels that are not white.
 QRect Ink(const QImage &image)
 {
-    QRect box;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (image.pixel(x, y) != qRgb(255, 255, 255))
-                box |= QRect(x, y, 1, 1);
-    return box;
+    return PixelBounds(image, [](QRgb pixel) { return pixel != qRgb(255, 255, 255); });
 }
 
 QImage Drawn(const QString &text, unsigned format, int *result = nullptr)
@@ -61,7 +56,6 @@ void TestDrawText::measure_data()
     QTest::addColumn<int>("lines");
 
     const unsigned none = 0;
-    QTest::newRow("one line") << "abc" << none << 500 << "abc" << 1;
     QTest::newRow("CR LF, LF and CR") << "a\r\nbbb\nc\rdd" << none << 500 << "bbb" << 4;
     QTest::newRow("final break opens no line") << "ab\r\n" << none << 500 << "ab" << 1;
     QTest::newRow("empty lines count") << "ab\r\n\r\n" << none << 500 << "ab" << 2;
