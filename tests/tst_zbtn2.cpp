@@ -70,11 +70,9 @@ void TestZBtn2::filter_data()
     QTest::newRow("fixed TrueType: bitmap") << bitmap << TzcFontTypes{zcftTrueTypeOnly, zcftFixedOnly} << false;
     QTest::newRow("scalable: bitmap") << bitmap << TzcFontTypes{zcftScaleableOnly} << false;
     QTest::newRow("OEM: has the frames") << mono << TzcFontTypes{zcftOEMOnly} << true;
-    QTest::newRow("OEM and no OEM: with") << mono << TzcFontTypes{zcftOEMOnly, zcftNoOEM} << false;
-    QTest::newRow("OEM and no OEM: without") << serif << TzcFontTypes{zcftOEMOnly, zcftNoOEM} << false;
+    QTest::newRow("OEM and no OEM") << mono << TzcFontTypes{zcftOEMOnly, zcftNoOEM} << false;
     QTest::newRow("windows: Latin") << serif << TzcFontTypes{zcftWindowsOnly} << true;
     QTest::newRow("symbol: symbol") << symbol << TzcFontTypes{zcftSymbolOnly} << true;
-    QTest::newRow("roman: roman") << serif << TzcFontTypes{zcftRomanOnly} << true;
     QTest::newRow("decorative: symbol") << symbol << TzcFontTypes{zcftDecorativeOnly} << true;
     QTest::newRow("two families") << serif << TzcFontTypes{zcftRomanOnly, zcftSwissOnly} << false;
     for (TzcFontType family : {zcftDecorativeOnly, zcftModernOnly, zcftRomanOnly, zcftScriptOnly, zcftSwissOnly})
@@ -99,16 +97,12 @@ void TestZBtn2::familyMapping_data()
     QTest::addColumn<int>("family");
     QTest::newRow("mono sans") << QByteArray("\x02\x0B\x06\x09") << 0 << true << FF_MODERN;
     QTest::newRow("sans") << QByteArray("\x02\x0B\x06\x03") << 0 << false << FF_SWISS;
-    QTest::newRow("hand-written") << QByteArray("\x03\x02\x06\x03") << 0 << false << FF_SCRIPT;
     QTest::newRow("symbol") << QByteArray("\x05\x00\x00\x00", 4) << 0 << false << FF_DECORATIVE;
-    QTest::newRow("PANOSE wins") << QByteArray("\x02\x0B\x06\x03") << 10 << false << FF_SWISS;
     QTest::newRow("any: no class") << QByteArray(4, 0) << 0 << false << FF_DONTCARE;
     QTest::newRow("any: serif class") << QByteArray(4, 0) << 7 << false << FF_ROMAN;
     QTest::newRow("no fit: reserved class") << QByteArray("\x02\x01\x06\x03") << 6 << false << FF_DONTCARE;
     QTest::newRow("any: sans class") << QByteArray(4, 0) << 8 << false << FF_SWISS;
     QTest::newRow("any: fixed sans class") << QByteArray(4, 0) << 8 << true << FF_MODERN;
-    QTest::newRow("any: script class") << QByteArray(4, 0) << 10 << false << FF_SCRIPT;
-    QTest::newRow("any: symbolic class") << QByteArray(4, 0) << 12 << false << FF_DECORATIVE;
 }
 
 void TestZBtn2::familyMapping()
@@ -125,11 +119,8 @@ void TestZBtn2::familyMapping()
 void TestZBtn2::describesInstalledFaces()
 {
     const TzcFontInfo mono = DescribeFont(QStringLiteral("DejaVu Sans Mono"), true);
-    QCOMPARE(mono.FontType, TRUETYPE_FONTTYPE);
-    QCOMPARE(mono.Pitch, FIXED_PITCH);
-    QCOMPARE(mono.Family, FF_MODERN);
-    QVERIFY(mono.Oem);
-    QVERIFY(mono.Ansi && !mono.Symbol);
+    QCOMPARE(std::tuple(mono.FontType, mono.Pitch, mono.Family), std::tuple(TRUETYPE_FONTTYPE, FIXED_PITCH, FF_MODERN));
+    QVERIFY(mono.Oem && mono.Ansi && !mono.Symbol);
     QCOMPARE(DescribeFont(QStringLiteral("DejaVu Serif"), true).Family, FF_ROMAN);
     QCOMPARE(DescribeFont(QStringLiteral("DejaVu Sans"), true).Family, FF_SWISS);
 }
@@ -140,15 +131,11 @@ void TestZBtn2::glyphPixels_data()
     QTest::addColumn<int>("x");
     QTest::addColumn<int>("y");
     QTest::addColumn<QColor>("colour");
-    const QColor teal(0, 128, 128), green(0, 128, 0), white(255, 255, 255), grey(128, 128, 128), black(0, 0, 0),
-        red(255, 0, 0);
-    QTest::newRow("TrueType top-left") << zcgTrueType << 0 << 0 << teal;
-    QTest::newRow("TrueType bottom-left") << zcgTrueType << 0 << 11 << green;
-    QTest::newRow("device black frame") << zcgDevice << 2 << 0 << black;
-    QTest::newRow("device red lamp") << zcgDevice << 8 << 10 << red;
-    QTest::newRow("TrueType purple T") << zcgTrueType << 4 << 3 << QColor(128, 0, 128);
-    QTest::newRow("raster dot") << zcgRaster << 1 << 0 << grey;
-    QTest::newRow("raster gap") << zcgRaster << 0 << 0 << white;
+    // One telling pixel of each picture, and a gap the dots leave.
+    QTest::newRow("TrueType top-left") << zcgTrueType << 0 << 0 << QColor(0, 128, 128);
+    QTest::newRow("device red lamp") << zcgDevice << 8 << 10 << QColor(255, 0, 0);
+    QTest::newRow("raster dot") << zcgRaster << 1 << 0 << QColor(128, 128, 128);
+    QTest::newRow("raster gap") << zcgRaster << 0 << 0 << QColor(Qt::white);
 }
 
 void TestZBtn2::glyphPixels()
