@@ -168,7 +168,8 @@ void TestAbcversn::itemAssignment()
     to->SetValue("old");
     notices = 0;
     to->Assign(from);
-    QCOMPARE(std::tuple(to->Key(), to->Caption(), to->Value()), std::tuple(QString("FileVersion"), QString("Build :"), QString()));
+    QCOMPARE(std::tuple(to->Key(), to->Caption(), to->Value()),
+             std::tuple(QString("FileVersion"), QString("Build :"), QString()));
     QVERIFY(!to->Visible());
     QCOMPARE(notices, 0);
     QCOMPARE(to->DisplayName(), QStringLiteral("FileVersion"));

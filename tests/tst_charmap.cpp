@@ -115,7 +115,8 @@ void TestCharMap::keysMoveOrLeaveWithoutInserting()
     Map->show();
     Click(1, 1);
     const QByteArray before = f.Window->richedit->Bytes();
-    const std::pair<Qt::Key, const char *> steps[] = {{Qt::Key_Right, "066"}, {Qt::Key_Down, "098"}, {Qt::Key_PageDown, "0226"}};
+    const std::pair<Qt::Key, const char *> steps[] = {
+        {Qt::Key_Right, "066"}, {Qt::Key_Down, "098"}, {Qt::Key_PageDown, "0226"}};
     for (const auto &[key, shown] : steps) {
         QTest::keyClick(Map->Grid, key);
         QCOMPARE(Status(), QStringLiteral("Keystroke: Alt+") + QLatin1String(shown));
