@@ -19,7 +19,6 @@ private slots:
     void captionIsClampedThenAligned();
     void presetsSetTheFourValues_data();
     void presetsSetTheFourValues();
-    void singleValueMakesTheStyleCustom();
     void positiveOffsetOrAngleSwitchesAutoSizeOff();
     void shadowLayerLiesAtDepthInItsDirection();
     void quarterTurnRunsUpFromTheBottomLeft();
@@ -128,22 +127,16 @@ void TestProCtrls::presetsSetTheFourValues()
     // A form stores the style, then its own values: the style stays.
     label.SetShadowSize(label.ShadowSize());
     QCOMPARE(int(label.ShadowStyle()), style);
+    // Another value makes it custom and leaves the rest.
+    label.SetShadowDepth(5000);
+    QCOMPARE(label.ShadowStyle(), TProCustomLabel::ssCustom);
+    QCOMPARE(label.ShadowDepth(), 1280);
+    QTEST(int(label.ShadowDirection()), "direction");
+    QTEST(label.ShadowSize(), "size");
+    QTEST(label.ShadowColor(), "color");
     label.SetShadowStyle(TProCustomLabel::ssNone);
     QCOMPARE(label.ShadowDirection(), TProCustomLabel::drNone);
     QCOMPARE(label.ShadowColor(), 0x80000010u);
-}
-
-void TestProCtrls::singleValueMakesTheStyleCustom()
-{
-    TProLabel label;
-    label.SetShadowStyle(TProCustomLabel::ssRaised);
-    label.SetShadowDepth(3);
-    QCOMPARE(label.ShadowStyle(), TProCustomLabel::ssCustom);
-    QCOMPARE(label.ShadowDirection(), TProCustomLabel::drUpLeft);
-    QCOMPARE(label.ShadowSize(), 1);
-    QCOMPARE(label.ShadowColor(), 0xFFFFFFu);
-    label.SetShadowDepth(5000);
-    QCOMPARE(label.ShadowDepth(), 1280);
 }
 
 void TestProCtrls::positiveOffsetOrAngleSwitchesAutoSizeOff()
