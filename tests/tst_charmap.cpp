@@ -172,6 +172,12 @@ void TestCharMap::missingFontStillDrawsCodePage()
     const QRawFont drawn = QRawFont::fromFont(Map->Grid->font());
     for (int code = 0xB0; code <= 0xDF; ++code)
         QVERIFY2(drawn.supportsCharacter(QChar(Cp437::ToUnicode(uchar(code)))), qPrintable(QString::number(code)));
+    // The stand-in face's line fits below the 2-pixel gap, so the underscore's cell is not empty.
+    const QFontMetrics metrics(Map->Grid->font());
+    QVERIFY(2 + metrics.ascent() + metrics.descent() <= Map->Grid->DefaultRowHeight());
+    QFont small(QStringLiteral("DejaVu Sans Mono"));
+    small.setPixelSize(8);
+    QCOMPARE(FitToCell(small, 15), small); // a face that fits keeps its size
 }
 
 // A window that stays on top of all would hide Main's message boxes and
