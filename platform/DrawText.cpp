@@ -111,7 +111,8 @@ void WrapInto(std::vector<Span> &spans, const QString &text, Span line, const QF
             fits = start;
             while (fits < end && !IsBlank(text[fits]))
                 ++fits;
-        } else if (fits == start && text[start] == u'\t') {
+        }
+        if (fits == start && text[start] == u'\t') {
             // A tab at a break is not skipped like a blank: it goes with the
             // word after it, or the line would never move on.
             fits = start + 1;

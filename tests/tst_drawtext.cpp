@@ -130,6 +130,7 @@ void TestDrawText::calcRectAndPrefix()
     // A tab where the line must break goes down with the word after it (this looped before).
     QCOMPARE(MeasureTextA(fm, "ab\tc", QRect(0, 0, fm.horizontalAdvance("ab"), 9), DT_WORDBREAK | DT_EXPANDTABS),
              QRect(0, 0, 8 * avg + fm.horizontalAdvance("c"), 2 * fm.height()));
+    QCOMPARE(MeasureTextA(fm, "\tc", QRect(0, 0, -1, 9), DT_WORDBREAK).height(), fm.height()); // even with no room
 }
 
 QTEST_MAIN(TestDrawText)
