@@ -126,6 +126,13 @@ void TestCharMap::keysMoveOrLeaveWithoutInserting()
     QCOMPARE(Status(), QStringLiteral("Keystroke: Alt+0226"));
     QCOMPARE(f.Window->richedit->Bytes(), before);
     QTRY_COMPARE(QApplication::focusWidget(), f.Window->richedit);
+    // Esc types a character as well, and leaves the same way.
+    Map->activateWindow();
+    Map->Grid->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), Map->Grid);
+    QTest::keyClick(Map->Grid, Qt::Key_Escape);
+    QTRY_COMPARE(QApplication::focusWidget(), f.Window->richedit);
+    QCOMPARE(f.Window->richedit->Bytes(), before);
 }
 
 void TestCharMap::releaseBeforeChoiceOrOtherButton()
