@@ -11,6 +11,8 @@
 #include "settings/StateControl.h"
 #include "ui_Unit3.h"
 
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QShowEvent>
 #include <QWindow>
 
@@ -27,6 +29,18 @@ QFont MapFont(const QString &name, const QFont &base)
     font.setFamilies({name, QStringLiteral("DejaVu Sans Mono")});
     font.setStyleHint(QFont::TypeWriter);
     return font;
+}
+
+QFont FitToCell(const QFont &font, int cellHeight)
+{
+    const int room = cellHeight - 2;
+    QFont fitted = font;
+    QFontMetrics metrics(fitted);
+    for (int size = QFontInfo(font).pixelSize(); metrics.ascent() + metrics.descent() > room && size > 6;) {
+        fitted.setPixelSize(--size);
+        metrics = QFontMetrics(fitted);
+    }
+    return fitted;
 }
 
 TMap::TMap(QWidget *owner)
@@ -60,7 +74,7 @@ TMap::TMap(QWidget *owner)
     Grid->SetDimensions(32, 7, 10, 15);
     QFont gridFont = MapFont(QString::fromLatin1(DefaultFontName), Grid->font());
     gridFont.setPixelSize(12);
-    Grid->setFont(gridFont);
+    ApplyGridFont(gridFont);
     // The one panel spans the whole bar.
     StatusB->SetPanelWidths({width()});
     StatusB->SetPanelText(0, QStringLiteral("Keystroke:"));
@@ -100,9 +114,9 @@ void TMap::FormCreate()
     }
     SetGridFontName(fontName);
     // Staying on top of Main comes from being its transient window (showEvent).
-    QFont gridFont = Grid->font();
+    QFont gridFont = m_gridFont;
     gridFont.setPointSize(9);
-    Grid->setFont(gridFont);
+    ApplyGridFont(gridFont);
     Stat->setFont(MapFont(m_gridFontName, Stat->font()));
     FontC->SetFontName(m_gridFontName);
     for (int row = 0; row < Grid->RowCount(); ++row)
@@ -132,7 +146,13 @@ QString TMap::ChosenChar() const
 void TMap::SetGridFontName(const QString &name)
 {
     m_gridFontName = name;
-    Grid->setFont(MapFont(name, Grid->font()));
+    ApplyGridFont(MapFont(name, m_gridFont));
+}
+
+void TMap::ApplyGridFont(const QFont &font)
+{
+    m_gridFont = font;
+    Grid->setFont(FitToCell(font, Grid->DefaultRowHeight()));
 }
 
 void TMap::GridSelectCell(int col, int row)

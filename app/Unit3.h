@@ -30,6 +30,11 @@ QString KeystrokeText(int code);
 // has every glyph of the code page, so that a missing face still draws them.
 QFont MapFont(const QString &name, const QFont &base);
 
+// The font drawn in a cell of the given height, the text 2 pixels below its
+// top: a face whose line is taller than the room is drawn smaller until its
+// descenders (the underscore) fit; one that fits is returned as it is.
+QFont FitToCell(const QFont &font, int cellHeight);
+
 class TMap : public QWidget
 {
     Q_OBJECT
@@ -59,9 +64,11 @@ private:
     void GridKeyPress(QChar key);
     void FontCChange();
     void SetGridFontName(const QString &name);
+    void ApplyGridFont(const QFont &font);
 
     std::unique_ptr<Ui::TMap> ui;
     QString m_gridFontName;
+    QFont m_gridFont; // as set, before fitting it to the cells
 };
 
 extern TMap *Map;

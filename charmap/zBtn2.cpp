@@ -139,6 +139,12 @@ TzcFontInfo DescribeFont(const QString &face, bool details)
     return info;
 }
 
+QString TypefaceName(const QString &family)
+{
+    const qsizetype bracket = family.lastIndexOf(QLatin1String(" ["));
+    return bracket > 0 && family.endsWith(u']') ? family.left(bracket) : family;
+}
+
 // ---- Glyphs ----
 
 namespace {
@@ -367,7 +373,7 @@ void TzcFontComboBox::BuildFontList()
         try {
             for (const QString &face : QFontDatabase::families())
                 if (!QFontDatabase::isPrivateFamily(face))
-                    EnumFontsCallback(DescribeFont(face, details));
+                    EnumFontsCallback(DescribeFont(TypefaceName(face), details));
         } catch (...) {
             // what was listed before the failure stays
         }

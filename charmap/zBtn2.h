@@ -98,6 +98,10 @@ int FamilyFromClass(int familyClass, bool fixedPitch);
 // details fills the costly facts (coverage, family), needed only by filters.
 TzcFontInfo DescribeFont(const QString &face, bool details);
 
+// The typeface of a font-database family: "C059 [urw]" names the face C059 of
+// one foundry; the list shows each face once, by its own name.
+QString TypefaceName(const QString &family);
+
 // The three 12 x 12 glyphs, painted once and shared.
 enum TzcGlyph { zcgTrueType, zcgDevice, zcgRaster };
 const QImage &zcGlyphImage(TzcGlyph glyph);

@@ -3,6 +3,7 @@
 #include "controls/ProConst.h"
 #include "platform/Colors.h"
 #include "platform/DrawText.h"
+#include "platform/Errors.h"
 #include "platform/FormLoading.h"
 #include "platform/Help.h"
 
@@ -658,7 +659,8 @@ QString ProKindCaption(TProButtonKind kind)
 
 TProButton::TProButton(QWidget *owner) : QPushButton(owner), m_loading(FormIsLoading())
 {
-    connect(this, &QAbstractButton::clicked, this, [this] { Click(); });
+    // A failing OnClick or help call stops at the click, not in the event loop.
+    connect(this, &QAbstractButton::clicked, this, Guarded(this, &TProButton::Click));
 }
 
 TProButton::~TProButton()

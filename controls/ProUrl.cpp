@@ -128,5 +128,7 @@ void TProUrlLabel::mouseReleaseEvent(QMouseEvent *event)
 {
     TProLabel::mouseReleaseEvent(event);
     event->accept();
-    MouseUp(event->position().toPoint());
+    // The missing-window error stops here and reaches the error box rather
+    // than unwinding through the toolkit's event dispatch.
+    Guarded(this, &TProUrlLabel::MouseUp)(event->position().toPoint());
 }

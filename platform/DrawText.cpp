@@ -112,6 +112,13 @@ void WrapInto(std::vector<Span> &spans, const QString &text, Span line, const QF
             while (fits < end && !IsBlank(text[fits]))
                 ++fits;
         }
+        if (fits == start && text[start] == u'\t') {
+            // A tab at a break is not skipped like a blank: it goes with the
+            // word after it, or the line would never move on.
+            fits = start + 1;
+            while (fits < end && !IsBlank(text[fits]))
+                ++fits;
+        }
         spans.push_back({start, fits - start});
         start = fits;
         while (start < end && text[start] == u' ')

@@ -143,9 +143,11 @@ void TStringGrid::keyPressEvent(QKeyEvent *event)
     case Qt::Key_Home: col = 0; if (ctrl) row = 0; break;
     case Qt::Key_End: col = m_cols - 1; if (ctrl) row = m_rows - 1; break;
     default: {
-        const QString text = event->text();
-        if (!text.isEmpty() && text.at(0).isPrint())
-            emit KeyPress(text.at(0));
+        // Control characters count too (Enter, Esc, Backspace, Ctrl+letter);
+        // Tab belongs to focus movement and Delete types nothing.
+        const QChar c = event->text().isEmpty() ? QChar() : event->text().at(0);
+        if (c.isPrint() || (c.unicode() > 0 && c.unicode() < 0x20 && c != u'\t'))
+            emit KeyPress(c);
         else
             QWidget::keyPressEvent(event);
         return;

@@ -126,6 +126,13 @@ void TestCharMap::keysMoveOrLeaveWithoutInserting()
     QCOMPARE(Status(), QStringLiteral("Keystroke: Alt+0226"));
     QCOMPARE(f.Window->richedit->Bytes(), before);
     QTRY_COMPARE(QApplication::focusWidget(), f.Window->richedit);
+    // Esc types a character as well, and leaves the same way.
+    Map->activateWindow();
+    Map->Grid->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), Map->Grid);
+    QTest::keyClick(Map->Grid, Qt::Key_Escape);
+    QTRY_COMPARE(QApplication::focusWidget(), f.Window->richedit);
+    QCOMPARE(f.Window->richedit->Bytes(), before);
 }
 
 void TestCharMap::releaseBeforeChoiceOrOtherButton()
@@ -172,6 +179,12 @@ void TestCharMap::missingFontStillDrawsCodePage()
     const QRawFont drawn = QRawFont::fromFont(Map->Grid->font());
     for (int code = 0xB0; code <= 0xDF; ++code)
         QVERIFY2(drawn.supportsCharacter(QChar(Cp437::ToUnicode(uchar(code)))), qPrintable(QString::number(code)));
+    // The stand-in face's line fits below the 2-pixel gap, so the underscore's cell is not empty.
+    const QFontMetrics metrics(Map->Grid->font());
+    QVERIFY(2 + metrics.ascent() + metrics.descent() <= Map->Grid->DefaultRowHeight());
+    QFont small(QStringLiteral("DejaVu Sans Mono"));
+    small.setPixelSize(8);
+    QCOMPARE(FitToCell(small, 15), small); // a face that fits keeps its size
 }
 
 // A window that stays on top of all would hide Main's message boxes and

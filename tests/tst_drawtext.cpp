@@ -127,6 +127,10 @@ void TestDrawText::calcRectAndPrefix()
     QCOMPARE(MeasureTextA(fm, "a\tb", QRect(0, 0, 500, 9), DT_EXPANDTABS).width(), 8 * avg + fm.horizontalAdvance("b"));
     QCOMPARE(MeasureTextA(fm, "a\tb", QRect(0, 0, 500, 9), DT_EXPANDTABS | DT_TABSTOP).width(),
              8 * avg + fm.horizontalAdvance("b")); // a count of 0 means the usual 8
+    // A tab where the line must break goes down with the word after it (this looped before).
+    QCOMPARE(MeasureTextA(fm, "ab\tc", QRect(0, 0, fm.horizontalAdvance("ab"), 9), DT_WORDBREAK | DT_EXPANDTABS),
+             QRect(0, 0, 8 * avg + fm.horizontalAdvance("c"), 2 * fm.height()));
+    QCOMPARE(MeasureTextA(fm, "\tc", QRect(0, 0, -1, 9), DT_WORDBREAK).height(), fm.height()); // even with no room
 }
 
 QTEST_MAIN(TestDrawText)

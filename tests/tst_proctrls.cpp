@@ -1,6 +1,8 @@
 #include "controls/ProConst.h"
 #include "controls/ProCtrls.h"
 #include "platform/FormLoading.h"
+#include "support/ScriptedDialogs.h"
+#include "platform/Errors.h"
 #include "support/Pixels.h"
 
 #include <QBitmap>
@@ -307,6 +309,12 @@ void TestProCtrls::closeKindClosesItsFormAndOrdinaryClickSetsTheResult()
     QCOMPARE(clicks, 0);
     retry->click();
     QCOMPARE(form.property("ModalResult").toInt(), 4);
+
+    // A failing click handler ends in the error box, not in the event loop.
+    ScriptedDialogs dialogs;
+    retry->SetOnClick([](QObject *) { throw EGlimraError(QStringLiteral("Broken")); });
+    retry->click();
+    QCOMPARE(dialogs.Texts(QStringLiteral("Error")), QStringList{QStringLiteral("Broken.")});
 }
 
 void TestProCtrls::enterPressesTheDefaultEscTheCancelButton()

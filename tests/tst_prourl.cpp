@@ -1,5 +1,6 @@
 #include "controls/ProUrl.h"
 #include "platform/Errors.h"
+#include "support/ScriptedDialogs.h"
 
 #include <QMouseEvent>
 #include <QTest>
@@ -150,6 +151,13 @@ void TestProUrl::labelOnNoWindowRaisesAndOpensNothing()
     }
     QVERIFY(m_opened.isEmpty());
     QVERIFY(!lonely.Visited() && !lonely.Pressed());
+
+    // Through the event the error ends in the error box, not in the event loop.
+    ScriptedDialogs dialogs;
+    Send(&lonely, QEvent::MouseButtonPress, QPoint(0, 0), Qt::LeftButton, Qt::LeftButton);
+    Send(&lonely, QEvent::MouseButtonRelease, QPoint(0, 0), Qt::LeftButton, Qt::NoButton);
+    QCOMPARE(dialogs.Texts(QStringLiteral("Error")), QStringList{QStringLiteral("Control 'Lonely' has no parent window.")});
+    QVERIFY(m_opened.isEmpty());
 }
 
 QTEST_MAIN(TestProUrl)

@@ -229,6 +229,9 @@ void TestZBtn2::filteredBox()
     sorted.sort(Qt::CaseInsensitive);
     sorted.removeDuplicates();
     QCOMPARE(Items(box), sorted); // sorted, each face once
+    for (const QString &face : sorted) // by the face's own name, without a foundry
+        QVERIFY2(!face.endsWith(u']'), qPrintable(face));
+    QCOMPARE(TypefaceName(QStringLiteral("C059 [urw]")), QStringLiteral("C059"));
     box.SetFontOptions({zcftTrueTypeOnly, zcftFixedOnly});
     QVERIFY(box.count() > 0);
     for (const QString &face : Items(box)) {
