@@ -123,14 +123,20 @@ QByteArray TRichEdit::Bytes() const
 
 void TRichEdit::SetBytes(QByteArray bytes)
 {
+    const int before = TextLength();
     m_doc.Load(std::move(bytes));
+    if (QAccessible::isActive()) {
+        // The old text is gone: its length is told, as blanks.
+        TTextBuffer::TChange change;
+        change.InsertedChars = TextLength();
+        NotifyText(change, QString(before, u' '));
+    }
     Reset();
 }
 
 void TRichEdit::Clear()
 {
-    m_doc.Load(QByteArray());
-    Reset();
+    SetBytes(QByteArray());
 }
 
 void TRichEdit::Reset()
@@ -228,9 +234,31 @@ void TRichEdit::NotifyCaret()
     QAccessible::updateAccessibility(&event);
 }
 
+void TRichEdit::NotifyText(const TTextBuffer::TChange &change, const QString &removed)
+{
+    const QString inserted = TextRange(change.From, change.From + change.InsertedChars);
+    if (removed.isEmpty() && inserted.isEmpty())
+        return;
+    if (removed.isEmpty()) {
+        QAccessibleTextInsertEvent event(this, change.From, inserted);
+        QAccessible::updateAccessibility(&event);
+    } else if (inserted.isEmpty()) {
+        QAccessibleTextRemoveEvent event(this, change.From, removed);
+        QAccessible::updateAccessibility(&event);
+    } else {
+        QAccessibleTextUpdateEvent event(this, change.From, removed, inserted);
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
 void TRichEdit::Edit(int from, int to, const QByteArray &bytes, TTextBuffer::TEditKind kind)
 {
+    // The removed text is copied only while an assistive tool listens.
+    const bool tell = QAccessible::isActive();
+    const QString removed = tell ? TextRange(from, to) : QString();
     const TTextBuffer::TChange change = m_doc.Replace(from, to, bytes, kind);
+    if (tell)
+        NotifyText(change, removed);
     AfterEdit(change, from + int(bytes.size()));
 }
 
@@ -268,9 +296,13 @@ bool TRichEdit::CanUndo() const
 void TRichEdit::Undo()
 {
     TTextBuffer::TChange change;
-    const int caret = m_doc.Undo(&change);
-    if (caret >= 0)
-        AfterEdit(change, caret);
+    QByteArray removed;
+    const int caret = m_doc.Undo(&change, &removed);
+    if (caret < 0)
+        return;
+    if (QAccessible::isActive())
+        NotifyText(change, TTextBuffer::ToText(removed));
+    AfterEdit(change, caret);
 }
 
 bool TRichEdit::CanPasteFormat(const QString &mimeType) const
@@ -430,7 +462,7 @@ void TRichEdit::UpdateScrollBars()
     verticalScrollBar()->setRange(0, std::max(0, m_layout.DisplayLineCount() - rows));
     verticalScrollBar()->setPageStep(rows);
     verticalScrollBar()->setSingleStep(1);
-    const int width = m_layout.Wrap() ? 0 : (m_doc.MaxLineLength() + 1) * m_cellWidth;
+    const int width = m_layout.Wrap() ? 0 : (m_layout.WidestColumns() + 1) * m_cellWidth;
     horizontalScrollBar()->setRange(0, std::max(0, width - viewport()->width()));
     horizontalScrollBar()->setPageStep(viewport()->width());
     horizontalScrollBar()->setSingleStep(m_cellWidth);
@@ -563,10 +595,13 @@ void TRichEdit::paintEvent(QPaintEvent *event)
     const int firstColumn = left / m_cellWidth;
     const int lastColumn = (left + viewport()->width()) / m_cellWidth + 1;
 
+    const int widest = m_layout.Wrap() ? 0 : m_layout.WidestColumns();
     for (int row = firstRow; row <= lastRow; ++row) {
         const int line = top + row;
         if (line >= m_layout.DisplayLineCount())
             break;
+        if (!m_layout.Wrap())
+            m_layout.Measure(line); // its tabs may make it the widest
         const int start = m_layout.DisplayLineStart(line);
         const int end = m_layout.DisplayLineEnd(line);
         const QByteArray bytes = m_doc.Slice(start, end);
@@ -590,6 +625,8 @@ void TRichEdit::paintEvent(QPaintEvent *event)
             p.fillRect(QRect(column * m_cellWidth - left, y, m_cellWidth, m_cellHeight), selBack);
     }
     m_cells.Flush(p);
+    if (!m_layout.Wrap() && m_layout.WidestColumns() != widest)
+        QMetaObject::invokeMethod(this, &TRichEdit::UpdateScrollBars, Qt::QueuedConnection);
 
     if (hasFocus() && m_caretVisible) {
         const QRect caret = CharRect(m_caret);
@@ -894,18 +931,19 @@ void TRichEdit::mouseReleaseEvent(QMouseEvent *event)
 
 void TRichEdit::mouseDoubleClickEvent(QMouseEvent *event)
 {
-    if (event->button() != Qt::LeftButton)
-        return;
     const int pos = HitTest(event->position().toPoint());
-    if (pos >= TextLength() || m_doc.At(pos) == '\n')
-        return;
-    m_anchor = WordStart(pos);
-    m_caret = WordEnd(pos);
-    m_dragPending = false;
-    m_selecting = false;
-    viewport()->update();
-    NotifyCaret();
-    emit SelectionChange();
+    if (event->button() == Qt::LeftButton && pos < TextLength() && m_doc.At(pos) != '\n') {
+        m_anchor = WordStart(pos);
+        m_caret = WordEnd(pos);
+        m_dragPending = false;
+        m_selecting = false;
+        viewport()->update();
+        NotifyCaret();
+        emit SelectionChange();
+    }
+    // The second press is a press too, told after the word is selected: auto
+    // copy takes the word.
+    emit MouseDown(event->button(), event->modifiers(), event->position().toPoint());
 }
 
 void TRichEdit::contextMenuEvent(QContextMenuEvent *event)

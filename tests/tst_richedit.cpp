@@ -10,6 +10,7 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -28,6 +29,7 @@ private slots:
     void nulIsAnEmptyCell();
     void printingCoversTheDocumentOnce();
     void accessibleText();
+    void horizontalRangeShrinks();
 };
 
 void TestRichEdit::filesRoundTrip_data()
@@ -210,6 +212,20 @@ void TestRichEdit::accessibleText()
     int start = 0, end = 0;
     text->selection(0, &start, &end);
     QCOMPARE(std::pair(start, end), std::pair(1, 4));
+}
+
+void TestRichEdit::horizontalRangeShrinks()
+{
+    TRichEdit edit;
+    edit.resize(200, 100);
+    edit.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&edit));
+    edit.SetBytes("short\r\n" + QByteArray(200, 'x') + "\r\nend");
+    QVERIFY(edit.horizontalScrollBar()->maximum() > 0);
+    edit.SetSel(6, 201);
+    edit.ReplaceSel({});
+    QCOMPARE(edit.horizontalScrollBar()->maximum(), 0);
+    QTRY_VERIFY(!edit.horizontalScrollBar()->isVisible());
 }
 
 QTEST_MAIN(TestRichEdit)
