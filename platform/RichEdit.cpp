@@ -826,9 +826,20 @@ void TRichEdit::keyPressEvent(QKeyEvent *event)
     case Qt::Key_Home:
         MoveCaret(ctrl ? 0 : m_layout.DisplayLineStart(m_layout.DisplayLineOf(m_caret)), shift);
         return;
-    case Qt::Key_End:
-        MoveCaret(ctrl ? length : m_layout.DisplayLineEnd(m_layout.DisplayLineOf(m_caret)), shift);
+    case Qt::Key_End: {
+        if (ctrl) {
+            MoveCaret(length, shift);
+            return;
+        }
+        const int start = m_layout.DisplayLineStart(m_layout.DisplayLineOf(m_caret));
+        int end = m_layout.DisplayLineEnd(m_layout.DisplayLineOf(m_caret));
+        // A wrapped part ends where the next one starts: the caret stays on
+        // this display line, before the blank that ended it.
+        if (end > start && end < m_doc.LineEnd(m_doc.LineOf(start)))
+            --end;
+        MoveCaret(end, shift);
         return;
+    }
     case Qt::Key_Backspace:
         if (shift && ctrl)
             break;

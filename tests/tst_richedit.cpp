@@ -154,6 +154,9 @@ void TestRichEdit::wordWrapFollowsTheWindow()
     edit.SetWordWrap(true);
     const int parts = edit.LineFromChar(int(line.size())) + 1;
     QVERIFY(parts > 1);
+    QTest::keyClick(&edit, Qt::Key_End); // stays on the first part
+    QCOMPARE(edit.LineFromChar(edit.CaretPosition()), 0);
+    QVERIFY(edit.CaretPosition() > 0);
     QCOMPARE(edit.LineFromChar(edit.TextLength()), 50 * parts);
     edit.resize(800, 300); // wider: fewer display lines
     QTRY_VERIFY(edit.LineFromChar(edit.TextLength()) < 50 * parts);
