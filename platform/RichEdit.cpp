@@ -73,7 +73,10 @@ public:
         const QRect r = Edit()->CharRect(offset);
         return QRect(Edit()->viewport()->mapToGlobal(r.topLeft()), r.size());
     }
-    int offsetAtPoint(const QPoint &) const override { return -1; }
+    int offsetAtPoint(const QPoint &point) const override
+    {
+        return Edit()->CharAt(Edit()->viewport()->mapFromGlobal(point));
+    }
     void scrollToSubstring(int start, int end) override { Edit()->SetSel(start, end - start); }
     QString attributes(int offset, int *start, int *end) const override
     {
@@ -424,6 +427,22 @@ QRect TRichEdit::CharRect(int index) const
     const int row = m_layout.DisplayLineOf(index) - verticalScrollBar()->value();
     const int x = m_layout.ColumnOf(index) * m_cellWidth - horizontalScrollBar()->value();
     return QRect(x, row * m_cellHeight, m_cellWidth, m_cellHeight);
+}
+
+int TRichEdit::CharAt(const QPoint &pos) const
+{
+    const int line = verticalScrollBar()->value() + pos.y() / m_cellHeight;
+    if (!viewport()->rect().contains(pos) || line >= m_layout.DisplayLineCount())
+        return -1;
+    const int column = (pos.x() + horizontalScrollBar()->value()) / m_cellWidth;
+    int at = m_layout.PosAtColumn(line, column);
+    // A tab's cells are the tab's; past the end of a line is no character.
+    if (at > m_layout.DisplayLineStart(line) && m_layout.ColumnOf(at) > column)
+        --at;
+    if (at >= TextLength() || m_doc.At(at) == '\n')
+        return -1;
+    const int first = m_layout.ColumnOf(at);
+    return column >= first && column < first + TTextLayout::Advance(m_doc.At(at), first) ? at : -1;
 }
 
 int TRichEdit::HitTest(const QPoint &pos) const

@@ -87,6 +87,8 @@ public:
 
     // The cell of the character at index in viewport coordinates.
     QRect CharRect(int index) const;
+    // The character whose cell holds a viewport point, or -1 off the text.
+    int CharAt(const QPoint &viewportPos) const;
     // The text of [from, to) as shown, breaks as '\n'.
     QString TextRange(int from, int to) const;
     int CaretPosition() const { return m_caret; }

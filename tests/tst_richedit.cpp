@@ -204,17 +204,22 @@ void TestRichEdit::printingCoversTheDocumentOnce()
 void TestRichEdit::accessibleText()
 {
     TRichEdit edit;
-    edit.SetBytes("ab\r\n\xC9\xCD");
+    edit.SetBytes("ab\r\n\xC9\xCD\tx");
     edit.SetSel(1, 3);
     QAccessibleInterface *a = QAccessible::queryAccessibleInterface(&edit);
     QVERIFY(a && a->textInterface());
     QAccessibleTextInterface *text = a->textInterface();
-    QCOMPARE(text->characterCount(), 5);
+    QCOMPARE(text->characterCount(), 7);
     QCOMPARE(text->text(0, 5), QStringLiteral("ab\n\u2554\u2550"));
     QCOMPARE(text->cursorPosition(), 4);
     int start = 0, end = 0;
     text->selection(0, &start, &end);
     QCOMPARE(std::pair(start, end), std::pair(1, 4));
+    edit.resize(200, 100);
+    const auto at = [&edit](int index) { return edit.viewport()->mapToGlobal(edit.CharRect(index).center()); };
+    QCOMPARE(text->offsetAtPoint(at(4)), 4);
+    QCOMPARE(text->offsetAtPoint(at(5) + QPoint(3 * edit.CharRect(0).width(), 0)), 5); // within the tab
+    QCOMPARE(text->offsetAtPoint(at(2) + QPoint(40, 0)), -1); // beyond the end of the line
 }
 
 void TestRichEdit::horizontalRangeShrinks()
