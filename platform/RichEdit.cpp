@@ -235,6 +235,14 @@ void TRichEdit::NotifyCaret()
         return;
     QAccessibleTextCursorEvent event(this, m_caret);
     QAccessible::updateAccessibility(&event);
+    // A selection is told as it grows and once more when it is gone.
+    const bool selected = m_anchor != m_caret;
+    if (selected || m_toldSelection) {
+        QAccessibleTextSelectionEvent selection(this, SelStart(), SelStart() + SelLength());
+        selection.setCursorPosition(m_caret);
+        QAccessible::updateAccessibility(&selection);
+    }
+    m_toldSelection = selected;
 }
 
 void TRichEdit::NotifyText(const TTextBuffer::TChange &change, const QString &removed)

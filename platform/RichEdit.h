@@ -143,6 +143,7 @@ private:
     int m_anchor = 0;
     int m_caret = 0;
     int m_goalColumn = -1; // kept over Up and Down
+    bool m_toldSelection = false; // assistive tools last heard of a selection
     TTextLayout m_layout{m_doc};
     QBasicTimer m_wrapTimer;
 
