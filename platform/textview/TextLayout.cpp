@@ -232,7 +232,10 @@ int TTextLayout::WidestColumns()
 
 void TTextLayout::Measure(int line)
 {
-    if (m_widestLine < 0 || line < 0 || line >= m_doc.LineCount())
+    if (m_widestLine < 0 || line < 0 || line >= m_doc.LineCount() || line == m_widestLine)
+        return;
+    // A tab takes at most kTabWidth cells: a short line cannot be the widest.
+    if (qint64(m_doc.LineEnd(line) - m_doc.LineStart(line)) * kTabWidth <= m_widest)
         return;
     const int columns = LineColumns(line);
     if (columns > m_widest) {
