@@ -73,7 +73,10 @@ public:
         const QRect r = Edit()->CharRect(offset);
         return QRect(Edit()->viewport()->mapToGlobal(r.topLeft()), r.size());
     }
-    int offsetAtPoint(const QPoint &) const override { return -1; }
+    int offsetAtPoint(const QPoint &point) const override
+    {
+        return Edit()->CharAt(Edit()->viewport()->mapFromGlobal(point));
+    }
     void scrollToSubstring(int start, int end) override { Edit()->SetSel(start, end - start); }
     QString attributes(int offset, int *start, int *end) const override
     {
@@ -123,14 +126,20 @@ QByteArray TRichEdit::Bytes() const
 
 void TRichEdit::SetBytes(QByteArray bytes)
 {
+    const int before = TextLength();
     m_doc.Load(std::move(bytes));
+    if (QAccessible::isActive()) {
+        // The old text is gone: its length is told, as blanks.
+        TTextBuffer::TChange change;
+        change.InsertedChars = TextLength();
+        NotifyText(change, QString(before, u' '));
+    }
     Reset();
 }
 
 void TRichEdit::Clear()
 {
-    m_doc.Load(QByteArray());
-    Reset();
+    SetBytes(QByteArray());
 }
 
 void TRichEdit::Reset()
@@ -226,11 +235,41 @@ void TRichEdit::NotifyCaret()
         return;
     QAccessibleTextCursorEvent event(this, m_caret);
     QAccessible::updateAccessibility(&event);
+    // A selection is told as it grows and once more when it is gone.
+    const bool selected = m_anchor != m_caret;
+    if (selected || m_toldSelection) {
+        QAccessibleTextSelectionEvent selection(this, SelStart(), SelStart() + SelLength());
+        selection.setCursorPosition(m_caret);
+        QAccessible::updateAccessibility(&selection);
+    }
+    m_toldSelection = selected;
+}
+
+void TRichEdit::NotifyText(const TTextBuffer::TChange &change, const QString &removed)
+{
+    const QString inserted = TextRange(change.From, change.From + change.InsertedChars);
+    if (removed.isEmpty() && inserted.isEmpty())
+        return;
+    if (removed.isEmpty()) {
+        QAccessibleTextInsertEvent event(this, change.From, inserted);
+        QAccessible::updateAccessibility(&event);
+    } else if (inserted.isEmpty()) {
+        QAccessibleTextRemoveEvent event(this, change.From, removed);
+        QAccessible::updateAccessibility(&event);
+    } else {
+        QAccessibleTextUpdateEvent event(this, change.From, removed, inserted);
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 void TRichEdit::Edit(int from, int to, const QByteArray &bytes, TTextBuffer::TEditKind kind)
 {
+    // The removed text is copied only while an assistive tool listens.
+    const bool tell = QAccessible::isActive();
+    const QString removed = tell ? TextRange(from, to) : QString();
     const TTextBuffer::TChange change = m_doc.Replace(from, to, bytes, kind);
+    if (tell)
+        NotifyText(change, removed);
     AfterEdit(change, from + int(bytes.size()));
 }
 
@@ -268,9 +307,13 @@ bool TRichEdit::CanUndo() const
 void TRichEdit::Undo()
 {
     TTextBuffer::TChange change;
-    const int caret = m_doc.Undo(&change);
-    if (caret >= 0)
-        AfterEdit(change, caret);
+    QByteArray removed;
+    const int caret = m_doc.Undo(&change, &removed);
+    if (caret < 0)
+        return;
+    if (QAccessible::isActive())
+        NotifyText(change, TTextBuffer::ToText(removed));
+    AfterEdit(change, caret);
 }
 
 bool TRichEdit::CanPasteFormat(const QString &mimeType) const
@@ -394,6 +437,22 @@ QRect TRichEdit::CharRect(int index) const
     return QRect(x, row * m_cellHeight, m_cellWidth, m_cellHeight);
 }
 
+int TRichEdit::CharAt(const QPoint &pos) const
+{
+    const int line = verticalScrollBar()->value() + pos.y() / m_cellHeight;
+    if (!viewport()->rect().contains(pos) || line >= m_layout.DisplayLineCount())
+        return -1;
+    const int column = (pos.x() + horizontalScrollBar()->value()) / m_cellWidth;
+    int at = m_layout.PosAtColumn(line, column);
+    // A tab's cells are the tab's; past the end of a line is no character.
+    if (at > m_layout.DisplayLineStart(line) && m_layout.ColumnOf(at) > column)
+        --at;
+    if (at >= TextLength() || m_doc.At(at) == '\n')
+        return -1;
+    const int first = m_layout.ColumnOf(at);
+    return column >= first && column < first + TTextLayout::Advance(m_doc.At(at), first) ? at : -1;
+}
+
 int TRichEdit::HitTest(const QPoint &pos) const
 {
     const int line = verticalScrollBar()->value() + (pos.y() < 0 ? -1 : pos.y() / m_cellHeight);
@@ -430,7 +489,7 @@ void TRichEdit::UpdateScrollBars()
     verticalScrollBar()->setRange(0, std::max(0, m_layout.DisplayLineCount() - rows));
     verticalScrollBar()->setPageStep(rows);
     verticalScrollBar()->setSingleStep(1);
-    const int width = m_layout.Wrap() ? 0 : (m_doc.MaxLineLength() + 1) * m_cellWidth;
+    const int width = m_layout.Wrap() ? 0 : (m_layout.WidestColumns() + 1) * m_cellWidth;
     horizontalScrollBar()->setRange(0, std::max(0, width - viewport()->width()));
     horizontalScrollBar()->setPageStep(viewport()->width());
     horizontalScrollBar()->setSingleStep(m_cellWidth);
@@ -563,10 +622,13 @@ void TRichEdit::paintEvent(QPaintEvent *event)
     const int firstColumn = left / m_cellWidth;
     const int lastColumn = (left + viewport()->width()) / m_cellWidth + 1;
 
+    const int widest = m_layout.Wrap() ? 0 : m_layout.WidestColumns();
     for (int row = firstRow; row <= lastRow; ++row) {
         const int line = top + row;
         if (line >= m_layout.DisplayLineCount())
             break;
+        if (!m_layout.Wrap())
+            m_layout.Measure(line); // its tabs may make it the widest
         const int start = m_layout.DisplayLineStart(line);
         const int end = m_layout.DisplayLineEnd(line);
         const QByteArray bytes = m_doc.Slice(start, end);
@@ -590,6 +652,8 @@ void TRichEdit::paintEvent(QPaintEvent *event)
             p.fillRect(QRect(column * m_cellWidth - left, y, m_cellWidth, m_cellHeight), selBack);
     }
     m_cells.Flush(p);
+    if (!m_layout.Wrap() && m_layout.WidestColumns() != widest)
+        QMetaObject::invokeMethod(this, &TRichEdit::UpdateScrollBars, Qt::QueuedConnection);
 
     if (hasFocus() && m_caretVisible) {
         const QRect caret = CharRect(m_caret);
@@ -789,9 +853,20 @@ void TRichEdit::keyPressEvent(QKeyEvent *event)
     case Qt::Key_Home:
         MoveCaret(ctrl ? 0 : m_layout.DisplayLineStart(m_layout.DisplayLineOf(m_caret)), shift);
         return;
-    case Qt::Key_End:
-        MoveCaret(ctrl ? length : m_layout.DisplayLineEnd(m_layout.DisplayLineOf(m_caret)), shift);
+    case Qt::Key_End: {
+        if (ctrl) {
+            MoveCaret(length, shift);
+            return;
+        }
+        const int start = m_layout.DisplayLineStart(m_layout.DisplayLineOf(m_caret));
+        int end = m_layout.DisplayLineEnd(m_layout.DisplayLineOf(m_caret));
+        // A wrapped part ends where the next one starts: the caret stays on
+        // this display line, before the blank that ended it.
+        if (end > start && end < m_doc.LineEnd(m_doc.LineOf(start)))
+            --end;
+        MoveCaret(end, shift);
         return;
+    }
     case Qt::Key_Backspace:
         if (shift && ctrl)
             break;
@@ -894,18 +969,19 @@ void TRichEdit::mouseReleaseEvent(QMouseEvent *event)
 
 void TRichEdit::mouseDoubleClickEvent(QMouseEvent *event)
 {
-    if (event->button() != Qt::LeftButton)
-        return;
     const int pos = HitTest(event->position().toPoint());
-    if (pos >= TextLength() || m_doc.At(pos) == '\n')
-        return;
-    m_anchor = WordStart(pos);
-    m_caret = WordEnd(pos);
-    m_dragPending = false;
-    m_selecting = false;
-    viewport()->update();
-    NotifyCaret();
-    emit SelectionChange();
+    if (event->button() == Qt::LeftButton && pos < TextLength() && m_doc.At(pos) != '\n') {
+        m_anchor = WordStart(pos);
+        m_caret = WordEnd(pos);
+        m_dragPending = false;
+        m_selecting = false;
+        viewport()->update();
+        NotifyCaret();
+        emit SelectionChange();
+    }
+    // The second press is a press too, told after the word is selected: auto
+    // copy takes the word.
+    emit MouseDown(event->button(), event->modifiers(), event->position().toPoint());
 }
 
 void TRichEdit::contextMenuEvent(QContextMenuEvent *event)

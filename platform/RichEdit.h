@@ -87,6 +87,8 @@ public:
 
     // The cell of the character at index in viewport coordinates.
     QRect CharRect(int index) const;
+    // The character whose cell holds a viewport point, or -1 off the text.
+    int CharAt(const QPoint &viewportPos) const;
     // The text of [from, to) as shown, breaks as '\n'.
     QString TextRange(int from, int to) const;
     int CaretPosition() const { return m_caret; }
@@ -122,6 +124,7 @@ private:
     void Reset(); // after the whole text changed
     void MoveCaret(int pos, bool extend, bool keepColumn = false);
     void NotifyCaret(); // tells assistive tools where the caret went
+    void NotifyText(const TTextBuffer::TChange &change, const QString &removed);
     void EnsureCaretVisible();
     void UpdateScrollBars();
     void RestartBlink();
@@ -140,6 +143,7 @@ private:
     int m_anchor = 0;
     int m_caret = 0;
     int m_goalColumn = -1; // kept over Up and Down
+    bool m_toldSelection = false; // assistive tools last heard of a selection
     TTextLayout m_layout{m_doc};
     QBasicTimer m_wrapTimer;
 

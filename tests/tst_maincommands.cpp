@@ -312,6 +312,9 @@ void TestMainCommands::autoCopy()
     if (copies)
         QCOMPARE(f.Window->richedit->SelLength(), 0);
     QTest::mouseRelease(f.Window->richedit->viewport(), button, {}, QPoint(r.left() - 10, r.center().y()));
+    // A double click copies the word it selects.
+    QTest::mouseDClick(f.Window->richedit->viewport(), button, {}, f.Window->richedit->CharRect(12).center());
+    QCOMPARE(QGuiApplication::clipboard()->text(), copies ? QStringLiteral("please") : QStringLiteral("before"));
 }
 
 void TestMainCommands::wordWrapKeepsTextAndModifiedFlag()

@@ -10,6 +10,7 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -28,6 +29,7 @@ private slots:
     void nulIsAnEmptyCell();
     void printingCoversTheDocumentOnce();
     void accessibleText();
+    void horizontalRangeShrinks();
 };
 
 void TestRichEdit::filesRoundTrip_data()
@@ -152,6 +154,9 @@ void TestRichEdit::wordWrapFollowsTheWindow()
     edit.SetWordWrap(true);
     const int parts = edit.LineFromChar(int(line.size())) + 1;
     QVERIFY(parts > 1);
+    QTest::keyClick(&edit, Qt::Key_End); // stays on the first part
+    QCOMPARE(edit.LineFromChar(edit.CaretPosition()), 0);
+    QVERIFY(edit.CaretPosition() > 0);
     QCOMPARE(edit.LineFromChar(edit.TextLength()), 50 * parts);
     edit.resize(800, 300); // wider: fewer display lines
     QTRY_VERIFY(edit.LineFromChar(edit.TextLength()) < 50 * parts);
@@ -199,17 +204,36 @@ void TestRichEdit::printingCoversTheDocumentOnce()
 void TestRichEdit::accessibleText()
 {
     TRichEdit edit;
-    edit.SetBytes("ab\r\n\xC9\xCD");
+    edit.SetBytes("ab\r\n\xC9\xCD\tx");
     edit.SetSel(1, 3);
     QAccessibleInterface *a = QAccessible::queryAccessibleInterface(&edit);
     QVERIFY(a && a->textInterface());
     QAccessibleTextInterface *text = a->textInterface();
-    QCOMPARE(text->characterCount(), 5);
+    QCOMPARE(text->characterCount(), 7);
     QCOMPARE(text->text(0, 5), QStringLiteral("ab\n\u2554\u2550"));
     QCOMPARE(text->cursorPosition(), 4);
     int start = 0, end = 0;
     text->selection(0, &start, &end);
     QCOMPARE(std::pair(start, end), std::pair(1, 4));
+    edit.resize(200, 100);
+    const auto at = [&edit](int index) { return edit.viewport()->mapToGlobal(edit.CharRect(index).center()); };
+    QCOMPARE(text->offsetAtPoint(at(4)), 4);
+    QCOMPARE(text->offsetAtPoint(at(5) + QPoint(3 * edit.CharRect(0).width(), 0)), 5); // within the tab
+    QCOMPARE(text->offsetAtPoint(at(2) + QPoint(40, 0)), -1); // beyond the end of the line
+}
+
+void TestRichEdit::horizontalRangeShrinks()
+{
+    TRichEdit edit;
+    edit.resize(200, 100);
+    edit.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&edit));
+    edit.SetBytes("short\r\n" + QByteArray(200, 'x') + "\r\nend");
+    QVERIFY(edit.horizontalScrollBar()->maximum() > 0);
+    edit.SetSel(6, 201);
+    edit.ReplaceSel({});
+    QCOMPARE(edit.horizontalScrollBar()->maximum(), 0);
+    QTRY_VERIFY(!edit.horizontalScrollBar()->isVisible());
 }
 
 QTEST_MAIN(TestRichEdit)

@@ -14,6 +14,7 @@ private slots:
     void wrapsAtWordBoundaries_data();
     void wrapsAtWordBoundaries();
     void backgroundLayoutMatchesLayoutAtOnce();
+    void widestLineCountsTabsAndShrinks();
 };
 
 namespace {
@@ -81,6 +82,23 @@ void TestTextLayout::backgroundLayoutMatchesLayoutAtOnce()
     atOnce.LayOutLines(0, doc.LineCount());
     for (int d = 0; d < total; d += 997)
         QCOMPARE(layout.DisplayLineStart(d), atOnce.DisplayLineStart(d));
+}
+
+void TestTextLayout::widestLineCountsTabsAndShrinks()
+{
+    TTextBuffer doc;
+    doc.Load(QByteArray(100, 'x') + "\r\n" + QByteArray(20, '\t') + "\r\nab\tc");
+    TTextLayout layout(doc);
+    layout.SetWrap(false, 80);
+    QCOMPARE(layout.WidestColumns(), 100); // the tabs are not read before they are shown
+    layout.Measure(1);
+    QCOMPARE(layout.WidestColumns(), 160);
+    layout.Update(doc.Replace(doc.LineStart(1), doc.LineStart(2), {}, TTextBuffer::TEditKind::Step));
+    QCOMPARE(layout.WidestColumns(), 100);
+    layout.Update(doc.Replace(0, 90, {}, TTextBuffer::TEditKind::Step)); // the widest line narrower
+    QCOMPARE(layout.WidestColumns(), 10);
+    layout.Update(doc.Replace(0, 10, {}, TTextBuffer::TEditKind::Step));
+    QCOMPARE(layout.WidestColumns(), 9); // "ab", a tab to column 8, "c"
 }
 
 QTEST_GUILESS_MAIN(TestTextLayout)

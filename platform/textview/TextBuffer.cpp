@@ -49,7 +49,6 @@ void TTextBuffer::Load(QByteArray fileBytes)
     m_lineStarts.clear();
     m_lineStarts.reserve(size_t(n / 64 + 1));
     m_lineStarts.push_back(0);
-    m_maxLineLength = 0;
     // Each break becomes one '\n'; the bytes move down over dropped LFs.
     const char *in = m_data.constData();
     char *out = nullptr;
@@ -72,10 +71,8 @@ void TTextBuffer::Load(QByteArray fileBytes)
         }
         ++len;
         i = next;
-        m_maxLineLength = std::max(m_maxLineLength, int(len - 1 - m_lineStarts.back()));
         m_lineStarts.push_back(int(len));
     }
-    m_maxLineLength = std::max(m_maxLineLength, int(len - m_lineStarts.back()));
     m_data.resize(len + kMinGap);
     m_gapStart = int(len);
     m_gapEnd = int(m_data.size());
@@ -165,6 +162,9 @@ TTextBuffer::TChange TTextBuffer::Apply(int from, int to, QByteArrayView bytes)
 {
     TChange change;
     change.FirstLine = LineOf(from);
+    change.From = from;
+    change.RemovedChars = to - from;
+    change.InsertedChars = int(bytes.size());
     MoveGap(from);
     m_gapEnd += to - from;
     Reserve(int(bytes.size()));
@@ -187,8 +187,6 @@ TTextBuffer::TChange TTextBuffer::Apply(int from, int to, QByteArrayView bytes)
     change.InsertedLines = int(added.size());
     const auto at = m_lineStarts.erase(first, last);
     m_lineStarts.insert(at, added.begin(), added.end());
-    for (int line = change.FirstLine; line <= change.FirstLine + change.InsertedLines; ++line)
-        m_maxLineLength = std::max(m_maxLineLength, LineEnd(line) - LineStart(line));
     return change;
 }
 
@@ -236,7 +234,7 @@ TTextBuffer::TChange TTextBuffer::Replace(int from, int to, QByteArrayView bytes
     return Apply(from, to, bytes);
 }
 
-int TTextBuffer::Undo(TChange *change)
+int TTextBuffer::Undo(TChange *change, QByteArray *removed)
 {
     if (m_steps.empty())
         return -1;
@@ -245,6 +243,8 @@ int TTextBuffer::Undo(TChange *change)
     const TChange c = Apply(step.Pos, step.Pos + int(step.Inserted.size()), step.Removed);
     if (change)
         *change = c;
+    if (removed)
+        *removed = step.Inserted;
     return step.Pos + int(step.Removed.size());
 }
 

@@ -30,6 +30,10 @@ public:
         int FirstLine = 0;
         int RemovedLines = 0;
         int InsertedLines = 0;
+        // The characters: at From, RemovedChars were replaced by InsertedChars.
+        int From = 0;
+        int RemovedChars = 0;
+        int InsertedChars = 0;
     };
 
     TTextBuffer();
@@ -50,13 +54,13 @@ public:
     int LineStart(int line) const { return m_lineStarts[size_t(line)]; }
     int LineEnd(int line) const; // before the line's break
     int LineOf(int pos) const;
-    int MaxLineLength() const { return m_maxLineLength; }
 
     TChange Replace(int from, int to, QByteArrayView bytes, TEditKind kind);
 
     bool CanUndo() const { return !m_steps.empty(); }
     // Takes back the last step; returns where the caret goes, or -1.
-    int Undo(TChange *change = nullptr);
+    // removed receives the bytes the step takes out.
+    int Undo(TChange *change = nullptr, QByteArray *removed = nullptr);
 
     bool Modified() const { return m_clean != int(m_steps.size()); }
     void SetModified(bool modified) { m_clean = modified ? -1 : int(m_steps.size()); }
@@ -86,7 +90,6 @@ private:
     int m_gapStart = 0;
     int m_gapEnd = 0;
     std::vector<int> m_lineStarts;
-    int m_maxLineLength = 0;
     std::vector<TStep> m_steps;
     int m_clean = 0; // the number of steps at the last save, -1 when out of reach
 };

@@ -52,6 +52,7 @@ std::vector<int> TTextLayout::Parts(int line) const
 void TTextLayout::SetWrap(bool wrap, int columns)
 {
     ++m_revision;
+    m_widestLine = -1;
     m_wrap = wrap;
     m_columns = std::max(1, columns);
     m_first.clear();
@@ -122,6 +123,7 @@ void TTextLayout::LayOutMore(int budgetMs)
 void TTextLayout::Update(const TTextBuffer::TChange &change)
 {
     ++m_revision;
+    UpdateWidest(change);
     if (!m_wrap)
         return;
     // The counts of the lines after the edit stay; the edited lines are laid
@@ -203,4 +205,66 @@ int TTextLayout::PosAtColumn(int displayLine, int column) const
         c += Advance(m_doc.At(p), c);
     }
     return end;
+}
+
+int TTextLayout::LineColumns(int line) const
+{
+    int column = 0;
+    for (int p = m_doc.LineStart(line), end = m_doc.LineEnd(line); p < end; ++p)
+        column += Advance(m_doc.At(p), column);
+    return column;
+}
+
+int TTextLayout::WidestColumns()
+{
+    if (m_widestLine < 0) {
+        // A line is at least as wide as it is long; tabs show when measured.
+        int longest = 0;
+        for (int line = 1; line < m_doc.LineCount(); ++line) {
+            if (m_doc.LineEnd(line) - m_doc.LineStart(line) > m_doc.LineEnd(longest) - m_doc.LineStart(longest))
+                longest = line;
+        }
+        m_widestLine = longest;
+        m_widest = LineColumns(longest);
+    }
+    return m_widest;
+}
+
+void TTextLayout::Measure(int line)
+{
+    if (m_widestLine < 0 || line < 0 || line >= m_doc.LineCount() || line == m_widestLine)
+        return;
+    // A tab takes at most kTabWidth cells: a short line cannot be the widest.
+    if (qint64(m_doc.LineEnd(line) - m_doc.LineStart(line)) * kTabWidth <= m_widest)
+        return;
+    const int columns = LineColumns(line);
+    if (columns > m_widest) {
+        m_widest = columns;
+        m_widestLine = line;
+    }
+}
+
+void TTextLayout::UpdateWidest(const TTextBuffer::TChange &change)
+{
+    if (m_widestLine < 0)
+        return;
+    const int first = change.FirstLine, last = first + change.InsertedLines;
+    if (m_widestLine > first + change.RemovedLines)
+        m_widestLine += change.InsertedLines - change.RemovedLines;
+    else if (m_widestLine >= first)
+        m_widestLine = -1; // edited or removed: found again unless an edited line is as wide
+    int widest = -1, widestLine = first;
+    for (int line = first; line <= last; ++line) {
+        const int columns = LineColumns(line);
+        if (columns > widest) {
+            widest = columns;
+            widestLine = line;
+        }
+    }
+    if (m_widestLine < 0 && widest < m_widest)
+        WidestColumns();
+    if (m_widestLine < 0 || widest > m_widest) {
+        m_widest = widest;
+        m_widestLine = widestLine;
+    }
 }

@@ -47,10 +47,24 @@ public:
     // stays on its display line.
     int PosAtColumn(int displayLine, int column) const;
 
+    // The width in cells of the widest line known, for the horizontal scroll
+    // range. Lines are measured lazily: after a load only the longest line in
+    // bytes (found from the line index, no bytes read), then every edited
+    // line and every line Measure is given (the painted ones), since a line
+    // with tabs may be wider than it is long. Only when the widest line is
+    // edited narrower or removed is the index searched again.
+    int WidestColumns();
+    void Measure(int line);
+    int LineColumns(int line) const;
+
 private:
     std::vector<int> Parts(int line) const; // starts of a line's parts after the first
 
+    void UpdateWidest(const TTextBuffer::TChange &change);
+
     TTextBuffer &m_doc;
+    int m_widestLine = -1; // -1: not known since the last load
+    int m_widest = 0;
     bool m_wrap = false;
     int m_columns = 80;
     std::vector<int> m_first;  // display line of each line, plus the total
