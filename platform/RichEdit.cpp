@@ -200,11 +200,7 @@ void TRichEdit::SetSel(int start, int length)
     m_anchor = start;
     m_caret = std::clamp(start + length, 0, size);
     m_goalColumn = -1;
-    EnsureCaretVisible();
-    RestartBlink();
-    viewport()->update();
-    NotifyCaret();
-    emit SelectionChange();
+    SelectionMoved();
 }
 
 void TRichEdit::CollapseSelection()
@@ -222,6 +218,13 @@ void TRichEdit::MoveCaret(int pos, bool extend, bool keepColumn)
         m_anchor = pos;
     if (!keepColumn)
         m_goalColumn = -1;
+    SelectionMoved();
+}
+
+// The caret or the selection changed: show it, restart the blink and tell
+// the window and assistive tools.
+void TRichEdit::SelectionMoved()
+{
     EnsureCaretVisible();
     RestartBlink();
     viewport()->update();

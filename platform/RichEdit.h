@@ -124,6 +124,7 @@ private:
     void Reset(); // after the whole text changed
     void MoveCaret(int pos, bool extend, bool keepColumn = false);
     void NotifyCaret(); // tells assistive tools where the caret went
+    void SelectionMoved();
     void NotifyText(const TTextBuffer::TChange &change, const QString &removed);
     void EnsureCaretVisible();
     void UpdateScrollBars();

@@ -12,19 +12,19 @@
 
 namespace {
 
-struct TItemSpec
+struct TItemRow
 {
     QString key, caption;
     bool visible = true;
 };
 
-void AddItems(TabcVersionInfoCollection *collection, const QList<TItemSpec> &items)
+void AddItems(TabcVersionInfoCollection *collection, const QList<TItemRow> &items)
 {
-    for (const TItemSpec &spec : items) {
+    for (const TItemRow &row : items) {
         TabcVersionInfoItem *item = collection->Add();
-        item->SetKey(spec.key);
-        item->SetCaption(spec.caption);
-        item->SetVisible(spec.visible);
+        item->SetKey(row.key);
+        item->SetCaption(row.caption);
+        item->SetVisible(row.visible);
     }
 }
 
@@ -32,7 +32,7 @@ int Objcopy(const QStringList &arguments) { return QProcess::execute(QStringLite
 
 } // namespace
 
-Q_DECLARE_METATYPE(QList<TItemSpec>)
+Q_DECLARE_METATYPE(QList<TItemRow>)
 
 class TestAbcversn : public QObject
 {
@@ -91,24 +91,24 @@ void TestAbcversn::initTestCase()
 void TestAbcversn::caption_data()
 {
     QTest::addColumn<QString>("file");
-    QTest::addColumn<QList<TItemSpec>>("items");
+    QTest::addColumn<QList<TItemRow>>("items");
     QTest::addColumn<bool>("doubleSpaced");
     QTest::addColumn<QString>("caption");
 
-    const QList<TItemSpec> build = {{"FileVersion", "Build :"}};
-    const QList<TItemSpec> flags = {{"BuildFlags", "Flags"}};
+    const QList<TItemRow> build = {{"FileVersion", "Build :"}};
+    const QList<TItemRow> flags = {{"BuildFlags", "Flags"}};
     QTest::newRow("single spaced") << "good" << build << false << "Build :\t5.0.0.1\r\n";
     QTest::newRow("double spaced") << "good" << build << true << "Build :\t5.0.0.1\r\n\r\n";
     QTest::newRow("hidden item takes no line")
-        << "good" << QList<TItemSpec>{{"FileVersion", "Build :", false}, {"CompanyName", "By"}} << false
+        << "good" << QList<TItemRow>{{"FileVersion", "Build :", false}, {"CompanyName", "By"}} << false
         << "By\tTorvane\r\n";
-    QTest::newRow("empty collection") << "good" << QList<TItemSpec>{} << true << "";
-    QTest::newRow("missing key") << "good" << QList<TItemSpec>{{"Nothing", "X"}} << false << "X\t\r\n";
+    QTest::newRow("empty collection") << "good" << QList<TItemRow>{} << true << "";
+    QTest::newRow("missing key") << "good" << QList<TItemRow>{{"Nothing", "X"}} << false << "X\t\r\n";
     QTest::newRow("flags 0x3F") << "good" << flags << false
                                 << "Flags\tDebug, InfoInferred, Patched, Pre-Release, Private, Special\r\n";
     QTest::newRow("flags 0") << "flags 0" << flags << false << "Flags\t\r\n";
     QTest::newRow("other letter case is a string key")
-        << "good" << QList<TItemSpec>{{"buildflags", "F"}} << false << "F\tlower\r\n";
+        << "good" << QList<TItemRow>{{"buildflags", "F"}} << false << "F\tlower\r\n";
     QTest::newRow("no translation: strings empty, flags read")
         << "no translation" << (build + flags) << false
         << "Build :\t\r\nFlags\tDebug, InfoInferred, Patched, Pre-Release, Private, Special\r\n";
@@ -119,7 +119,7 @@ void TestAbcversn::caption_data()
 void TestAbcversn::caption()
 {
     QFETCH(QString, file);
-    QFETCH(QList<TItemSpec>, items);
+    QFETCH(QList<TItemRow>, items);
     QFETCH(bool, doubleSpaced);
     QFETCH(QString, caption);
     TabcVersionLabel label;
