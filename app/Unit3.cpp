@@ -4,7 +4,7 @@
 #include "charmap/zBtn2.h"
 #include "platform/Cp437.h"
 #include "platform/Errors.h"
-#include "platform/RichEdit.h"
+#include "textview/RichEdit.h"
 #include "platform/StatusBar.h"
 #include "platform/StringGrid.h"
 #include "settings/MyRegistry.h"

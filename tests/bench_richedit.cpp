@@ -5,8 +5,8 @@
 // saves a picture of the control showing FILE at a size in points.
 
 #include "platform/Cp437.h"
-#include "platform/RichEdit.h"
-#include "platform/TextSearch.h"
+#include "textview/RichEdit.h"
+#include "textview/TextSearch.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

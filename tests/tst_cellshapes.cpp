@@ -1,8 +1,8 @@
 // Art drawn cell-exact: blocks join at every size, frames close, halves and
 // shades cover what they should.
 
-#include "platform/textview/CellShapes.h"
-#include "platform/RichEdit.h"
+#include "textview/CellShapes.h"
+#include "textview/RichEdit.h"
 
 #include <QImage>
 #include <QPainter>

@@ -4,7 +4,7 @@
 #include "app/Unit3.h"
 #include "charmap/zBtn2.h"
 #include "platform/Cp437.h"
-#include "platform/RichEdit.h"
+#include "textview/RichEdit.h"
 #include "platform/StatusBar.h"
 #include "platform/StringGrid.h"
 #include "settings/MyRegistry.h"

@@ -1,5 +1,5 @@
 #include "platform/Errors.h"
-#include "platform/RichEdit.h"
+#include "textview/RichEdit.h"
 #include "shell/DropFile.h"
 #include "support/ScriptedDialogs.h"
 

@@ -2,7 +2,7 @@
 // and the failures the user sees.
 
 #include "platform/Errors.h"
-#include "platform/RichEdit.h"
+#include "textview/RichEdit.h"
 #include "platform/SafeFile.h"
 #include "platform/StatusBar.h"
 #include "support/MainFixture.h"

@@ -4,7 +4,7 @@
 #include "app/Unit2.h"
 #include "app/Unit3.h"
 #include "platform/Printing.h"
-#include "platform/RichEdit.h"
+#include "textview/RichEdit.h"
 #include "platform/StatusBar.h"
 #include "support/MainFixture.h"
 

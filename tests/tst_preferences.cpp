@@ -3,7 +3,7 @@
 
 #include "app/Unit3.h"
 #include "platform/Registry.h"
-#include "platform/RichEdit.h"
+#include "textview/RichEdit.h"
 #include "platform/StatusBar.h"
 #include "settings/MyRegistry.h"
 #include "support/MainFixture.h"

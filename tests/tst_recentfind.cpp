@@ -2,7 +2,7 @@
 
 #include "app/RecentFiles.h"
 #include "platform/FindDialog.h"
-#include "platform/RichEdit.h"
+#include "textview/RichEdit.h"
 #include "support/MainFixture.h"
 
 #include <QAction>

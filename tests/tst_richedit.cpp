@@ -2,7 +2,7 @@
 // leaves to the window, drawing of byte 0, printing and the accessible text.
 
 #include "platform/Cp437.h"
-#include "platform/RichEdit.h"
+#include "textview/RichEdit.h"
 
 #include <QAccessible>
 #include <QClipboard>

@@ -1,6 +1,6 @@
 #include "platform/Errors.h"
 #include "platform/Registry.h"
-#include "platform/RichEdit.h"
+#include "textview/RichEdit.h"
 #include "platform/StatusBar.h"
 #include "settings/StateControl.h"
 

@@ -2,7 +2,7 @@
 // layout of a large document arriving at the same lines as laying it out
 // at once.
 
-#include "platform/textview/TextLayout.h"
+#include "textview/TextLayout.h"
 
 #include <QTest>
 

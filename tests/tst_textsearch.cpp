@@ -1,6 +1,6 @@
 #include "platform/Cp437.h"
-#include "platform/TextSearch.h"
-#include "platform/textview/TextBuffer.h"
+#include "textview/TextSearch.h"
+#include "textview/TextBuffer.h"
 
 #include <QRandomGenerator>
 #include <QTest>

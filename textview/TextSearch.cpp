@@ -1,4 +1,4 @@
-#include "platform/TextSearch.h"
+#include "textview/TextSearch.h"
 
 #include "platform/Cp437.h"
 

@@ -1,4 +1,4 @@
-#include "platform/textview/CellShapes.h"
+#include "textview/CellShapes.h"
 
 #include <QBrush>
 #include <QImage>

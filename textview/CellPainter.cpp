@@ -1,7 +1,7 @@
-#include "platform/textview/CellPainter.h"
+#include "textview/CellPainter.h"
 
 #include "platform/Cp437.h"
-#include "platform/textview/CellShapes.h"
+#include "textview/CellShapes.h"
 
 #include <QFontMetrics>
 #include <QGlyphRun>

@@ -3,7 +3,7 @@
 // wrapped at word boundaries at a number of columns. Tabs stop every eight
 // columns. Knows lines and cells, never pixels.
 
-#include "platform/textview/TextBuffer.h"
+#include "textview/TextBuffer.h"
 
 #include <vector>
 

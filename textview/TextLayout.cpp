@@ -1,4 +1,4 @@
-#include "platform/textview/TextLayout.h"
+#include "textview/TextLayout.h"
 
 #include <QElapsedTimer>
 

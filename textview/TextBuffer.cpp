@@ -1,4 +1,4 @@
-#include "platform/textview/TextBuffer.h"
+#include "textview/TextBuffer.h"
 
 #include "platform/Cp437.h"
 

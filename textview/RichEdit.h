@@ -5,9 +5,9 @@
 // offers exactly the operations the main window's commands need; keys that
 // use the clipboard or undo are left to the window's commands.
 
-#include "platform/textview/CellPainter.h"
-#include "platform/textview/TextBuffer.h"
-#include "platform/textview/TextLayout.h"
+#include "textview/CellPainter.h"
+#include "textview/TextBuffer.h"
+#include "textview/TextLayout.h"
 
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
