@@ -43,6 +43,12 @@ constexpr TMenuItemDef kItems[] = {
     {mpColors, "FontColor1", "&Font Color", "", "Choose Font color", 12, cmFontColor, false},
     {mpView, "N12", "-", "", "", -1, cmNone, false},
     {mpView, "WordWrap1", "&Word Wrap", "", "Toggle Word Wrap", -1, cmWordWrap, true},
+    {mpView, "N18", "-", "", "", -1, cmNone, false},
+    {mpView, "CharacterSet1", "C&haracter Set", "", "Character set of the document", -1, cmNone, false},
+    {mpCharset, "Cp4371", "Code Page 437 (DOS)", "", "Read the document as code page 437", -1, cmCharsetCp437, true},
+    {mpCharset, "Utf81", "UTF-8", "", "Read the document as UTF-8", -1, cmCharsetUtf8, true},
+    {mpCharset, "Utf161", "UTF-16", "", "Read the document as UTF-16", -1, cmCharsetUtf16, true},
+    {mpCharset, "Windows12521", "Windows-1252", "", "Read the document as Windows-1252", -1, cmCharsetWindows1252, true},
 
     {mpTools, "Find1", "&Find", "Ctrl+F", "Find and Replace...", 14, cmFind, false},
     {mpTools, "Autocopy1", "Auto Copy", "", "Toggle Auto Copy", -1, cmAutocopy, true},
@@ -121,6 +127,17 @@ QString CaretPanelText(int line, int column)
 QString FontPanelText(const QString &family, int pointSize)
 {
     return QStringLiteral("%1 %2").arg(family).arg(pointSize);
+}
+
+const char *CharsetItemName(TCharset charset)
+{
+    switch (charset) {
+    case TCharset::csCp437: return "Cp4371";
+    case TCharset::csUtf8: return "Utf81";
+    case TCharset::csUtf16: return "Utf161";
+    case TCharset::csWindows1252: return "Windows12521";
+    }
+    return "";
 }
 
 QString PrintJobName(const QString &caption)

@@ -3,6 +3,8 @@
 // item with its name, caption, shortcut, hint, icon and command. The window
 // builds its widgets from these tables.
 
+#include "textview/Charset.h"
+
 #include <QString>
 #include <span>
 
@@ -11,11 +13,12 @@ enum class TCommand {
     cmUndo, cmCut, cmCopy, cmPaste, cmDelete, cmSelectAll,
     cmToolbar, cmStatusBar, cmMap, cmBackgroundColor, cmFontColor, cmWordWrap,
     cmFind, cmAutocopy, cmZoomIn, cmZoomOut, cmFont, cmHelp, cmAbout,
+    cmCharsetCp437, cmCharsetUtf8, cmCharsetUtf16, cmCharsetWindows1252,
 };
 
 // Where a menu item sits; submenus are items whose Command is cmNone and
 // whose Submenu names the menu they open.
-enum class TMenuPlace { mpFile, mpEdit, mpView, mpColors, mpTools, mpHelp, mpPopup };
+enum class TMenuPlace { mpFile, mpEdit, mpView, mpColors, mpCharset, mpTools, mpHelp, mpPopup };
 
 struct TMenuItemDef
 {
@@ -57,6 +60,9 @@ QString CaretPanelText(int line, int column);
 
 // The font panel: the face name, one blank, the size in points.
 QString FontPanelText(const QString &family, int pointSize);
+
+// The name of the View > Character Set item of a character set.
+const char *CharsetItemName(TCharset charset);
 
 // A print job's name: the caption cut to its first 31 characters.
 QString PrintJobName(const QString &caption);

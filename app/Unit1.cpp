@@ -1,5 +1,6 @@
 #include "app/Unit1.h"
 
+#include "app/DocumentFile.h"
 #include "app/RecentFiles.h"
 #include "app/Unit2.h"
 #include "app/Unit3.h"
@@ -8,7 +9,6 @@
 #include "platform/FindDialog.h"
 #include "platform/Help.h"
 #include "platform/Printing.h"
-#include "platform/SafeFile.h"
 #include "textview/RichEdit.h"
 #include "platform/StatusBar.h"
 #include "textview/TextSearch.h"
@@ -17,6 +17,7 @@
 #include "shell/DropFile.h"
 #include "ui_Unit1.h"
 
+#include <QActionGroup>
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
@@ -27,7 +28,6 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPainter>
-#include <QSaveFile>
 #include <QSessionManager>
 #include <QToolBar>
 #include <QToolButton>
@@ -35,9 +35,6 @@
 TMain *Main = nullptr;
 
 namespace {
-
-// Larger files would not fit the text control's character index.
-constexpr qint64 kMaxDocumentBytes = qint64(1) << 30;
 
 // The last component of a name: the part after the last path separator. Only
 // "/" separates here; "\\" and ":" are ordinary characters of a file name.
@@ -79,7 +76,7 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::TMa
     ui->setupUi(this);
     richedit = ui->richedit;
     StatusBar1 = ui->StatusBar1;
-    StatusBar1->SetPanelWidths({150, 80, 160, 140});
+    StatusBar1->SetPanelWidths({150, 80, 160, 140, 110});
     setMinimumSize(400, 188);
     QFont windowFont(QStringLiteral("MS Sans Serif"));
     windowFont.setPixelSize(11);
@@ -158,6 +155,8 @@ void TMain::BuildCommands()
             m_items.insert(name, sub->menuAction());
             if (name == QLatin1String("Colors1"))
                 places.insert(TMenuPlace::mpColors, sub);
+            if (name == QLatin1String("CharacterSet1"))
+                places.insert(TMenuPlace::mpCharset, sub);
             continue;
         }
         auto *action = new QAction(QString::fromLatin1(def.Caption), this);
@@ -171,14 +170,20 @@ void TMain::BuildCommands()
             commandKeys << action->shortcuts();
         }
         const TCommand command = def.Command;
-        connect(action, &QAction::triggered, this, Guarded([this, action, command] {
+        const bool charset = def.Place == TMenuPlace::mpCharset; // checked by the document's set
+        connect(action, &QAction::triggered, this, Guarded([this, action, command, charset] {
             // A check mark is flipped by the command itself, not by the menu.
-            if (action->isCheckable())
+            if (action->isCheckable() && !charset)
                 action->setChecked(!action->isChecked());
             RunCommand(command);
         }));
         menu->addAction(action);
         m_items.insert(name, action);
+        if (def.Place == TMenuPlace::mpCharset) {
+            if (!m_charsets)
+                m_charsets = new QActionGroup(this);
+            m_charsets->addAction(action);
+        }
     }
     richedit->SetCommandKeys(commandKeys);
     Item("Toolbar1")->setChecked(true);
@@ -241,6 +246,10 @@ void TMain::RunCommand(TCommand command)
     case TCommand::cmFont: FontButonClick(); break;
     case TCommand::cmHelp: GlimraHelp1Click(); break;
     case TCommand::cmAbout: About1Click(); break;
+    case TCommand::cmCharsetCp437: CharacterSetClick(TCharset::csCp437); break;
+    case TCommand::cmCharsetUtf8: CharacterSetClick(TCharset::csUtf8); break;
+    case TCommand::cmCharsetUtf16: CharacterSetClick(TCharset::csUtf16); break;
+    case TCommand::cmCharsetWindows1252: CharacterSetClick(TCharset::csWindows1252); break;
     }
 }
 
@@ -277,6 +286,7 @@ void TMain::FormCreate()
     ui->Panel->setVisible(Item("StatusBar3")->isChecked());
     UpdateFontPanel();
     SetDocumentName(QString::fromLatin1(UntitledName));
+    ShowFormat();
     UpdateCaretPanel();
     Reg->Close();
 }
@@ -407,17 +417,13 @@ void TMain::QuerySaveChanges()
 
 void TMain::LoadDocument(const QString &name)
 {
-    QByteArray bytes;
-    switch (ReadRegularFile(name, kMaxDocumentBytes, &bytes)) {
-    case TReadResult::trOk:
-        break;
-    case TReadResult::trTooLarge:
-        throw EGlimraError(QStringLiteral("Cannot open file %1: it is larger than 1 GB").arg(name));
-    case TReadResult::trCannotOpen:
-        throw EGlimraError(QStringLiteral("Cannot open file %1").arg(name));
-    }
+    LoadDocumentAs(name, std::nullopt);
+}
 
-    richedit->SetBytes(std::move(bytes)); // taken over, not copied
+void TMain::LoadDocumentAs(const QString &name, std::optional<TCharset> charset)
+{
+    TDocumentFile file = DocumentFile::Read(name, charset);
+    SetDocument(std::move(file));
     SetDocumentName(name);
     richedit->setFocus();
     richedit->SetModified(false);
@@ -425,11 +431,46 @@ void TMain::LoadDocument(const QString &name)
     AddRecent(name);
 }
 
+void TMain::SetDocument(TDocumentFile file)
+{
+    m_format = file.Format;
+    richedit->SetBytes(std::move(file.Text), m_format.Charset); // taken over, not copied
+    ShowFormat();
+}
+
+void TMain::ShowFormat()
+{
+    StatusBar1->SetPanelText(4, FileFormat::Name(m_format));
+    for (QAction *item : m_charsets->actions())
+        item->setChecked(item->objectName() == QLatin1String(CharsetItemName(m_format.Charset)));
+}
+
+// The document's bytes read again in another set; unsaved changes are asked
+// about first, as for Open. A document without a file is read from its
+// bytes as they would be saved.
+void TMain::CharacterSetClick(TCharset charset)
+{
+    try {
+        QuerySaveChanges();
+        if (m_documentName == QLatin1String(UntitledName)) {
+            const bool modified = richedit->Modified();
+            SetDocument(DocumentFile::Reinterpret(richedit->Document(), m_format, charset));
+            richedit->SetModified(modified);
+            ShowModifiedState(modified);
+            return;
+        }
+        LoadDocumentAs(m_documentName, charset);
+    } catch (...) {
+        ShowFormat(); // the check mark stays on the set in use
+        throw;
+    }
+}
+
 void TMain::New()
 {
     QuerySaveChanges();
     SetDocumentName(QString::fromLatin1(UntitledName));
-    richedit->Clear();
+    SetDocument({});
     richedit->SetModified(false);
     ShowModifiedState(false);
 }
@@ -443,14 +484,9 @@ void TMain::Open()
     LoadDocument(*name);
 }
 
-// Writes through a temporary file renamed over the target at the end, so a
-// failure part way leaves the old file whole.
 void TMain::WriteDocument(const QString &fileName)
 {
-    const QByteArray bytes = richedit->Bytes();
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !CommitToDisk(file))
-        throw EGlimraError(QStringLiteral("Cannot create file %1").arg(fileName));
+    DocumentFile::Write(fileName, richedit->Document(), m_format);
 }
 
 void TMain::Save()
@@ -507,7 +543,7 @@ void TMain::UpdateCaretPanel()
 {
     const int p = richedit->SelStart();
     const int line = richedit->LineFromChar(p);
-    const int column = p - richedit->LineIndex(line);
+    const int column = richedit->CharCount(richedit->LineIndex(line), p);
     StatusBar1->SetPanelText(0, CaretPanelText(line, column));
     Button("CopyButon")->setEnabled(richedit->SelLength() > 0);
     const bool canCopy = Button("CopyButon")->isEnabled();
@@ -679,11 +715,12 @@ void TMain::Find1Click()
 void TMain::FindDialogFind()
 {
     const QString what = FindDialog->FindText();
-    const int at = richedit->FindText(what, TextSearch::FindStart(richedit->SelStart(), richedit->SelLength()));
+    int length = 0;
+    const int at = richedit->FindText(what, TextSearch::FindStart(richedit->SelStart(), richedit->SelLength()), &length);
     if (at < 0)
         return;
     richedit->setFocus();
-    richedit->SetSel(at, int(what.size()));
+    richedit->SetSel(at, length);
 }
 
 // ---- Printing, help, about, exit ----

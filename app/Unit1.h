@@ -2,6 +2,7 @@
 // The main window: the one document, its commands, and the program's start
 // and close sequences.
 
+#include "app/DocumentFile.h"
 #include "app/MainCommands.h"
 #include "platform/Dialogs.h"
 
@@ -12,11 +13,13 @@
 #include <QPoint>
 #include <QStringList>
 #include <memory>
+#include <optional>
 
 namespace Ui {
 class TMain;
 }
 class QAction;
+class QActionGroup;
 class QMenu;
 class QSessionManager;
 class QToolButton;
@@ -52,6 +55,9 @@ public:
 
     // Document lifecycle; failures are raised to the caller.
     void LoadDocument(const QString &name);
+    // The same in a character set the user chose.
+    void LoadDocumentAs(const QString &name, std::optional<TCharset> charset);
+    const TFileFormat &DocumentFormat() const { return m_format; }
     void QuerySaveChanges();
     void SetDocumentName(const QString &name);
     void ShowModifiedState(bool modified);
@@ -81,6 +87,7 @@ public:
     void About1Click();
     void Exit1Click();
     void EditMenuPopup();
+    void CharacterSetClick(TCharset charset);
 
     // View preferences.
     void FontButonClick();
@@ -129,6 +136,8 @@ private:
     void BuildCommands();
     void RunCommand(TCommand command);
     void WriteDocument(const QString &fileName);
+    void SetDocument(TDocumentFile file);
+    void ShowFormat(); // the character set's panel and menu check
     // Save and Save As; false when the user cancelled the dialog or declined
     // to overwrite.
     bool SaveDocument();
@@ -140,6 +149,8 @@ private:
 
     std::unique_ptr<Ui::TMain> ui;
     QString m_documentName;
+    TFileFormat m_format;
+    QActionGroup *m_charsets = nullptr;
     bool m_shown = false;
     QColor m_lastDialogColor = Qt::black; // the colour dialog opens on its last choice
     QHash<QString, QAction *> m_items;

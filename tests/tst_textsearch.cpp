@@ -11,7 +11,7 @@ using TextSearch::FindText;
 // The same search over the bytes as the text control holds them.
 static qsizetype FindInBytes(const QString &text, const QString &what, qsizetype from = 0)
 {
-    return TextSearch::FindBytes(TTextBuffer::FromText(text), what, from);
+    return TextSearch::FindBytes(Charset::Encode(TCharset::csCp437, text), what, from);
 }
 
 namespace {

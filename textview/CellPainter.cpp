@@ -1,6 +1,5 @@
 #include "textview/CellPainter.h"
 
-#include "platform/Cp437.h"
 #include "textview/CellShapes.h"
 
 #include <QFontMetrics>
@@ -18,36 +17,47 @@ void TCellPainter::SetFont(const QFont &font, const QPaintDevice *device)
     m_ascent = metrics.ascent();
     m_batches.clear();
 
-    // One layout per byte value: which font has the glyph and its index there.
+    m_font = font;
+    m_device = device;
     m_rawFonts.clear();
-    m_glyphs.fill(TGlyph{});
-    for (int b = 0; b < 256; ++b) {
-        const char16_t ch = Cp437::ToUnicode(static_cast<unsigned char>(b));
-        if (b == 0 || b == ' ' || b == '\t' || b == '\n' || b == '\r' || CellShapes::IsShape(ch))
-            continue;
-        QTextLayout layout(QString(QChar(ch)), font, const_cast<QPaintDevice *>(device));
+    m_glyphs.clear();
+}
+
+// Which font has the character's glyph and its index there, found once by
+// laying the character out (so that fallback faces are asked too).
+const TCellPainter::TGlyph &TCellPainter::Glyph(char32_t ch)
+{
+    auto it = m_glyphs.find(ch);
+    if (it != m_glyphs.end())
+        return *it;
+    TGlyph glyph;
+    {
+        const QString text = QString::fromUcs4(&ch, 1);
+        QTextLayout layout(text, m_font, const_cast<QPaintDevice *>(m_device));
         layout.beginLayout();
         layout.createLine();
         layout.endLayout();
         const QList<QGlyphRun> runs = layout.glyphRuns();
-        if (runs.isEmpty() || runs.front().glyphIndexes().isEmpty())
-            continue;
-        const QRawFont raw = runs.front().rawFont();
-        auto it = std::find(m_rawFonts.begin(), m_rawFonts.end(), raw);
-        if (it == m_rawFonts.end())
-            it = m_rawFonts.insert(m_rawFonts.end(), raw);
-        m_glyphs[size_t(b)] = {int(it - m_rawFonts.begin()), runs.front().glyphIndexes().front()};
+        if (!runs.isEmpty() && !runs.front().glyphIndexes().isEmpty()) {
+            const QRawFont raw = runs.front().rawFont();
+            auto font = std::find(m_rawFonts.begin(), m_rawFonts.end(), raw);
+            if (font == m_rawFonts.end())
+                font = m_rawFonts.insert(m_rawFonts.end(), raw);
+            glyph = {int(font - m_rawFonts.begin()), runs.front().glyphIndexes().front()};
+        }
     }
+    return *m_glyphs.insert(ch, glyph);
 }
 
-void TCellPainter::Draw(QPainter &painter, const QRect &cell, unsigned char byte, const QColor &color)
+void TCellPainter::Draw(QPainter &painter, const QRect &cell, char32_t ch, const QColor &color)
 {
-    const char16_t ch = Cp437::ToUnicode(byte);
-    if (CellShapes::IsShape(ch)) {
-        CellShapes::Draw(painter, cell, ch, color);
+    if (ch <= 0xFFFF && CellShapes::IsShape(char16_t(ch))) {
+        CellShapes::Draw(painter, cell, char16_t(ch), color);
         return;
     }
-    const TGlyph &glyph = m_glyphs[byte];
+    if (ch == 0 || ch == U' ' || ch == U'\t' || ch == U'\n' || ch == U'\r')
+        return;
+    const TGlyph &glyph = Glyph(ch);
     if (glyph.Font < 0)
         return;
     const QRgb rgb = color.rgba();

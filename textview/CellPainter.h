@@ -1,17 +1,17 @@
 #pragma once
-// Draws one character cell of the code page: box-drawing, block and shade
-// characters as cell shapes, the others from a cache of glyphs looked up once
-// per font (the face itself or a fallback that has the character). Byte 0,
-// blanks and line breaks draw nothing.
+// Draws one character cell: box-drawing, block and shade characters as cell
+// shapes, the others from a cache of glyphs looked up once per font and
+// character (the face itself or a fallback that has the character). Blanks
+// and line breaks draw nothing; a wide character is given two cells.
 
 #include <QColor>
 #include <QFont>
+#include <QHash>
 #include <QList>
 #include <QPointF>
 #include <QRawFont>
 #include <QRect>
 
-#include <array>
 #include <vector>
 
 class QPainter;
@@ -25,9 +25,9 @@ public:
     int CellWidth() const { return m_cellWidth; }
     int CellHeight() const { return m_cellHeight; }
 
-    // Draws the byte in its cell. Glyphs are gathered and drawn by Flush in a
-    // few runs, after the cells' backgrounds.
-    void Draw(QPainter &painter, const QRect &cell, unsigned char byte, const QColor &color);
+    // Draws the character in its cell. Glyphs are gathered and drawn by Flush
+    // in a few runs, after the cells' backgrounds.
+    void Draw(QPainter &painter, const QRect &cell, char32_t ch, const QColor &color);
     void Flush(QPainter &painter);
 
 private:
@@ -36,6 +36,7 @@ private:
         int Font = -1; // index into m_rawFonts, -1 for none
         quint32 Index = 0;
     };
+    const TGlyph &Glyph(char32_t ch);
     struct TBatch
     {
         int Font;
@@ -47,7 +48,9 @@ private:
     int m_cellWidth = 8;
     int m_cellHeight = 16;
     int m_ascent = 12;
+    QFont m_font;
+    const QPaintDevice *m_device = nullptr;
     std::vector<QRawFont> m_rawFonts;
-    std::array<TGlyph, 256> m_glyphs{};
+    QHash<char32_t, TGlyph> m_glyphs;
     std::vector<TBatch> m_batches;
 };

@@ -1,6 +1,5 @@
 #include "textview/RichEdit.h"
 
-#include "platform/Cp437.h"
 #include "textview/RichEditAccessible.h"
 #include "textview/TextSearch.h"
 
@@ -20,14 +19,13 @@ namespace {
 
 enum TCharClass { ccBlank, ccWord, ccOther, ccBreak };
 
-TCharClass ClassOf(char c)
+TCharClass ClassOf(char32_t ch)
 {
-    if (c == '\n')
+    if (ch == U'\n')
         return ccBreak;
-    if (c == ' ' || c == '\t' || c == 0)
+    if (ch == U' ' || ch == U'\t' || ch == 0)
         return ccBlank;
-    const QChar ch(Cp437::ToUnicode(static_cast<unsigned char>(c)));
-    return (ch.isLetterOrNumber() || ch == u'_') ? ccWord : ccOther;
+    return (QChar::isLetterOrNumber(ch) || ch == U'_') ? ccWord : ccOther;
 }
 
 } // namespace
@@ -58,9 +56,21 @@ QByteArray TRichEdit::Bytes() const
     return m_doc.FileBytes();
 }
 
-void TRichEdit::SetBytes(QByteArray bytes)
+TCharset TRichEdit::Charset() const
+{
+    return m_doc.Charset();
+}
+
+int TRichEdit::CharCount(int from, int to) const
+{
+    from = std::clamp(from, 0, TextLength());
+    return m_doc.CharCount(from, std::clamp(to, from, TextLength()));
+}
+
+void TRichEdit::SetBytes(QByteArray bytes, TCharset charset)
 {
     const int before = TextLength();
+    m_doc.SetCharset(charset);
     m_doc.Load(std::move(bytes));
     if (QAccessible::isActive()) {
         // The old text is gone: its length is told, as blanks.
@@ -107,7 +117,7 @@ void TRichEdit::SetModified(bool modified)
 
 QString TRichEdit::TextRange(int from, int to) const
 {
-    return TTextBuffer::ToText(m_doc.Slice(from, to));
+    return m_doc.ToText(m_doc.Slice(from, to));
 }
 
 // ---- Selection and editing ----
@@ -226,14 +236,19 @@ void TRichEdit::AfterEdit(const TTextBuffer::TChange &change, int caret)
 
 void TRichEdit::ReplaceSel(const QString &text, bool canUndo)
 {
-    Edit(SelStart(), SelStart() + SelLength(), TTextBuffer::FromText(text),
+    Edit(SelStart(), SelStart() + SelLength(), m_doc.FromText(text),
          canUndo ? TTextBuffer::TEditKind::Step : TTextBuffer::TEditKind::Untracked);
 }
 
-int TRichEdit::FindText(const QString &what, int from) const
+int TRichEdit::FindText(const QString &what, int from, int *length) const
 {
     // The bytes are searched where they lie; the gap is closed, not copied.
-    return int(TextSearch::FindBytes(m_doc.Contiguous(), what, from));
+    qsizetype found = 0;
+    const qsizetype at = TextSearch::FindInDocument(m_doc.Contiguous(), m_doc.Charset(), what,
+                                                    std::clamp(from, 0, TextLength()), &found);
+    if (length)
+        *length = int(found);
+    return int(at);
 }
 
 bool TRichEdit::CanUndo() const
@@ -249,7 +264,7 @@ void TRichEdit::Undo()
     if (caret < 0)
         return;
     if (QAccessible::isActive())
-        NotifyText(change, TTextBuffer::ToText(removed));
+        NotifyText(change, m_doc.ToText(removed));
     AfterEdit(change, caret);
 }
 
@@ -289,7 +304,7 @@ void TRichEdit::InsertFromMimeData(const QMimeData *source, TTextBuffer::TEditKi
 {
     if (!source || !source->hasText())
         return;
-    Edit(SelStart(), SelStart() + SelLength(), TTextBuffer::FromText(source->text()), kind);
+    Edit(SelStart(), SelStart() + SelLength(), m_doc.FromText(source->text()), kind);
 }
 
 void TRichEdit::SelectAllText()
@@ -381,13 +396,16 @@ int TRichEdit::CharAt(const QPoint &pos) const
         return -1;
     const int column = (pos.x() + horizontalScrollBar()->value()) / m_cellWidth;
     int at = m_layout.PosAtColumn(line, column);
-    // A tab's cells are the tab's; past the end of a line is no character.
+    // A tab's or a wide character's cells are its own; past the end of a
+    // line is no character.
     if (at > m_layout.DisplayLineStart(line) && m_layout.ColumnOf(at) > column)
-        --at;
+        at = m_doc.PrevChar(at);
     if (at >= TextLength() || m_doc.At(at) == '\n')
         return -1;
     const int first = m_layout.ColumnOf(at);
-    return column >= first && column < first + TTextLayout::Advance(m_doc.At(at), first) ? at : -1;
+    int size = 1;
+    const int cells = TTextLayout::Advance(m_doc.ShownAt(at, &size), first);
+    return column >= first && column < first + cells ? at : -1;
 }
 
 int TRichEdit::HitTest(const QPoint &pos) const
@@ -401,20 +419,26 @@ int TRichEdit::HitTest(const QPoint &pos) const
     return m_layout.PosAtColumn(line, std::max(0, (x + m_cellWidth / 2) / m_cellWidth));
 }
 
+int TRichEdit::ClassAt(int pos) const
+{
+    int length = 1;
+    return ClassOf(m_doc.ShownAt(pos, &length));
+}
+
 int TRichEdit::WordStart(int pos) const
 {
-    const TCharClass cls = ClassOf(m_doc.At(pos));
-    while (pos > 0 && ClassOf(m_doc.At(pos - 1)) == cls)
-        --pos;
+    const int cls = ClassAt(pos);
+    while (pos > 0 && ClassAt(m_doc.PrevChar(pos)) == cls)
+        pos = m_doc.PrevChar(pos);
     return pos;
 }
 
 int TRichEdit::WordEnd(int pos) const
 {
     const int length = TextLength();
-    const TCharClass cls = ClassOf(m_doc.At(pos));
-    while (pos < length && ClassOf(m_doc.At(pos)) == cls)
-        ++pos;
+    const int cls = ClassAt(pos);
+    while (pos < length && ClassAt(pos) == cls)
+        pos = m_doc.NextChar(pos);
     return pos;
 }
 
@@ -569,11 +593,13 @@ void TRichEdit::paintEvent(QPaintEvent *event)
         const int start = m_layout.DisplayLineStart(line);
         const int end = m_layout.DisplayLineEnd(line);
         const QByteArray bytes = m_doc.Slice(start, end);
+        const auto *data = reinterpret_cast<const unsigned char *>(bytes.constData());
         const int y = row * m_cellHeight;
         int column = 0;
-        for (int i = 0; i < bytes.size() && column <= lastColumn; ++i) {
-            const auto b = static_cast<unsigned char>(bytes[i]);
-            const int width = TTextLayout::Advance(char(b), column);
+        for (int i = 0, size = 1; i < bytes.size() && column <= lastColumn; i += size) {
+            char32_t ch = 0;
+            size = Charset::Decode(m_doc.Charset(), data + i, bytes.size() - i, &ch);
+            const int width = TTextLayout::Advance(ch, column);
             const int c = column;
             column += width;
             if (column <= firstColumn)
@@ -582,7 +608,7 @@ void TRichEdit::paintEvent(QPaintEvent *event)
             const bool selected = start + i >= selStart && start + i < selEnd;
             if (selected)
                 p.fillRect(cell, selBack);
-            m_cells.Draw(p, cell, b, selected ? selText : text);
+            m_cells.Draw(p, cell, ch, selected ? selText : text);
         }
         // A selected line break shows as one selected cell.
         if (end < TextLength() && end >= selStart && end < selEnd && m_doc.At(end) == '\n')
@@ -660,11 +686,11 @@ int TRichEdit::FormatRange(QPainter &painter, QPagedPaintDevice &device, int fir
         const int lineEnd = m_doc.LineEnd(m_doc.LineOf(pos));
         const int end = TTextLayout::NextPart(m_doc, pos, lineEnd, columns);
         int column = 0;
-        for (int p = pos; p < end; ++p) {
-            const auto b = static_cast<unsigned char>(m_doc.At(p));
-            const QRect cell(column * cellWidth, row * cellHeight, cellWidth, cellHeight);
-            column += TTextLayout::Advance(char(b), column);
-            cells.Draw(painter, cell, b, Qt::black);
+        for (int p = pos, size = 1; p < end; p += size) {
+            const char32_t ch = m_doc.ShownAt(p, &size);
+            const int width = TTextLayout::Advance(ch, column);
+            cells.Draw(painter, QRect(column * cellWidth, row * cellHeight, width * cellWidth, cellHeight), ch, Qt::black);
+            column += width;
         }
         pos = end == lineEnd ? std::min(length, lineEnd + 1) : end;
     }
@@ -738,17 +764,17 @@ void TRichEdit::keyPressEvent(QKeyEvent *event)
             return pos + 1;
         if (pos < length)
             pos = WordEnd(pos);
-        while (pos < length && ClassOf(m_doc.At(pos)) == ccBlank)
-            ++pos;
+        while (pos < length && ClassAt(pos) == ccBlank)
+            pos = m_doc.NextChar(pos);
         return pos;
     };
     auto wordLeft = [&](int pos) {
         if (pos > 0 && m_doc.At(pos - 1) == '\n')
             return pos - 1;
-        while (pos > 0 && ClassOf(m_doc.At(pos - 1)) == ccBlank)
-            --pos;
-        if (pos > 0 && ClassOf(m_doc.At(pos - 1)) != ccBreak)
-            pos = WordStart(pos - 1);
+        while (pos > 0 && ClassAt(m_doc.PrevChar(pos)) == ccBlank)
+            pos = m_doc.PrevChar(pos);
+        if (pos > 0 && ClassAt(m_doc.PrevChar(pos)) != ccBreak)
+            pos = WordStart(m_doc.PrevChar(pos));
         return pos;
     };
 
@@ -762,10 +788,10 @@ void TRichEdit::keyPressEvent(QKeyEvent *event)
     }
     switch (event->key()) {
     case Qt::Key_Left:
-        MoveCaret(ctrl ? wordLeft(m_caret) : (hasSelection && !shift ? selStart : m_caret - 1), shift);
+        MoveCaret(ctrl ? wordLeft(m_caret) : (hasSelection && !shift ? selStart : m_doc.PrevChar(m_caret)), shift);
         return;
     case Qt::Key_Right:
-        MoveCaret(ctrl ? wordRight(m_caret) : (hasSelection && !shift ? selEnd : m_caret + 1), shift);
+        MoveCaret(ctrl ? wordRight(m_caret) : (hasSelection && !shift ? selEnd : m_doc.NextChar(m_caret)), shift);
         return;
     case Qt::Key_Up:
         if (ctrl)
@@ -800,7 +826,7 @@ void TRichEdit::keyPressEvent(QKeyEvent *event)
         // A wrapped part ends where the next one starts: the caret stays on
         // this display line, before the blank that ended it.
         if (end > start && end < m_doc.LineEnd(m_doc.LineOf(start)))
-            --end;
+            end = m_doc.PrevChar(end);
         MoveCaret(end, shift);
         return;
     }
@@ -810,7 +836,7 @@ void TRichEdit::keyPressEvent(QKeyEvent *event)
         if (hasSelection)
             Edit(selStart, selEnd, {}, TTextBuffer::TEditKind::Step);
         else if (m_caret > 0)
-            Edit(ctrl ? wordLeft(m_caret) : m_caret - 1, m_caret, {}, TTextBuffer::TEditKind::Deleting);
+            Edit(ctrl ? wordLeft(m_caret) : m_doc.PrevChar(m_caret), m_caret, {}, TTextBuffer::TEditKind::Deleting);
         return;
     case Qt::Key_Delete:
         if (shift)
@@ -818,7 +844,7 @@ void TRichEdit::keyPressEvent(QKeyEvent *event)
         if (hasSelection)
             Edit(selStart, selEnd, {}, TTextBuffer::TEditKind::Step);
         else if (m_caret < length)
-            Edit(m_caret, ctrl ? wordRight(m_caret) : m_caret + 1, {}, TTextBuffer::TEditKind::Deleting);
+            Edit(m_caret, ctrl ? wordRight(m_caret) : m_doc.NextChar(m_caret), {}, TTextBuffer::TEditKind::Deleting);
         return;
     case Qt::Key_Return:
     case Qt::Key_Enter:
@@ -837,7 +863,7 @@ void TRichEdit::keyPressEvent(QKeyEvent *event)
         const QString text = event->text();
         if (!ctrl && !text.isEmpty() && text.front().isPrint()) {
             // A character the code page lacks is stored as '?'.
-            Edit(selStart, selEnd, TTextBuffer::FromText(text), TTextBuffer::TEditKind::Typing);
+            Edit(selStart, selEnd, m_doc.FromText(text), TTextBuffer::TEditKind::Typing);
             return;
         }
     }
@@ -951,7 +977,7 @@ void TRichEdit::dropEvent(QDropEvent *event)
         return;
     }
     const int pos = HitTest(event->position().toPoint());
-    const QByteArray bytes = TTextBuffer::FromText(event->mimeData()->text());
+    const QByteArray bytes = m_doc.FromText(event->mimeData()->text());
     const int start = SelStart(), end = SelStart() + SelLength();
     event->acceptProposedAction();
     if (event->source() == this && event->dropAction() == Qt::MoveAction && start < end) {

@@ -34,8 +34,12 @@ public:
     // The document as file bytes (CR LF breaks) and back. Loading replaces the
     // whole text, empties the undo history and lowers the modified flag; the
     // bytes are taken over, so a moved-in file is not copied.
+    // The document's bytes are read in a character set (code page 437 unless
+    // told); Bytes writes them with CR LF breaks.
     QByteArray Bytes() const;
-    void SetBytes(QByteArray bytes);
+    void SetBytes(QByteArray bytes, TCharset charset = TCharset::csCp437);
+    TCharset Charset() const;
+    const TTextBuffer &Document() const { return m_doc; }
     void Clear();
     int TextLength() const; // characters, a line break counting one
 
@@ -51,11 +55,14 @@ public:
     void ReplaceSel(const QString &text, bool canUndo = true);
 
     int LineFromChar(int index) const; // display line, from 0
+    // The characters in [from, to): positions count bytes, and a character
+    // of a Unicode document may take several.
+    int CharCount(int from, int to) const;
     int LineIndex(int line) const;     // first character of a display line
 
     // The first match of what at or after from, without regard to letter
-    // case, or -1.
-    int FindText(const QString &what, int from) const;
+    // case, or -1; length receives the match's length in positions.
+    int FindText(const QString &what, int from, int *length = nullptr) const;
 
     bool CanUndo() const;
     void Undo();
@@ -130,6 +137,7 @@ private:
     void UpdateScrollBars();
     void RestartBlink();
     int HitTest(const QPoint &viewportPos) const;
+    int ClassAt(int pos) const;
     int WordStart(int pos) const;
     int WordEnd(int pos) const;
     QMimeData *SelectionMimeData() const;

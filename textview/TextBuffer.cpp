@@ -80,11 +80,11 @@ void TTextBuffer::Load(QByteArray fileBytes)
     m_clean = 0;
 }
 
-QByteArray TTextBuffer::FileBytes() const
+QByteArray TTextBuffer::FileBytes(QByteArrayView lineBreak) const
 {
     QByteArray out;
-    out.reserve(Length() + LineCount());
-    auto put = [&out](const char *p, size_t n) {
+    out.reserve(Length() + LineCount() * (lineBreak.size() - 1));
+    auto put = [&out, lineBreak](const char *p, size_t n) {
         const char *end = p + n;
         while (p < end) {
             const char *nl = static_cast<const char *>(std::memchr(p, '\n', size_t(end - p)));
@@ -93,7 +93,7 @@ QByteArray TTextBuffer::FileBytes() const
                 break;
             }
             out.append(p, nl - p);
-            out.append("\r\n", 2);
+            out.append(lineBreak);
             p = nl + 1;
         }
     };
@@ -168,7 +168,8 @@ TTextBuffer::TChange TTextBuffer::Apply(int from, int to, QByteArrayView bytes)
     MoveGap(from);
     m_gapEnd += to - from;
     Reserve(int(bytes.size()));
-    std::memcpy(m_data.data() + m_gapStart, bytes.data(), size_t(bytes.size()));
+    if (!bytes.isEmpty()) // an empty view may have no data at all
+        std::memcpy(m_data.data() + m_gapStart, bytes.data(), size_t(bytes.size()));
     m_gapStart += int(bytes.size());
 
     // The starts of lines after the removed breaks go, those after the edit
@@ -248,19 +249,52 @@ int TTextBuffer::Undo(TChange *change, QByteArray *removed)
     return step.Pos + int(step.Removed.size());
 }
 
-QByteArray TTextBuffer::FromText(QStringView text)
+int TTextBuffer::NextChar(int pos) const
 {
-    QByteArray out = Cp437::Encode(text);
-    // Encode writes CR LF: one '\n' per break here.
-    out.replace("\r\n", "\n");
-    return out;
+    if (SingleByte() || pos >= Length())
+        return pos + 1;
+    int length = 1;
+    ShownAt(pos, &length);
+    return pos + length;
 }
 
-QString TTextBuffer::ToText(QByteArrayView bytes)
+int TTextBuffer::PrevChar(int pos) const
 {
-    QString text(bytes.size(), Qt::Uninitialized);
-    char16_t *out = reinterpret_cast<char16_t *>(text.data());
-    for (qsizetype i = 0; i < bytes.size(); ++i)
-        out[i] = Cp437::ToUnicode(static_cast<unsigned char>(bytes[i]));
-    return text;
+    if (SingleByte() || pos <= 1)
+        return pos - 1;
+    // Back over continuation bytes to a start whose sequence ends at pos.
+    for (int k = 1; k <= 3 && pos - k >= 0; ++k) {
+        if (!Charset::IsContinuation(static_cast<unsigned char>(At(pos - k)))) {
+            int length = 1;
+            ShownAt(pos - k, &length);
+            return length == k ? pos - k : pos - 1;
+        }
+    }
+    return pos - 1;
+}
+
+char32_t TTextBuffer::ShownAt(int pos, int *length) const
+{
+    unsigned char bytes[4];
+    int n = 0;
+    const int available = std::min(4, Length() - pos);
+    bytes[n++] = static_cast<unsigned char>(At(pos));
+    // Only a sequence's start asks for the bytes after it.
+    if (!SingleByte() && bytes[0] >= 0xC0) {
+        while (n < available)
+            bytes[n] = static_cast<unsigned char>(At(pos + n)), ++n;
+    }
+    char32_t shown = 0;
+    *length = Charset::Decode(m_charset, bytes, n, &shown);
+    return shown;
+}
+
+int TTextBuffer::CharCount(int from, int to) const
+{
+    if (SingleByte())
+        return to - from;
+    int count = 0;
+    for (int p = from; p < to; p = NextChar(p))
+        ++count;
+    return count;
 }

@@ -1,9 +1,12 @@
 #pragma once
-// The document behind the text control: the file's bytes, one byte per
-// character, in a gap buffer with an index of line starts. Every line break
-// is held as one '\n' byte (a file's CR LF, lone CR and lone LF alike) and
-// written back as CR LF, so a break counts as one character in positions.
-// Edits are recorded as undo steps; typing and deleting runs merge into one.
+// The document behind the text control: the file's bytes in a gap buffer with
+// an index of line starts. In a single-byte character set a byte is a
+// character; in the Unicode sets the bytes are UTF-8 and a character takes one
+// to four of them. Every line break is held as one '\n' byte (a file's CR LF,
+// lone CR and lone LF alike), so a break counts as one in positions. Edits are
+// recorded as undo steps; typing and deleting runs merge into one.
+
+#include "textview/Charset.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -42,7 +45,12 @@ public:
     // flag. The bytes are taken over and their line breaks made single in
     // place: a large file is not copied.
     void Load(QByteArray fileBytes);
-    QByteArray FileBytes() const; // breaks as CR LF
+    QByteArray FileBytes(QByteArrayView lineBreak = "\r\n") const;
+
+    // The set the bytes are read in; Load keeps it.
+    TCharset Charset() const { return m_charset; }
+    void SetCharset(TCharset charset) { m_charset = charset; }
+    bool SingleByte() const { return Charset::IsSingleByte(m_charset); }
 
     int Length() const { return int(m_data.size()) - GapSize(); }
     char At(int pos) const { return m_data.constData()[pos < m_gapStart ? pos : pos + GapSize()]; }
@@ -55,6 +63,14 @@ public:
     int LineEnd(int line) const; // before the line's break
     int LineOf(int pos) const;
 
+    // Characters: where the one after pos starts, where the one before it
+    // starts, and the character shown at pos with its length in bytes.
+    int NextChar(int pos) const;
+    int PrevChar(int pos) const;
+    char32_t ShownAt(int pos, int *length) const;
+    // The number of characters in [from, to).
+    int CharCount(int from, int to) const;
+
     TChange Replace(int from, int to, QByteArrayView bytes, TEditKind kind);
 
     bool CanUndo() const { return !m_steps.empty(); }
@@ -66,10 +82,10 @@ public:
     void SetModified(bool modified) { m_clean = modified ? -1 : int(m_steps.size()); }
 
     // Text from elsewhere as document bytes: breaks of any kind become '\n',
-    // a character the code page lacks becomes '?'.
-    static QByteArray FromText(QStringView text);
-    // Document bytes as the characters shown (breaks as '\n').
-    static QString ToText(QByteArrayView bytes);
+    // a character a single-byte set lacks becomes '?'.
+    QByteArray FromText(QStringView text) const { return Charset::Encode(m_charset, text); }
+    // Document bytes as text (breaks as '\n').
+    QString ToText(QByteArrayView bytes) const { return Charset::ToText(m_charset, bytes); }
 
 private:
     struct TStep
@@ -86,6 +102,7 @@ private:
     TChange Apply(int from, int to, QByteArrayView bytes);
     bool Merge(int from, int to, QByteArrayView bytes, TEditKind kind);
 
+    TCharset m_charset = TCharset::csCp437;
     QByteArray m_data; // text before the gap, the gap, text after it
     int m_gapStart = 0;
     int m_gapEnd = 0;

@@ -15,15 +15,17 @@ int TTextLayout::NextPart(const TTextBuffer &doc, int start, int end, int column
 {
     int column = 0;
     int lastBreak = -1;
-    for (int p = start; p < end; ++p) {
-        const char c = doc.At(p);
-        const bool blank = c == ' ' || c == '\t';
-        const int w = Advance(c, column);
+    for (int p = start; p < end;) {
+        int length = 1;
+        const char32_t ch = doc.ShownAt(p, &length);
+        const bool blank = ch == U' ' || ch == U'\t';
+        const int w = Advance(ch, column);
         if (!blank && column + w > columns && p > start)
             return lastBreak > start ? lastBreak : p;
         column += w;
+        p += length;
         if (blank)
-            lastBreak = p + 1;
+            lastBreak = p;
     }
     return end;
 }
@@ -186,8 +188,11 @@ int TTextLayout::DisplayLineEnd(int displayLine) const
 int TTextLayout::ColumnOf(int pos) const
 {
     int column = 0;
-    for (int p = DisplayLineStart(DisplayLineOf(pos)); p < pos; ++p)
-        column += Advance(m_doc.At(p), column);
+    for (int p = DisplayLineStart(DisplayLineOf(pos)); p < pos;) {
+        int length = 1;
+        column += Advance(m_doc.ShownAt(p, &length), column);
+        p += length;
+    }
     return column;
 }
 
@@ -197,12 +202,14 @@ int TTextLayout::PosAtColumn(int displayLine, int column) const
     const int start = DisplayLineStart(displayLine);
     int end = DisplayLineEnd(displayLine);
     if (end > start && end < m_doc.LineEnd(m_doc.LineOf(start)))
-        --end;
+        end = m_doc.PrevChar(end);
     int c = 0;
-    for (int p = start; p < end; ++p) {
+    for (int p = start; p < end;) {
         if (c >= column)
             return p;
-        c += Advance(m_doc.At(p), c);
+        int length = 1;
+        c += Advance(m_doc.ShownAt(p, &length), c);
+        p += length;
     }
     return end;
 }
@@ -210,8 +217,11 @@ int TTextLayout::PosAtColumn(int displayLine, int column) const
 int TTextLayout::LineColumns(int line) const
 {
     int column = 0;
-    for (int p = m_doc.LineStart(line), end = m_doc.LineEnd(line); p < end; ++p)
-        column += Advance(m_doc.At(p), column);
+    for (int p = m_doc.LineStart(line), end = m_doc.LineEnd(line); p < end;) {
+        int length = 1;
+        column += Advance(m_doc.ShownAt(p, &length), column);
+        p += length;
+    }
     return column;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // Display lines and cell columns of the document: each line as it is, or
 // wrapped at word boundaries at a number of columns. Tabs stop every eight
-// columns. Knows lines and cells, never pixels.
+// columns; wide characters take two. Knows lines and cells, never pixels.
 
 #include "textview/TextBuffer.h"
 
@@ -15,7 +15,10 @@ public:
     explicit TTextLayout(TTextBuffer &doc) : m_doc(doc) {}
 
     // The cells a character takes at a column.
-    static int Advance(char c, int column) { return c == '\t' ? kTabWidth - column % kTabWidth : 1; }
+    static int Advance(char32_t ch, int column)
+    {
+        return ch == U'\t' ? kTabWidth - column % kTabWidth : (ch < 0x1100 ? 1 : Charset::Width(ch));
+    }
     // Where the display line that starts at start ends when lines wrap at
     // columns: after the last blank that fits, or where a word longer than
     // the line overflows. Blanks at the end of a part may hang over.

@@ -185,6 +185,21 @@ bool VerifyBytes(const std::array<unsigned char, 256> &fold, const unsigned char
     return true;
 }
 
+// ASCII letters folded, every other byte as itself: the bytes of UTF-8 text.
+const std::array<unsigned char, 256> &AsciiFold()
+{
+    static const std::array<unsigned char, 256> table = [] {
+        std::array<unsigned char, 256> t{};
+        for (int b = 0; b < 256; ++b)
+            t[b] = static_cast<unsigned char>(b >= 'A' && b <= 'Z' ? b - 'A' + 'a' : b);
+        return t;
+    }();
+    return table;
+}
+
+qsizetype FindFolded(QByteArrayView text, const std::array<unsigned char, 256> &fold,
+                     const QVarLengthArray<unsigned char, 256> &folded, qsizetype from);
+
 } // namespace
 
 qsizetype FindBytes(QByteArrayView text, QStringView what, qsizetype from)
@@ -204,6 +219,17 @@ qsizetype FindBytes(QByteArrayView text, QStringView what, qsizetype from)
             return -1;
         folded[k] = fold[*b];
     }
+    return FindFolded(text, fold, folded, from);
+}
+
+namespace {
+
+qsizetype FindFolded(QByteArrayView text, const std::array<unsigned char, 256> &fold,
+                     const QVarLengthArray<unsigned char, 256> &folded, qsizetype from)
+{
+    const qsizetype m = folded.size();
+    if (m == 0 || m > text.size() || from > text.size() - m)
+        return -1;
     const auto *data = reinterpret_cast<const unsigned char *>(text.data());
     const qsizetype lastStart = text.size() - m;
     qsizetype i = from;
@@ -248,6 +274,71 @@ qsizetype FindBytes(QByteArrayView text, QStringView what, qsizetype from)
             return i;
     }
     return -1;
+}
+
+char32_t FoldChar(char32_t ch)
+{
+    if (ch == U'\r' || ch == QChar::LineSeparator || ch == QChar::ParagraphSeparator)
+        return U'\n';
+    return QChar::toCaseFolded(ch);
+}
+
+// Character by character, for the sets and texts the byte searches do not take.
+qsizetype FindChars(QByteArrayView text, TCharset charset, QStringView what, qsizetype from, qsizetype *length)
+{
+    std::vector<char32_t> folded;
+    for (qsizetype k = 0; k < what.size(); ++k) {
+        char32_t ch = what[k].unicode();
+        if (what[k].isHighSurrogate() && k + 1 < what.size() && what[k + 1].isLowSurrogate())
+            ch = QChar::surrogateToUcs4(what[k].unicode(), what[++k].unicode());
+        else if (ch == U'\r' && k + 1 < what.size() && what[k + 1] == u'\n')
+            ++k;
+        folded.push_back(FoldChar(ch));
+    }
+    const auto *data = reinterpret_cast<const unsigned char *>(text.data());
+    const qsizetype n = text.size();
+    for (qsizetype i = from; i < n && !folded.empty();) {
+        int first = 1;
+        qsizetype j = i;
+        size_t k = 0;
+        for (; k < folded.size() && j < n; ++k) {
+            int size = 1;
+            const char32_t ch = data[j] == '\n' ? U'\n' : Charset::TextChar(charset, data + j, n - j, &size);
+            if (k == 0)
+                first = size;
+            if (FoldChar(ch) != folded[k])
+                break;
+            j += size;
+        }
+        if (k == folded.size()) {
+            *length = j - i;
+            return i;
+        }
+        i += first;
+    }
+    return -1;
+}
+
+} // namespace
+
+qsizetype FindInDocument(QByteArrayView text, TCharset charset, QStringView what, qsizetype from, qsizetype *length)
+{
+    from = std::max<qsizetype>(from, 0);
+    *length = 0;
+    if (charset == TCharset::csCp437) {
+        *length = what.size();
+        return FindBytes(text, what, from);
+    }
+    const bool ascii = std::all_of(what.begin(), what.end(), [](QChar c) { return c.unicode() < 0x80 && c != u'\r'; });
+    if (ascii && charset != TCharset::csWindows1252) {
+        const auto &fold = AsciiFold();
+        QVarLengthArray<unsigned char, 256> folded(what.size());
+        for (qsizetype k = 0; k < what.size(); ++k)
+            folded[k] = fold[what[k].unicode()];
+        *length = what.size();
+        return FindFolded(text, fold, folded, from);
+    }
+    return FindChars(text, charset, what, from, length);
 }
 
 int FindStart(int selStart, int selLength)

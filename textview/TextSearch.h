@@ -2,6 +2,8 @@
 // Searching the document text as the text control's find operation does:
 // forward, without regard to letter case, not limited to whole words.
 
+#include "textview/Charset.h"
+
 #include <QByteArrayView>
 #include <QStringView>
 
@@ -21,6 +23,13 @@ qsizetype FindText(QStringView text, QStringView what, qsizetype from = 0);
 // The same search over document bytes (code page 437, breaks as '\n'), in
 // place. A character of what that the code page lacks is never found.
 qsizetype FindBytes(QByteArrayView text, QStringView what, qsizetype from = 0);
+
+// The search over a document's bytes in its character set, by characters:
+// the match's length in bytes goes to length. Code page 437 takes FindBytes;
+// the Unicode sets take a byte search when what is ASCII, since ASCII bytes
+// never occur inside a longer sequence.
+qsizetype FindInDocument(QByteArrayView text, TCharset charset, QStringView what, qsizetype from,
+                         qsizetype *length);
 
 // Where Find Next starts: just after a selection of one or more characters,
 // else at the beginning; the caret alone does not count.

@@ -1,0 +1,236 @@
+#include "textview/FileFormat.h"
+
+#include "textview/TextBuffer.h"
+
+#include <cstring>
+
+namespace FileFormat {
+namespace {
+
+bool StartsWith(QByteArrayView bytes, const char *mark, qsizetype n)
+{
+    return bytes.size() >= n && std::memcmp(bytes.data(), mark, size_t(n)) == 0;
+}
+
+// UTF-16 without a mark only where nothing else fits: over the first bytes,
+// every high byte is 0 and no low byte is.
+bool LooksUtf16(QByteArrayView head, bool bigEndian)
+{
+    const qsizetype n = std::min<qsizetype>(head.size(), 1024) & ~qsizetype(1);
+    if (n < 16)
+        return false;
+    const int zero = bigEndian ? 0 : 1;
+    for (qsizetype i = 0; i < n; i += 2) {
+        if (head[i + zero] != 0 || head[i + 1 - zero] == 0)
+            return false;
+    }
+    return true;
+}
+
+// Valid UTF-8 with at least one sequence of more than one byte. C1 controls
+// do not count: they are what code page 437 frames and letters make (C4 80
+// is a frame line and a letter there, U+0100 in UTF-8; C2 80 would be U+0080).
+bool LooksUtf8(QByteArrayView head, bool complete)
+{
+    const auto *p = reinterpret_cast<const unsigned char *>(head.data());
+    const qsizetype n = head.size();
+    bool multiByte = false;
+    qsizetype i = 0;
+    while (i < n) {
+        // Eight ASCII bytes at a time.
+        if (i + 8 <= n) {
+            quint64 word;
+            std::memcpy(&word, p + i, 8);
+            if ((word & 0x8080808080808080ULL) == 0) {
+                i += 8;
+                continue;
+            }
+        }
+        if (p[i] < 0x80) {
+            ++i;
+            continue;
+        }
+        char32_t shown = 0;
+        const int length = Charset::Decode(TCharset::csUtf8, p + i, n - i, &shown);
+        if (length == 1) {
+            // A sequence cut off where the bytes looked at end is no fault.
+            const bool cut = !complete && n - i < 4 && p[i] >= 0xC2 && p[i] <= 0xF4;
+            return cut && multiByte;
+        }
+        if (shown >= 0x80 && shown < 0xA0)
+            return false;
+        multiByte = true;
+        i += length;
+    }
+    return multiByte;
+}
+
+QByteArray FirstBreak(QByteArrayView bytes)
+{
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\n')
+            return "\n";
+        if (bytes[i] == '\r')
+            return i + 1 < bytes.size() && bytes[i + 1] == '\n' ? "\r\n" : "\r";
+    }
+    return "\r\n";
+}
+
+// UTF-16 units to UTF-8; a lone surrogate is kept as its three-byte form.
+QByteArray Utf16ToUtf8(QByteArrayView bytes, bool bigEndian)
+{
+    const auto *p = reinterpret_cast<const unsigned char *>(bytes.data());
+    const qsizetype units = bytes.size() / 2;
+    auto unit = [&](qsizetype k) {
+        return bigEndian ? char16_t(p[2 * k] << 8 | p[2 * k + 1]) : char16_t(p[2 * k + 1] << 8 | p[2 * k]);
+    };
+    QByteArray out;
+    out.reserve(units + units / 2);
+    for (qsizetype k = 0; k < units; ++k) {
+        char32_t ch = unit(k);
+        if (QChar::isHighSurrogate(ch) && k + 1 < units && QChar::isLowSurrogate(unit(k + 1)))
+            ch = QChar::surrogateToUcs4(char16_t(ch), unit(++k));
+        if (ch < 0x80) {
+            out += char(ch);
+        } else if (ch < 0x800) {
+            out += char(0xC0 | (ch >> 6));
+            out += char(0x80 | (ch & 0x3F));
+        } else if (ch < 0x10000) {
+            out += char(0xE0 | (ch >> 12));
+            out += char(0x80 | ((ch >> 6) & 0x3F));
+            out += char(0x80 | (ch & 0x3F));
+        } else {
+            out += char(0xF0 | (ch >> 18));
+            out += char(0x80 | ((ch >> 12) & 0x3F));
+            out += char(0x80 | ((ch >> 6) & 0x3F));
+            out += char(0x80 | (ch & 0x3F));
+        }
+    }
+    return out;
+}
+
+QByteArray Utf8ToUtf16(QByteArrayView bytes, bool bigEndian)
+{
+    const auto *p = reinterpret_cast<const unsigned char *>(bytes.data());
+    const qsizetype n = bytes.size();
+    QByteArray out;
+    out.reserve(2 * n);
+    auto put = [&](char16_t u) {
+        out += char(bigEndian ? u >> 8 : u & 0xFF);
+        out += char(bigEndian ? u & 0xFF : u >> 8);
+    };
+    for (qsizetype i = 0; i < n;) {
+        int length = 1;
+        const char32_t ch = Charset::TextChar(TCharset::csUtf16, p + i, n - i, &length);
+        char32_t raw = ch;
+        if (ch == 0xFFFD && length == 3 && p[i] == 0xED)
+            raw = char32_t((p[i + 1] & 0x3F) << 6 | (p[i + 2] & 0x3F)) | 0xD000; // a lone surrogate
+        if (raw >= 0x10000) {
+            put(QChar::highSurrogate(raw));
+            put(QChar::lowSurrogate(raw));
+        } else {
+            put(char16_t(raw));
+        }
+        i += length;
+    }
+    return out;
+}
+
+} // namespace
+
+TFileFormat Detect(QByteArrayView head, bool complete)
+{
+    TFileFormat format;
+    if (StartsWith(head, "\xEF\xBB\xBF", 3)) {
+        format.Charset = TCharset::csUtf8;
+        format.Bom = true;
+    } else if (StartsWith(head, "\xFF\xFE", 2) || StartsWith(head, "\xFE\xFF", 2)) {
+        format.Charset = TCharset::csUtf16;
+        format.Bom = true;
+        format.BigEndian = head[0] == '\xFE';
+    } else if (LooksUtf16(head, false) || LooksUtf16(head, true)) {
+        format.Charset = TCharset::csUtf16;
+        format.BigEndian = LooksUtf16(head, true);
+    } else if (LooksUtf8(head.first(std::min(head.size(), kDetectBytes)), complete && head.size() <= kDetectBytes)) {
+        format.Charset = TCharset::csUtf8;
+    }
+    return format;
+}
+
+TFileFormat ForCharset(TCharset charset, QByteArrayView head)
+{
+    TFileFormat format;
+    format.Charset = charset;
+    if (charset == TCharset::csUtf8) {
+        format.Bom = StartsWith(head, "\xEF\xBB\xBF", 3);
+    } else if (charset == TCharset::csUtf16) {
+        format.Bom = StartsWith(head, "\xFF\xFE", 2) || StartsWith(head, "\xFE\xFF", 2);
+        format.BigEndian = format.Bom ? head[0] == '\xFE' : LooksUtf16(head, true);
+    }
+    return format;
+}
+
+QString Name(const TFileFormat &format)
+{
+    switch (format.Charset) {
+    case TCharset::csCp437:
+        return QStringLiteral("CP437");
+    case TCharset::csWindows1252:
+        return QStringLiteral("Windows-1252");
+    case TCharset::csUtf8:
+        return format.Bom ? QStringLiteral("UTF-8 BOM") : QStringLiteral("UTF-8");
+    case TCharset::csUtf16:
+        return QStringLiteral("UTF-16 %1%2").arg(format.BigEndian ? QStringLiteral("BE") : QStringLiteral("LE"),
+                                                 format.Bom ? QStringLiteral(" BOM") : QString());
+    }
+    return {};
+}
+
+QByteArray ToDocument(QByteArray fileBytes, TFileFormat &format)
+{
+    format.OddByte.clear();
+    switch (format.Charset) {
+    case TCharset::csCp437:
+    case TCharset::csWindows1252:
+        format.Break = "\r\n";
+        return fileBytes;
+    case TCharset::csUtf8:
+        if (format.Bom)
+            fileBytes.remove(0, 3);
+        format.Break = FirstBreak(fileBytes);
+        return fileBytes;
+    case TCharset::csUtf16:
+        break;
+    }
+    QByteArrayView units(fileBytes);
+    if (format.Bom)
+        units = units.sliced(2);
+    if (units.size() % 2) {
+        format.OddByte = units.last(1).toByteArray();
+        units.chop(1);
+    }
+    QByteArray text = Utf16ToUtf8(units, format.BigEndian);
+    format.Break = FirstBreak(text);
+    return text;
+}
+
+QByteArray ToFile(const TTextBuffer &doc, const TFileFormat &format)
+{
+    switch (format.Charset) {
+    case TCharset::csCp437:
+    case TCharset::csWindows1252:
+        return doc.FileBytes("\r\n");
+    case TCharset::csUtf8:
+        return format.Bom ? "\xEF\xBB\xBF" + doc.FileBytes(format.Break) : doc.FileBytes(format.Break);
+    case TCharset::csUtf16:
+        break;
+    }
+    QByteArray out;
+    if (format.Bom)
+        out = format.BigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    out += Utf8ToUtf16(doc.FileBytes(format.Break), format.BigEndian);
+    out += format.OddByte;
+    return out;
+}
+
+} // namespace FileFormat

@@ -1,0 +1,54 @@
+#pragma once
+// How a file's bytes become the document the text control holds and back:
+// the character set (found from the bytes or chosen by the user), a
+// byte-order mark, the line breaks a Unicode file is written with, and the
+// bytes kept aside to be written back as they were read.
+
+#include "textview/Charset.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+
+class TTextBuffer;
+
+struct TFileFormat
+{
+    TCharset Charset = TCharset::csCp437;
+    bool Bom = false;
+    bool BigEndian = false; // UTF-16 only
+    // The break a Unicode file is written with: the first one it was read
+    // with (CR LF when it had none). The single-byte sets always write CR LF.
+    QByteArray Break = "\r\n";
+    QByteArray OddByte; // a last byte of UTF-16 text that makes no 16-bit unit
+
+    bool operator==(const TFileFormat &) const = default;
+};
+
+namespace FileFormat {
+
+// The bytes looked at to find the character set of a large file.
+inline constexpr qsizetype kDetectBytes = 1 << 20;
+
+// The character set of a file from its first bytes (or all of them): a UTF-8
+// mark, a UTF-16 mark, UTF-16 without a mark where every other byte is 0,
+// valid UTF-8 with at least one multi-byte sequence, else code page 437.
+// complete tells whether head is the whole file (a UTF-8 sequence cut off by
+// the end of head then does not count against UTF-8).
+TFileFormat Detect(QByteArrayView head, bool complete = true);
+
+// The format of a file read in a character set the user chose: the mark and
+// byte order still come from the bytes.
+TFileFormat ForCharset(TCharset charset, QByteArrayView head);
+
+// The name the status bar shows: "CP437", "UTF-8 BOM", "UTF-16 LE", ...
+QString Name(const TFileFormat &format);
+
+// A file's bytes as the text control loads them (breaks as they come; the
+// control makes each one '\n'); sets the format's break and odd byte.
+QByteArray ToDocument(QByteArray fileBytes, TFileFormat &format);
+
+// The document written as the file's bytes.
+QByteArray ToFile(const TTextBuffer &doc, const TFileFormat &format);
+
+} // namespace FileFormat
