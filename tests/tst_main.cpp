@@ -153,7 +153,7 @@ void TestMain::promptBeforeReplacing_data()
 {
     QTest::addColumn<QString>("command");
     QTest::addColumn<TModalResult>("answer");
-    for (const char *command : {"New", "Open", "Drop"}) {
+    for (const char *command : {"New", "Open", "Drop", "Charset"}) {
         QTest::addRow("%s, Cancel", command) << QString::fromLatin1(command) << TModalResult::mrCancel;
         QTest::addRow("%s, No", command) << QString::fromLatin1(command) << TModalResult::mrNo;
         QTest::addRow("%s, Yes", command) << QString::fromLatin1(command) << TModalResult::mrYes;
@@ -176,6 +176,8 @@ void TestMain::promptBeforeReplacing()
         f.Window->Item("New1")->trigger();
     else if (command == QLatin1String("Open"))
         f.Window->Item("Open1")->trigger();
+    else if (command == QLatin1String("Charset"))
+        f.Window->Item("Utf81")->trigger();
     else
         Drop(f, {other});
 
@@ -186,11 +188,18 @@ void TestMain::promptBeforeReplacing()
         QVERIFY(f.Window->richedit->Modified());
         QCOMPARE(f.Window->richedit->Bytes(), QByteArray("xold"));
         QCOMPARE(MainFixture::ReadFile(current), QByteArray("old"));
+        QVERIFY(f.Window->Item("Cp4371")->isChecked());
         return;
     }
     QCOMPARE(MainFixture::ReadFile(current), answer == TModalResult::mrYes ? QByteArray("xold") : QByteArray("old"));
     QVERIFY(!f.Window->richedit->Modified());
-    if (command == QLatin1String("New")) {
+    if (command == QLatin1String("Charset")) {
+        // The file read again in the chosen set.
+        QCOMPARE(f.Window->DocumentName(), current);
+        QCOMPARE(f.Window->richedit->Bytes(), MainFixture::ReadFile(current));
+        QCOMPARE(Panel(f, 4), QStringLiteral("UTF-8"));
+        QVERIFY(f.Window->Item("Utf81")->isChecked() && !f.Window->Item("Cp4371")->isChecked());
+    } else if (command == QLatin1String("New")) {
         QCOMPARE(f.Window->DocumentName(), QStringLiteral("Untitled"));
         QCOMPARE(f.Window->richedit->Bytes(), QByteArray());
     } else {

@@ -27,6 +27,7 @@ private slots:
     void clipboardAndUndoKeysAreLeftToTheWindow();
     void wordWrapFollowsTheWindow();
     void nulIsAnEmptyCell();
+    void unicodeArtDrawsAsTheCodePage();
     void printingCoversTheDocumentOnce();
     void accessibleText();
     void horizontalRangeShrinks();
@@ -69,23 +70,31 @@ void TestRichEdit::editingKeys_data()
     QTest::addColumn<QByteArray>("start");
     QTest::addColumn<QStringList>("keys");
     QTest::addColumn<QByteArray>("expected");
-    QTest::newRow("typing and breaks") << QByteArray("ab|") << QStringList{"c", "Return", "d"} << QByteArray("abc\r\nd|");
-    QTest::newRow("not in the code page") << QByteArray("|") << QStringList{QStringLiteral("\u20AC")} << QByteArray("?|");
-    QTest::newRow("backspace joins lines") << QByteArray("a\r\n|b") << QStringList{"Backspace"} << QByteArray("a|b");
-    QTest::newRow("delete") << QByteArray("|ab") << QStringList{"Delete"} << QByteArray("|b");
+    QTest::addColumn<bool>("utf8");
+    QTest::newRow("typing and breaks") << QByteArray("ab|") << QStringList{"c", "Return", "d"} << QByteArray("abc\r\nd|") << false;
+    QTest::newRow("not in the code page") << QByteArray("|") << QStringList{QStringLiteral("\u20AC")} << QByteArray("?|") << false;
+    QTest::newRow("backspace joins lines") << QByteArray("a\r\n|b") << QStringList{"Backspace"} << QByteArray("a|b") << false;
+    QTest::newRow("delete") << QByteArray("|ab") << QStringList{"Delete"} << QByteArray("|b") << false;
     QTest::newRow("end and home") << QByteArray("x\r\na|bc\r\ny") << QStringList{"End", "z", "Home"}
-                                  << QByteArray("x\r\n|abcz\r\ny");
+                                  << QByteArray("x\r\n|abcz\r\ny") << false;
     QTest::newRow("shift selects") << QByteArray("a|bcd") << QStringList{"Shift+Right", "Shift+Right"}
-                                   << QByteArray("a[bc]d");
+                                   << QByteArray("a[bc]d") << false;
     QTest::newRow("typing over a selection") << QByteArray("a|bcd") << QStringList{"Shift+End", "x"}
-                                             << QByteArray("ax|");
+                                             << QByteArray("ax|") << false;
     QTest::newRow("words") << QByteArray("|one two three") << QStringList{"Ctrl+Right", "Shift+Ctrl+Right"}
-                           << QByteArray("one [two ]three");
+                           << QByteArray("one [two ]three") << false;
     QTest::newRow("down keeps the column") << QByteArray("abc|d\r\nx\r\nabcdef") << QStringList{"Down", "Down"}
-                                           << QByteArray("abcd\r\nx\r\nabc|def");
+                                           << QByteArray("abcd\r\nx\r\nabc|def") << false;
     QTest::newRow("document ends") << QByteArray("ab|c\r\nd") << QStringList{"Shift+Ctrl+End"}
-                                   << QByteArray("ab[c\r\nd]");
-    QTest::newRow("tab is typed") << QByteArray("|") << QStringList{"Tab"} << QByteArray("\t|");
+                                   << QByteArray("ab[c\r\nd]") << false;
+    QTest::newRow("UTF-8 keeps what the code page lacks") << QByteArray("|") << QStringList{QStringLiteral("\u20AC")}
+                                                         << QByteArray("\xE2\x82\xAC|") << true;
+    QTest::newRow("UTF-8 steps over whole characters") << QByteArray("\xC3\xA9|\xE6\x97\xA5x")
+                                                       << QStringList{"Right", "Backspace", "Left"}
+                                                       << QByteArray("|\xC3\xA9x") << true;
+    QTest::newRow("an invalid byte is one character") << QByteArray("a|\xFF\xC3\xA9") << QStringList{"Delete", "Shift+Right"}
+                                                      << QByteArray("a[\xC3\xA9]") << true;
+    QTest::newRow("tab is typed") << QByteArray("|") << QStringList{"Tab"} << QByteArray("\t|") << false;
 }
 
 void TestRichEdit::editingKeys()
@@ -93,9 +102,10 @@ void TestRichEdit::editingKeys()
     QFETCH(QByteArray, start);
     QFETCH(QStringList, keys);
     QFETCH(QByteArray, expected);
+    QFETCH(bool, utf8);
     TRichEdit edit;
     const int caret = int(start.indexOf('|'));
-    edit.SetBytes(QByteArray(start).remove(caret, 1));
+    edit.SetBytes(QByteArray(start).remove(caret, 1), utf8 ? TCharset::csUtf8 : TCharset::csCp437);
     edit.SetSel(Cp437::Decode(start.left(caret)).size(), 0);
     for (const QString &key : keys) {
         const QKeySequence seq(key);
@@ -176,6 +186,39 @@ void TestRichEdit::nulIsAnEmptyCell()
     };
     QCOMPARE(shot(QByteArray("x\0x", 3)), shot("x x"));
     QVERIFY(shot("x\x01x") != shot("x x")); // other control bytes keep their pictures
+}
+
+void TestRichEdit::unicodeArtDrawsAsTheCodePage()
+{
+    // Every byte value, and an example, converted as a converter does:
+    // control bytes stay, the rest become the characters the code page shows.
+    QFile example(QStringLiteral(GLIMRA_EXAMPLES "/glimra.nfo"));
+    QVERIFY(example.open(QIODevice::ReadOnly));
+    QByteArray cp437 = example.readAll();
+    for (int b = 1; b < 256; ++b)
+        cp437 += b == '\r' || b == '\n' ? ' ' : char(b);
+    QString text;
+    for (const char c : cp437) {
+        const auto b = static_cast<unsigned char>(c);
+        text += b < 0x20 || b == 0x7F ? QChar(b) : QChar(Cp437::ToUnicode(b));
+    }
+    TRichEdit edit;
+    edit.resize(700, 500);
+    edit.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&edit));
+    const auto shot = [&edit](const QByteArray &bytes, TCharset charset) {
+        edit.SetBytes(bytes, charset);
+        edit.SetSel(edit.TextLength(), 0);
+        edit.SetSel(0, 0);
+        return edit.viewport()->grab().toImage();
+    };
+    const QImage original = shot(cp437, TCharset::csCp437);
+    QCOMPARE(shot(text.toUtf8(), TCharset::csUtf8), original);
+    edit.SetSel(edit.TextLength(), 0); // the last line, all byte values
+    const QImage end = edit.viewport()->grab().toImage();
+    edit.SetBytes(cp437);
+    edit.SetSel(edit.TextLength(), 0);
+    QCOMPARE(edit.viewport()->grab().toImage(), end);
 }
 
 void TestRichEdit::printingCoversTheDocumentOnce()

@@ -13,24 +13,47 @@ bool StartsWith(QByteArrayView bytes, const char *mark, qsizetype n)
 }
 
 // UTF-16 without a mark only where nothing else fits: over the first bytes,
-// every high byte is 0 and no low byte is.
+// the high byte of every unit is 0 (Latin) or 0x25 (frames, blocks and
+// shades), mostly 0, and no unit is 0.
 bool LooksUtf16(QByteArrayView head, bool bigEndian)
 {
     const qsizetype n = std::min<qsizetype>(head.size(), 1024) & ~qsizetype(1);
     if (n < 16)
         return false;
-    const int zero = bigEndian ? 0 : 1;
+    const int high = bigEndian ? 0 : 1;
+    qsizetype latin = 0;
     for (qsizetype i = 0; i < n; i += 2) {
-        if (head[i + zero] != 0 || head[i + 1 - zero] == 0)
+        const char h = head[i + high], l = head[i + 1 - high];
+        if ((h != 0 && h != 0x25) || (h == 0 && l == 0))
             return false;
+        latin += h == 0;
     }
-    return true;
+    return 2 * latin * 2 >= n;
 }
 
-// Valid UTF-8 with at least one sequence of more than one byte. C1 controls
-// do not count: they are what code page 437 frames and letters make (C4 80
-// is a frame line and a letter there, U+0100 in UTF-8; C2 80 would be U+0080).
-bool LooksUtf8(QByteArrayView head, bool complete)
+// Text in UTF-16 chosen by the user, without a mark: big-endian when the
+// first byte of the units is 0 more often than the second.
+bool MoreZerosFirst(QByteArrayView head)
+{
+    qsizetype first = 0, second = 0;
+    for (qsizetype i = 0; i + 1 < std::min<qsizetype>(head.size(), 4096); i += 2) {
+        first += head[i] == 0;
+        second += head[i + 1] == 0;
+    }
+    return first > second;
+}
+
+// A byte of code page 437's frames, blocks and shades.
+bool IsArtByte(unsigned char b)
+{
+    return b >= 0xB0 && b <= 0xDF;
+}
+
+// Valid UTF-8 with at least one sequence of more than one byte that code
+// page 437 would not read as art. Art bytes can pair into valid sequences
+// (C3 B7 is a frame piece and a corner there, a division sign in UTF-8), and
+// C1 controls are what frames and letters make (C2 80), never text.
+bool LooksUtf8(QByteArrayView head)
 {
     const auto *p = reinterpret_cast<const unsigned char *>(head.data());
     const qsizetype n = head.size();
@@ -53,13 +76,19 @@ bool LooksUtf8(QByteArrayView head, bool complete)
         char32_t shown = 0;
         const int length = Charset::Decode(TCharset::csUtf8, p + i, n - i, &shown);
         if (length == 1) {
-            // A sequence cut off where the bytes looked at end is no fault.
-            const bool cut = !complete && n - i < 4 && p[i] >= 0xC2 && p[i] <= 0xF4;
+            // A sequence cut off by the end of the bytes (a file cut short,
+            // or the end of what is looked at) is no fault.
+            const int needed = p[i] >= 0xF0 ? 4 : p[i] >= 0xE0 ? 3 : 2;
+            bool cut = p[i] >= 0xC2 && p[i] <= 0xF4 && n - i < needed;
+            for (qsizetype k = i + 1; cut && k < n; ++k)
+                cut = Charset::IsContinuation(p[k]);
             return cut && multiByte;
         }
         if (shown >= 0x80 && shown < 0xA0)
             return false;
-        multiByte = true;
+        // Frame and shade bytes side by side read as art, not as evidence.
+        for (int k = 0; k < length && !multiByte; ++k)
+            multiByte = !IsArtByte(p[i + k]);
         i += length;
     }
     return multiByte;
@@ -138,7 +167,7 @@ QByteArray Utf8ToUtf16(QByteArrayView bytes, bool bigEndian)
 
 } // namespace
 
-TFileFormat Detect(QByteArrayView head, bool complete)
+TFileFormat Detect(QByteArrayView head)
 {
     TFileFormat format;
     if (StartsWith(head, "\xEF\xBB\xBF", 3)) {
@@ -151,7 +180,7 @@ TFileFormat Detect(QByteArrayView head, bool complete)
     } else if (LooksUtf16(head, false) || LooksUtf16(head, true)) {
         format.Charset = TCharset::csUtf16;
         format.BigEndian = LooksUtf16(head, true);
-    } else if (LooksUtf8(head.first(std::min(head.size(), kDetectBytes)), complete && head.size() <= kDetectBytes)) {
+    } else if (LooksUtf8(head.first(std::min(head.size(), kDetectBytes)))) {
         format.Charset = TCharset::csUtf8;
     }
     return format;
@@ -165,7 +194,7 @@ TFileFormat ForCharset(TCharset charset, QByteArrayView head)
         format.Bom = StartsWith(head, "\xEF\xBB\xBF", 3);
     } else if (charset == TCharset::csUtf16) {
         format.Bom = StartsWith(head, "\xFF\xFE", 2) || StartsWith(head, "\xFE\xFF", 2);
-        format.BigEndian = format.Bom ? head[0] == '\xFE' : LooksUtf16(head, true);
+        format.BigEndian = format.Bom ? head[0] == '\xFE' : MoreZerosFirst(head);
     }
     return format;
 }

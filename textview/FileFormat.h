@@ -30,12 +30,11 @@ namespace FileFormat {
 // The bytes looked at to find the character set of a large file.
 inline constexpr qsizetype kDetectBytes = 1 << 20;
 
-// The character set of a file from its first bytes (or all of them): a UTF-8
-// mark, a UTF-16 mark, UTF-16 without a mark where every other byte is 0,
-// valid UTF-8 with at least one multi-byte sequence, else code page 437.
-// complete tells whether head is the whole file (a UTF-8 sequence cut off by
-// the end of head then does not count against UTF-8).
-TFileFormat Detect(QByteArrayView head, bool complete = true);
+// The character set of a file from its first bytes: a UTF-8 mark, a UTF-16
+// mark, UTF-16 without a mark where every other byte is 0, valid UTF-8 with
+// at least one multi-byte sequence (a sequence cut off at the end does not
+// count against it), else code page 437.
+TFileFormat Detect(QByteArrayView head);
 
 // The format of a file read in a character set the user chose: the mark and
 // byte order still come from the bytes.

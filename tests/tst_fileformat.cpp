@@ -1,0 +1,173 @@
+// Files in code page 437, UTF-8, UTF-16 and Windows-1252: which set a file is
+// taken for, and that an unedited document is written back byte for byte.
+
+#include "platform/Cp437.h"
+#include "textview/FileFormat.h"
+#include "textview/TextBuffer.h"
+
+#include <QDir>
+#include <QTest>
+
+class TestFileFormat : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void detection_data();
+    void detection();
+    void roundTrip_data();
+    void roundTrip();
+    void editsKeepTheForm();
+};
+
+namespace {
+
+QList<QPair<QString, QByteArray>> ArtFiles()
+{
+    QList<QPair<QString, QByteArray>> files;
+    for (const char *folder : {GLIMRA_CORPUS, GLIMRA_EXAMPLES}) {
+        const QDir dir(QString::fromUtf8(folder));
+        for (const QString &name : dir.entryList(QDir::Files)) {
+            QFile file(dir.filePath(name));
+            if (!name.endsWith(QLatin1String(".md")) && file.open(QIODevice::ReadOnly))
+                files.append({name, file.readAll()});
+        }
+    }
+    return files;
+}
+
+// What a converter makes of code page 437 art: control bytes stay, the rest
+// become the characters the code page shows.
+QString Unicode(const QByteArray &cp437)
+{
+    QString text;
+    for (const char c : cp437) {
+        const auto b = static_cast<unsigned char>(c);
+        text += b < 0x20 || b == 0x7F ? QChar(b) : QChar(Cp437::ToUnicode(b));
+    }
+    return text;
+}
+
+QByteArray Utf16(const QString &text, bool bigEndian)
+{
+    QByteArray out;
+    for (const QChar c : text) {
+        out += char(bigEndian ? c.unicode() >> 8 : c.unicode() & 0xFF);
+        out += char(bigEndian ? c.unicode() & 0xFF : c.unicode() >> 8);
+    }
+    return out;
+}
+
+QByteArray AllBytes()
+{
+    QByteArray all;
+    for (int b = 0; b < 256; ++b)
+        all += char(b);
+    return all;
+}
+
+QByteArray RoundTrip(const QByteArray &file, int charset, TFileFormat *format)
+{
+    TFileFormat detected = charset < 0 ? FileFormat::Detect(file) : FileFormat::ForCharset(TCharset(charset), file);
+    TTextBuffer doc;
+    doc.SetCharset(detected.Charset);
+    doc.Load(FileFormat::ToDocument(file, detected));
+    if (format)
+        *format = detected;
+    return FileFormat::ToFile(doc, detected);
+}
+
+} // namespace
+
+void TestFileFormat::detection_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("name");
+    const QString art = QStringLiteral("\u2554\u2550\u2557 r\u00E9sum\u00E9\r\n\u2551 \u2588\u2593\u2551\r\n");
+    QTest::newRow("UTF-8 mark") << QByteArray("\xEF\xBB\xBFplain") << "UTF-8 BOM";
+    QTest::newRow("UTF-16 LE mark") << QByteArray("\xFF\xFEp\0", 4) << "UTF-16 LE BOM";
+    QTest::newRow("UTF-16 BE mark") << QByteArray("\xFE\xFF\0p", 4) << "UTF-16 BE BOM";
+    QTest::newRow("UTF-16 LE without mark") << Utf16(art, false) << "UTF-16 LE";
+    QTest::newRow("UTF-16 BE without mark") << Utf16(art, true) << "UTF-16 BE";
+    QTest::newRow("UTF-8") << art.toUtf8() << "UTF-8";
+    QTest::newRow("UTF-8 cut inside a sequence") << art.toUtf8().chopped(1) + "\xE2\x95" << "UTF-8";
+    QTest::newRow("UTF-8 and code page bytes mixed") << art.toUtf8() + "\xDB\xDB\xB0\r\n" << "CP437";
+    QTest::newRow("ASCII only") << QByteArray("plain text\r\n") << "CP437";
+    QTest::newRow("NUL-padded, too short for UTF-16") << QByteArray("a\0b\0", 4) << "CP437";
+    QTest::newRow("every byte value") << AllBytes() << "CP437";
+    // Frame and letter bytes of the code page that happen to be valid UTF-8.
+    QTest::newRow("code page bytes valid as UTF-8") << QByteArray("\xC4\x80\xC2\x9A") << "CP437";
+    QTest::newRow("code page art valid as UTF-8") << QByteArray("--\xC3\xB7plur\xC3\xB7--") << "CP437";
+    for (const auto &[name, bytes] : ArtFiles())
+        QTest::newRow(qPrintable(name)) << bytes << "CP437";
+}
+
+void TestFileFormat::detection()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, name);
+    QCOMPARE(FileFormat::Name(FileFormat::Detect(bytes)), name);
+}
+
+void TestFileFormat::roundTrip_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<int>("charset"); // the set chosen, -1 to find it
+    QTest::addColumn<QString>("name");
+    for (const auto &[name, bytes] : ArtFiles()) {
+        const QString text = Unicode(bytes);
+        if (text.toUtf8() == bytes)
+            continue; // ASCII only: nothing to convert
+        const int utf8 = int(TCharset::csUtf8), utf16 = int(TCharset::csUtf16);
+        QTest::addRow("%s as UTF-8", qPrintable(name)) << text.toUtf8() << utf8 << "UTF-8";
+        QTest::addRow("%s as UTF-8 with mark", qPrintable(name)) << "\xEF\xBB\xBF" + text.toUtf8() << -1 << "UTF-8 BOM";
+        QTest::addRow("%s as UTF-16 LE", qPrintable(name)) << "\xFF\xFE" + Utf16(text, false) << -1 << "UTF-16 LE BOM";
+        QTest::addRow("%s as UTF-16 BE", qPrintable(name)) << Utf16(text, true) << utf16 << "UTF-16 BE";
+    }
+    const QString text = QStringLiteral("\u2554\u2550\u2557 \u65E5\u672C \U0001F600\n\u2551 \u00E9 \u2551\n");
+    const int utf8 = int(TCharset::csUtf8);
+    QTest::newRow("LF breaks") << text.toUtf8() << -1 << "UTF-8";
+    QTest::newRow("CR breaks") << QString(text).replace(u'\n', u'\r').toUtf8() << -1 << "UTF-8";
+    QTest::newRow("invalid sequences read as UTF-8")
+        << text.toUtf8() + "\xFF\xC3(\xED\xA0\x80\xF4\x90\x80\x80\n\xE2" << utf8 << "UTF-8";
+    QTest::newRow("UTF-16 with an odd byte") << "\xFF\xFE" + Utf16(text, false) + "!" << -1 << "UTF-16 LE BOM";
+    QTest::newRow("UTF-16 lone surrogates")
+        << "\xFF\xFE" + Utf16(text, false) + QByteArray::fromHex("00d8410000dc") << -1 << "UTF-16 LE BOM";
+    QTest::newRow("every byte value as Windows-1252") << AllBytes() << int(TCharset::csWindows1252) << "Windows-1252";
+}
+
+void TestFileFormat::roundTrip()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(int, charset);
+    QFETCH(QString, name);
+    TFileFormat format;
+    const QByteArray written = RoundTrip(file, charset, &format);
+    QCOMPARE(FileFormat::Name(format), name);
+    QCOMPARE(written, Charset::IsSingleByte(format.Charset) ? Cp437::NormalizeLineBreaks(file) : file);
+}
+
+void TestFileFormat::editsKeepTheForm()
+{
+    // A typed break takes the file's own break; what a single-byte set lacks
+    // becomes '?', the Unicode sets keep it.
+    const QString typed = QStringLiteral("\u65E5\u00E9\n");
+    const QString expected = QStringLiteral("a") + typed + QStringLiteral("\nb");
+    for (const TCharset charset : {TCharset::csUtf8, TCharset::csUtf16, TCharset::csWindows1252}) {
+        TFileFormat format = FileFormat::ForCharset(charset, "a\nb");
+        TTextBuffer doc;
+        doc.SetCharset(charset);
+        doc.Load(FileFormat::ToDocument(charset == TCharset::csUtf16 ? Utf16(QStringLiteral("a\nb"), false) : "a\nb", format));
+        doc.Replace(1, 1, doc.FromText(typed), TTextBuffer::TEditKind::Step);
+        const QByteArray file = FileFormat::ToFile(doc, format);
+        if (charset == TCharset::csWindows1252)
+            QCOMPARE(file, QByteArray("a?\xE9\r\n\r\nb"));
+        else if (charset == TCharset::csUtf8)
+            QCOMPARE(file, expected.toUtf8());
+        else
+            QCOMPARE(file, Utf16(expected, false));
+    }
+}
+
+QTEST_GUILESS_MAIN(TestFileFormat)
+#include "tst_fileformat.moc"
