@@ -18,6 +18,7 @@ constexpr TMenuItemDef kItems[] = {
     {mpFile, "Open1", "&Open", "Ctrl+O", "Open an existing file", 1, cmOpen, false},
     {mpFile, "Save1", "&Save", "Ctrl+S", "Save existing file", 2, cmSave, false},
     {mpFile, "SaveAs1", "Save &As", "Ctrl+Alt+S", "Save existing file with other name", -1, cmSaveAs, false},
+    {mpFile, "Properties1", "Propert&ies...", "", "Properties of the file and its record", -1, cmProperties, false},
     {mpFile, "N1", "-", "", "", -1, cmNone, false},
     {mpFile, "Print1", "&Print", "Ctrl+P", "Print existing file", 3, cmPrint, false},
     {mpFile, "N2", "-", "", "", -1, cmNone, false},
@@ -62,6 +63,9 @@ constexpr TMenuItemDef kItems[] = {
     {mpHelp, "N8", "-", "", "", -1, cmNone, false},
     {mpHelp, "About1", "&About...", "", "About...", 16, cmAbout, false},
 
+    {mpPopup, "OpenLink3", "Open &Link", "", "Open the address", -1, cmOpenLink, false},
+    {mpPopup, "CopyLink3", "Copy Link &Address", "", "Copy the address to the Clipboard", -1, cmCopyLink, false},
+    {mpPopup, "N19", "-", "", "", -1, cmNone, false},
     {mpPopup, "Undo3", "&Undo", "", "Undo the last action", 8, cmUndo, false},
     {mpPopup, "N13", "-", "", "", -1, cmNone, false},
     {mpPopup, "Cut3", "&Cut", "", "Cut selected text to Clipboard", 6, cmCut, false},

@@ -13,7 +13,8 @@ enum class TCommand {
     cmUndo, cmCut, cmCopy, cmPaste, cmDelete, cmSelectAll,
     cmToolbar, cmStatusBar, cmMap, cmBackgroundColor, cmFontColor, cmWordWrap,
     cmFind, cmAutocopy, cmZoomIn, cmZoomOut, cmFont, cmHelp, cmAbout,
-    cmCharsetCp437, cmCharsetUtf8, cmCharsetUtf16, cmCharsetWindows1252,
+    cmCharsetCp437, cmCharsetUtf8, cmCharsetUtf16, cmCharsetWindows1252, cmProperties,
+    cmOpenLink, cmCopyLink,
 };
 
 // Where a menu item sits; submenus are items whose Command is cmNone and

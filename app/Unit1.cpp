@@ -1,9 +1,11 @@
 #include "app/Unit1.h"
 
 #include "app/DocumentFile.h"
+#include "app/PropertiesDialog.h"
 #include "app/RecentFiles.h"
 #include "app/Unit2.h"
 #include "app/Unit3.h"
+#include "controls/ProUrl.h"
 #include "platform/Colors.h"
 #include "platform/Errors.h"
 #include "platform/FindDialog.h"
@@ -116,7 +118,14 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::TMa
     connect(richedit, &TRichEdit::Change, this, Guarded(this, &TMain::richeditChange));
     connect(richedit, &TRichEdit::SelectionChange, this, Guarded(this, &TMain::richeditSelectionChange));
     connect(richedit, &TRichEdit::MouseDown, this, Guarded(this, &TMain::richeditMouseDown));
-    connect(richedit, &TRichEdit::PopupRequested, EditMenu, [this](const QPoint &at) { EditMenu->popup(at); });
+    connect(richedit, &TRichEdit::PopupRequested, EditMenu, [this](const QPoint &at) {
+        // Over a link the menu begins with what can be done with it.
+        m_popupLink = richedit->LinkAt(richedit->viewport()->mapFromGlobal(at));
+        for (const char *name : {"OpenLink3", "CopyLink3", "N19"})
+            Item(name)->setVisible(!m_popupLink.isEmpty());
+        EditMenu->popup(at);
+    });
+    connect(richedit, &TRichEdit::LinkActivated, this, Guarded([this](const QString &url) { ShellOpenFile(this, url); }));
     connect(qApp, &QGuiApplication::commitDataRequest, this, &TMain::CommitData);
 
     FormCreate();
@@ -143,7 +152,9 @@ void TMain::BuildCommands()
         QMenu *menu = places.value(def.Place);
         const QString name = QString::fromLatin1(def.Name);
         if (qstrcmp(def.Caption, "-") == 0) {
-            menu->addSeparator()->setObjectName(name);
+            QAction *separator = menu->addSeparator();
+            separator->setObjectName(name);
+            m_items.insert(name, separator);
             continue;
         }
         if (def.Command == TCommand::cmNone) { // a submenu
@@ -187,6 +198,8 @@ void TMain::BuildCommands()
     }
     richedit->SetCommandKeys(commandKeys);
     Item("Toolbar1")->setChecked(true);
+    for (const char *name : {"OpenLink3", "CopyLink3", "N19"}) // shown over a link only
+        Item(name)->setVisible(false);
 
     connect(m_menus.value(QStringLiteral("File1")), &QMenu::aboutToShow, this, Guarded(this, &TMain::File1Click));
     connect(m_menus.value(QStringLiteral("Tools1")), &QMenu::aboutToShow, this, Guarded(this, &TMain::Tools1Click));
@@ -250,6 +263,9 @@ void TMain::RunCommand(TCommand command)
     case TCommand::cmCharsetUtf8: CharacterSetClick(TCharset::csUtf8); break;
     case TCommand::cmCharsetUtf16: CharacterSetClick(TCharset::csUtf16); break;
     case TCommand::cmCharsetWindows1252: CharacterSetClick(TCharset::csWindows1252); break;
+    case TCommand::cmProperties: Properties1Click(); break;
+    case TCommand::cmOpenLink: ShellOpenFile(this, m_popupLink); break;
+    case TCommand::cmCopyLink: QGuiApplication::clipboard()->setText(m_popupLink); break;
     }
 }
 
@@ -464,6 +480,32 @@ void TMain::CharacterSetClick(TCharset charset)
         ShowFormat(); // the check mark stays on the set in use
         throw;
     }
+}
+
+void TMain::Properties1Click()
+{
+    TDocumentProperties properties;
+    properties.FileName = m_documentName;
+    if (m_documentName != QLatin1String(UntitledName) && QFileInfo(m_documentName).isFile())
+        properties.FileSize = QFileInfo(m_documentName).size();
+    properties.Lines = richedit->Document().LineCount();
+    properties.Width = richedit->WidestLine();
+    properties.Charset = FileFormat::Name(m_format);
+    properties.Record = Sauce::Parse(m_format.Tail);
+    TPropertiesDialog dialog(properties, this);
+    if (dialog.exec() != QDialog::Accepted || dialog.Change() == TPropertiesDialog::TChange::pcNone)
+        return;
+    if (dialog.Change() == TPropertiesDialog::TChange::pcRemove) {
+        m_format.Tail.clear();
+    } else {
+        TFileFormat withoutTail = m_format;
+        withoutTail.Tail.clear();
+        const qsizetype size = FileFormat::ToFile(richedit->Document(), withoutTail).size();
+        m_format.Tail = Sauce::Make(dialog.NewRecord(quint32(std::min<qsizetype>(size, 0xFFFFFFFF))));
+    }
+    // The record is written with the next save, after the usual question.
+    richedit->SetModified(true);
+    ShowModifiedState(true);
 }
 
 void TMain::New()

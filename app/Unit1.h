@@ -88,6 +88,7 @@ public:
     void Exit1Click();
     void EditMenuPopup();
     void CharacterSetClick(TCharset charset);
+    void Properties1Click();
 
     // View preferences.
     void FontButonClick();
@@ -151,6 +152,7 @@ private:
     QString m_documentName;
     TFileFormat m_format;
     QActionGroup *m_charsets = nullptr;
+    QString m_popupLink; // the link the pop-up menu was opened over
     bool m_shown = false;
     QColor m_lastDialogColor = Qt::black; // the colour dialog opens on its last choice
     QHash<QString, QAction *> m_items;

@@ -33,6 +33,11 @@ void ShellOpenDefault(QWidget *, const QString &, const QString &file)
         QDesktopServices::openUrl(url);
 }
 
+void ShellOpenFile(QWidget *window, const QString &file)
+{
+    ShellOpen()(window, QStringLiteral("open"), file);
+}
+
 TProUrlLabel::TProUrlLabel(QWidget *owner) : TProLabel(owner)
 {
     SetFontColor(clUrlBlue);

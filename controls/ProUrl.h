@@ -11,6 +11,8 @@
 using TShellOpen = std::function<void(QWidget *Window, const QString &Operation, const QString &File)>;
 TShellOpen SetShellOpen(TShellOpen open); // returns the previous one
 void ShellOpenDefault(QWidget *window, const QString &operation, const QString &file);
+// Opens file or address through the seam in use, as a link label does.
+void ShellOpenFile(QWidget *window, const QString &file);
 
 constexpr quint32 clUrlBlue = 0xFF0000u;
 constexpr quint32 clUrlRed = 0x0000FFu;

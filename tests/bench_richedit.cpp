@@ -5,6 +5,7 @@
 // saves a picture of the control showing FILE at a size in points.
 
 #include "platform/Cp437.h"
+#include "textview/FileFormat.h"
 #include "textview/RichEdit.h"
 #include "textview/TextSearch.h"
 
@@ -84,7 +85,10 @@ void Key(QWidget *target, int key, Qt::KeyboardModifiers mods, const QString &te
 // One control and one size; prints one line of figures.
 int Child(const QString &control, int megabytes)
 {
-    const bool ours = control == QLatin1String("ours");
+    // "utf8": ours, on the same text saved as UTF-8 (breaks LF), as a file
+    // is opened: its set found, then loaded.
+    const bool utf8 = control == QLatin1String("utf8");
+    const bool ours = control == QLatin1String("ours") || utf8;
     QAbstractScrollArea *area = nullptr;
     TRichEdit *edit = nullptr;
     QPlainTextEdit *plain = nullptr;
@@ -106,12 +110,18 @@ int Child(const QString &control, int megabytes)
     const long base = Status("VmRSS:");
 
     QByteArray bytes = MakeDocument(megabytes);
+    if (utf8)
+        bytes = Cp437::Decode(bytes).toUtf8();
+    const qsizetype fileSize = bytes.size();
     TPaintWatch watch;
     area->viewport()->installEventFilter(&watch);
     QElapsedTimer t;
     t.start();
-    if (ours)
-        edit->SetBytes(std::move(bytes)); // as the window hands over the file
+    if (ours) {
+        // As the window hands over the file.
+        TFileFormat format = FileFormat::Detect(bytes);
+        edit->SetBytes(FileFormat::ToDocument(std::move(bytes), format), format.Charset);
+    }
     else
         plain->setPlainText(Cp437::Decode(bytes));
     while (!watch.Painted)
@@ -137,7 +147,7 @@ int Child(const QString &control, int megabytes)
     int line = 0, column = 0;
     if (ours) {
         line = edit->LineFromChar(edit->SelStart());
-        column = edit->SelStart() - edit->LineIndex(line);
+        column = edit->CharCount(edit->LineIndex(line), edit->SelStart());
     } else {
         const int p = plain->textCursor().selectionStart();
         line = plain->document()->findBlock(p).blockNumber();
@@ -176,10 +186,10 @@ int Child(const QString &control, int megabytes)
     repaint();
     const double wrapNarrow = Ms(t);
 
-    std::printf("%-6s %4d MB  paint %8.1f ms  mem %7.1f MB  peak %7.1f MB  type %7.1f  ctrl+end %7.1f  panel %6.2f"
-                "  find %7.1f  wrap on %8.1f  off %8.1f  narrow on %8.1f  (line %d col %d found %d)\n",
-                qPrintable(control), megabytes, firstPaint, memory / 1024.0, peak / 1024.0, typed, ctrlEnd, panel,
-                find, wrapOn, wrapOff, wrapNarrow, line + 1, column + 1, found);
+    std::printf("%-6s %4d MB  file %7.1f MB  paint %8.1f ms  mem %7.1f MB  peak %7.1f MB  type %7.1f  ctrl+end %7.1f"
+                "  panel %6.2f  find %7.1f  wrap on %8.1f  off %8.1f  narrow on %8.1f  (line %d col %d found %d)\n",
+                qPrintable(control), megabytes, fileSize / 1e6, firstPaint, memory / 1024.0, peak / 1024.0, typed,
+                ctrlEnd, panel, find, wrapOn, wrapOff, wrapNarrow, line + 1, column + 1, found);
     std::fflush(stdout);
     delete area;
     return 0;
@@ -213,7 +223,7 @@ int main(int argc, char **argv)
         return Shot(args[2], args[3].toInt(), args[4]);
     const QList<int> sizes = {0, 1, 10, 100};
     for (int size : sizes) {
-        for (const char *control : {"ours", "plain"}) {
+        for (const char *control : {"ours", "utf8", "plain"}) {
             QProcess child;
             child.setProcessChannelMode(QProcess::ForwardedChannels);
             child.start(app.applicationFilePath(),

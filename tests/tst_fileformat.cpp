@@ -3,6 +3,7 @@
 
 #include "platform/Cp437.h"
 #include "textview/FileFormat.h"
+#include "textview/Sauce.h"
 #include "textview/TextBuffer.h"
 
 #include <QDir>
@@ -18,6 +19,10 @@ private slots:
     void roundTrip_data();
     void roundTrip();
     void editsKeepTheForm();
+    void recordKeptAfterTheText();
+    void damagedRecordsAreText_data();
+    void damagedRecordsAreText();
+    void newRecordChecksOut();
 };
 
 namespace {
@@ -167,6 +172,84 @@ void TestFileFormat::editsKeepTheForm()
         else
             QCOMPARE(file, Utf16(expected, false));
     }
+}
+
+namespace {
+
+QByteArray SauceFile()
+{
+    QFile file(QStringLiteral(GLIMRA_CORPUS "/sauce.txt"));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+void TestFileFormat::recordKeptAfterTheText()
+{
+    // The text ends where the art ends; an edit keeps the record as it was.
+    const QByteArray file = SauceFile();
+    TFileFormat format = FileFormat::Detect(file);
+    TTextBuffer doc;
+    doc.Load(FileFormat::ToDocument(file, format));
+    QCOMPARE(doc.Slice(0, doc.Length()), QByteArray("Ansilove <3\n"));
+    const std::optional<TSauce> sauce = Sauce::Parse(format.Tail);
+    QVERIFY(sauce);
+    QCOMPARE(sauce->Title, QByteArray("Ansilove"));
+    QCOMPARE(sauce->Comments.size(), 5);
+    doc.Replace(0, 0, "x", TTextBuffer::TEditKind::Typing);
+    QCOMPARE(FileFormat::ToFile(doc, format), "xAnsilove <3\r\n" + file.mid(12));
+}
+
+void TestFileFormat::damagedRecordsAreText_data()
+{
+    // Offsets into the record (the file's last 128 bytes) and what is put there.
+    QTest::addColumn<int>("at");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("version") << 5 << QByteArray("01");
+    QTest::newRow("month") << 86 << QByteArray("13");
+    QTest::newRow("date not digits") << 82 << QByteArray("2021AB16");
+    QTest::newRow("size beyond the text") << 90 << QByteArray("\x10\x27", 2);
+    QTest::newRow("data type") << 94 << QByteArray("\x09");
+    QTest::newRow("file type of character art") << 94 << QByteArray("\x01\x09");
+    QTest::newRow("letter spacing") << 94 << QByteArray("\x01\x00", 2) + QByteArray(9, '\0') + "\x06";
+    QTest::newRow("comments beyond the file") << 104 << QByteArray("\x09");
+    QTest::newRow("comment block damaged") << -128 - 5 * 64 - 5 << QByteArray("COMNX");
+    QTest::newRow("file ends inside the record") << 127 << QByteArray();
+}
+
+void TestFileFormat::damagedRecordsAreText()
+{
+    QFETCH(int, at);
+    QFETCH(QByteArray, bytes);
+    QByteArray file = SauceFile();
+    const qsizetype start = at < 0 ? file.size() + at : file.size() - 128 + at;
+    if (bytes.isEmpty())
+        file.chop(1);
+    else
+        file.replace(start, bytes.size(), bytes);
+    QCOMPARE(Sauce::TailLength(file), 0);
+    TFileFormat format = FileFormat::Detect(file);
+    TTextBuffer doc;
+    doc.Load(FileFormat::ToDocument(file, format));
+    QCOMPARE(FileFormat::ToFile(doc, format), Cp437::NormalizeLineBreaks(file));
+}
+
+void TestFileFormat::newRecordChecksOut()
+{
+    TSauce sauce = Sauce::New(QStringLiteral("Harbour \u2554"), QStringLiteral("Nib"), QStringLiteral("Teaspoon"), 78,
+                              40, 1234, QDate(2026, 12, 8));
+    sauce.Comments = {"first line", "second"};
+    const QByteArray art = QByteArray(1234, 'x');
+    const QByteArray tail = Sauce::Make(sauce);
+    QCOMPARE(Sauce::TailLength(art + tail), tail.size());
+    const std::optional<TSauce> read = Sauce::Parse(tail);
+    QVERIFY(read);
+    QCOMPARE(read->Title, QByteArray("Harbour \xC9"));
+    QCOMPARE(read->Date, QByteArray("20261208"));
+    QCOMPARE(read->Width(), 78);
+    QCOMPARE(read->Height(), 40);
+    QCOMPARE(read->FileSize, 1234u);
+    QCOMPARE(read->Comments, sauce.Comments);
 }
 
 QTEST_GUILESS_MAIN(TestFileFormat)

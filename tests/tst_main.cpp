@@ -1,17 +1,22 @@
 // The document's life in the main window: loading, saving, prompts, caption
 // and the failures the user sees.
 
+#include "app/PropertiesDialog.h"
+#include "controls/ProUrl.h"
 #include "platform/Errors.h"
-#include "textview/RichEdit.h"
 #include "platform/SafeFile.h"
 #include "platform/StatusBar.h"
 #include "support/MainFixture.h"
+#include "textview/RichEdit.h"
 
 #include <QAction>
 #include <QFile>
 #include <QSaveFile>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <csignal>
 #include <sys/stat.h>
@@ -50,6 +55,8 @@ private slots:
     void closeAsksAndMayStayOpen();
     void dropOpensFirstFileOnly_data();
     void dropOpensFirstFileOnly();
+    void ctrlClickOpensALink();
+    void propertiesRemoveAndAddTheRecord();
 
 private:
     static void Modify(MainFixture &f) { QTest::keyClicks(f.Window->richedit, QStringLiteral("x")); }
@@ -498,4 +505,54 @@ void TestMain::dropOpensFirstFileOnly()
 }
 
 QTEST_MAIN(TestMain)
+void TestMain::ctrlClickOpensALink()
+{
+    MainFixture f;
+    f.Window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.Window));
+    f.Window->LoadDocument(f.WriteFile(QStringLiteral("links.nfo"), "\xBA see http://a.test/x. \xBA"));
+    QStringList opened;
+    const TShellOpen previous = SetShellOpen([&opened](QWidget *, const QString &, const QString &file) { opened << file; });
+    TRichEdit *edit = f.Window->richedit;
+    const QPoint at = edit->CharRect(8).center();
+    QTest::mouseClick(edit->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    QVERIFY(opened.isEmpty());
+    QVERIFY(edit->SelStart() > 0); // a plain click places the caret
+    QTest::mouseClick(edit->viewport(), Qt::LeftButton, Qt::ControlModifier, at);
+    QTest::mouseClick(edit->viewport(), Qt::LeftButton, Qt::ControlModifier, edit->CharRect(2).center());
+    SetShellOpen(previous);
+    QCOMPARE(opened, QStringList{QStringLiteral("http://a.test/x")});
+}
+
+void TestMain::propertiesRemoveAndAddTheRecord()
+{
+    MainFixture f;
+    QFile corpus(QStringLiteral(GLIMRA_CORPUS "/sauce.txt"));
+    QVERIFY(corpus.open(QIODevice::ReadOnly));
+    const QString path = f.WriteFile(QStringLiteral("sauce.txt"), corpus.readAll());
+    f.Window->LoadDocument(path);
+    const auto answer = [](const std::function<void(TPropertiesDialog *)> &click) {
+        QTimer::singleShot(0, [click] { click(qobject_cast<TPropertiesDialog *>(QApplication::activeModalWidget())); });
+    };
+    answer([](TPropertiesDialog *d) {
+        d->RemoveButton->click();
+        d->accept();
+    });
+    f.Window->Item("Properties1")->trigger();
+    QVERIFY(f.Window->richedit->Modified());
+    f.Window->Save();
+    QCOMPARE(MainFixture::ReadFile(path), QByteArray("Ansilove <3\r\n"));
+
+    answer([](TPropertiesDialog *d) {
+        d->TitleEdit->setText(QStringLiteral("Harbour"));
+        d->AddButton->click();
+    });
+    f.Window->Item("Properties1")->trigger();
+    f.Window->Save();
+    const QByteArray saved = MainFixture::ReadFile(path);
+    QCOMPARE(Sauce::TailLength(saved), saved.size() - 13);
+    QCOMPARE(Sauce::Parse(saved.mid(13))->Title, QByteArray("Harbour"));
+    QCOMPARE(Sauce::Parse(saved.mid(13))->FileSize, 13u);
+}
+
 #include "tst_main.moc"

@@ -1,5 +1,6 @@
 #include "textview/FileFormat.h"
 
+#include "textview/Sauce.h"
 #include "textview/TextBuffer.h"
 
 #include <cstring>
@@ -218,6 +219,9 @@ QString Name(const TFileFormat &format)
 QByteArray ToDocument(QByteArray fileBytes, TFileFormat &format)
 {
     format.OddByte.clear();
+    const qsizetype tail = Sauce::TailLength(fileBytes);
+    format.Tail = fileBytes.last(tail);
+    fileBytes.chop(tail);
     switch (format.Charset) {
     case TCharset::csCp437:
     case TCharset::csWindows1252:
@@ -245,21 +249,23 @@ QByteArray ToDocument(QByteArray fileBytes, TFileFormat &format)
 
 QByteArray ToFile(const TTextBuffer &doc, const TFileFormat &format)
 {
+    QByteArray out;
     switch (format.Charset) {
     case TCharset::csCp437:
     case TCharset::csWindows1252:
-        return doc.FileBytes("\r\n");
+        out = doc.FileBytes("\r\n");
+        break;
     case TCharset::csUtf8:
-        return format.Bom ? "\xEF\xBB\xBF" + doc.FileBytes(format.Break) : doc.FileBytes(format.Break);
+        out = format.Bom ? "\xEF\xBB\xBF" + doc.FileBytes(format.Break) : doc.FileBytes(format.Break);
+        break;
     case TCharset::csUtf16:
+        if (format.Bom)
+            out = format.BigEndian ? "\xFE\xFF" : "\xFF\xFE";
+        out += Utf8ToUtf16(doc.FileBytes(format.Break), format.BigEndian);
+        out += format.OddByte;
         break;
     }
-    QByteArray out;
-    if (format.Bom)
-        out = format.BigEndian ? "\xFE\xFF" : "\xFF\xFE";
-    out += Utf8ToUtf16(doc.FileBytes(format.Break), format.BigEndian);
-    out += format.OddByte;
-    return out;
+    return out + format.Tail;
 }
 
 } // namespace FileFormat

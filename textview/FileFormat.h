@@ -21,6 +21,7 @@ struct TFileFormat
     // with (CR LF when it had none). The single-byte sets always write CR LF.
     QByteArray Break = "\r\n";
     QByteArray OddByte; // a last byte of UTF-16 text that makes no 16-bit unit
+    QByteArray Tail;    // what follows the text: a record of the art, kept as it is
 
     bool operator==(const TFileFormat &) const = default;
 };
@@ -44,7 +45,7 @@ TFileFormat ForCharset(TCharset charset, QByteArrayView head);
 QString Name(const TFileFormat &format);
 
 // A file's bytes as the text control loads them (breaks as they come; the
-// control makes each one '\n'); sets the format's break and odd byte.
+// control makes each one '\n'); sets the format's break, odd byte and tail.
 QByteArray ToDocument(QByteArray fileBytes, TFileFormat &format);
 
 // The document written as the file's bytes.

@@ -1,5 +1,6 @@
 #include "textview/RichEdit.h"
 
+#include "textview/Links.h"
 #include "textview/RichEditAccessible.h"
 #include "textview/TextSearch.h"
 
@@ -12,6 +13,7 @@
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QScrollBar>
+#include <QToolTip>
 
 #include <algorithm>
 
@@ -39,6 +41,7 @@ TRichEdit::TRichEdit(QWidget *parent) : QAbstractScrollArea(parent)
     viewport()->setAttribute(Qt::WA_InputMethodEnabled, false);
     viewport()->setAutoFillBackground(false);
     viewport()->setCursor(Qt::IBeamCursor);
+    viewport()->setMouseTracking(true); // the hand over a link while Ctrl is held
     setAcceptDrops(true);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -376,6 +379,11 @@ int TRichEdit::LineFromChar(int index) const
     return m_layout.DisplayLineOf(std::clamp(index, 0, TextLength()));
 }
 
+int TRichEdit::WidestLine() const
+{
+    return m_layout.WidestColumns();
+}
+
 int TRichEdit::LineIndex(int line) const
 {
     return line >= 0 && line < m_layout.DisplayLineCount() ? m_layout.DisplayLineStart(line) : -1;
@@ -525,6 +533,11 @@ void TRichEdit::SetColors(const QColor &text, const QColor &background)
         p.setColor(group, QPalette::Text, text);
         p.setColor(group, QPalette::Base, background);
     }
+    // Links in a colour that reads on the background: the DOS bright cyan on
+    // dark ones, the desktop's link colour on light ones.
+    const QColor link = background.lightness() < 128 ? QColor(0x55, 0xFF, 0xFF) : QPalette().color(QPalette::Link);
+    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        p.setColor(group, QPalette::Link, link);
     // The selection stays visible while the control has no focus.
     p.setColor(QPalette::Inactive, QPalette::Highlight, p.color(QPalette::Active, QPalette::Highlight));
     p.setColor(QPalette::Inactive, QPalette::HighlightedText, p.color(QPalette::Active, QPalette::HighlightedText));
@@ -556,6 +569,9 @@ void TRichEdit::SetTextFont(const QFont &requested)
     m_cells.SetFont(font);
     m_cellWidth = m_cells.CellWidth();
     m_cellHeight = m_cells.CellHeight();
+    const QFontMetrics metrics(font);
+    m_underlineHeight = std::max(1, metrics.lineWidth());
+    m_underlineY = std::clamp(metrics.ascent() + std::max(1, metrics.underlinePos()), 0, m_cellHeight - m_underlineHeight);
     RebuildWrap(m_layout.Wrap());
     UpdateScrollBars();
     EnsureCaretVisible();
@@ -573,6 +589,7 @@ void TRichEdit::paintEvent(QPaintEvent *event)
     const QColor background = BackgroundColor(), text = TextColor();
     const QColor selBack = palette().color(QPalette::Active, QPalette::Highlight);
     const QColor selText = palette().color(QPalette::Active, QPalette::HighlightedText);
+    const QColor linkColor = palette().color(QPalette::Active, QPalette::Link);
     p.fillRect(area, background);
 
     const int firstRow = area.top() / m_cellHeight;
@@ -594,6 +611,8 @@ void TRichEdit::paintEvent(QPaintEvent *event)
         const int end = m_layout.DisplayLineEnd(line);
         const QByteArray bytes = m_doc.Slice(start, end);
         const auto *data = reinterpret_cast<const unsigned char *>(bytes.constData());
+        const QList<TLinkRange> links = LinksNear(m_doc.LineOf(start), start, end);
+        auto link = links.begin();
         const int y = row * m_cellHeight;
         int column = 0;
         for (int i = 0, size = 1; i < bytes.size() && column <= lastColumn; i += size) {
@@ -608,7 +627,13 @@ void TRichEdit::paintEvent(QPaintEvent *event)
             const bool selected = start + i >= selStart && start + i < selEnd;
             if (selected)
                 p.fillRect(cell, selBack);
-            m_cells.Draw(p, cell, ch, selected ? selText : text);
+            while (link != links.end() && link->To <= start + i)
+                ++link;
+            const bool linked = link != links.end() && link->From <= start + i;
+            const QColor &color = selected ? selText : linked ? linkColor : text;
+            m_cells.Draw(p, cell, ch, color);
+            if (linked) // underlined inside the cell: the art does not move
+                p.fillRect(QRect(cell.left(), y + m_underlineY, cell.width(), m_underlineHeight), color);
         }
         // A selected line break shows as one selected cell.
         if (end < TextLength() && end >= selStart && end < selEnd && m_doc.At(end) == '\n')
@@ -736,6 +761,8 @@ bool TRichEdit::event(QEvent *event)
 
 void TRichEdit::keyPressEvent(QKeyEvent *event)
 {
+    if (event->key() == Qt::Key_Control)
+        UpdateLinkCursor(viewport()->mapFromGlobal(QCursor::pos()), event->modifiers() | Qt::ControlModifier);
     if (IsCommandKey(event)) {
         event->ignore(); // its command is disabled: the key does nothing
         return;
@@ -876,6 +903,14 @@ void TRichEdit::keyPressEvent(QKeyEvent *event)
 
 void TRichEdit::mousePressEvent(QMouseEvent *event)
 {
+    // Ctrl+click opens a link; a plain click places the caret, as in any editor.
+    if (event->button() == Qt::LeftButton && (event->modifiers() & Qt::ControlModifier)) {
+        const QString url = LinkAt(event->position().toPoint());
+        if (!url.isEmpty()) {
+            emit LinkActivated(url);
+            return;
+        }
+    }
     if (event->button() == Qt::LeftButton) {
         const int pos = HitTest(event->position().toPoint());
         const bool inSelection = SelLength() > 0 && pos >= SelStart() && pos < SelStart() + SelLength();
@@ -897,6 +932,10 @@ void TRichEdit::mousePressEvent(QMouseEvent *event)
 void TRichEdit::mouseMoveEvent(QMouseEvent *event)
 {
     const QPoint at = event->position().toPoint();
+    if (event->buttons() == Qt::NoButton) {
+        UpdateLinkCursor(at, event->modifiers());
+        return;
+    }
     if (m_dragPending && (event->buttons() & Qt::LeftButton)
         && (at - m_pressPos).manhattanLength() >= QApplication::startDragDistance()) {
         m_dragPending = false;
@@ -945,6 +984,71 @@ void TRichEdit::mouseDoubleClickEvent(QMouseEvent *event)
     // The second press is a press too, told after the word is selected: auto
     // copy takes the word.
     emit MouseDown(event->button(), event->modifiers(), event->position().toPoint());
+}
+
+QList<TRichEdit::TLinkRange> TRichEdit::LinksNear(int line, int from, int to) const
+{
+    constexpr int kReach = 2048; // no address is longer
+    const int lineStart = m_doc.LineStart(line), lineEnd = m_doc.LineEnd(line);
+    int begin = std::max(lineStart, from - kReach);
+    const int end = std::min(lineEnd, to + kReach);
+    while (begin > lineStart && !m_doc.SingleByte() && Charset::IsContinuation(uchar(m_doc.At(begin))))
+        --begin;
+    // The characters as text, each with the position it came from.
+    const QByteArray bytes = m_doc.Slice(begin, end);
+    const auto *data = reinterpret_cast<const unsigned char *>(bytes.constData());
+    QString text;
+    std::vector<int> at;
+    for (int i = 0, size = 1; i < bytes.size(); i += size) {
+        const char32_t ch = Charset::TextChar(m_doc.Charset(), data + i, bytes.size() - i, &size);
+        for (const QChar c : QStringView(QString::fromUcs4(&ch, 1))) {
+            text += c;
+            at.push_back(begin + i);
+        }
+    }
+    at.push_back(end);
+    QList<TLinkRange> ranges;
+    for (const TLink &link : Links::Find(text))
+        ranges.append({at[size_t(link.Start)], at[size_t(link.End)], link.Url});
+    return ranges;
+}
+
+QString TRichEdit::LinkAt(const QPoint &viewportPos) const
+{
+    const int at = CharAt(viewportPos);
+    if (at < 0)
+        return {};
+    for (const TLinkRange &link : LinksNear(m_doc.LineOf(at), at, at + 1)) {
+        if (at >= link.From && at < link.To)
+            return link.Url;
+    }
+    return {};
+}
+
+void TRichEdit::UpdateLinkCursor(const QPoint &viewportPos, Qt::KeyboardModifiers modifiers)
+{
+    const bool hand = (modifiers & Qt::ControlModifier) && !LinkAt(viewportPos).isEmpty();
+    viewport()->setCursor(hand ? Qt::PointingHandCursor : Qt::IBeamCursor);
+}
+
+bool TRichEdit::viewportEvent(QEvent *event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        const auto *help = static_cast<QHelpEvent *>(event);
+        if (!LinkAt(help->pos()).isEmpty())
+            QToolTip::showText(help->globalPos(), QStringLiteral("Ctrl+click to open"), viewport());
+        else
+            QToolTip::hideText();
+        return true;
+    }
+    return QAbstractScrollArea::viewportEvent(event);
+}
+
+void TRichEdit::keyReleaseEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Control)
+        UpdateLinkCursor(viewport()->mapFromGlobal(QCursor::pos()), event->modifiers());
+    QAbstractScrollArea::keyReleaseEvent(event);
 }
 
 void TRichEdit::contextMenuEvent(QContextMenuEvent *event)

@@ -55,6 +55,7 @@ public:
     void ReplaceSel(const QString &text, bool canUndo = true);
 
     int LineFromChar(int index) const; // display line, from 0
+    int WidestLine() const;            // in cells
     // The characters in [from, to): positions count bytes, and a character
     // of a Unicode document may take several.
     int CharCount(int from, int to) const;
@@ -99,12 +100,15 @@ public:
     // The text of [from, to) as shown, breaks as '\n'.
     QString TextRange(int from, int to) const;
     int CaretPosition() const { return m_caret; }
+    // The address of the link whose cell holds a viewport point, or empty.
+    QString LinkAt(const QPoint &viewportPos) const;
 
 signals:
     void Change();
     void SelectionChange();
     void MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, const QPoint &pos);
     void PopupRequested(const QPoint &globalPos); // the pop-up menu is asked for
+    void LinkActivated(const QString &url);       // Ctrl+click on a link
 
 protected:
     bool event(QEvent *event) override;
@@ -123,6 +127,8 @@ protected:
     void dragMoveEvent(QDragMoveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
+    bool viewportEvent(QEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
 
 private:
     bool IsCommandKey(const QKeyEvent *event) const;
@@ -138,6 +144,15 @@ private:
     void RestartBlink();
     int HitTest(const QPoint &viewportPos) const;
     int ClassAt(int pos) const;
+    struct TLinkRange
+    {
+        int From, To; // document positions
+        QString Url;
+    };
+    // The links of a line found around [from, to): only a window of a long
+    // line is read, so finding them costs what painting the line costs.
+    QList<TLinkRange> LinksNear(int line, int from, int to) const;
+    void UpdateLinkCursor(const QPoint &viewportPos, Qt::KeyboardModifiers modifiers);
     int WordStart(int pos) const;
     int WordEnd(int pos) const;
     QMimeData *SelectionMimeData() const;
@@ -153,12 +168,14 @@ private:
     int m_caret = 0;
     int m_goalColumn = -1; // kept over Up and Down
     bool m_toldSelection = false; // assistive tools last heard of a selection
-    TTextLayout m_layout{m_doc};
+    mutable TTextLayout m_layout{m_doc};
     QBasicTimer m_wrapTimer;
 
     QFont m_font;
     int m_cellWidth = 8;
     int m_cellHeight = 16;
+    int m_underlineY = 14; // in the cell
+    int m_underlineHeight = 1;
     TCellPainter m_cells;
 
     bool m_caretVisible = true;

@@ -1,0 +1,106 @@
+#include "textview/Links.h"
+
+namespace Links {
+namespace {
+
+bool IsAlnum(QChar c)
+{
+    return c.unicode() < 0x80 && c.isLetterOrNumber();
+}
+
+// Characters an address is made of; art (frames, blocks) and blanks end it.
+bool IsUrlChar(QChar c)
+{
+    if (c.unicode() >= 0x80 || c.unicode() <= 0x20)
+        return false;
+    return IsAlnum(c) || QStringView(u"-._~:/?#[]@!$&'()*+,;=%").contains(c);
+}
+
+bool IsMailLocal(QChar c)
+{
+    return IsAlnum(c) || QStringView(u"._%+-").contains(c);
+}
+
+bool IsHostChar(QChar c)
+{
+    return IsAlnum(c) || c == u'.' || c == u'-';
+}
+
+// The end of an address without what ends the sentence around it.
+qsizetype TrimEnd(QStringView line, qsizetype start, qsizetype end)
+{
+    while (end > start) {
+        const QChar last = line[end - 1];
+        if (last == u')') {
+            const QStringView body = line.sliced(start, end - start);
+            if (body.count(u'(') >= body.count(u')'))
+                break;
+        } else if (!QStringView(u".,>;:!?'").contains(last)) {
+            break;
+        }
+        --end;
+    }
+    return end;
+}
+
+bool StartsWord(QStringView line, qsizetype at)
+{
+    return at == 0 || !IsAlnum(line[at - 1]);
+}
+
+} // namespace
+
+QList<TLink> Find(QStringView line)
+{
+    QList<TLink> links;
+    static const QString prefixes[] = {QStringLiteral("http://"), QStringLiteral("https://"),
+                                       QStringLiteral("ftp://"), QStringLiteral("www.")};
+    const qsizetype n = line.size();
+    qsizetype i = 0;
+    while (i < n) {
+        qsizetype taken = -1;
+        for (const QString &prefix : prefixes) {
+            if (!StartsWord(line, i) || !line.sliced(i).startsWith(prefix, Qt::CaseInsensitive))
+                continue;
+            qsizetype end = i + prefix.size();
+            while (end < n && IsUrlChar(line[end]))
+                ++end;
+            end = TrimEnd(line, i, end);
+            if (end <= i + prefix.size() || !IsAlnum(line[i + prefix.size()]))
+                continue;
+            const QString text = line.sliced(i, end - i).toString();
+            const bool www = prefix.startsWith(u'w');
+            links.append({i, end, www ? QStringLiteral("http://") + text : text});
+            taken = end;
+            break;
+        }
+        if (taken >= 0) {
+            i = taken;
+            continue;
+        }
+        if (line[i] == u'@' && i > 0 && IsMailLocal(line[i - 1])) {
+            qsizetype start = i;
+            while (start > 0 && IsMailLocal(line[start - 1]))
+                --start;
+            while (start < i && !IsAlnum(line[start]))
+                ++start;
+            qsizetype end = i + 1;
+            while (end < n && IsHostChar(line[end]))
+                ++end;
+            end = TrimEnd(line, i, end);
+            const QStringView host = line.sliced(i + 1, end - i - 1);
+            const qsizetype dot = host.lastIndexOf(u'.');
+            // Links found before on this line keep their characters.
+            const bool free = links.isEmpty() || links.back().End <= start;
+            if (start < i && dot > 0 && dot + 1 < host.size() && free) {
+                links.append({start, end, QStringLiteral("mailto:") + line.sliced(start, end - start).toString()});
+                i = end;
+                continue;
+            }
+        }
+        ++i;
+    }
+    return links;
+}
+
+} // namespace Links

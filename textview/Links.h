@@ -1,0 +1,26 @@
+#pragma once
+// Addresses in a line of text that a click can open: web and ftp addresses
+// (http://, https://, ftp://, and names that begin "www.") and e-mail
+// addresses. Only these schemes are ever produced, so no other text (file:,
+// javascript:) can be opened from the document.
+
+#include <QList>
+#include <QString>
+#include <QStringView>
+
+struct TLink
+{
+    qsizetype Start = 0; // characters of the line, [Start, End)
+    qsizetype End = 0;
+    QString Url;         // what opens: www. names get http://, e-mail mailto:
+
+    bool operator==(const TLink &) const = default;
+};
+
+namespace Links {
+
+// The addresses in one line. A ".", ",", ")" or ">" that ends a sentence is
+// not part of an address; a ")" is when the address opened a "(".
+QList<TLink> Find(QStringView line);
+
+} // namespace Links
