@@ -79,6 +79,8 @@ void TestRichEdit::editingKeys_data()
                                   << QByteArray("x\r\n|abcz\r\ny") << false;
     QTest::newRow("shift selects") << QByteArray("a|bcd") << QStringList{"Shift+Right", "Shift+Right"}
                                    << QByteArray("a[bc]d") << false;
+    QTest::newRow("shift+left shrinks a selection") << QByteArray("a|bcd") << QStringList{"Shift+Right", "Shift+Right", "Shift+Left"}
+                                                    << QByteArray("a[b]cd") << false;
     QTest::newRow("typing over a selection") << QByteArray("a|bcd") << QStringList{"Shift+End", "x"}
                                              << QByteArray("ax|") << false;
     QTest::newRow("words") << QByteArray("|one two three") << QStringList{"Ctrl+Right", "Shift+Ctrl+Right"}
@@ -166,6 +168,10 @@ void TestRichEdit::wordWrapFollowsTheWindow()
     QVERIFY(parts > 1);
     QTest::keyClick(&edit, Qt::Key_End); // stays on the first part
     QCOMPARE(edit.LineFromChar(edit.CaretPosition()), 0);
+    QVERIFY(edit.CaretPosition() > 0);
+    QTest::keyClick(&edit, Qt::Key_Down);
+    QTest::keyClick(&edit, Qt::Key_Home); // the start of the second part, not of the line
+    QCOMPARE(edit.CaretPosition(), edit.LineIndex(1));
     QVERIFY(edit.CaretPosition() > 0);
     QCOMPARE(edit.LineFromChar(edit.TextLength()), 50 * parts);
     edit.resize(800, 300); // wider: fewer display lines
@@ -263,6 +269,14 @@ void TestRichEdit::accessibleText()
     QCOMPARE(text->offsetAtPoint(at(4)), 4);
     QCOMPARE(text->offsetAtPoint(at(5) + QPoint(3 * edit.CharRect(0).width(), 0)), 5); // within the tab
     QCOMPARE(text->offsetAtPoint(at(2) + QPoint(40, 0)), -1); // beyond the end of the line
+    // Words and lines, also at the end of the text, where a search must stop.
+    QCOMPARE(text->textAtOffset(-1, QAccessible::WordBoundary, &start, &end), QStringLiteral("x"));
+    QCOMPARE(std::pair(start, end), std::pair(6, 7));
+    QCOMPARE(text->textAtOffset(7, QAccessible::LineBoundary, &start, &end), QStringLiteral("\u2554\u2550\tx"));
+    QCOMPARE(text->textBeforeOffset(3, QAccessible::CharBoundary, &start, &end), QStringLiteral("\n"));
+    QCOMPARE(text->textAfterOffset(0, QAccessible::WordBoundary, &start, &end), QStringLiteral("\n"));
+    QCOMPARE(text->textAfterOffset(6, QAccessible::WordBoundary, &start, &end), QString());
+    QCOMPARE(start, -1);
 }
 
 void TestRichEdit::horizontalRangeShrinks()
@@ -273,6 +287,8 @@ void TestRichEdit::horizontalRangeShrinks()
     QVERIFY(QTest::qWaitForWindowExposed(&edit));
     edit.SetBytes("short\r\n" + QByteArray(200, 'x') + "\r\nend");
     QVERIFY(edit.horizontalScrollBar()->maximum() > 0);
+    edit.SetSel(206, 0); // the end of the widest line can be scrolled into view
+    QVERIFY(edit.viewport()->rect().contains(edit.CharRect(206)));
     edit.SetSel(6, 201);
     edit.ReplaceSel({});
     QCOMPARE(edit.horizontalScrollBar()->maximum(), 0);

@@ -433,6 +433,13 @@ int TRichEdit::ClassAt(int pos) const
     return ClassOf(m_doc.ShownAt(pos, &length));
 }
 
+void TRichEdit::WordRange(int pos, int *start, int *end) const
+{
+    pos = std::clamp(pos, 0, TextLength());
+    *start = pos < TextLength() ? WordStart(pos) : pos;
+    *end = pos < TextLength() ? WordEnd(pos) : pos;
+}
+
 int TRichEdit::WordStart(int pos) const
 {
     const int cls = ClassAt(pos);

@@ -100,6 +100,9 @@ public:
     // The text of [from, to) as shown, breaks as '\n'.
     QString TextRange(int from, int to) const;
     int CaretPosition() const { return m_caret; }
+    // The run of word, blank or other characters that holds pos, as a double
+    // click selects it.
+    void WordRange(int pos, int *start, int *end) const;
     // The address of the link whose cell holds a viewport point, or empty.
     QString LinkAt(const QPoint &viewportPos) const;
 

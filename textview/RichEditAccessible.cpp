@@ -55,6 +55,36 @@ public:
         return Edit()->CharAt(Edit()->viewport()->mapFromGlobal(point));
     }
     void scrollToSubstring(int start, int end) override { Edit()->SetSel(start, end - start); }
+    // Qt's own versions of these three never return for some boundaries at
+    // the end of the text: they are answered here from the document.
+    QString textAtOffset(int offset, QAccessible::TextBoundaryType type, int *start, int *end) const override
+    {
+        const int length = Edit()->TextLength();
+        if (offset == -1)
+            offset = length;
+        if (offset < 0 || offset > length)
+            return Invalid(start, end);
+        if (offset == length && offset > 0 && type != QAccessible::NoBoundary)
+            offset = Edit()->Document().PrevChar(offset); // the unit that ends the text
+        Unit(offset, type, start, end);
+        return Edit()->TextRange(*start, *end);
+    }
+    QString textBeforeOffset(int offset, QAccessible::TextBoundaryType type, int *start, int *end) const override
+    {
+        textAtOffset(offset, type, start, end);
+        if (*start <= 0 || type == QAccessible::NoBoundary)
+            return Invalid(start, end);
+        Unit(Edit()->Document().PrevChar(*start), type, start, end);
+        return Edit()->TextRange(*start, *end);
+    }
+    QString textAfterOffset(int offset, QAccessible::TextBoundaryType type, int *start, int *end) const override
+    {
+        textAtOffset(offset, type, start, end);
+        if (*end < 0 || *end >= Edit()->TextLength() || type == QAccessible::NoBoundary)
+            return Invalid(start, end);
+        Unit(*end, type, start, end);
+        return Edit()->TextRange(*start, *end);
+    }
     QString attributes(int offset, int *start, int *end) const override
     {
         *start = *end = offset;
@@ -63,6 +93,47 @@ public:
 
 private:
     TRichEdit *Edit() const { return static_cast<TRichEdit *>(widget()); }
+
+    static QString Invalid(int *start, int *end)
+    {
+        *start = *end = -1;
+        return {};
+    }
+
+    // The character, word, display line or line (for sentences and
+    // paragraphs) that holds offset, which is within the text.
+    void Unit(int offset, QAccessible::TextBoundaryType type, int *start, int *end) const
+    {
+        const TTextBuffer &doc = Edit()->Document();
+        const int length = Edit()->TextLength();
+        switch (type) {
+        case QAccessible::CharBoundary:
+            *start = offset;
+            *end = std::min(length, doc.NextChar(offset));
+            return;
+        case QAccessible::WordBoundary:
+            Edit()->WordRange(offset, start, end);
+            return;
+        case QAccessible::LineBoundary: {
+            const int line = Edit()->LineFromChar(offset);
+            *start = Edit()->LineIndex(line);
+            const int next = Edit()->LineIndex(line + 1);
+            *end = next < 0 ? length : next;
+            return;
+        }
+        case QAccessible::SentenceBoundary:
+        case QAccessible::ParagraphBoundary: {
+            const int line = doc.LineOf(offset);
+            *start = doc.LineStart(line);
+            *end = std::min(length, doc.LineEnd(line) + 1);
+            return;
+        }
+        case QAccessible::NoBoundary:
+            break;
+        }
+        *start = 0;
+        *end = length;
+    }
 };
 
 QAccessibleInterface *RichEditFactory(const QString &className, QObject *object)
