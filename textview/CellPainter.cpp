@@ -2,6 +2,7 @@
 
 #include "platform/Cp437.h"
 #include "textview/CellShapes.h"
+#include "textview/TextModeFace.h"
 
 #include <QFontMetrics>
 #include <QGlyphRun>
@@ -10,12 +11,28 @@
 
 #include <algorithm>
 
-void TCellPainter::SetFont(const QFont &font, const QPaintDevice *device)
+void TCellPainter::SetFont(const QFont &requested, const QPaintDevice *device)
 {
+    QFont font = requested;
+    m_face = TTextModeFace::Find(requested.family());
+    m_faceGlyphs.clear();
+    if (m_face) {
+        // The outline face stands in for characters the bitmap face lacks,
+        // sized to its cells.
+        m_scale = m_face->Scale(requested, device);
+        font.setPixelSize(m_face->Height() * m_scale * 3 / 4);
+    }
     const QFontMetrics metrics = device ? QFontMetrics(font, device) : QFontMetrics(font);
     m_cellWidth = std::max(1, metrics.horizontalAdvance(QLatin1Char('M')));
     m_cellHeight = std::max(1, metrics.height());
     m_ascent = metrics.ascent();
+    m_weight = CellShapes::LineWeight(font, device);
+    if (m_face) {
+        m_ascent += (m_face->Height() * m_scale - m_cellHeight) / 2;
+        m_cellWidth = m_face->Width() * m_scale;
+        m_cellHeight = m_face->Height() * m_scale;
+        m_weight = m_scale;
+    }
     m_batches.clear();
 
     // One layout per byte value: which font has the glyph and its index there.
@@ -43,8 +60,10 @@ void TCellPainter::SetFont(const QFont &font, const QPaintDevice *device)
 void TCellPainter::Draw(QPainter &painter, const QRect &cell, unsigned char byte, const QColor &color)
 {
     const char16_t ch = Cp437::ToUnicode(byte);
+    if (m_face && byte != 0 && DrawFaceGlyph(painter, cell, ch, color))
+        return;
     if (CellShapes::IsShape(ch)) {
-        CellShapes::Draw(painter, cell, ch, color);
+        CellShapes::Draw(painter, cell, ch, color, m_weight);
         return;
     }
     const TGlyph &glyph = m_glyphs[byte];
@@ -57,6 +76,23 @@ void TCellPainter::Draw(QPainter &painter, const QRect &cell, unsigned char byte
         batch = m_batches.insert(m_batches.end(), TBatch{glyph.Font, rgb, {}, {}});
     batch->Glyphs << glyph.Index;
     batch->Positions << QPointF(cell.left(), cell.top() + m_ascent);
+}
+
+// The face's own glyph, where it has one and, for a shape, where it joins.
+bool TCellPainter::DrawFaceGlyph(QPainter &painter, const QRect &cell, char32_t ch, const QColor &color)
+{
+    if (ch <= u' ' || !m_face->Has(ch) || (CellShapes::IsShape(char16_t(ch)) && !m_face->Joins(ch)))
+        return false;
+    const quint64 key = quint64(ch) << 32 | color.rgba();
+    auto it = m_faceGlyphs.constFind(key);
+    if (it == m_faceGlyphs.cend())
+        it = m_faceGlyphs.insert(key, m_face->Glyph(ch, color.rgba()));
+    // Scaled by whole pixels without smoothing: each font pixel a square.
+    painter.save();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.drawImage(QRect(cell.topLeft(), it->size() * m_scale), *it);
+    painter.restore();
+    return true;
 }
 
 void TCellPainter::Flush(QPainter &painter)
