@@ -639,6 +639,7 @@ void TRichEdit::focusInEvent(QFocusEvent *event)
 void TRichEdit::focusOutEvent(QFocusEvent *event)
 {
     QAbstractScrollArea::focusOutEvent(event);
+    m_altKeypad.Reset();
     m_blink.stop();
     viewport()->update();
 }
@@ -710,6 +711,8 @@ bool TRichEdit::event(QEvent *event)
 
 void TRichEdit::keyPressEvent(QKeyEvent *event)
 {
+    if (m_altKeypad.KeyPress(event->key(), event->modifiers()))
+        return;
     if (IsCommandKey(event)) {
         event->ignore(); // its command is disabled: the key does nothing
         return;
@@ -844,6 +847,16 @@ void TRichEdit::keyPressEvent(QKeyEvent *event)
     }
     // Clipboard, undo and redo keys among them: the window's commands decide.
     event->ignore();
+}
+
+// A character typed by its code, Alt and keypad digits, is typed like any other.
+void TRichEdit::keyReleaseEvent(QKeyEvent *event)
+{
+    if (const std::optional<unsigned char> code = m_altKeypad.KeyRelease(event->key())) {
+        Edit(SelStart(), SelStart() + SelLength(), QByteArray(1, char(*code)), TTextBuffer::TEditKind::Typing);
+        return;
+    }
+    QAbstractScrollArea::keyReleaseEvent(event);
 }
 
 // ---- Mouse ----
