@@ -29,10 +29,13 @@ bool TAltKeypad::KeyPress(int key, Qt::KeyboardModifiers modifiers)
 {
     const int digit = (modifiers & Qt::KeypadModifier) ? KeypadDigit(key) : -1;
     const bool altOnly = (modifiers & ~Qt::KeypadModifier) == Qt::AltModifier;
-    if (digit < 0 || !altOnly) {
-        // Alt itself going down (and auto-repeating) keeps the code alive.
-        if (key != Qt::Key_Alt)
+    if (digit < 0 || !altOnly || m_interrupted) {
+        // Alt itself going down (and auto-repeating) keeps the code alive;
+        // any other key ends it until Alt is let go.
+        if (key != Qt::Key_Alt) {
             Reset();
+            m_interrupted = (modifiers & Qt::AltModifier) != 0;
+        }
         return false;
     }
     m_code = (m_code * 10 + digit) % 256;
@@ -42,7 +45,10 @@ bool TAltKeypad::KeyPress(int key, Qt::KeyboardModifiers modifiers)
 
 std::optional<unsigned char> TAltKeypad::KeyRelease(int key)
 {
-    if (key != Qt::Key_Alt || !m_typing)
+    if (key != Qt::Key_Alt)
+        return std::nullopt;
+    m_interrupted = false;
+    if (!m_typing)
         return std::nullopt;
     const int code = m_code;
     Reset();
@@ -56,4 +62,5 @@ void TAltKeypad::Reset()
 {
     m_code = 0;
     m_typing = false;
+    m_interrupted = false;
 }

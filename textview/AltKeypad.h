@@ -14,10 +14,11 @@ public:
     bool KeyPress(int key, Qt::KeyboardModifiers modifiers);
     // A key went up; the code when it was Alt after at least one digit.
     std::optional<unsigned char> KeyRelease(int key);
-    // Something else happened (focus lost): what was typed is dropped.
+    // What was typed is dropped (another key, focus lost).
     void Reset();
 
 private:
     int m_code = 0;
     bool m_typing = false;
+    bool m_interrupted = false; // another key came while Alt was held
 };
