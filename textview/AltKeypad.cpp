@@ -30,9 +30,9 @@ bool TAltKeypad::KeyPress(int key, Qt::KeyboardModifiers modifiers)
     const int digit = (modifiers & Qt::KeypadModifier) ? KeypadDigit(key) : -1;
     const bool altOnly = (modifiers & ~Qt::KeypadModifier) == Qt::AltModifier;
     if (digit < 0 || !altOnly || m_interrupted) {
-        // Alt itself going down (and auto-repeating) keeps the code alive;
-        // any other key ends it until Alt is let go.
-        if (key != Qt::Key_Alt) {
+        // Alt itself going down (and auto-repeating) and Num Lock keep the
+        // code alive; any other key ends it until Alt is let go.
+        if (key != Qt::Key_Alt && key != Qt::Key_NumLock) {
             Reset();
             m_interrupted = (modifiers & Qt::AltModifier) != 0;
         }
