@@ -26,12 +26,12 @@ void TCellPainter::SetFont(const QFont &requested, const QPaintDevice *device)
     m_cellWidth = std::max(1, metrics.horizontalAdvance(QLatin1Char('M')));
     m_cellHeight = std::max(1, metrics.height());
     m_ascent = metrics.ascent();
-    m_weight = CellShapes::LineWeight(font, device);
+    // Lines as heavy as the letters: the font's stroke, or the bitmap's pixel.
+    m_weight = m_face ? m_scale : CellShapes::LineWeight(font, device);
     if (m_face) {
         m_ascent += (m_face->Height() * m_scale - m_cellHeight) / 2;
         m_cellWidth = m_face->Width() * m_scale;
         m_cellHeight = m_face->Height() * m_scale;
-        m_weight = m_scale;
     }
     m_batches.clear();
 
