@@ -12,6 +12,7 @@
 #include "platform/Help.h"
 #include "platform/Printing.h"
 #include "textview/RichEdit.h"
+#include "textview/TextModeFace.h"
 #include "platform/StatusBar.h"
 #include "textview/TextSearch.h"
 #include "settings/MyRegistry.h"
@@ -26,6 +27,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFontInfo>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -228,6 +230,35 @@ void TMain::BuildCommands()
     }
 
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, Guarded(this, &TMain::OnClipboardChanged));
+    BuildTextModeMenu();
+}
+
+// View, "Text-Mode Font": the faces whose console fonts are installed; absent
+// where there are none. The standard Font dialog lists only outline faces.
+void TMain::BuildTextModeMenu()
+{
+    const QStringList families = TTextModeFace::Families();
+    if (families.isEmpty())
+        return;
+    QMenu *view = m_menus.value(QStringLiteral("View1"));
+    auto *sub = new QMenu(QStringLiteral("Te&xt-Mode Font"), view);
+    sub->setObjectName(QStringLiteral("TextModeFont1"));
+    sub->menuAction()->setObjectName(sub->objectName());
+    sub->menuAction()->setStatusTip(QStringLiteral("Draw the text in the PC's text-mode font"));
+    const QList<QAction *> viewItems = view->actions();
+    const auto after = std::find_if(viewItems.begin(), viewItems.end(), [](QAction *a) { return a->objectName() == QLatin1String("Colors1"); });
+    view->insertMenu(after != viewItems.end() && after + 1 != viewItems.end() ? *(after + 1) : nullptr, sub);
+    m_menus.insert(sub->objectName(), sub);
+    m_items.insert(sub->objectName(), sub->menuAction());
+    for (const QString &family : families) {
+        QAction *action = sub->addAction(family);
+        action->setCheckable(true);
+        connect(action, &QAction::triggered, this, Guarded([this, family] { TextModeFontClick(family); }));
+    }
+    connect(sub, &QMenu::aboutToShow, this, [this, sub] {
+        for (QAction *action : sub->actions())
+            action->setChecked(action->text() == richedit->font().family());
+    });
 }
 
 void TMain::RunCommand(TCommand command)
@@ -816,8 +847,9 @@ void TMain::Exit1Click()
 
 void TMain::UpdateFontPanel()
 {
+    // The face drawn, not the name asked for, which may not be installed.
     const QFont font = richedit->font();
-    StatusBar1->SetPanelText(2, FontPanelText(font.family(), font.pointSize()));
+    StatusBar1->SetPanelText(2, FontPanelText(TTextModeFace::DrawnFamily(font), font.pointSize()));
 }
 
 void TMain::SetFontSize(int pointSize)
@@ -844,6 +876,7 @@ void TMain::FontButonClick()
 {
     TFontDialogRequest request;
     request.Initial = richedit->font();
+    request.Initial.setFamily(QFontInfo(richedit->font()).family()); // the outline face drawn
     request.OnApply = Guarded(this, &TMain::FontDialogApply);
     if (const std::optional<QFont> font = TDialogs::Instance().Font(this, request))
         ApplyDialogFont(*font);
@@ -875,6 +908,22 @@ void TMain::ZoomOutButonClick()
         return;
     }
     SetFontSize(size - 1);
+    UpdateFontPanel();
+}
+
+// Chooses a text-mode face, or, chosen again, leaves it for the outline face
+// used before.
+void TMain::TextModeFontClick(const QString &family)
+{
+    QFont font = richedit->font();
+    if (font.family() == family) {
+        font.setFamily(m_outlineFamily);
+    } else {
+        if (!TTextModeFace::Find(font.family()))
+            m_outlineFamily = font.family();
+        font.setFamily(family);
+    }
+    richedit->SetTextFont(font);
     UpdateFontPanel();
 }
 

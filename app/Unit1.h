@@ -97,6 +97,7 @@ public:
     void ZoomOutButonClick();
     void BColorButtonClick();
     void FColorButtonClick();
+    void TextModeFontClick(const QString &family);
 
     // Recent files and Find.
     void AddRecent(const QString &fileName);
@@ -135,6 +136,7 @@ private:
     void OnClipboardChanged();
 
     void BuildCommands();
+    void BuildTextModeMenu();
     void RunCommand(TCommand command);
     void WriteDocument(const QString &fileName);
     void SetDocument(TDocumentFile file);
@@ -155,6 +157,7 @@ private:
     QString m_popupLink; // the link the pop-up menu was opened over
     bool m_shown = false;
     QColor m_lastDialogColor = Qt::black; // the colour dialog opens on its last choice
+    QString m_outlineFamily = QStringLiteral("Lucida Console ANSI"); // what leaving a text-mode face returns to
     QHash<QString, QAction *> m_items;
     QHash<QString, QToolButton *> m_buttons;
     QHash<QString, QMenu *> m_menus;

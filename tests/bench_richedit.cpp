@@ -117,8 +117,9 @@ int Child(const QString &control, int megabytes)
     const qsizetype fileSize = bytes.size();
     // The file's bytes count as the program's from here: the peak restarts.
     QFile clear(QStringLiteral("/proc/self/clear_refs"));
-    if (clear.open(QIODevice::WriteOnly))
+    if (clear.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         clear.write("5");
+    clear.close();
     const long base = Status("VmRSS:") - long(fileSize / 1024);
     TPaintWatch watch;
     area->viewport()->installEventFilter(&watch);

@@ -1,8 +1,11 @@
 // Art drawn cell-exact: blocks join at every size, frames close, halves and
 // shades cover what they should.
 
+#include "platform/Cp437.h"
+#include "textview/CellPainter.h"
 #include "textview/CellShapes.h"
 #include "textview/RichEdit.h"
+#include "textview/TextModeFace.h"
 
 #include <QImage>
 #include <QPainter>
@@ -20,6 +23,10 @@ private slots:
     void doubleFrameIsClosed();
     void partialCellsCoverTheirShare_data();
     void partialCellsCoverTheirShare();
+    void textModeFaceScalesByWholePixels_data();
+    void textModeFaceScalesByWholePixels();
+    void linesAreAsHeavyAsTheText_data();
+    void linesAreAsHeavyAsTheText();
 };
 
 namespace {
@@ -156,6 +163,113 @@ void TestCellShapes::partialCellsCoverTheirShare()
     }
     if (percent > 0)
         QCOMPARE(ink * 100, percent * cell.width() * cell.height());
+}
+
+void TestCellShapes::textModeFaceScalesByWholePixels_data()
+{
+    QTest::addColumn<int>("scale");
+    QTest::newRow("2x") << 2;
+    QTest::newRow("3x") << 3;
+}
+
+void TestCellShapes::textModeFaceScalesByWholePixels()
+{
+    QFETCH(int, scale);
+    const TTextModeFace *face = TTextModeFace::Find(QStringLiteral("Text Mode 8x16"));
+    if (!face)
+        QSKIP("the console fonts are not installed (package console-setup-linux)");
+    QFont font(face->Family());
+    font.setPixelSize(16 * scale);
+    TCellPainter cells;
+    cells.SetFont(font);
+    QCOMPARE(QSize(cells.CellWidth(), cells.CellHeight()), QSize(8 * scale, 16 * scale));
+    // A column of three full blocks, then letters beside it.
+    const QByteArray text("Ag\xB0\xB3");
+    QImage image(cells.CellWidth() * (1 + int(text.size())), cells.CellHeight() * 3, QImage::Format_RGB32);
+    image.fill(Qt::black);
+    QPainter painter(&image);
+    for (int row = 0; row < 3; ++row)
+        cells.Draw(painter, QRect(0, row * cells.CellHeight(), cells.CellWidth(), cells.CellHeight()), 0x2588, kInk);
+    for (int i = 0; i < text.size(); ++i)
+        cells.Draw(painter, QRect((i + 1) * cells.CellWidth(), 0, cells.CellWidth(), cells.CellHeight()), Cp437::ToUnicode(uchar(text[i])), kInk);
+    cells.Flush(painter);
+    painter.end();
+    for (int y = 0; y < image.height(); ++y)
+        QVERIFY2(image.pixelColor(0, y) == kInk && image.pixelColor(cells.CellWidth() - 1, y) == kInk, "gap in the blocks");
+    // Every pixel is ink or background, the same as the top-left pixel of
+    // its scale x scale square.
+    int ink = 0;
+    for (int y = 0; y < cells.CellHeight(); ++y) {
+        for (int x = cells.CellWidth(); x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            QVERIFY(c == kInk || c == Qt::black);
+            QCOMPARE(c, image.pixelColor(x - x % scale, y - y % scale));
+            ink += c == kInk;
+        }
+    }
+    QVERIFY(ink > 0);
+}
+
+void TestCellShapes::linesAreAsHeavyAsTheText_data()
+{
+    QTest::addColumn<int>("points");
+    QTest::newRow("9 points") << 9;
+    QTest::newRow("24 points") << 24;
+    QTest::newRow("48 points") << 48;
+}
+
+void TestCellShapes::linesAreAsHeavyAsTheText()
+{
+    // "|", a single and a double horizontal line and a light shade, drawn
+    // in a row of cells.
+    QFETCH(int, points);
+    QFont font(QStringLiteral("DejaVu Sans Mono"));
+    font.setPointSize(points);
+    TCellPainter cells;
+    cells.SetFont(font);
+    const int w = cells.CellWidth(), h = cells.CellHeight();
+    QImage image(w * 4, h, QImage::Format_RGB32);
+    image.fill(Qt::black);
+    QPainter painter(&image);
+    const char32_t chars[] = {U'|', 0x2500, 0x2550, 0x2591};
+    for (int i = 0; i < 4; ++i)
+        cells.Draw(painter, QRect(i * w, 0, w, h), chars[i], kInk);
+    cells.Flush(painter);
+    painter.end();
+    // The bar's stroke: its ink summed across the row in its middle.
+    double stroke = 0;
+    for (int x = 0; x < w; ++x)
+        stroke += qGray(image.pixel(x, h / 2)) / 255.0;
+    // The runs of ink and gap down the middle of a cell.
+    const auto runs = [&](int cell) {
+        QList<int> found;
+        bool inInk = false;
+        for (int y = 0; y < h; ++y) {
+            const bool on = image.pixelColor(cell * w + w / 2, y) == kInk;
+            if (on != inInk || found.isEmpty())
+                found << 0;
+            ++found.back();
+            inInk = on;
+        }
+        return found;
+    };
+    const QList<int> single = runs(1), twin = runs(2);
+    QCOMPARE(single.size(), 3); // background, line, background
+    QVERIFY2(std::abs(single[1] - stroke) <= 1.0, qPrintable(QStringLiteral("line %1, stroke %2").arg(single[1]).arg(stroke)));
+    QCOMPARE(twin.size(), 5); // both lines and a gap between them
+    QCOMPARE(twin[1], single[1]);
+    QVERIFY(twin[2] >= 1);
+    // The shade's dots are as wide as the line.
+    int x = 3 * w;
+    const int y = (h / 2) / (2 * single[1]) * (2 * single[1]); // a row of dots
+    while (image.pixelColor(x, y) == kInk) // a dot cut by the cell's edge
+        ++x;
+    while (image.pixelColor(x, y) != kInk)
+        ++x;
+    int dot = 0;
+    while (image.pixelColor(x + dot, y) == kInk)
+        ++dot;
+    QCOMPARE(dot, single[1]);
 }
 
 QTEST_MAIN(TestCellShapes)

@@ -4,6 +4,7 @@
 #include "app/Unit3.h"
 #include "platform/Registry.h"
 #include "textview/RichEdit.h"
+#include "textview/TextModeFace.h"
 #include "platform/StatusBar.h"
 #include "settings/MyRegistry.h"
 #include "support/MainFixture.h"
@@ -11,6 +12,8 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QFontInfo>
+#include <QMenu>
 #include <QMimeData>
 #include <QScreen>
 #include <QTest>
@@ -41,6 +44,7 @@ private slots:
     void zoomOutPersists();
     void fontDialog_data();
     void fontDialog();
+    void textModeFaceIsChosenAndStored();
     void colourDialogOpensOnLastChoice();
     void placementPersists();
     void droppedFileOpensThroughTheTextArea();
@@ -53,7 +57,12 @@ void TestPreferences::firstRunDefaults()
     QCOMPARE(f.Window->richedit->font().pointSize(), 9);
     QCOMPARE(f.Window->richedit->TextColor(), QColor(192, 192, 192));
     QCOMPARE(f.Window->richedit->BackgroundColor(), QColor(0, 0, 128));
-    QCOMPARE(f.Window->StatusBar1->PanelText(2), QStringLiteral("Lucida Console ANSI 9"));
+    // The panel and the Font dialog show the face drawn; the stored name
+    // stays the one asked for.
+    const QString drawn = QFontInfo(f.Window->richedit->font()).family();
+    QCOMPARE(f.Window->StatusBar1->PanelText(2), drawn + QStringLiteral(" 9"));
+    f.Window->Button("FontButon")->click();
+    QCOMPARE(f.Dialogs.Texts(QStringLiteral("Font")), QStringList{drawn});
     QVERIFY(!f.Window->richedit->WordWrap());
     QVERIFY(!f.Window->Item("Autocopy1")->isChecked());
     QVERIFY(!f.Window->Item("Map1")->isChecked());
@@ -177,10 +186,11 @@ void TestPreferences::zoomOutPersists()
 {
     MainFixture f;
     f.Window->Item("ZoomOut1")->trigger();
-    QCOMPARE(f.Window->StatusBar1->PanelText(2), QStringLiteral("Lucida Console ANSI 8"));
+    const QString drawn = QFontInfo(f.Window->richedit->font()).family();
+    QCOMPARE(f.Window->StatusBar1->PanelText(2), drawn + QStringLiteral(" 8"));
     f.Restart();
     QCOMPARE(f.Window->richedit->font().pointSize(), 8);
-    QCOMPARE(f.Window->StatusBar1->PanelText(2), QStringLiteral("Lucida Console ANSI 8"));
+    QCOMPARE(f.Window->StatusBar1->PanelText(2), drawn + QStringLiteral(" 8"));
 }
 
 void TestPreferences::fontDialog_data()
@@ -200,7 +210,8 @@ void TestPreferences::fontDialog()
     f.Dialogs.FontAnswers << (confirm ? std::optional<QFont>(chosen) : std::nullopt);
     f.Window->StatusBar1->SetPanelText(2, QString()); // the panel is refreshed either way
     f.Window->Button("FontButon")->click();
-    const QString expected = confirm ? QStringLiteral("DejaVu Sans Mono 12") : QStringLiteral("Lucida Console ANSI 9");
+    const QString expected = confirm ? QStringLiteral("DejaVu Sans Mono 12")
+                                     : QFontInfo(f.Window->richedit->font()).family() + QStringLiteral(" 9");
     QCOMPARE(f.Window->StatusBar1->PanelText(2), expected);
     QCOMPARE(f.Window->richedit->TextColor(), QColor(192, 192, 192));
     if (confirm) {
@@ -213,6 +224,28 @@ void TestPreferences::fontDialog()
     // The menu item runs the same command as the button.
     f.Window->Item("Font1")->trigger();
     QCOMPARE(f.Dialogs.Texts(QStringLiteral("Font")).size(), 2);
+}
+
+void TestPreferences::textModeFaceIsChosenAndStored()
+{
+    MainFixture f;
+    QMenu *menu = f.Window->findChild<QMenu *>(QStringLiteral("TextModeFont1"));
+    if (!TTextModeFace::Find(QStringLiteral("Text Mode 8x16"))) {
+        QVERIFY(!menu);
+        QSKIP("the console fonts are not installed (package console-setup-linux)");
+    }
+    QVERIFY(menu);
+    QAction *face = menu->actions().constFirst();
+    QCOMPARE(face->text(), QStringLiteral("Text Mode 8x16"));
+    face->trigger();
+    QCOMPARE(f.Window->StatusBar1->PanelText(2), QStringLiteral("Text Mode 8x16 9"));
+    f.Restart();
+    menu = f.Window->findChild<QMenu *>(QStringLiteral("TextModeFont1"));
+    emit menu->aboutToShow();
+    QVERIFY(menu->actions().constFirst()->isChecked());
+    // Chosen again, it gives way to the outline face used before.
+    menu->actions().constFirst()->trigger();
+    QCOMPARE(f.Window->richedit->font().family(), QStringLiteral("Lucida Console ANSI"));
 }
 
 void TestPreferences::colourDialogOpensOnLastChoice()

@@ -23,6 +23,8 @@ private slots:
     void filesRoundTrip();
     void editingKeys_data();
     void editingKeys();
+    void altKeypadTypesTheCode_data();
+    void altKeypadTypesTheCode();
     void clipboardAndUndoKeysAreLeftToTheWindow_data();
     void clipboardAndUndoKeysAreLeftToTheWindow();
     void wordWrapFollowsTheWindow();
@@ -126,6 +128,52 @@ void TestRichEdit::editingKeys()
     else
         shown.insert(to, ']').insert(from, '[');
     QCOMPARE(shown, expected);
+}
+
+void TestRichEdit::altKeypadTypesTheCode_data()
+{
+    // Keys pressed while Alt is held, on the keypad or not, and what letting
+    // go of Alt types.
+    QTest::addColumn<QList<int>>("keys");
+    QTest::addColumn<bool>("keypad");
+    QTest::addColumn<QByteArray>("typed");
+    QTest::newRow("frame corner") << QList<int>{Qt::Key_2, Qt::Key_0, Qt::Key_0} << true << QByteArray("\xC8");
+    QTest::newRow("letter") << QList<int>{Qt::Key_6, Qt::Key_5} << true << QByteArray("A");
+    QTest::newRow("leading zero") << QList<int>{Qt::Key_0, Qt::Key_2, Qt::Key_0, Qt::Key_0} << true << QByteArray("\xC8");
+    QTest::newRow("above 255 wraps") << QList<int>{Qt::Key_4, Qt::Key_5, Qt::Key_6} << true << QByteArray("\xC8");
+    QTest::newRow("num lock off") << QList<int>{Qt::Key_Down, Qt::Key_Insert, Qt::Key_Insert} << true << QByteArray("\xC8");
+    QTest::newRow("num lock between") << QList<int>{Qt::Key_2, Qt::Key_NumLock, Qt::Key_0, Qt::Key_0} << true << QByteArray("\xC8");
+    QTest::newRow("digits above the letters") << QList<int>{Qt::Key_6, Qt::Key_5} << false << QByteArray();
+    QTest::newRow("a letter between") << QList<int>{Qt::Key_6, Qt::Key_F, Qt::Key_5} << true << QByteArray();
+}
+
+void TestRichEdit::altKeypadTypesTheCode()
+{
+    QFETCH(QList<int>, keys);
+    QFETCH(bool, keypad);
+    QFETCH(QByteArray, typed);
+    TRichEdit edit;
+    edit.SetBytes("xy");
+    edit.SetSel(1, 0);
+    const auto send = [&edit](QEvent::Type type, int key, Qt::KeyboardModifiers modifiers) {
+        QKeyEvent event(type, key, modifiers);
+        QCoreApplication::sendEvent(&edit, &event);
+    };
+    const Qt::KeyboardModifiers held = Qt::AltModifier | (keypad ? Qt::KeypadModifier : Qt::NoModifier);
+    send(QEvent::KeyPress, Qt::Key_Alt, Qt::AltModifier);
+    for (const int key : keys) {
+        send(QEvent::KeyPress, key, key == Qt::Key_F ? Qt::AltModifier : held);
+        send(QEvent::KeyRelease, key, key == Qt::Key_F ? Qt::AltModifier : held);
+    }
+    send(QEvent::KeyRelease, Qt::Key_Alt, Qt::NoModifier);
+    QCOMPARE(edit.Bytes(), "x" + typed + "y");
+    QCOMPARE(edit.Modified(), !typed.isEmpty());
+    if (typed.isEmpty())
+        return;
+    QCOMPARE(edit.SelStart(), 2);
+    edit.Undo();
+    QCOMPARE(edit.Bytes(), QByteArray("xy"));
+    QVERIFY(!edit.CanUndo());
 }
 
 void TestRichEdit::clipboardAndUndoKeysAreLeftToTheWindow_data()

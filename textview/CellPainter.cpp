@@ -1,6 +1,7 @@
 #include "textview/CellPainter.h"
 
 #include "textview/CellShapes.h"
+#include "textview/TextModeFace.h"
 
 #include <QFontMetrics>
 #include <QGlyphRun>
@@ -9,12 +10,28 @@
 
 #include <algorithm>
 
-void TCellPainter::SetFont(const QFont &font, const QPaintDevice *device)
+void TCellPainter::SetFont(const QFont &requested, const QPaintDevice *device)
 {
+    QFont font = requested;
+    m_face = TTextModeFace::Find(requested.family());
+    m_faceGlyphs.clear();
+    if (m_face) {
+        // The outline face stands in for characters the bitmap face lacks,
+        // sized to its cells.
+        m_scale = m_face->Scale(requested, device);
+        font.setPixelSize(m_face->Height() * m_scale * 3 / 4);
+    }
     const QFontMetrics metrics = device ? QFontMetrics(font, device) : QFontMetrics(font);
     m_cellWidth = std::max(1, metrics.horizontalAdvance(QLatin1Char('M')));
     m_cellHeight = std::max(1, metrics.height());
     m_ascent = metrics.ascent();
+    // Lines as heavy as the letters: the font's stroke, or the bitmap's pixel.
+    m_weight = m_face ? m_scale : CellShapes::LineWeight(font, device);
+    if (m_face) {
+        m_ascent += (m_face->Height() * m_scale - m_cellHeight) / 2;
+        m_cellWidth = m_face->Width() * m_scale;
+        m_cellHeight = m_face->Height() * m_scale;
+    }
     m_batches.clear();
 
     m_font = font;
@@ -51,8 +68,10 @@ const TCellPainter::TGlyph &TCellPainter::Glyph(char32_t ch)
 
 void TCellPainter::Draw(QPainter &painter, const QRect &cell, char32_t ch, const QColor &color)
 {
+    if (m_face && ch != 0 && DrawFaceGlyph(painter, cell, ch, color))
+        return;
     if (ch <= 0xFFFF && CellShapes::IsShape(char16_t(ch))) {
-        CellShapes::Draw(painter, cell, char16_t(ch), color);
+        CellShapes::Draw(painter, cell, char16_t(ch), color, m_weight);
         return;
     }
     if (ch == 0 || ch == U' ' || ch == U'\t' || ch == U'\n' || ch == U'\r')
@@ -67,6 +86,23 @@ void TCellPainter::Draw(QPainter &painter, const QRect &cell, char32_t ch, const
         batch = m_batches.insert(m_batches.end(), TBatch{glyph.Font, rgb, {}, {}});
     batch->Glyphs << glyph.Index;
     batch->Positions << QPointF(cell.left(), cell.top() + m_ascent);
+}
+
+// The face's own glyph, where it has one and, for a shape, where it joins.
+bool TCellPainter::DrawFaceGlyph(QPainter &painter, const QRect &cell, char32_t ch, const QColor &color)
+{
+    if (ch <= u' ' || !m_face->Has(ch) || (CellShapes::IsShape(char16_t(ch)) && !m_face->Joins(ch)))
+        return false;
+    const quint64 key = quint64(ch) << 32 | color.rgba();
+    auto it = m_faceGlyphs.constFind(key);
+    if (it == m_faceGlyphs.cend())
+        it = m_faceGlyphs.insert(key, m_face->Glyph(ch, color.rgba()));
+    // Scaled by whole pixels without smoothing: each font pixel a square.
+    painter.save();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.drawImage(QRect(cell.topLeft(), it->size() * m_scale), *it);
+    painter.restore();
+    return true;
 }
 
 void TCellPainter::Flush(QPainter &painter)

@@ -1,12 +1,14 @@
 #pragma once
 // Draws one character cell: box-drawing, block and shade characters as cell
 // shapes, the others from a cache of glyphs looked up once per font and
-// character (the face itself or a fallback that has the character). Blanks
+// character (the face itself or a fallback that has the character). A
+// text-mode face draws its own bitmap glyphs, scaled by whole pixels. Blanks
 // and line breaks draw nothing; a wide character is given two cells.
 
 #include <QColor>
 #include <QFont>
 #include <QHash>
+#include <QImage>
 #include <QList>
 #include <QPointF>
 #include <QRawFont>
@@ -16,6 +18,7 @@
 
 class QPainter;
 class QPaintDevice;
+class TTextModeFace;
 
 class TCellPainter
 {
@@ -45,11 +48,17 @@ private:
         QList<QPointF> Positions;
     };
 
+    bool DrawFaceGlyph(QPainter &painter, const QRect &cell, char32_t ch, const QColor &color);
+
     int m_cellWidth = 8;
     int m_cellHeight = 16;
     int m_ascent = 12;
     QFont m_font;
     const QPaintDevice *m_device = nullptr;
+    int m_weight = 0; // of lines and shade dots, CellShapes::Draw's
+    const TTextModeFace *m_face = nullptr; // a text-mode face, or null for an outline face
+    int m_scale = 1;
+    QHash<quint64, QImage> m_faceGlyphs; // by code point and colour
     std::vector<QRawFont> m_rawFonts;
     QHash<char32_t, TGlyph> m_glyphs;
     std::vector<TBatch> m_batches;

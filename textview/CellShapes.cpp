@@ -1,11 +1,15 @@
 #include "textview/CellShapes.h"
 
 #include <QBrush>
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QImage>
+#include <QPaintDevice>
 #include <QPainter>
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 
 namespace CellShapes {
 namespace {
@@ -65,7 +69,7 @@ constexpr std::array<TArms, 0x6D> MakeArms()
 
 constexpr auto kArms = MakeArms();
 
-const TArms *ArmsOf(char16_t ch)
+const TArms *ArmsOf(char32_t ch)
 {
     if (ch < 0x2500 || ch >= 0x2500 + kArms.size())
         return nullptr;
@@ -83,10 +87,11 @@ struct TAxis
     int Last(int kind) const { return kind == 2 ? Double + 2 * T : Single; } // last line's start
 };
 
-void DrawBox(QPainter &p, const QRect &cell, const TArms &a, const QColor &color)
+void DrawBox(QPainter &p, const QRect &cell, const TArms &a, const QColor &color, int weight)
 {
     const int w = cell.width(), h = cell.height();
-    int t = std::max(1, (std::min(w, h) + 6) / 12);
+    int t = weight > 0 ? weight : std::max(1, (std::min(w, h) + 6) / 12);
+    // A double line's two lines and its gap must fit the cell.
     t = std::max(1, std::min(t, std::min(w, h) / 3));
     const TAxis x{cell.left() + (w - t) / 2, cell.left() + (w - 3 * t) / 2, t};
     const TAxis y{cell.top() + (h - t) / 2, cell.top() + (h - 3 * t) / 2, t};
@@ -133,18 +138,20 @@ void DrawBox(QPainter &p, const QRect &cell, const TArms &a, const QColor &color
     }
 }
 
-// A 4 x 4 tile of the shade's pixels in colour, the rest transparent.
-QImage ShadeTile(int percent, const QColor &color)
+// A tile of 4 x 4 dots of the shade in colour, the rest transparent; a dot
+// is dot x dot pixels.
+QImage ShadeTile(int percent, const QColor &color, int dot)
 {
-    QImage tile(4, 4, QImage::Format_ARGB32_Premultiplied);
+    QImage tile(4 * dot, 4 * dot, QImage::Format_ARGB32_Premultiplied);
     tile.fill(Qt::transparent);
+    QPainter painter(&tile);
     for (int yy = 0; yy < 4; ++yy) {
         for (int xx = 0; xx < 4; ++xx) {
             const bool on = percent == 25   ? (xx % 2 == 0 && yy % 2 == 0)
                             : percent == 50 ? ((xx + yy) % 2 == 0)
                                             : !(xx % 2 == 1 && yy % 2 == 1);
             if (on)
-                tile.setPixelColor(xx, yy, color);
+                painter.fillRect(xx * dot, yy * dot, dot, dot, color);
         }
     }
     return tile;
@@ -163,7 +170,13 @@ bool IsShape(char16_t ch)
     }
 }
 
-void Draw(QPainter &painter, const QRect &cell, char16_t ch, const QColor &color)
+std::array<int, 4> Arms(char32_t ch)
+{
+    const TArms *a = ArmsOf(ch);
+    return a ? std::array<int, 4>{a->Up, a->Right, a->Down, a->Left} : std::array<int, 4>{};
+}
+
+void Draw(QPainter &painter, const QRect &cell, char16_t ch, const QColor &color, int weight)
 {
     const int w = cell.width(), h = cell.height();
     switch (ch) {
@@ -182,8 +195,9 @@ void Draw(QPainter &painter, const QRect &cell, char16_t ch, const QColor &color
         static QImage tiles[3];
         static QRgb tileColors[3] = {};
         const int k = percent / 25 - 1;
-        if (tiles[k].isNull() || tileColors[k] != color.rgba()) {
-            tiles[k] = ShadeTile(percent, color);
+        const int dot = std::max(1, weight);
+        if (tiles[k].isNull() || tileColors[k] != color.rgba() || tiles[k].width() != 4 * dot) {
+            tiles[k] = ShadeTile(percent, color, dot);
             tileColors[k] = color.rgba();
         }
         painter.fillRect(cell, QBrush(tiles[k]));
@@ -192,8 +206,42 @@ void Draw(QPainter &painter, const QRect &cell, char16_t ch, const QColor &color
     }
     default:
         if (const TArms *arms = ArmsOf(ch))
-            DrawBox(painter, cell, *arms, color);
+            DrawBox(painter, cell, *arms, color, weight);
     }
+}
+
+int LineWeight(const QFont &font, const QPaintDevice *device)
+{
+    // The bar is drawn at the font's pixel size on the device and its ink
+    // summed across the middle of its height.
+    const int pixels = device ? int(std::lround(font.pointSizeF() * device->logicalDpiY() / 72.0))
+                              : QFontInfo(font).pixelSize();
+    QFont sized = font;
+    sized.setPixelSize(std::max(1, pixels));
+    const QFontMetrics metrics(sized);
+    QImage image(metrics.height() * 2, metrics.height() * 2, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setFont(sized);
+    painter.setPen(Qt::black);
+    painter.drawText(QPoint(metrics.height() / 2, metrics.height() + metrics.ascent() / 2), QStringLiteral("|"));
+    painter.end();
+    int top = -1, bottom = -1;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (qAlpha(image.pixel(x, y)) > 0) {
+                top = top < 0 ? y : top;
+                bottom = y;
+                break;
+            }
+        }
+    }
+    if (top < 0)
+        return std::max(1, metrics.lineWidth());
+    double ink = 0;
+    for (int x = 0; x < image.width(); ++x)
+        ink += qAlpha(image.pixel(x, (top + bottom) / 2)) / 255.0;
+    return std::max(1, int(std::lround(ink)));
 }
 
 } // namespace CellShapes

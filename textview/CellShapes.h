@@ -6,6 +6,10 @@
 #include <QColor>
 #include <QRect>
 
+#include <array>
+
+class QFont;
+class QPaintDevice;
 class QPainter;
 
 namespace CellShapes {
@@ -13,9 +17,20 @@ namespace CellShapes {
 // Whether the character is one this module draws.
 bool IsShape(char16_t ch);
 
+// The arms of a box-drawing character (up, right, down, left): 0 none,
+// 1 single line, 2 double line; all 0 for any other character.
+std::array<int, 4> Arms(char32_t ch);
+
 // Draws the character's shape in the cell in colour; the cell's background
 // is left as it is. Shades are patterns aligned to the device's pixels, so
-// that neighbouring cells continue each other's pattern.
-void Draw(QPainter &painter, const QRect &cell, char16_t ch, const QColor &color);
+// that neighbouring cells continue each other's pattern. weight is the
+// thickness of a line and the size of a shade's dot in pixels; 0 derives
+// the lines from the cell and draws one-pixel dots.
+void Draw(QPainter &painter, const QRect &cell, char16_t ch, const QColor &color, int weight = 0);
+
+// The stroke of the font's letters in pixels on the device (the screen when
+// null), from the width of its "|": the weight that makes lines as heavy as
+// the text.
+int LineWeight(const QFont &font, const QPaintDevice *device = nullptr);
 
 } // namespace CellShapes

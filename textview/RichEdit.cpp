@@ -1,5 +1,6 @@
 #include "textview/RichEdit.h"
 
+#include "platform/Cp437.h"
 #include "textview/Links.h"
 #include "textview/RichEditAccessible.h"
 #include "textview/TextSearch.h"
@@ -697,6 +698,7 @@ void TRichEdit::focusInEvent(QFocusEvent *event)
 void TRichEdit::focusOutEvent(QFocusEvent *event)
 {
     QAbstractScrollArea::focusOutEvent(event);
+    m_altKeypad.Reset();
     m_blink.stop();
     viewport()->update();
 }
@@ -768,6 +770,8 @@ bool TRichEdit::event(QEvent *event)
 
 void TRichEdit::keyPressEvent(QKeyEvent *event)
 {
+    if (m_altKeypad.KeyPress(event->key(), event->modifiers()))
+        return;
     if (event->key() == Qt::Key_Control)
         UpdateLinkCursor(viewport()->mapFromGlobal(QCursor::pos()), event->modifiers() | Qt::ControlModifier);
     if (IsCommandKey(event)) {
@@ -904,6 +908,20 @@ void TRichEdit::keyPressEvent(QKeyEvent *event)
     }
     // Clipboard, undo and redo keys among them: the window's commands decide.
     event->ignore();
+}
+
+// A character typed by its code, Alt and keypad digits, is typed like any
+// other: the code page's character, in the document's own set.
+void TRichEdit::keyReleaseEvent(QKeyEvent *event)
+{
+    if (const std::optional<unsigned char> code = m_altKeypad.KeyRelease(event->key())) {
+        const QString typed(QChar(Cp437::ToUnicode(*code)));
+        Edit(SelStart(), SelStart() + SelLength(), m_doc.FromText(typed), TTextBuffer::TEditKind::Typing);
+        return;
+    }
+    if (event->key() == Qt::Key_Control)
+        UpdateLinkCursor(viewport()->mapFromGlobal(QCursor::pos()), event->modifiers());
+    QAbstractScrollArea::keyReleaseEvent(event);
 }
 
 // ---- Mouse ----
@@ -1049,13 +1067,6 @@ bool TRichEdit::viewportEvent(QEvent *event)
         return true;
     }
     return QAbstractScrollArea::viewportEvent(event);
-}
-
-void TRichEdit::keyReleaseEvent(QKeyEvent *event)
-{
-    if (event->key() == Qt::Key_Control)
-        UpdateLinkCursor(viewport()->mapFromGlobal(QCursor::pos()), event->modifiers());
-    QAbstractScrollArea::keyReleaseEvent(event);
 }
 
 void TRichEdit::contextMenuEvent(QContextMenuEvent *event)

@@ -5,6 +5,7 @@
 // offers exactly the operations the main window's commands need; keys that
 // use the clipboard or undo are left to the window's commands.
 
+#include "textview/AltKeypad.h"
 #include "textview/CellPainter.h"
 #include "textview/TextBuffer.h"
 #include "textview/TextLayout.h"
@@ -118,6 +119,7 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
@@ -131,7 +133,6 @@ protected:
     void dropEvent(QDropEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
     bool viewportEvent(QEvent *event) override;
-    void keyReleaseEvent(QKeyEvent *event) override;
 
 private:
     bool IsCommandKey(const QKeyEvent *event) const;
@@ -190,4 +191,5 @@ private:
     QBasicTimer m_autoScroll;
 
     QList<QKeySequence> m_commandKeys;
+    TAltKeypad m_altKeypad;
 };

@@ -1,0 +1,173 @@
+#include "textview/TextModeFace.h"
+
+#include "textview/CellShapes.h"
+
+#include <QDir>
+#include <QFontInfo>
+#include <QPaintDevice>
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <memory>
+
+namespace {
+
+struct TFaceDef
+{
+    const char *Family;
+    int Height;
+};
+
+constexpr TFaceDef kFaces[] = {{"Text Mode 8x16", 16}, {"Text Mode 8x14", 14}, {"Text Mode 8x8", 8}};
+
+// Debian's console-setup-linux fonts, taken from the VGA ROM's glyphs: the
+// first covers the code page but for the block halves of the 16-line size,
+// which the second has.
+constexpr const char *kFileStems[] = {"Uni2-VGA", "FullGreek-VGA"};
+constexpr const char *kFontDirs[] = {"/usr/share/consolefonts", "/usr/share/kbd/consolefonts",
+                                     "/lib/kbd/consolefonts"};
+
+} // namespace
+
+QStringList TTextModeFace::Families()
+{
+    QStringList families;
+    for (const TFaceDef &def : kFaces)
+        if (Find(QString::fromLatin1(def.Family)))
+            families << QString::fromLatin1(def.Family);
+    return families;
+}
+
+const TTextModeFace *TTextModeFace::Find(const QString &family)
+{
+    // Loaded on first use and kept for the run; a face whose files are
+    // missing is remembered as missing.
+    static std::map<QString, std::unique_ptr<TTextModeFace>> loaded;
+    const auto def = std::find_if(std::begin(kFaces), std::end(kFaces),
+                                  [&family](const TFaceDef &d) { return family == QLatin1String(d.Family); });
+    if (def == std::end(kFaces))
+        return nullptr;
+    auto it = loaded.find(family);
+    if (it == loaded.end()) {
+        auto face = std::make_unique<TTextModeFace>();
+        if (!face->Load(family, def->Height))
+            face.reset();
+        it = loaded.emplace(family, std::move(face)).first;
+    }
+    return it->second.get();
+}
+
+QString TTextModeFace::DrawnFamily(const QFont &font)
+{
+    if (const TTextModeFace *face = Find(font.family()))
+        return face->Family();
+    return QFontInfo(font).family();
+}
+
+bool TTextModeFace::Load(const QString &family, int height)
+{
+    m_family = family;
+    m_height = height;
+    for (const char *stem : kFileStems) {
+        for (const char *dir : kFontDirs) {
+            const QString name = QDir(QString::fromLatin1(dir)).filePath(QStringLiteral("%1%2.psf.gz").arg(QLatin1String(stem)).arg(height));
+            TPsfFont font;
+            if (font.Load(name) && font.Height() == height) {
+                m_width = font.Width();
+                m_fonts.push_back(std::move(font));
+                break;
+            }
+        }
+    }
+    // Only files of one cell size make up a face.
+    std::erase_if(m_fonts, [this](const TPsfFont &f) { return f.Width() != m_width; });
+    return !m_fonts.empty();
+}
+
+int TTextModeFace::Scale(const QFont &font, const QPaintDevice *device) const
+{
+    const double pixels = font.pixelSize() > 0 ? font.pixelSize()
+                          : device              ? font.pointSizeF() * device->logicalDpiY() / 72.0
+                                                : QFontInfo(font).pixelSize();
+    const int scale = std::max(1, int(std::lround(pixels / m_height)));
+    // The screen follows zoom from 1x to 4x; a printer's page needs more.
+    return device ? scale : std::min(scale, 4);
+}
+
+const TPsfFont *TTextModeFace::FontOf(char32_t ch) const
+{
+    const auto it = std::find_if(m_fonts.begin(), m_fonts.end(), [ch](const TPsfFont &f) { return f.Has(ch); });
+    return it == m_fonts.end() ? nullptr : &*it;
+}
+
+bool TTextModeFace::Has(char32_t ch) const
+{
+    return FontOf(ch) != nullptr;
+}
+
+QImage TTextModeFace::Glyph(char32_t ch, QRgb color) const
+{
+    const TPsfFont *font = FontOf(ch);
+    return font ? font->Glyph(ch, color) : QImage();
+}
+
+bool TTextModeFace::Ink(char32_t ch, int x, int y) const
+{
+    const TPsfFont *font = FontOf(ch);
+    return font && font->Pixel(ch, x, y);
+}
+
+bool TTextModeFace::Joins(char32_t ch) const
+{
+    auto it = m_joins.constFind(ch);
+    if (it == m_joins.cend())
+        it = m_joins.insert(ch, Has(ch) && TestJoins(ch));
+    return *it;
+}
+
+bool TTextModeFace::TestJoins(char32_t ch) const
+{
+    const int w = m_width, h = m_height;
+    const std::array<int, 4> arms = CellShapes::Arms(ch); // up, right, down, left
+    if (std::any_of(arms.begin(), arms.end(), [](int a) { return a != 0; })) {
+        // Each edge shows what the straight line of its arm's kind shows on
+        // the facing edge, and an edge without an arm stays blank.
+        const char32_t horizontal[3] = {0, 0x2500, 0x2550}, vertical[3] = {0, 0x2502, 0x2551};
+        for (int x = 0; x < w; ++x) {
+            if (Ink(ch, x, 0) != Ink(vertical[arms[0]], x, h - 1) || Ink(ch, x, h - 1) != Ink(vertical[arms[2]], x, 0))
+                return false;
+        }
+        for (int y = 0; y < h; ++y) {
+            if (Ink(ch, w - 1, y) != Ink(horizontal[arms[1]], 0, y) || Ink(ch, 0, y) != Ink(horizontal[arms[3]], w - 1, y))
+                return false;
+        }
+        return true;
+    }
+    const int percent = ch == 0x2591 ? 25 : ch == 0x2592 ? 50 : ch == 0x2593 ? 75 : 0;
+    if (percent) {
+        // A shade tiles without a seam when half a cell's shift leaves it as
+        // it is, and it must be about as dark as its name.
+        int ink = 0;
+        for (int y = 0; y < h; ++y) {
+            for (int x = 0; x < w; ++x) {
+                ink += Ink(ch, x, y);
+                if (Ink(ch, x, y) != Ink(ch, (x + w / 2) % w, y) || Ink(ch, x, y) != Ink(ch, x, (y + h / 2) % h))
+                    return false;
+            }
+        }
+        return std::abs(ink * 100 - percent * w * h) * 8 <= 100 * w * h;
+    }
+    // Blocks: exactly the exact shape.
+    QImage exact(w, h, QImage::Format_RGB32);
+    exact.fill(Qt::black);
+    QPainter painter(&exact);
+    CellShapes::Draw(painter, exact.rect(), char16_t(ch), Qt::white, 1);
+    painter.end();
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            if (Ink(ch, x, y) != (exact.pixel(x, y) == qRgb(255, 255, 255)))
+                return false;
+    return true;
+}

@@ -1,0 +1,53 @@
+#pragma once
+// The PC's text-mode bitmap faces, read from the console fonts the system
+// ships, offered under family names of their own. A face is drawn at whole
+// multiples of its pixel size, without smoothing.
+
+#include "textview/PsfFont.h"
+
+#include <QFont>
+#include <QHash>
+#include <QStringList>
+
+#include <vector>
+
+class QPaintDevice;
+
+class TTextModeFace
+{
+public:
+    // The family names whose font files are present, largest face first.
+    static QStringList Families();
+    // The face of a family name, loaded once; null for any other name and
+    // where the files are missing.
+    static const TTextModeFace *Find(const QString &family);
+    // The family a font is drawn in: a text-mode face, or the outline face
+    // that the font resolves to.
+    static QString DrawnFamily(const QFont &font);
+
+    QString Family() const { return m_family; }
+    int Width() const { return m_width; }
+    int Height() const { return m_height; }
+    // The multiple of the pixel size that matches the font's size on the
+    // device (the screen when null): 1 to 4 on the screen.
+    int Scale(const QFont &font, const QPaintDevice *device) const;
+
+    bool Has(char32_t ch) const;
+    QImage Glyph(char32_t ch, QRgb color) const;
+    // Whether the face's own glyph of a box, block or shade character joins
+    // its neighbours as the exact cell shape would; where not, the exact
+    // shape is drawn instead.
+    bool Joins(char32_t ch) const;
+
+private:
+    bool Load(const QString &family, int height);
+    const TPsfFont *FontOf(char32_t ch) const;
+    bool Ink(char32_t ch, int x, int y) const;
+    bool TestJoins(char32_t ch) const;
+
+    QString m_family;
+    int m_width = 8;
+    int m_height = 16;
+    std::vector<TPsfFont> m_fonts; // looked up in order: the first that has a character draws it
+    mutable QHash<char32_t, bool> m_joins;
+};
