@@ -333,6 +333,7 @@ QByteArray BuildVersionInfoBlock(const TVersionDefinition &d, QString *error)
         fixed.Dword(value);
 
     BlockWriter w;
+    QString tooLong; // the value that took the block past its length field
     w.Node(QStringLiteral("VS_VERSION_INFO"), 0, kFixedInfoSize, fixed.bytes, [&] {
         w.Align();
         w.Node(QStringLiteral("StringFileInfo"), 1, 0, {}, [&] {
@@ -341,6 +342,8 @@ QByteArray BuildVersionInfoBlock(const TVersionDefinition &d, QString *error)
                 for (const auto &[name, value] : d.strings) {
                     w.Align();
                     w.Node(name, 1, quint16(value.size() + 1), Utf16(value));
+                    if (tooLong.isEmpty() && quint64(w.bytes.size()) > kMaxBlockSize)
+                        tooLong = name;
                 }
             });
         });
@@ -355,6 +358,14 @@ QByteArray BuildVersionInfoBlock(const TVersionDefinition &d, QString *error)
             });
         }
     });
+    if (quint64(w.bytes.size()) > kMaxBlockSize) {
+        if (tooLong.isEmpty() && !d.strings.isEmpty())
+            tooLong = d.strings.last().first;
+        return fail(QStringLiteral("%1: the version block would be %2 bytes, more than the %3 its length field can say")
+                        .arg(tooLong.isEmpty() ? QStringLiteral("VarFileInfo") : tooLong)
+                        .arg(w.bytes.size())
+                        .arg(kMaxBlockSize));
+    }
     return w.bytes;
 }
 

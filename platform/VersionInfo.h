@@ -37,7 +37,8 @@ bool ParseVersionDefinition(const QString &text, TVersionDefinition *definition,
 
 // The VS_VERSIONINFO block in the standard layout. Empty, with a message naming
 // the value, when a string has a character the ANSI code page lacks (it could
-// not be read back as written).
+// not be read back as written) or the block would pass the 65,535 bytes its
+// length field can say.
 QByteArray BuildVersionInfoBlock(const TVersionDefinition &definition, QString *error = nullptr);
 
 // Text in the ANSI code page, Windows-1252, in which the A functions speak;

@@ -160,6 +160,9 @@ void TestVersionInfo::refusesWhatTheBlockCannotSay_data()
 {
     QTest::addColumn<QString>("value");
     QTest::addColumn<bool>("refused");
+    // Each value character takes two bytes; a block's length is 16 bits.
+    QTest::newRow("fills the block") << QString(32000, u'x') << false;
+    QTest::newRow("passes 64 KiB") << QString(33000, u'x') << true;
     QTest::newRow("outside the ANSI code page") << QStringLiteral("\u2192") << true;
 }
 
