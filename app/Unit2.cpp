@@ -57,8 +57,6 @@ TAbout::TAbout(QWidget *owner)
     setAutoFillBackground(true);
     setWindowIcon(QIcon(QStringLiteral(":/icons/glimra.xpm")));
     ui->ProButton1->setFocus();
-    if (const QScreen *screen = this->screen())
-        move(screen->availableGeometry().center() - rect().center());
     ui->ProButton1->SetOnClick(Guarded(this, &TAbout::ProButton1Click));
 }
 
@@ -66,6 +64,9 @@ TAbout::~TAbout() = default;
 
 void TAbout::showEvent(QShowEvent *event)
 {
+    // Centred with its frame: a window's position is its frame's corner.
+    if (const QScreen *screen = this->screen())
+        move(screen->availableGeometry().center() - QRect(QPoint(), frameGeometry().size()).center());
     QWidget::showEvent(event);
     if (m_owner && windowHandle() && m_owner->windowHandle())
         windowHandle()->setTransientParent(m_owner->windowHandle());

@@ -1,6 +1,7 @@
 #include "charmap/zBtn2.h"
 
 #include "platform/Cp437.h"
+#include "platform/Printing.h"
 
 #include <QAbstractItemView>
 #include <QFontDatabase>
@@ -282,6 +283,7 @@ TzcFontComboBox::TzcFontComboBox(QWidget *owner) : QComboBox(owner)
     style->setParent(this);
     setStyle(style);
     setEditable(false); // a drop-down list: the user picks, never types
+    setMaxVisibleItems(8);
     setItemDelegate(new TzcFontItemDelegate(this));
     m_itemHeight = CalcItemHeight();
     connect(this, &QComboBox::activated, this, &TzcFontComboBox::Activated);
@@ -367,7 +369,17 @@ void TzcFontComboBox::BuildFontList()
     if (!m_created)
         return;
     clear();
-    if (m_device.Contains(zcfdScreen)) {
+    // A printer has no fonts of its own here: its pages are drawn with the
+    // installed fonts, so a default printer lists the screen's, and only once.
+    bool enumerate = m_device.Contains(zcfdScreen);
+    if (!enumerate && m_device.Contains(zcfdPrinter)) {
+        try {
+            enumerate = Printing::DefaultPrinter() != nullptr;
+        } catch (...) {
+            // no printer, or none that can be drawn on: no fonts
+        }
+    }
+    if (enumerate) {
         // Coverage and classification cost a font load each: only when a filter asks.
         const bool details = (m_fontOptions.Bits() & ~TzcFontTypes{zcftTrueTypeOnly, zcftFixedOnly, zcftScaleableOnly}.Bits()) != 0;
         try {
@@ -378,8 +390,6 @@ void TzcFontComboBox::BuildFontList()
             // what was listed before the failure stays
         }
     }
-    // zcfdPrinter adds nothing: a printer has no fonts of its own here, its
-    // pages are drawn with the installed fonts listed for the screen.
     setCurrentIndex(-1); // the first item added to an empty list would otherwise be selected
 }
 

@@ -167,7 +167,7 @@ void TabcVersionInfoCollection::ReadVersionValues()
             item->SetValue(BuildFlagsText(buffer));
         } else if (VerQueryValueA(buffer, prefix + item->Key(), &value, &length)) {
             const qsizetype limit = std::min<qsizetype>(length, value.size());
-            item->SetValue(QString::fromUtf8(value.constData(), qstrnlen(value.constData(), size_t(limit))));
+            item->SetValue(FromAnsiCodePage(QByteArrayView(value.constData(), qstrnlen(value.constData(), size_t(limit)))));
         } else {
             item->SetValue(QString());
         }

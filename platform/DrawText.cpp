@@ -68,6 +68,12 @@ QString StripPrefix(const QString &text, int *underline)
     return out;
 }
 
+// The tab stop after x.
+int NextTabStop(int x, const Layout &layout)
+{
+    return (x / layout.tabWidth + 1) * layout.tabWidth;
+}
+
 // Width of a line with its tabs expanded, measured from the line's start.
 int LineWidth(const QFontMetrics &fm, QStringView line, const Layout &layout)
 {
@@ -77,8 +83,7 @@ int LineWidth(const QFontMetrics &fm, QStringView line, const Layout &layout)
     qsizetype start = 0;
     for (qsizetype i = 0; i < line.size(); ++i) {
         if (line[i] == u'\t') {
-            x += fm.horizontalAdvance(line.mid(start, i - start).toString());
-            x = (x / layout.tabWidth + 1) * layout.tabWidth;
+            x = NextTabStop(x + fm.horizontalAdvance(line.mid(start, i - start).toString()), layout);
             start = i + 1;
         }
     }
@@ -97,15 +102,35 @@ void WrapInto(std::vector<Span> &spans, const QString &text, Span line, const QF
               const Layout &layout, int width)
 {
     const qsizetype end = line.start + line.length;
+    // Where a line may end: at a blank or at the end.
+    std::vector<qsizetype> breaks;
+    for (qsizetype i = line.start; i <= end; ++i)
+        if (i == end || IsBlank(text[i]))
+            breaks.push_back(i);
     qsizetype start = line.start;
+    size_t first = 0;
     do {
+        while (breaks[first] < start)
+            ++first;
+        const auto fitsTo = [&](size_t at) {
+            return LineWidth(fm, QStringView(text).mid(start, breaks[at] - start), layout) <= width;
+        };
+        // The last break that still fits. Widths grow with the break, so
+        // doubling steps and then halving find it in a few measurements
+        // rather than one per word, which made long lines cost their square.
         qsizetype fits = -1;
-        for (qsizetype i = start; i <= end; ++i) {
-            if (i < end && !IsBlank(text[i]))
-                continue;
-            if (LineWidth(fm, QStringView(text).mid(start, i - start), layout) > width)
-                break;
-            fits = i;
+        if (fitsTo(first)) {
+            size_t lo = first, step = 1;
+            while (lo + step < breaks.size() && fitsTo(lo + step)) {
+                lo += step;
+                step *= 2;
+            }
+            size_t hi = std::min(lo + step, breaks.size()); // does not fit, or past the last
+            while (hi - lo > 1) {
+                const size_t mid = lo + (hi - lo) / 2;
+                (fitsTo(mid) ? lo : hi) = mid;
+            }
+            fits = breaks[lo];
         }
         if (fits < 0) { // one word wider than the rectangle keeps its line
             fits = start;
@@ -224,13 +249,15 @@ int DrawTextA(QPainter &painter, const QString &text, QRect &rect, unsigned form
         const int baseline = y + fm.ascent();
         // Segments between tabs, each placed at its expanded position.
         qsizetype start = 0;
+        int pen = 0;
         for (qsizetype i = 0; i <= line.size(); ++i) {
             if (i < line.size() && !(layout.expandTabs && line[i] == u'\t'))
                 continue;
-            const QStringView segment = line.mid(start, i - start);
+            const QString segment = line.mid(start, i - start).toString();
             if (!segment.isEmpty())
-                painter.drawText(QPoint(x + LineWidth(fm, line.left(start), layout), baseline),
-                                 segment.toString());
+                painter.drawText(QPoint(x + pen, baseline), segment);
+            if (i < line.size())
+                pen = NextTabStop(pen + fm.horizontalAdvance(segment), layout);
             start = i + 1;
         }
         if (underline >= span.start && underline < span.start + span.length) {

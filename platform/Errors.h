@@ -40,18 +40,32 @@ void SetApplicationTitle(const QString &title);
 // application title); the silent abort shows nothing. Call only from a catch.
 void HandleCurrentException() noexcept;
 
+namespace GuardedDetail {
+// Calls func with the arguments it takes: all of them, or none (a signal's
+// checked flag). A template of its own, so that the call it does not make is
+// never compiled.
+template <typename Func, typename... Args>
+void CallWith(const Func &func, Args &&...args)
+{
+    if constexpr (std::is_invocable_v<const Func &, Args...>)
+        func(std::forward<Args>(args)...);
+    else
+        func();
+}
+} // namespace GuardedDetail
+
 // Wraps a handler so that a failure stops at the handler's edge and reaches
 // the error box, instead of unwinding through the toolkit's frames.
 template <typename Func>
 auto Guarded(Func func)
 {
-    // Arguments the function does not take (a signal's checked flag) are dropped.
-    return [func](auto &&...args) {
+    // The declared result and the constraint let Qt try the wrapper with
+    // fewer arguments without compiling its body for them.
+    return [func]<typename... Args>(Args &&...args) -> void
+        requires std::is_invocable_v<const Func &, Args...> || std::is_invocable_v<const Func &>
+    {
         try {
-            if constexpr (std::is_invocable_v<const Func &, decltype(args)...>)
-                func(std::forward<decltype(args)>(args)...);
-            else
-                func();
+            GuardedDetail::CallWith(func, std::forward<Args>(args)...);
         } catch (...) {
             HandleCurrentException();
         }

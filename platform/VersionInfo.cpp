@@ -65,6 +65,14 @@ QByteArray Utf16(const QString &text)
     return writer.bytes;
 }
 
+// Windows-1252 from 0x80 to 0x9F; the rest is Latin-1. The five bytes the code
+// page leaves undefined stand for the control characters of their value.
+constexpr char16_t kAnsiHigh[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
 QString TranslationKey(quint16 language, quint16 codePage)
 {
     return QStringLiteral("%1%2").arg(language, 4, 16, QLatin1Char('0')).arg(codePage, 4, 16, QLatin1Char('0')).toUpper();
@@ -270,8 +278,50 @@ bool ParseVersionDefinition(const QString &text, TVersionDefinition *definition,
     return true;
 }
 
-QByteArray BuildVersionInfoBlock(const TVersionDefinition &d)
+QByteArray ToAnsiCodePage(QStringView text)
 {
+    QByteArray out;
+    out.reserve(text.size());
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        const char16_t *high = std::find(std::begin(kAnsiHigh), std::end(kAnsiHigh), u);
+        if (high != std::end(kAnsiHigh))
+            out += char(0x80 + (high - kAnsiHigh));
+        else if (u < 0x80 || (u >= 0xA0 && u <= 0xFF))
+            out += char(u);
+        else
+            out += '?';
+    }
+    return out;
+}
+
+QString FromAnsiCodePage(QByteArrayView text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (char byte : text) {
+        const uchar b = uchar(byte);
+        out += QChar(b >= 0x80 && b < 0xA0 ? kAnsiHigh[b - 0x80] : char16_t(b));
+    }
+    return out;
+}
+
+QByteArray BuildVersionInfoBlock(const TVersionDefinition &d, QString *error)
+{
+    const auto fail = [error](const QString &why) {
+        if (error)
+            *error = why;
+        return QByteArray();
+    };
+    for (const auto &[name, value] : d.strings) {
+        const QString readBack = FromAnsiCodePage(ToAnsiCodePage(value));
+        for (qsizetype i = 0; i < value.size(); ++i)
+            if (readBack[i] != value[i])
+                return fail(QStringLiteral("%1: the character U+%2 is not in the ANSI code page (Windows-1252)")
+                                .arg(name)
+                                .arg(QString::number(value[i].unicode(), 16).toUpper().rightJustified(4, u'0')));
+    }
+
     BlockWriter fixed;
     for (quint32 value : {kFixedSignature, quint32(0x00010000),
                           quint32(d.fileVersion[0]) << 16 | d.fileVersion[1],
@@ -283,6 +333,7 @@ QByteArray BuildVersionInfoBlock(const TVersionDefinition &d)
         fixed.Dword(value);
 
     BlockWriter w;
+    QString tooLong; // the value that took the block past its length field
     w.Node(QStringLiteral("VS_VERSION_INFO"), 0, kFixedInfoSize, fixed.bytes, [&] {
         w.Align();
         w.Node(QStringLiteral("StringFileInfo"), 1, 0, {}, [&] {
@@ -291,6 +342,8 @@ QByteArray BuildVersionInfoBlock(const TVersionDefinition &d)
                 for (const auto &[name, value] : d.strings) {
                     w.Align();
                     w.Node(name, 1, quint16(value.size() + 1), Utf16(value));
+                    if (tooLong.isEmpty() && quint64(w.bytes.size()) > kMaxBlockSize)
+                        tooLong = name;
                 }
             });
         });
@@ -305,6 +358,14 @@ QByteArray BuildVersionInfoBlock(const TVersionDefinition &d)
             });
         }
     });
+    if (quint64(w.bytes.size()) > kMaxBlockSize) {
+        if (tooLong.isEmpty() && !d.strings.isEmpty())
+            tooLong = d.strings.last().first;
+        return fail(QStringLiteral("%1: the version block would be %2 bytes, more than the %3 its length field can say")
+                        .arg(tooLong.isEmpty() ? QStringLiteral("VarFileInfo") : tooLong)
+                        .arg(w.bytes.size())
+                        .arg(kMaxBlockSize));
+    }
     return w.bytes;
 }
 
@@ -352,7 +413,7 @@ bool VerQueryValueA(QByteArrayView block, const QString &subBlock, QByteArray *v
                 break;
             text += QChar(c);
         }
-        result = text.toUtf8();
+        result = ToAnsiCodePage(text);
         result.append('\0');
     } else {
         result = block.sliced(node.valueStart, node.valueBytes).toByteArray();

@@ -35,8 +35,16 @@ struct TVersionDefinition
 // Blank lines and lines starting with '#' are skipped. False with a message on error.
 bool ParseVersionDefinition(const QString &text, TVersionDefinition *definition, QString *error);
 
-// The VS_VERSIONINFO block in the standard layout.
-QByteArray BuildVersionInfoBlock(const TVersionDefinition &definition);
+// The VS_VERSIONINFO block in the standard layout. Empty, with a message naming
+// the value, when a string has a character the ANSI code page lacks (it could
+// not be read back as written) or the block would pass the 65,535 bytes its
+// length field can say.
+QByteArray BuildVersionInfoBlock(const TVersionDefinition &definition, QString *error = nullptr);
+
+// Text in the ANSI code page, Windows-1252, in which the A functions speak;
+// a character it lacks becomes '?'.
+QByteArray ToAnsiCodePage(QStringView text);
+QString FromAnsiCodePage(QByteArrayView text);
 
 // Size of the version information in the ELF file, 0 when it has none (or is
 // no ELF file). handle, when given, is set to 0.
@@ -47,7 +55,7 @@ bool GetFileVersionInfoA(const QString &fileName, quint32 handle, quint32 len, v
 
 // Looks up subBlock ("\", "\VarFileInfo\Translation", "\StringFileInfo\040904E4\FileVersion")
 // in a block of block.size() bytes; names match regardless of letter case. A binary
-// value comes back as its bytes and len its size in bytes; a text value as 8-bit
-// (UTF-8) text with its terminating null and len its length counting the null.
+// value comes back as its bytes and len its size in bytes; a text value in the
+// ANSI code page with its terminating null and len its length counting the null.
 // A damaged or truncated block is never read beyond its size: the lookup fails.
 bool VerQueryValueA(QByteArrayView block, const QString &subBlock, QByteArray *value, quint32 *len);

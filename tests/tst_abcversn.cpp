@@ -74,7 +74,7 @@ void TestAbcversn::initTestCase()
     QVERIFY(m_dir.isValid());
     TVersionDefinition d;
     d.fileFlags = 0x3F;
-    d.strings = {{"FileVersion", "5.0.0.1"}, {"CompanyName", "Torvane"}, {"buildflags", "lower"}};
+    d.strings = {{"FileVersion", "5.0.0.1"}, {"CompanyName", "Torvane"}, {"buildflags", "lower"}, {"LegalCopyright", "© €"}};
     const QByteArray good = BuildVersionInfoBlock(d);
     m_files["good"] = FileWith("good", good);
     m_files["truncated"] = FileWith("truncated", good.left(good.size() - 10));
@@ -104,6 +104,7 @@ void TestAbcversn::caption_data()
         << "By\tTorvane\r\n";
     QTest::newRow("empty collection") << "good" << QList<TItemRow>{} << true << "";
     QTest::newRow("missing key") << "good" << QList<TItemRow>{{"Nothing", "X"}} << false << "X\t\r\n";
+    QTest::newRow("ANSI code page") << "good" << QList<TItemRow>{{"LegalCopyright", "C"}} << false << "C\t© €\r\n";
     QTest::newRow("flags 0x3F") << "good" << flags << false
                                 << "Flags\tDebug, InfoInferred, Patched, Pre-Release, Private, Special\r\n";
     QTest::newRow("flags 0") << "flags 0" << flags << false << "Flags\t\r\n";
@@ -135,9 +136,11 @@ void TestAbcversn::builtExecutable()
     TabcVersionLabel label;
     label.VersionInfo()->SetFileName(QStringLiteral(GLIMRA_EXECUTABLE));
     label.SetDoubleSpaced(false);
-    AddItems(label.VersionInfo(), {{"FileVersion", "Build :"}, {"CompanyName", "By"}, {"ProductVersion", "P"}});
+    AddItems(label.VersionInfo(), {{"FileVersion", "Build :"}, {"CompanyName", "By"}, {"ProductVersion", "P"},
+                                   {"LegalCopyright", "C"}});
     label.Loaded();
-    QCOMPARE(label.text(), QStringLiteral("Build :\t5.0.0.1\r\nBy\tTorvane\r\nP\t5.0.0.1\r\n"));
+    QCOMPARE(label.text(), QStringLiteral("Build :\t5.0.0.1\r\nBy\tTorvane\r\nP\t5.0.0.1\r\n"
+                                          "C\tCopyright © 2026 Torvane. Freeware.\r\n"));
 
     const QString stripped = m_dir.filePath("glimra-stripped");
     QCOMPARE(Objcopy({QStringLiteral("--remove-section"), QLatin1String(kVersionSection),

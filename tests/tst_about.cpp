@@ -4,6 +4,7 @@
 #include "controls/ProUrl.h"
 #include "support/MainFixture.h"
 
+#include <QScreen>
 #include <QTest>
 #include <QToolButton>
 
@@ -13,6 +14,7 @@ class TestAbout : public QObject
 private slots:
     void formHasItsComponentsInCreationOrder();
     void enterClosesEscDoesNothing();
+    void centredOnTheScreen();
     void windowSystemCloseGivesTheMainWindowBack();
     void sameBoxComesBackWithVisitedLinks();
     void freewareCoversTheTitleWhereTheyOverlap();
@@ -61,6 +63,14 @@ void TestAbout::enterClosesEscDoesNothing()
     QTest::keyClick(About, Qt::Key_Return);
     QVERIFY(!About->isVisible());
     QVERIFY(f.Window->isEnabled());
+}
+
+void TestAbout::centredOnTheScreen()
+{
+    MainFixture f;
+    f.Window->show();
+    f.Window->Button("AboutButon")->click();
+    QCOMPARE(About->frameGeometry().center(), About->screen()->availableGeometry().center());
 }
 
 void TestAbout::windowSystemCloseGivesTheMainWindowBack()

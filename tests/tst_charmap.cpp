@@ -79,6 +79,7 @@ void TestCharMap::clickInsertsAgainAndAgain()
     Click(1, 1);
     QCOMPARE(f.Window->richedit->Bytes(), QByteArray("A"));
     QVERIFY(f.Window->richedit->Modified());
+    QVERIFY(!f.Window->richedit->CanUndo()); // an insertion from the map is not undone
     QVERIFY(f.Window->windowTitle().startsWith(QStringLiteral("Glimra")));
     Click(1, 1);
     QCOMPARE(f.Window->richedit->Bytes(), QByteArray("AA"));
@@ -142,6 +143,8 @@ void TestCharMap::releaseBeforeChoiceOrOtherButton()
     f.Window->richedit->SetBytes("text");
     f.Window->richedit->SetSel(1, 2);
     QTest::mouseRelease(Map->Grid, Qt::LeftButton, {}, Centre(1, 1));
+    QCOMPARE(f.Window->richedit->Bytes(), QByteArray("text")); // a later insertion would hide a deletion
+    QCOMPARE(std::pair(f.Window->richedit->SelStart(), f.Window->richedit->SelLength()), std::pair(1, 2));
     Click(1, 1, Qt::RightButton);
     QCOMPARE(Status(), QStringLiteral("Keystroke:"));
     Click(1, 1);
@@ -152,6 +155,7 @@ void TestCharMap::releaseBeforeChoiceOrOtherButton()
 void TestCharMap::fontChoiceAppliesAndPersists()
 {
     MainFixture f;
+    QCOMPARE(Map->FontC->maxVisibleItems(), 4);
     const QFont before = Map->Grid->font();
     Map->FontC->SetFontName(QStringLiteral("dejavu serif"));
     QCOMPARE(Map->Grid->font().family(), QStringLiteral("DejaVu Serif"));

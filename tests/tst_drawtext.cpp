@@ -62,6 +62,8 @@ void TestDrawText::measure_data()
     QTest::newRow("empty text") << "" << none << 500 << "" << 0;
     QTest::newRow("single line keeps breaks as blanks") << "a\r\nb" << unsigned(DT_SINGLELINE) << 500 << "a  b" << 1;
     QTest::newRow("word break") << "aaa bbb ccc" << unsigned(DT_WORDBREAK) << QFontMetrics(TestFont()).horizontalAdvance("aaa bbb c") << "aaa bbb" << 2;
+    QTest::newRow("many words a line") << "a b c d e f g h i j k" << unsigned(DT_WORDBREAK)
+                                       << QFontMetrics(TestFont()).horizontalAdvance("a b c d e f g") << "a b c d e f g" << 2;
     QTest::newRow("long word stays whole") << "aaaaaaaa b" << unsigned(DT_WORDBREAK) << 10 << "aaaaaaaa" << 2;
     QTest::newRow("no wrap without word break") << "aaa bbb ccc" << none << 10 << "aaa bbb ccc" << 1;
     QTest::newRow("prefix removed") << "&File" << none << 500 << "File" << 1;

@@ -28,6 +28,8 @@ private slots:
     void kindSetsCaptionResultAndFlags_data();
     void kindSetsCaptionResultAndFlags();
     void everyKindHasItsCaptionInTheTable();
+    void kindTableRowByRow_data();
+    void kindTableRowByRow();
     void kindStorageRulesAndTheFormsCaption();
     void helpKindShowsTheNearestContext();
     void closeKindClosesItsFormAndOrdinaryClickSetsTheResult();
@@ -244,6 +246,49 @@ void TestProCtrls::everyKindHasItsCaptionInTheTable()
     QCOMPARE(used.size(), size_t(66));
 }
 
+void TestProCtrls::kindTableRowByRow_data()
+{
+    QTest::addColumn<int>("first");
+    QTest::addColumn<QList<int>>("captionIds"); // English, Russian, Ukrainian, French, Portuguese
+    QTest::addColumn<int>("result");
+    QTest::addColumn<bool>("isDefault");
+    QTest::addColumn<bool>("cancel");
+    QTest::newRow("ok") << 1 << QList<int>{30100} << 1 << true << false;
+    QTest::newRow("cancel") << 2 << QList<int>{30101, 30130, 30160, 30191, 30301} << 2 << false << true;
+    QTest::newRow("help") << 7 << QList<int>{30102, 30131, 30161, 30192, 30302} << 0 << false << false;
+    QTest::newRow("yes") << 12 << QList<int>{30103, 30132, 30162, 30193, 30303} << 6 << true << false;
+    QTest::newRow("no") << 17 << QList<int>{30104, 30133, 30163, 30194, 30304} << 7 << false << true;
+    QTest::newRow("close") << 22 << QList<int>{30105, 30134, 30164, 30195, 30305} << 0 << false << false;
+    QTest::newRow("abort") << 27 << QList<int>{30106, 30135, 30165, 30196, 30306} << 3 << false << false;
+    QTest::newRow("retry") << 32 << QList<int>{30107, 30136, 30166, 30197, 30307} << 4 << false << false;
+    QTest::newRow("ignore") << 37 << QList<int>{30108, 30137, 30167, 30198, 30308} << 5 << false << false;
+    QTest::newRow("all") << 42 << QList<int>{30109, 30138, 30168, 30199, 30309} << 8 << false << false;
+    QTest::newRow("done") << 47 << QList<int>{30110, 30139, 30169, 30200, 30310} << 9 << true << false;
+    QTest::newRow("back") << 52 << QList<int>{30111, 30140, 30170, 30201, 30311} << 0 << false << false;
+    QTest::newRow("next") << 57 << QList<int>{30112, 30141, 30171, 30202, 30312} << 0 << true << false;
+    QTest::newRow("finish") << 62 << QList<int>{30113, 30142, 30172, 30203, 30313} << 10 << true << false;
+}
+
+void TestProCtrls::kindTableRowByRow()
+{
+    QFETCH(int, first);
+    QFETCH(QList<int>, captionIds);
+    QFETCH(bool, cancel);
+    for (int i = 0; i < captionIds.size(); ++i) {
+        const auto kind = TProButtonKind(first + i);
+        TProButton button;
+        button.SetKind(kind);
+        QCOMPARE(ProKindInfo(kind).CaptionId, captionIds[i]);
+        QCOMPARE(button.text(), LoadProString(captionIds[i]));
+        QTEST(button.ModalResult(), "result");
+        QTEST(button.isDefault(), "isDefault");
+        QTEST(button.Cancel(), "cancel");
+        QCOMPARE(button.Kind(), kind);
+        button.SetCancel(!cancel); // no longer what the kind sets
+        QCOMPARE(button.Kind(), TProButton::pbkCustom);
+    }
+}
+
 void TestProCtrls::kindStorageRulesAndTheFormsCaption()
 {
     TProButton button;
@@ -291,6 +336,9 @@ void TestProCtrls::helpKindShowsTheNearestContext()
     button->click();
     QCOMPARE(shown, QList<int>{120});
     QCOMPARE(clicks, 1);
+    button->SetHelpContext(77); // the button's own comes first
+    button->click();
+    QCOMPARE(shown, QList<int>({120, 77}));
     TProButton::SetHelpContextHandler(nullptr);
 }
 

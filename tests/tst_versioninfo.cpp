@@ -16,7 +16,8 @@ TVersionDefinition Definition()
     const quint16 version[4] = {5, 0, 0, 1};
     std::copy(version, version + 4, d.fileVersion);
     d.fileFlags = 0x21;
-    d.strings = {{"CompanyName", "Torvane"}, {"FileVersion", "5.0.0.1"}, {"Comments", QString()}};
+    d.strings = {{"CompanyName", "Torvane"}, {"FileVersion", "5.0.0.1"}, {"Comments", QString()},
+                 {"LegalCopyright", "© €"}};
     return d;
 }
 
@@ -62,6 +63,8 @@ private slots:
     void damagedBlock_data();
     void damagedBlock();
     void filesWithoutVersion();
+    void refusesWhatTheBlockCannotSay_data();
+    void refusesWhatTheBlockCannotSay();
 };
 
 void TestVersionInfo::blockLayout()
@@ -94,6 +97,8 @@ void TestVersionInfo::query_data()
     QTest::newRow("any letter case") << "\\stringfileinfo\\040904e4\\COMPANYNAME" << true
                                      << QByteArray("Torvane", 8);
     QTest::newRow("empty string") << "\\StringFileInfo\\040904E4\\Comments" << true << QByteArray("", 1);
+    QTest::newRow("ANSI code page") << "\\StringFileInfo\\040904E4\\LegalCopyright" << true
+                                    << QByteArray("\xA9 \x80", 4);
     QTest::newRow("name cut short") << "\\StringFileInfo\\040904E4\\FileVer" << false << QByteArray();
     QTest::newRow("missing key") << "\\StringFileInfo\\040904E4\\ProductName" << false << QByteArray();
     QTest::newRow("other table") << "\\StringFileInfo\\0409\\FileVersion" << false << QByteArray();
@@ -149,6 +154,32 @@ void TestVersionInfo::damagedBlock()
         const bool found = VerQueryValueA(buffer.View(), kQueries[2], &value, &len);
         QVERIFY(!found);
     }
+}
+
+void TestVersionInfo::refusesWhatTheBlockCannotSay_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<bool>("refused");
+    // Each value character takes two bytes; a block's length is 16 bits.
+    QTest::newRow("fills the block") << QString(32000, u'x') << false;
+    QTest::newRow("passes 64 KiB") << QString(33000, u'x') << true;
+    QTest::newRow("outside the ANSI code page") << QStringLiteral("\u2192") << true;
+}
+
+void TestVersionInfo::refusesWhatTheBlockCannotSay()
+{
+    QFETCH(QString, value);
+    QFETCH(bool, refused);
+    TVersionDefinition d = Definition();
+    d.strings.append({QStringLiteral("Notes"), value});
+    d.strings.append({QStringLiteral("ProductName"), QStringLiteral("Glimra")});
+    QString error;
+    const QByteArray block = BuildVersionInfoBlock(d, &error);
+    QCOMPARE(block.isEmpty(), refused);
+    QCOMPARE(error.startsWith(QStringLiteral("Notes:")), refused);
+    QByteArray name;
+    if (!refused)
+        QVERIFY(VerQueryValueA(block, QStringLiteral("\\StringFileInfo\\040904E4\\ProductName"), &name, nullptr));
 }
 
 void TestVersionInfo::filesWithoutVersion()

@@ -2,9 +2,12 @@
 // change notifications and item height.
 
 #include "charmap/zBtn2.h"
+#include "platform/Printing.h"
+#include "support/Pixels.h"
 
 #include <QAbstractItemView>
 #include <QFontDatabase>
+#include <QPainter>
 #include <QTest>
 
 Q_DECLARE_METATYPE(TzcFontInfo)
@@ -45,6 +48,7 @@ private slots:
     void glyphPixels();
     void glyphOfFontType_data();
     void glyphOfFontType();
+    void drawnItem();
     void nameMatching_data();
     void nameMatching();
     void changeNotifications();
@@ -168,6 +172,26 @@ void TestZBtn2::glyphOfFontType()
     QCOMPARE(got ? int(*got) : -1, glyph);
 }
 
+// A TrueType item: the glyph 2 pixels in and centred, its green corner
+// colour showing the background, the name 18 pixels in.
+void TestZBtn2::drawnItem()
+{
+    const QRgb background = qRgb(0, 0, 255);
+    QImage image(120, 20, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    QFont font(QStringLiteral("DejaVu Sans Mono"));
+    font.setPixelSize(12);
+    painter.setFont(font);
+    TzcFontComboBox::DrawItem(painter, QRect(10, 2, 100, 16), QStringLiteral("\u2588"), TRUETYPE_FONTTYPE,
+                              QColor(background), Qt::black);
+    painter.end();
+    QCOMPARE(ColorBounds(image, qRgb(0, 128, 128)).topLeft(), QPoint(12, 4)); // (2 + 18 - 12) / 2
+    QVERIFY(ColorBounds(image, qRgb(0, 128, 0)).isNull());
+    QCOMPARE(image.pixel(12 + 8, 4), background);
+    QCOMPARE(ColorBounds(image, qRgb(0, 0, 0)).left(), 10 + 18);
+}
+
 void TestZBtn2::nameMatching_data()
 {
     QTest::addColumn<QString>("written");
@@ -247,10 +271,22 @@ void TestZBtn2::deviceSet()
 {
     CountedBox c;
     QCOMPARE(c.box.Device(), TzcFontDevice{zcfdScreen});
+    QCOMPARE(c.box.maxVisibleItems(), 8);
     c.box.SetFontName(QStringLiteral("DejaVu Sans"));
-    c.box.SetDevice({zcfdPrinter}); // a printer has no fonts of its own
+    const int screenFonts = c.box.count();
+    Printing::SetDefaultPrinterFactory([] { return std::unique_ptr<QPrinter>(); });
+    c.box.SetDevice({zcfdPrinter}); // no printer, no fonts
     QCOMPARE(c.box.count(), 0);
     QCOMPARE(c.box.FontName(), QString());
+    // A printer prints with the installed fonts.
+    Printing::SetDefaultPrinterFactory([] {
+        auto printer = std::make_unique<QPrinter>();
+        printer->setOutputFormat(QPrinter::PdfFormat);
+        return printer;
+    });
+    c.box.RefreshFonts();
+    QCOMPARE(c.box.count(), screenFonts);
+    Printing::SetDefaultPrinterFactory(nullptr);
     c.box.SetDevice({});
     QCOMPARE(c.box.Device(), TzcFontDevice{zcfdScreen});
     QVERIFY(c.box.count() > 0);

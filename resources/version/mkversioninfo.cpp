@@ -26,7 +26,11 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "%s: %s\n", argv[1], qPrintable(error));
         return 1;
     }
-    const QByteArray block = BuildVersionInfoBlock(definition);
+    const QByteArray block = BuildVersionInfoBlock(definition, &error);
+    if (block.isEmpty()) {
+        std::fprintf(stderr, "%s: %s\n", argv[1], qPrintable(error));
+        return 1;
+    }
 
     // Plain bytes in the source (rather than .incbin) so that compiler caches see
     // every change of the block.
