@@ -27,6 +27,7 @@ private slots:
     void pictureMatchesTheScreen();
     void tooLargeIsRefusedWithTheLinesThatFit_data();
     void tooLargeIsRefusedWithTheLinesThatFit();
+    void pngSideLimitIsTheWritersOwn();
     void cancelledExportLeavesNoFile();
     void pdfHasPrintsPages();
     void windowExportsTheSelectedLines();
@@ -107,6 +108,18 @@ void TestExport::tooLargeIsRefusedWithTheLinesThatFit()
     // As many lines as fit make an image of at most the limit.
     const QImage largest = Export::Picture(edit.Document(), LookOf(edit), 0, fit, scale);
     QVERIFY(largest.height() <= Export::kMaxImageSide && largest.height() > Export::kMaxImageSide - cells.CellHeight() * scale);
+}
+
+void TestExport::pngSideLimitIsTheWritersOwn()
+{
+    QTemporaryDir dir;
+    const QString png = dir.filePath(QStringLiteral("tall.png"));
+    QImage tall(1, int(Export::kMaxImageSide) + 1, QImage::Format_RGB32);
+    tall.fill(Qt::white);
+    QVERIFY_THROWS_EXCEPTION(EGlimraError, Export::WritePng(tall, png));
+    QVERIFY(!QFile::exists(png)); // nothing half written is left
+    Export::WritePng(tall.copy(0, 0, 1, int(Export::kMaxImageSide)), png);
+    QCOMPARE(QImageReader(png).size(), QSize(1, int(Export::kMaxImageSide)));
 }
 
 void TestExport::cancelledExportLeavesNoFile()
