@@ -1,8 +1,12 @@
 #include "app/Unit1.h"
 
+#include "app/CommandLine.h"
 #include "app/DocumentFile.h"
 #include "app/PropertiesDialog.h"
+#include "app/Export.h"
+#include "app/ExportCommands.h"
 #include "app/RecentFiles.h"
+#include "app/StoredLook.h"
 #include "app/Unit2.h"
 #include "app/Unit3.h"
 #include "controls/ProUrl.h"
@@ -94,7 +98,7 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::TMa
 
     Reg = new TMyRegistry(this);
     Reg->setObjectName(QStringLiteral("Reg"));
-    Reg->SetRegPath(QStringLiteral("\\Software\\Torvane\\Glimra 5.0"));
+    Reg->SetRegPath(QString::fromLatin1(kPreferencesPath));
     Reg->SetRootKey(TMyRegistry::kHKEY_CURRENT_USER);
 
     MainSaver = new TStateControl(this);
@@ -114,6 +118,8 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::TMa
     OpenDialog.Filter = QString::fromLatin1(FileFilter);
     OpenDialog.DefaultExt = QStringLiteral("nfo");
     SaveDialog = OpenDialog;
+    ExportImageDialog = ExportCommands::ImageDialog();
+    ExportPdfDialog = ExportCommands::PdfDialog();
 
     BuildCommands();
 
@@ -270,6 +276,9 @@ void TMain::RunCommand(TCommand command)
     case TCommand::cmSave: Save(); break;
     case TCommand::cmSaveAs: FileSaveAs(); break;
     case TCommand::cmPrint: Print1Click(); break;
+    case TCommand::cmExportImage: ExportImage1Click(); break;
+    case TCommand::cmExportPdf: ExportPdf1Click(); break;
+    case TCommand::cmCopyImage: CopyAsImage1Click(); break;
     case TCommand::cmExit: Exit1Click(); break;
     case TCommand::cmUndo: EditUndo(); break;
     case TCommand::cmCut: EditCut(); break;
@@ -317,13 +326,9 @@ void TMain::FormCreate()
     MainSaver->LoadState();
     Reg->SetCanCreate(true);
     Reg->Open();
-    QFont font(Reg->ReadString(QStringLiteral("Font"), QStringLiteral("Name"), QStringLiteral("Lucida Console ANSI")));
-    const int size = Reg->ReadInteger(QStringLiteral("Font"), QStringLiteral("Size"), 9);
-    font.setPointSize(size > 0 ? size : 9);
-    const quint32 background = quint32(Reg->ReadInteger(QStringLiteral("Colors"), QStringLiteral("background"), 0x800000));
-    const quint32 text = quint32(Reg->ReadInteger(QStringLiteral("Colors"), QStringLiteral("font"), 0xC0C0C0));
-    richedit->SetTextFont(font);
-    richedit->SetColors(ColorFromValue(text), ColorFromValue(background));
+    const TLook look = ReadStoredLook(*Reg);
+    richedit->SetTextFont(look.Font);
+    richedit->SetColors(look.Text, look.Background);
     Item("Map1")->setChecked(Reg->ReadBool(QStringLiteral("Misc"), QStringLiteral("MapVis"), false));
     Item("WordWrap1")->setChecked(Reg->ReadBool(QStringLiteral("Misc"), QStringLiteral("WordWrap"), false));
     Item("Autocopy1")->setChecked(Reg->ReadBool(QStringLiteral("Misc"), QStringLiteral("AutoCopy"), false));
@@ -360,9 +365,8 @@ void TMain::FormShow()
 
 QString TMain::FileToOpenAtStart(const QStringList &arguments)
 {
-    if (arguments.size() > 1 && QFileInfo(arguments.at(1)).isFile())
-        return arguments.at(1);
-    return QString();
+    const QString name = CommandLine::Parse(arguments).File;
+    return !name.isEmpty() && QFileInfo(name).isFile() ? name : QString();
 }
 
 // The session is ending (log-off, shut-down): the same question as a close,
@@ -806,24 +810,23 @@ void TMain::Print1Click()
     QPainter painter;
     if (!painter.begin(printer.get()))
         throw EGlimraError(QStringLiteral("Printer selected is not valid"));
-    richedit->ClearFormatCache();
-    const int length = richedit->TextLength();
-    int first = 0;
-    try {
-        for (;;) {
-            const int next = richedit->FormatRange(painter, *printer, first);
-            if (next == -1 || next >= length || next <= first)
-                break;
-            printer->newPage();
-            first = next;
-        }
-    } catch (...) {
-        painter.end();
-        richedit->ClearFormatCache();
-        throw;
-    }
+    Export::PaintPages(*richedit, painter, *printer);
     painter.end();
-    richedit->ClearFormatCache();
+}
+
+void TMain::ExportImage1Click()
+{
+    ExportCommands::ExportImage(this, *richedit, ExportImageDialog);
+}
+
+void TMain::ExportPdf1Click()
+{
+    ExportCommands::ExportPdf(this, *richedit, PrintJobName(windowTitle()), ExportPdfDialog);
+}
+
+void TMain::CopyAsImage1Click()
+{
+    ExportCommands::CopyAsImage(*richedit);
 }
 
 void TMain::GlimraHelp1Click()

@@ -83,6 +83,9 @@ public:
     void Find1Click();
     void Autocopy1Click();
     void Print1Click();
+    void ExportImage1Click();
+    void ExportPdf1Click();
+    void CopyAsImage1Click();
     void GlimraHelp1Click();
     void About1Click();
     void Exit1Click();
@@ -120,6 +123,8 @@ public:
     // The file dialogs' settings and the memory of their last use.
     TFileDialogState OpenDialog;
     TFileDialogState SaveDialog;
+    TFileDialogState ExportImageDialog;
+    TFileDialogState ExportPdfDialog;
 
 protected:
     void showEvent(QShowEvent *event) override;

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs a built Glimra into a temporary prefix and checks that a desktop
-# takes it as the program for its files: the desktop entry and the MIME package
-# validate, .nfo and .diz files get their types, and Glimra can be the default.
+# takes it as the program for its files: the desktop entry, the MIME package
+# and the AppStream metainfo validate, .nfo and .diz files get their types,
+# Glimra can be the default, and its thumbnailer makes a PNG of the asked size.
 #   scripts/check-desktop.sh [BUILD_DIR]
 set -euo pipefail
 build="${1:-$(dirname "$0")/../build}"
@@ -12,7 +13,12 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 cmake --install "$build" --prefix "$work/prefix" >/dev/null
 share="$work/prefix/share"
 
-desktop-file-validate "$share/applications/glimra.desktop" || fail "desktop entry does not validate"
+desktop="com.torvane.glimra.desktop"
+desktop-file-validate "$share/applications/$desktop" || fail "desktop entry does not validate"
+metainfo="$share/metainfo/com.torvane.glimra.metainfo.xml"
+appstreamcli validate --no-net "$metainfo" >/dev/null || fail "metainfo does not validate: $(appstreamcli validate --no-net "$metainfo")"
+grep -q "<launchable type=\"desktop-id\">$desktop</launchable>" "$metainfo" || fail "metainfo does not launch $desktop"
+[[ -f "$work/prefix/share/man/man1/glimra.1" ]] || fail "no manual page"
 # The database's own document type, taken from its freedesktop package.
 sed -n '/<!DOCTYPE/,/]>/p' /usr/share/mime/packages/freedesktop.org.xml | sed '1s/.*\[//; $s/\]>//' > "$work/mime.dtd"
 xmllint --noout --dtdvalid "$work/mime.dtd" "$share/mime/packages/glimra.xml" || fail "MIME package does not validate"
@@ -32,6 +38,19 @@ check() { [[ "$2" == "$3" ]] || fail "$1: got '$2', expected '$3'"; }
 check "type of release.nfo" "$(xdg-mime query filetype "$work/files/release.nfo")" text/x-nfo
 check "type of file_id.diz" "$(xdg-mime query filetype "$work/files/file_id.diz")" text/x-diz
 check "type of tool.diz" "$(xdg-mime query filetype "$work/files/tool.diz")" text/x-diz
-xdg-mime default glimra.desktop text/x-nfo
-check "default for text/x-nfo" "$(xdg-mime query default text/x-nfo)" glimra.desktop
+xdg-mime default "$desktop" text/x-nfo
+check "default for text/x-nfo" "$(xdg-mime query default text/x-nfo)" "$desktop"
+
+# The thumbnailer's keys, and its command run as a file manager runs it:
+# %s the size, %i the input, %o the output; no display needed.
+thumbnailer="$share/thumbnailers/glimra.thumbnailer"
+key() { sed -n "s/^$1=//p" "$thumbnailer"; }
+check "thumbnailer types" "$(key MimeType)" "text/x-nfo;text/x-diz;"
+check "thumbnailer TryExec" "$(key TryExec)" glimra
+command="$(key Exec)"
+command="${command//%s/128}"; command="${command//%i/$(dirname "$0")/../examples/glimra.nfo}"; command="${command//%o/$work/thumb.png}"
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM PATH="$work/prefix/bin:$PATH" $command || fail "thumbnailer: $command"
+size="$(identify -format '%w %h' "$work/thumb.png")" || fail "thumbnail is no image"
+read -r width height <<<"$size"
+(( width <= 128 && height <= 128 && (width == 128 || height == 128) )) || fail "thumbnail is $width x $height, not within 128"
 echo "desktop integration: ok"

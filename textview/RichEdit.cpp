@@ -3,6 +3,7 @@
 #include "platform/Cp437.h"
 #include "textview/Links.h"
 #include "textview/RichEditAccessible.h"
+#include "textview/TextRenderer.h"
 #include "textview/TextSearch.h"
 
 #include <QAccessible>
@@ -596,8 +597,6 @@ void TRichEdit::paintEvent(QPaintEvent *event)
     const QRect area = event->rect();
     const QColor background = BackgroundColor(), text = TextColor();
     const QColor selBack = palette().color(QPalette::Active, QPalette::Highlight);
-    const QColor selText = palette().color(QPalette::Active, QPalette::HighlightedText);
-    const QColor linkColor = palette().color(QPalette::Active, QPalette::Link);
     p.fillRect(area, background);
 
     const int firstRow = area.top() / m_cellHeight;
@@ -605,6 +604,11 @@ void TRichEdit::paintEvent(QPaintEvent *event)
     const int top = verticalScrollBar()->value();
     const int left = horizontalScrollBar()->value();
     const int selStart = SelStart(), selEnd = SelStart() + SelLength();
+    TextRenderer::TRowStyle style{text, palette().color(QPalette::Active, QPalette::HighlightedText),
+                                  selBack, selStart, selEnd};
+    style.Link = palette().color(QPalette::Active, QPalette::Link);
+    style.UnderlineY = m_underlineY;
+    style.UnderlineHeight = m_underlineHeight;
     const int firstColumn = left / m_cellWidth;
     const int lastColumn = (left + viewport()->width()) / m_cellWidth + 1;
 
@@ -617,32 +621,12 @@ void TRichEdit::paintEvent(QPaintEvent *event)
             m_layout.Measure(line); // its tabs may make it the widest
         const int start = m_layout.DisplayLineStart(line);
         const int end = m_layout.DisplayLineEnd(line);
-        const QByteArray bytes = m_doc.Slice(start, end);
-        const auto *data = reinterpret_cast<const unsigned char *>(bytes.constData());
-        const QList<TLinkRange> links = LinksNear(m_doc.LineOf(start), start, end);
-        auto link = links.begin();
         const int y = row * m_cellHeight;
-        int column = 0;
-        for (int i = 0, size = 1; i < bytes.size() && column <= lastColumn; i += size) {
-            char32_t ch = 0;
-            size = Charset::Decode(m_doc.Charset(), data + i, bytes.size() - i, &ch);
-            const int width = TTextLayout::Advance(ch, column);
-            const int c = column;
-            column += width;
-            if (column <= firstColumn)
-                continue;
-            const QRect cell(c * m_cellWidth - left, y, width * m_cellWidth, m_cellHeight);
-            const bool selected = start + i >= selStart && start + i < selEnd;
-            if (selected)
-                p.fillRect(cell, selBack);
-            while (link != links.end() && link->To <= start + i)
-                ++link;
-            const bool linked = link != links.end() && link->From <= start + i;
-            const QColor &color = selected ? selText : linked ? linkColor : text;
-            m_cells.Draw(p, cell, ch, color);
-            if (linked) // underlined inside the cell: the art does not move
-                p.fillRect(QRect(cell.left(), y + m_underlineY, cell.width(), m_underlineHeight), color);
-        }
+        style.Links.clear();
+        for (const TLinkRange &link : LinksNear(m_doc.LineOf(start), start, end))
+            style.Links.append({link.From, link.To});
+        const int column = TextRenderer::DrawRow(p, m_cells, m_doc, start, end, QPoint(-left, y), style,
+                                                 firstColumn, lastColumn);
         // A selected line break shows as one selected cell.
         if (end < TextLength() && end >= selStart && end < selEnd && m_doc.At(end) == '\n')
             p.fillRect(QRect(column * m_cellWidth - left, y, m_cellWidth, m_cellHeight), selBack);
@@ -719,13 +703,7 @@ int TRichEdit::FormatRange(QPainter &painter, QPagedPaintDevice &device, int fir
     for (int row = 0; row < rows && pos < length; ++row) {
         const int lineEnd = m_doc.LineEnd(m_doc.LineOf(pos));
         const int end = TTextLayout::NextPart(m_doc, pos, lineEnd, columns);
-        int column = 0;
-        for (int p = pos, size = 1; p < end; p += size) {
-            const char32_t ch = m_doc.ShownAt(p, &size);
-            const int width = TTextLayout::Advance(ch, column);
-            cells.Draw(painter, QRect(column * cellWidth, row * cellHeight, width * cellWidth, cellHeight), ch, Qt::black);
-            column += width;
-        }
+        TextRenderer::DrawRow(painter, cells, m_doc, pos, end, QPoint(0, row * cellHeight), {Qt::black});
         pos = end == lineEnd ? std::min(length, lineEnd + 1) : end;
     }
     cells.Flush(painter);

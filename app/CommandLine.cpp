@@ -1,0 +1,208 @@
+#include "app/CommandLine.h"
+
+#include "app/DocumentFile.h"
+#include "app/Export.h"
+#include "app/StoredLook.h"
+#include "platform/Errors.h"
+#include "settings/MyRegistry.h"
+#include "textview/RichEdit.h"
+
+#include "Version.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+
+#include <cstdio>
+
+namespace CommandLine {
+namespace {
+
+struct TQtOption
+{
+    const char *Name;
+    bool TakesValue;
+};
+
+// The options QApplication takes out of the arguments itself.
+constexpr TQtOption kQtOptions[] = {
+    {"platform", true}, {"platformpluginpath", true}, {"platformtheme", true}, {"plugin", true},
+    {"qwindowgeometry", true}, {"qwindowicon", true}, {"qwindowtitle", true}, {"session", true},
+    {"display", true}, {"geometry", true}, {"style", true}, {"stylesheet", true}, {"title", true},
+    {"visual", true}, {"name", true}, {"reverse", false}, {"widgetcount", false}, {"nograb", false},
+    {"dograb", false}, {"sync", false},
+};
+
+const QString kHelp = QStringLiteral("help"), kVersion = QStringLiteral("version"), kPng = QStringLiteral("export-png"),
+              kPdf = QStringLiteral("export-pdf"), kThumbnail = QStringLiteral("thumbnail"),
+              kScale = QStringLiteral("scale"), kFont = QStringLiteral("font"), kSize = QStringLiteral("size");
+
+// A whole number within [low, high], or nothing.
+std::optional<int> Number(const QString &text, int low, int high)
+{
+    bool ok = false;
+    const int value = text.toInt(&ok);
+    return ok && value >= low && value <= high ? std::optional<int>(value) : std::nullopt;
+}
+
+TCommandLine Failed(QString error)
+{
+    TCommandLine command;
+    command.Mode = TCommandLine::TMode::cmError;
+    command.Error = std::move(error);
+    return command;
+}
+
+// The preferences' look with the command line's font and size over it, as
+// the text control makes it (with its stand-in faces).
+TLook LookFor(const TCommandLine &command)
+{
+    TMyRegistry reg;
+    reg.SetRegPath(QString::fromLatin1(kPreferencesPath));
+    reg.SetRootKey(TMyRegistry::kHKEY_CURRENT_USER);
+    QObject::connect(&reg, &TMyRegistry::OnError, [](TMyRegistry *, bool, const QString &) {}); // defaults then
+    reg.Open();
+    TLook look = ReadStoredLook(reg);
+    reg.Close();
+    if (!command.Font.isEmpty())
+        look.Font.setFamily(command.Font);
+    if (command.PointSize > 0)
+        look.Font.setPointSize(command.PointSize);
+    TRichEdit edit;
+    edit.SetTextFont(look.Font);
+    look.Font = edit.font();
+    return look;
+}
+
+void WritePicture(const TCommandLine &command)
+{
+    const TLook look = LookFor(command);
+    if (command.Mode == TCommandLine::TMode::cmThumbnail) {
+        Export::WritePng(Export::Thumbnail(command.File, look, command.ThumbnailSize), command.Output);
+        return;
+    }
+    TDocumentFile file = DocumentFile::Read(command.File);
+    TRichEdit edit;
+    edit.SetTextFont(look.Font);
+    edit.SetColors(look.Text, look.Background);
+    edit.SetBytes(std::move(file.Text), file.Format.Charset);
+    if (command.Mode == TCommandLine::TMode::cmPdf)
+        Export::WritePdf(edit, command.File.section(u'/', -1), command.Output);
+    else
+        Export::WritePng(Export::Picture(edit.Document(), look, 0, edit.Document().LineCount(), command.Scale), command.Output);
+}
+
+} // namespace
+
+TCommandLine Parse(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    // Qt's window options are single words after one dash.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.setApplicationDescription(QStringLiteral("Views and edits DOS text art (.nfo, .diz, .txt) drawn in code page 437."));
+    parser.addOption({{QStringLiteral("h"), kHelp}, QStringLiteral("Show this help and exit.")});
+    parser.addOption({{QStringLiteral("v"), kVersion}, QStringLiteral("Show the version and exit.")});
+    parser.addOption({kPng, QStringLiteral("Write the picture of FILE to OUT.png and exit."), QStringLiteral("OUT.png")});
+    parser.addOption({kPdf, QStringLiteral("Write the printed pages of FILE to OUT.pdf and exit."), QStringLiteral("OUT.pdf")});
+    parser.addOption({kScale, QStringLiteral("Draw the picture at 1x or 2x (default 1)."), QStringLiteral("N")});
+    parser.addOption({kFont, QStringLiteral("Draw in this font face instead of the stored one."), QStringLiteral("FAMILY")});
+    parser.addOption({kSize, QStringLiteral("Draw at this size in points instead of the stored one."), QStringLiteral("POINTS")});
+    parser.addOption({kThumbnail, QStringLiteral("Write a thumbnail of IN, at most SIZE pixels a side, to OUT and exit."),
+                      QStringLiteral("SIZE")});
+    for (const TQtOption &option : kQtOptions) {
+        QCommandLineOption qt(QString::fromLatin1(option.Name));
+        if (option.TakesValue)
+            qt.setValueName(QStringLiteral("value"));
+        qt.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(qt);
+    }
+    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The file to open; -- before it when its name begins with -."),
+                                 QStringLiteral("[FILE]"));
+    if (!parser.parse(arguments))
+        return Failed(parser.errorText());
+
+    TCommandLine command;
+    // Without an application object yet, Qt cannot name the program itself.
+    command.Help = parser.helpText().replace(QStringLiteral("<executable_name>"), QStringLiteral("glimra"));
+    const QStringList files = parser.positionalArguments();
+    command.File = files.value(0);
+    const int exports = int(parser.isSet(kPng)) + int(parser.isSet(kPdf)) + int(parser.isSet(kThumbnail));
+    if (parser.isSet(kHelp)) {
+        command.Mode = TCommandLine::TMode::cmHelp;
+        return command;
+    }
+    if (parser.isSet(kVersion)) {
+        command.Mode = TCommandLine::TMode::cmVersion;
+        return command;
+    }
+    if (exports > 1)
+        return Failed(QStringLiteral("Give only one of --export-png, --export-pdf and --thumbnail."));
+    if (parser.isSet(kScale)) {
+        const std::optional<int> scale = Number(parser.value(kScale), 1, 2);
+        if (!scale)
+            return Failed(QStringLiteral("The scale must be 1 or 2."));
+        command.Scale = *scale;
+    }
+    if (parser.isSet(kSize)) {
+        const std::optional<int> size = Number(parser.value(kSize), 1, 500);
+        if (!size)
+            return Failed(QStringLiteral("The size must be a number of points from 1 to 500."));
+        command.PointSize = *size;
+    }
+    command.Font = parser.value(kFont);
+    if (parser.isSet(kThumbnail)) {
+        const std::optional<int> size = Number(parser.value(kThumbnail), 1, 4096);
+        if (!size || files.size() != 2)
+            return Failed(QStringLiteral("Usage: --thumbnail SIZE IN OUT, SIZE from 1 to 4096."));
+        command.Mode = TCommandLine::TMode::cmThumbnail;
+        command.ThumbnailSize = *size;
+        command.Output = files.at(1);
+        return command;
+    }
+    if (exports == 1) {
+        command.Mode = parser.isSet(kPng) ? TCommandLine::TMode::cmPng : TCommandLine::TMode::cmPdf;
+        command.Output = parser.value(parser.isSet(kPng) ? kPng : kPdf);
+        if (command.File.isEmpty())
+            return Failed(QStringLiteral("Which file? Give its name after the options."));
+    }
+    return command;
+}
+
+int Run(const TCommandLine &command, int &argc, char **argv)
+{
+    switch (command.Mode) {
+    case TCommandLine::TMode::cmWindow:
+        return 0;
+    case TCommandLine::TMode::cmHelp:
+        std::fputs(qPrintable(command.Help), stdout);
+        return 0;
+    case TCommandLine::TMode::cmVersion:
+        std::printf("glimra %s\n", GLIMRA_VERSION_STRING);
+        return 0;
+    case TCommandLine::TMode::cmError:
+        std::fprintf(stderr, "glimra: %s\n", qPrintable(command.Error));
+        return 2;
+    case TCommandLine::TMode::cmPng:
+    case TCommandLine::TMode::cmPdf:
+    case TCommandLine::TMode::cmThumbnail:
+        break;
+    }
+    // Pictures need no display; Qt's own warnings would break the promise of
+    // one line on standard error.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &message) {
+        if (type == QtFatalMsg)
+            std::fprintf(stderr, "glimra: %s\n", qPrintable(message));
+    });
+    QApplication app(argc, argv);
+    try {
+        WritePicture(command);
+        return 0;
+    } catch (const EGlimraError &error) {
+        std::fprintf(stderr, "glimra: %s\n", qPrintable(error.Message()));
+    } catch (const std::exception &error) {
+        std::fprintf(stderr, "glimra: %s\n", error.what());
+    }
+    return 1;
+}
+
+} // namespace CommandLine

@@ -1,0 +1,164 @@
+#include "app/Export.h"
+
+#include "platform/Errors.h"
+#include "platform/Printing.h"
+#include "platform/SafeFile.h"
+#include "textview/CellPainter.h"
+#include "textview/FileFormat.h"
+#include "textview/RichEdit.h"
+#include "textview/TextRenderer.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QImageWriter>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSaveFile>
+
+#include <algorithm>
+
+namespace Export {
+namespace {
+
+// Lines drawn between two looks at the progress.
+constexpr int kLinesPerStep = 512;
+// A thumbnail reads this much of a file, whatever its size.
+constexpr qint64 kThumbnailBytes = 64 * 1024;
+// A thumbnail is drawn from at most this many columns of its first lines.
+constexpr int kThumbnailColumns = 132;
+
+// Draws lines [first, last) into a new image of columns cells, at scale.
+QImage Draw(const TTextBuffer &doc, TCellPainter &cells, const TLook &look, int first, int last, int columns,
+            int scale, const TProgress &progress)
+{
+    const int rows = std::max(1, last - first);
+    QImage image(columns * cells.CellWidth() * scale, rows * cells.CellHeight() * scale, QImage::Format_RGB32);
+    if (image.isNull())
+        throw EGlimraError(QStringLiteral("Not enough memory for an image of %1 × %2 pixels")
+                               .arg(columns * cells.CellWidth() * scale).arg(rows * cells.CellHeight() * scale));
+    image.setDevicePixelRatio(scale);
+    image.fill(look.Background);
+    QPainter painter(&image);
+    for (int line = first; line < last; line += kLinesPerStep) {
+        if (progress && !progress(line - first, last - first))
+            throw EAbort();
+        TextRenderer::DrawLines(painter, cells, doc, line, std::min(last, line + kLinesPerStep),
+                                QPoint(0, (line - first) * cells.CellHeight()), look.Text, look.Background);
+    }
+    return image;
+}
+
+} // namespace
+
+QImage Picture(const TTextBuffer &doc, const TLook &look, int first, int last, int scale, const TProgress &progress)
+{
+    first = std::clamp(first, 0, doc.LineCount());
+    last = std::clamp(last, first, doc.LineCount());
+    TCellPainter cells;
+    cells.SetFont(look.Font);
+    const int columns = std::max(1, TextRenderer::Columns(doc, first, last));
+    const qint64 width = qint64(columns) * cells.CellWidth() * scale;
+    const qint64 lineHeight = qint64(cells.CellHeight()) * scale;
+    const qint64 rows = std::max(1, last - first);
+    const qint64 fit = width > kMaxImageSide ? 0 : std::min(kMaxImageSide / lineHeight, kMaxImageBytes / (width * 4 * lineHeight));
+    if (rows > fit)
+        throw EGlimraError(QStringLiteral("The image would be %1 × %2 pixels, more than a PNG image holds "
+                                          "(%3 pixels a side, 2 GB in memory): at most %4 lines fit")
+                               .arg(width).arg(rows * lineHeight).arg(kMaxImageSide).arg(fit));
+    return Draw(doc, cells, look, first, last, columns, scale, progress);
+}
+
+void WritePng(const QImage &image, const QString &name)
+{
+    QSaveFile file(name);
+    bool written = file.open(QIODevice::WriteOnly);
+    if (written) {
+        QImageWriter writer(&file, "png");
+        written = writer.write(image);
+    }
+    if (!written || !CommitToDisk(file))
+        throw EGlimraError(QStringLiteral("Cannot create file %1").arg(name));
+}
+
+int PaintPages(TRichEdit &edit, QPainter &painter, QPagedPaintDevice &device, const TProgress &progress)
+{
+    struct TClearCache // also when printing fails
+    {
+        TRichEdit &Edit;
+        ~TClearCache() { Edit.ClearFormatCache(); }
+    } clear{edit};
+    edit.ClearFormatCache();
+    const int length = edit.TextLength();
+    int first = 0;
+    int pages = 1;
+    for (;;) {
+        const int next = edit.FormatRange(painter, device, first);
+        if (next == -1 || next >= length || next <= first)
+            return pages;
+        if (progress && !progress(next, length))
+            throw EAbort();
+        device.newPage();
+        ++pages;
+        first = next;
+    }
+}
+
+void WritePdf(TRichEdit &edit, const QString &title, const QString &name, const TProgress &progress)
+{
+    // The default printer's paper and resolution, so that the pages are
+    // Print's; without a printer, Qt's PDF defaults.
+    QPageLayout layout;
+    int resolution = 0;
+    try {
+        const std::unique_ptr<QPrinter> printer = Printing::DefaultPrinter();
+        layout = printer->pageLayout();
+        resolution = printer->resolution();
+    } catch (const EGlimraError &) {
+        QPrinter pdf(QPrinter::HighResolution);
+        pdf.setOutputFormat(QPrinter::PdfFormat);
+        layout = pdf.pageLayout();
+        resolution = pdf.resolution();
+    }
+    QSaveFile file(name);
+    if (!file.open(QIODevice::WriteOnly))
+        throw EGlimraError(QStringLiteral("Cannot create file %1").arg(name));
+    QPdfWriter writer(&file);
+    writer.setTitle(title);
+    writer.setCreator(QStringLiteral("Glimra"));
+    writer.setResolution(resolution);
+    writer.setPageLayout(layout);
+    QPainter painter;
+    if (!painter.begin(&writer))
+        throw EGlimraError(QStringLiteral("Cannot create file %1").arg(name));
+    PaintPages(edit, painter, writer, progress);
+    if (!painter.end() || !CommitToDisk(file))
+        throw EGlimraError(QStringLiteral("Cannot create file %1").arg(name));
+}
+
+QImage Thumbnail(const QString &fileName, const TLook &look, int size)
+{
+    // Only a regular file is opened: a FIFO would wait for a writer.
+    QFile file(fileName);
+    if (!QFileInfo(fileName).isFile() || !file.open(QIODevice::ReadOnly))
+        throw EGlimraError(QStringLiteral("Cannot open file %1").arg(fileName));
+    QByteArray head = file.read(kThumbnailBytes);
+    const bool cut = !file.atEnd();
+    TFileFormat format = FileFormat::Detect(head);
+    TTextBuffer doc;
+    doc.SetCharset(format.Charset);
+    doc.Load(FileFormat::ToDocument(std::move(head), format));
+
+    TCellPainter cells;
+    cells.SetFont(look.Font);
+    // The top of the art, about as high as it is wide; a line cut off by the
+    // end of what was read is left out.
+    const int lines = std::max(1, doc.LineCount() - (cut && doc.LineCount() > 1 ? 1 : 0));
+    const int columns = std::clamp(TextRenderer::Columns(doc, 0, std::min(lines, kThumbnailColumns)), 1, kThumbnailColumns);
+    const int rows = std::clamp((columns * cells.CellWidth() + cells.CellHeight() - 1) / cells.CellHeight(), 1, lines);
+    const QImage top = Draw(doc, cells, look, 0, rows, columns, 1, {});
+    if (top.width() <= size && top.height() <= size)
+        return top;
+    return top.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+}
+
+} // namespace Export

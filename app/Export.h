@@ -1,0 +1,58 @@
+#pragma once
+// Pictures of the document: images drawn as the screen draws the text, PDF
+// pages laid out as Print lays them out, and thumbnails of a file's top.
+// Failures are raised with the messages the user sees; a cancelled export
+// raises the silent abort and leaves no file behind.
+
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QString>
+
+#include <functional>
+
+class QPagedPaintDevice;
+class QPainter;
+class TRichEdit;
+class TTextBuffer;
+
+// The font and colours a picture is drawn in.
+struct TLook
+{
+    QFont Font;
+    QColor Text;
+    QColor Background;
+};
+
+// Tells how much of the work is done; false asks to stop.
+using TProgress = std::function<bool(qint64 done, qint64 total)>;
+
+namespace Export {
+
+// libpng refuses a larger side on write as on read (its default user limit).
+inline constexpr qint64 kMaxImageSide = 1000000;
+// The QImage is kept below 2 GiB, within reach of Qt's int-indexed image code.
+inline constexpr qint64 kMaxImageBytes = (qint64(1) << 31) - 1;
+
+// The picture of the lines [first, last): columns of the widest line times
+// the cell width by lines times the cell height, times scale. Raises a
+// message with the largest number of lines that fits when the image would
+// be larger than the limits above, before anything is drawn.
+QImage Picture(const TTextBuffer &doc, const TLook &look, int first, int last, int scale,
+               const TProgress &progress = {});
+
+// Writes the image as PNG through a temporary file renamed over name.
+void WritePng(const QImage &image, const QString &name);
+
+// Print's page loop: formats and draws the whole text on device, one page
+// after another; returns the number of pages.
+int PaintPages(TRichEdit &edit, QPainter &painter, QPagedPaintDevice &device, const TProgress &progress = {});
+
+// The pages Print would make, written as a PDF file.
+void WritePdf(TRichEdit &edit, const QString &title, const QString &name, const TProgress &progress = {});
+
+// The top of a file's art no larger than size by size, scaled down smoothly;
+// only the file's first bytes are read.
+QImage Thumbnail(const QString &fileName, const TLook &look, int size);
+
+} // namespace Export

@@ -1,0 +1,112 @@
+#include "app/ExportCommands.h"
+
+#include "app/Export.h"
+#include "platform/Errors.h"
+#include "textview/RichEdit.h"
+
+#include <QClipboard>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QProgressDialog>
+
+#include <algorithm>
+#include <optional>
+#include <utility>
+
+namespace ExportCommands {
+namespace {
+
+// The lines the selection touches, or the whole document without one.
+std::pair<int, int> LinesToShow(const TRichEdit &edit, bool selection)
+{
+    const TTextBuffer &doc = edit.Document();
+    if (!selection || edit.SelLength() == 0)
+        return {0, doc.LineCount()};
+    const int start = edit.SelStart(), end = start + edit.SelLength();
+    return {doc.LineOf(start), doc.LineOf(end - 1) + 1};
+}
+
+TLook LookOf(const TRichEdit &edit)
+{
+    return {edit.font(), edit.TextColor(), edit.BackgroundColor()};
+}
+
+// The file to write, asked for; nothing when the user cancelled or declined
+// to overwrite, as Save As asks.
+std::optional<QString> AskFileName(QWidget *parent, TFileDialogState &dialog)
+{
+    const std::optional<QString> name = TDialogs::Instance().SaveFileName(parent, dialog);
+    if (name && QFileInfo::exists(*name)
+        && TDialogs::Instance().Confirm(parent, QStringLiteral("OK to overwrite %1").arg(*name)) != TModalResult::mrYes)
+        return std::nullopt;
+    return name;
+}
+
+// Shown only when the work takes a while; Cancel ends it.
+class TProgressWindow
+{
+public:
+    TProgressWindow(QWidget *parent, const QString &label) : m_dialog(label, QStringLiteral("Cancel"), 0, 1000, parent)
+    {
+        m_dialog.setWindowModality(Qt::WindowModal);
+        m_dialog.setMinimumDuration(500);
+        m_dialog.setAutoClose(false);
+    }
+    TProgress Progress()
+    {
+        return [this](qint64 done, qint64 total) {
+            m_dialog.setValue(total > 0 ? int(done * 1000 / total) : 0);
+            return !m_dialog.wasCanceled();
+        };
+    }
+
+private:
+    QProgressDialog m_dialog;
+};
+
+} // namespace
+
+TFileDialogState ImageDialog()
+{
+    TFileDialogState dialog;
+    dialog.Filter = QStringLiteral("Whole document, 1x|*.png|Whole document, 2x|*.png|Selection, 1x|*.png|Selection, 2x|*.png");
+    dialog.DefaultExt = QStringLiteral("png");
+    return dialog;
+}
+
+TFileDialogState PdfDialog()
+{
+    TFileDialogState dialog;
+    dialog.Filter = QStringLiteral("PDF Document|*.pdf");
+    dialog.DefaultExt = QStringLiteral("pdf");
+    return dialog;
+}
+
+void ExportImage(QWidget *parent, TRichEdit &edit, TFileDialogState &dialog)
+{
+    const std::optional<QString> name = AskFileName(parent, dialog);
+    if (!name)
+        return;
+    const int choice = std::clamp(dialog.LastFilterIndex, 0, 3);
+    const auto [first, last] = LinesToShow(edit, choice >= 2);
+    TProgressWindow progress(parent, QStringLiteral("Drawing the image..."));
+    const QImage image = Export::Picture(edit.Document(), LookOf(edit), first, last, choice % 2 + 1, progress.Progress());
+    Export::WritePng(image, *name);
+}
+
+void ExportPdf(QWidget *parent, TRichEdit &edit, const QString &title, TFileDialogState &dialog)
+{
+    const std::optional<QString> name = AskFileName(parent, dialog);
+    if (!name)
+        return;
+    TProgressWindow progress(parent, QStringLiteral("Writing the pages..."));
+    Export::WritePdf(edit, title, *name, progress.Progress());
+}
+
+void CopyAsImage(TRichEdit &edit)
+{
+    const auto [first, last] = LinesToShow(edit, true);
+    QGuiApplication::clipboard()->setImage(Export::Picture(edit.Document(), LookOf(edit), first, last, 1));
+}
+
+} // namespace ExportCommands

@@ -1,0 +1,252 @@
+// Pictures of the document: the image against the screen, the limits, the
+// PDF against Print, the window's commands and the command line.
+
+#include "app/Export.h"
+#include "platform/Errors.h"
+#include "platform/Printing.h"
+#include "support/MainFixture.h"
+#include "textview/CellPainter.h"
+#include "textview/RichEdit.h"
+
+#include "Version.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QImageReader>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTest>
+
+class TestExport : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void pictureMatchesTheScreen_data();
+    void pictureMatchesTheScreen();
+    void tooLargeIsRefusedWithTheLinesThatFit_data();
+    void tooLargeIsRefusedWithTheLinesThatFit();
+    void pngSideLimitIsTheWritersOwn();
+    void cancelledExportLeavesNoFile();
+    void pdfHasPrintsPages();
+    void windowExportsTheSelectedLines();
+    void commandLine_data();
+    void commandLine();
+
+private:
+    static QByteArray Example()
+    {
+        return MainFixture::ReadFile(QStringLiteral(GLIMRA_EXAMPLES "/glimra.nfo"));
+    }
+    static TLook LookOf(const TRichEdit &edit) { return {edit.font(), edit.TextColor(), edit.BackgroundColor()}; }
+    static int PdfPages(const QString &path)
+    {
+        static const QRegularExpression count(QStringLiteral("/Count (\\d+)"));
+        return count.match(QString::fromLatin1(MainFixture::ReadFile(path))).captured(1).toInt();
+    }
+};
+
+void TestExport::pictureMatchesTheScreen_data()
+{
+    QTest::addColumn<char>("byte");
+    QTest::newRow("full block") << '\xDB';
+    QTest::newRow("shade") << '\xB1';
+    QTest::newRow("frame corner") << '\xC9';
+}
+
+void TestExport::pictureMatchesTheScreen()
+{
+    QFETCH(char, byte);
+    TRichEdit edit;
+    edit.resize(1000, 900);
+    edit.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&edit));
+    const QByteArray example = Example();
+    edit.SetBytes(example);
+    edit.clearFocus(); // no caret over the cells
+    const TTextBuffer &doc = edit.Document();
+    const int at = int(example.indexOf(byte));
+    QVERIFY(at >= 0);
+    const QRect cell = edit.CharRect(at);
+    const QImage screen = edit.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QVERIFY(screen.rect().contains(cell));
+
+    const QImage one = Export::Picture(doc, LookOf(edit), 0, doc.LineCount(), 1);
+    const QImage two = Export::Picture(doc, LookOf(edit), 0, doc.LineCount(), 2);
+    // The example's widest line is 78 cells, without tabs.
+    QCOMPARE(one.size(), QSize(78 * cell.width(), doc.LineCount() * cell.height()));
+    QCOMPARE(two.size(), one.size() * 2);
+    QCOMPARE(one.copy(cell), screen.copy(cell));
+    if (byte == '\xDB')
+        QCOMPARE(two.copy(QRect(cell.topLeft() * 2, cell.size() * 2)).pixel(cell.width() - 1, cell.height() - 1),
+                 edit.TextColor().rgb());
+}
+
+void TestExport::tooLargeIsRefusedWithTheLinesThatFit_data()
+{
+    QTest::addColumn<int>("scale");
+    QTest::newRow("1x") << 1;
+    QTest::newRow("2x") << 2;
+}
+
+void TestExport::tooLargeIsRefusedWithTheLinesThatFit()
+{
+    QFETCH(int, scale);
+    TRichEdit edit;
+    edit.SetBytes(QByteArray(300000, '\n'));
+    TCellPainter cells;
+    cells.SetFont(edit.font());
+    const int fit = int(Export::kMaxImageSide / (cells.CellHeight() * scale));
+    QString message;
+    try {
+        Export::Picture(edit.Document(), LookOf(edit), 0, edit.Document().LineCount(), scale);
+    } catch (const EGlimraError &error) {
+        message = error.Message();
+    }
+    QVERIFY2(message.endsWith(QStringLiteral("at most %1 lines fit").arg(fit)), qPrintable(message));
+    // As many lines as fit make an image of at most the limit.
+    const QImage largest = Export::Picture(edit.Document(), LookOf(edit), 0, fit, scale);
+    QVERIFY(largest.height() <= Export::kMaxImageSide && largest.height() > Export::kMaxImageSide - cells.CellHeight() * scale);
+}
+
+void TestExport::pngSideLimitIsTheWritersOwn()
+{
+    QTemporaryDir dir;
+    const QString png = dir.filePath(QStringLiteral("tall.png"));
+    QImage tall(1, int(Export::kMaxImageSide) + 1, QImage::Format_RGB32);
+    tall.fill(Qt::white);
+    QVERIFY_THROWS_EXCEPTION(EGlimraError, Export::WritePng(tall, png));
+    QVERIFY(!QFile::exists(png)); // nothing half written is left
+    Export::WritePng(tall.copy(0, 0, 1, int(Export::kMaxImageSide)), png);
+    QCOMPARE(QImageReader(png).size(), QSize(1, int(Export::kMaxImageSide)));
+}
+
+void TestExport::cancelledExportLeavesNoFile()
+{
+    QTemporaryDir dir;
+    TRichEdit edit;
+    QByteArray text;
+    for (int i = 0; i < 2000; ++i)
+        text += "line\r\n";
+    edit.SetBytes(text);
+    const QString pdf = dir.filePath(QStringLiteral("out.pdf"));
+    QVERIFY_THROWS_EXCEPTION(EAbort, Export::WritePdf(edit, QString(), pdf, [](qint64, qint64) { return false; }));
+    QVERIFY_THROWS_EXCEPTION(EAbort, Export::Picture(edit.Document(), LookOf(edit), 0, 2000, 1, [](qint64, qint64) { return false; }));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+}
+
+void TestExport::pdfHasPrintsPages()
+{
+    MainFixture f;
+    const QString printed = f.Dir.filePath(QStringLiteral("printed.pdf"));
+    Printing::SetDefaultPrinterFactory([&] {
+        auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        printer->setOutputFormat(QPrinter::PdfFormat);
+        printer->setOutputFileName(printed);
+        return printer;
+    });
+    QByteArray text = Example();
+    for (int i = 0; i < 300; ++i)
+        text += "line " + QByteArray::number(i) + QByteArray(i % 150, '\xB1') + "\r\n"; // some wrap
+    f.Window->LoadDocument(f.WriteFile(QStringLiteral("long.nfo"), text));
+    f.Window->Item("Print1")->trigger();
+    const QString exported = f.Dir.filePath(QStringLiteral("exported.pdf"));
+    f.Dialogs.FileAnswers << exported;
+    f.Window->Item("ExportPdf1")->trigger();
+    Printing::SetDefaultPrinterFactory(nullptr);
+    QVERIFY(f.Dialogs.Texts(QStringLiteral("Error")).isEmpty());
+    QVERIFY2(PdfPages(printed) > 3, qPrintable(QString::number(PdfPages(printed))));
+    QCOMPARE(PdfPages(exported), PdfPages(printed));
+}
+
+void TestExport::windowExportsTheSelectedLines()
+{
+    MainFixture f;
+    f.Window->LoadDocument(f.WriteFile(QStringLiteral("a.nfo"), "one\r\nsecond line\r\n\tthird\r\nfourth\r\n"));
+    TRichEdit *edit = f.Window->richedit;
+    edit->SetSel(6, 12); // from "cond" into "\tt"
+    const QString png = f.Dir.filePath(QStringLiteral("out.png"));
+    f.Dialogs.FileAnswers << png;
+    f.Window->ExportImageDialog.LastFilterIndex = 3; // the selection at 2x
+    f.Window->Item("ExportImage1")->trigger();
+    const QImage image(png);
+    // Two lines, as wide as the tab makes the third: 8 + 5 cells.
+    const QSize cell = edit->CharRect(1).size();
+    QCOMPARE(image.size(), QSize(13 * cell.width() * 2, 2 * cell.height() * 2));
+
+    f.Window->Item("CopyAsImage1")->trigger();
+    QCOMPARE(QGuiApplication::clipboard()->image().size(), image.size() / 2);
+    edit->SetSel(0, 0);
+    f.Window->Item("CopyAsImage1")->trigger(); // no selection: the whole document
+    QCOMPARE(QGuiApplication::clipboard()->image().height(), 5 * cell.height());
+}
+
+void TestExport::commandLine_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("error");   // the whole of standard error
+    QTest::addColumn<QSize>("thumbnail"); // the largest a written PNG may be
+    QTest::addColumn<QString>("output");  // the whole of standard output
+    const QString example = QStringLiteral(GLIMRA_EXAMPLES "/glimra.nfo");
+    QTest::newRow("png") << QStringList{"--export-png", "out.png", "--scale", "2", example} << 0 << "" << QSize() << "";
+    QTest::newRow("a name that begins with a dash") << QStringList{"--export-png", "out.png", "--", "-art.nfo"} << 0 << ""
+                                                    << QSize() << "";
+    QTest::newRow("thumbnail") << QStringList{"--thumbnail", "64", "blank.nfo", "out.png"} << 0 << "" << QSize(64, 64) << "";
+    QTest::newRow("missing input") << QStringList{"--export-png", "out.png", "missing.nfo"} << 1
+                                   << "glimra: Cannot open file missing.nfo\n" << QSize() << "";
+    QTest::newRow("unwritable output") << QStringList{"--export-pdf", "no/such/dir/out.pdf", example} << 1
+                                       << "glimra: Cannot create file no/such/dir/out.pdf\n" << QSize() << "";
+    QTest::newRow("too large") << QStringList{"--export-png", "out.png", "long.txt"} << 1
+                               << "glimra: The image would be" << QSize() << "";
+    QTest::newRow("version") << QStringList{"--version"} << 0 << "" << QSize() << "glimra " GLIMRA_VERSION_STRING "\n";
+    QTest::newRow("unknown option") << QStringList{"--bogus", example} << 2 << "glimra: Unknown option 'bogus'.\n" << QSize() << "";
+}
+
+void TestExport::commandLine()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    QFETCH(QString, error);
+    QFETCH(QSize, thumbnail);
+    QFETCH(QString, output);
+    QTemporaryDir dir;
+    QFile::copy(QStringLiteral(GLIMRA_EXAMPLES "/glimra.nfo"), dir.filePath(QStringLiteral("-art.nfo")));
+    QFile longFile(dir.filePath(QStringLiteral("long.txt")));
+    QVERIFY(longFile.open(QIODevice::WriteOnly));
+    longFile.write(QByteArray(300000, '\n'));
+    longFile.close();
+    // Blank but for a block at the end of each line: the corners show the background.
+    QFile blank(dir.filePath(QStringLiteral("blank.nfo")));
+    QVERIFY(blank.open(QIODevice::WriteOnly));
+    for (int i = 0; i < 100; ++i)
+        blank.write(QByteArray(60, ' ') + "\xDB\r\n");
+    blank.close();
+
+    QProcess glimra;
+    glimra.setWorkingDirectory(dir.path());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM")); // it must choose offscreen itself
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path());
+    glimra.setProcessEnvironment(environment);
+    glimra.start(QStringLiteral(GLIMRA_EXECUTABLE), arguments);
+    QVERIFY(glimra.waitForFinished(60000));
+    const QString stderrText = QString::fromLocal8Bit(glimra.readAllStandardError());
+    QVERIFY2(error.isEmpty() ? stderrText.isEmpty() : stderrText.startsWith(error), qPrintable(stderrText));
+    QCOMPARE(stderrText.count(u'\n'), error.isEmpty() ? 0 : 1);
+    QCOMPARE(glimra.exitCode(), status);
+    QCOMPARE(QString::fromLocal8Bit(glimra.readAllStandardOutput()), output);
+    const QString out = dir.filePath(QStringLiteral("out.png"));
+    QCOMPARE(QFile::exists(out), status == 0 && output.isEmpty());
+    if (thumbnail.isValid()) {
+        const QImage image(out);
+        QVERIFY(image.width() <= thumbnail.width() && image.height() <= thumbnail.height());
+        QVERIFY(image.width() == thumbnail.width() || image.height() == thumbnail.height());
+        QCOMPARE(image.pixel(0, image.height() - 1), qRgb(0, 0, 128)); // the stored background
+    }
+}
+
+QTEST_MAIN(TestExport)
+#include "tst_export.moc"

@@ -1,0 +1,84 @@
+#include "textview/TextRenderer.h"
+
+#include "textview/CellPainter.h"
+#include "textview/TextBuffer.h"
+#include "textview/TextLayout.h"
+
+#include <QPainter>
+
+namespace TextRenderer {
+namespace {
+
+// Calls visit(position, character, column, cells) for the characters of
+// [start, end) while it returns true and the column is at most lastColumn;
+// returns the column after the last one visited.
+template <typename Visit>
+int ForEachCell(const TTextBuffer &doc, int start, int end, int lastColumn, Visit visit)
+{
+    const QByteArray bytes = doc.Slice(start, end);
+    const auto *data = reinterpret_cast<const unsigned char *>(bytes.constData());
+    int column = 0;
+    for (qsizetype i = 0, size = 1; i < bytes.size() && column <= lastColumn; i += size) {
+        char32_t ch = 0;
+        size = Charset::Decode(doc.Charset(), data + i, bytes.size() - i, &ch);
+        const int width = TTextLayout::Advance(ch, column);
+        visit(start + int(i), ch, column, width);
+        column += width;
+    }
+    return column;
+}
+
+} // namespace
+
+int DrawRow(QPainter &painter, TCellPainter &cells, const TTextBuffer &doc, int start, int end,
+            QPoint origin, const TRowStyle &style, int firstColumn, int lastColumn)
+{
+    const int cellWidth = cells.CellWidth(), cellHeight = cells.CellHeight();
+    auto link = style.Links.begin();
+    return ForEachCell(doc, start, end, lastColumn, [&](int pos, char32_t ch, int column, int width) {
+        if (column + width <= firstColumn)
+            return;
+        const QRect cell(origin.x() + column * cellWidth, origin.y(), width * cellWidth, cellHeight);
+        const bool selected = pos >= style.SelStart && pos < style.SelEnd;
+        if (selected)
+            painter.fillRect(cell, style.SelectedBack);
+        while (link != style.Links.end() && link->second <= pos)
+            ++link;
+        const bool linked = link != style.Links.end() && link->first <= pos;
+        const QColor &color = selected ? style.SelectedText : linked ? style.Link : style.Text;
+        cells.Draw(painter, cell, ch, color);
+        if (linked) // inside the cell: the art does not move
+            painter.fillRect(QRect(cell.left(), cell.top() + style.UnderlineY, cell.width(), style.UnderlineHeight), color);
+    });
+}
+
+void DrawLines(QPainter &painter, TCellPainter &cells, const TTextBuffer &doc, int first, int last,
+               QPoint origin, const QColor &text, const QColor &background)
+{
+    const int rows = std::max(0, last - first);
+    painter.fillRect(QRect(origin, QSize(Columns(doc, first, last) * cells.CellWidth(), rows * cells.CellHeight())),
+                     background);
+    TRowStyle style;
+    style.Text = text;
+    for (int row = 0; row < rows; ++row) {
+        const int line = first + row;
+        DrawRow(painter, cells, doc, doc.LineStart(line), doc.LineEnd(line),
+                origin + QPoint(0, row * cells.CellHeight()), style);
+    }
+    cells.Flush(painter);
+}
+
+int Columns(const TTextBuffer &doc, int first, int last)
+{
+    int widest = 0;
+    for (int line = std::max(0, first); line < std::min(last, doc.LineCount()); ++line) {
+        // A tab takes at most a tab stop of cells: a short line cannot be the widest.
+        if (qint64(doc.LineEnd(line) - doc.LineStart(line)) * TTextLayout::kTabWidth <= widest)
+            continue;
+        widest = std::max(widest, ForEachCell(doc, doc.LineStart(line), doc.LineEnd(line), INT_MAX,
+                                              [](int, char32_t, int, int) {}));
+    }
+    return widest;
+}
+
+} // namespace TextRenderer

@@ -1,0 +1,50 @@
+#pragma once
+// Draws document text as the screen shows it: a row of cells per line, tabs
+// expanded, each character decoded in the document's set and drawn by a
+// cell painter. The view, printing and the exported pictures all draw
+// through it, so that they cannot differ.
+
+#include <QColor>
+#include <QList>
+#include <QPair>
+#include <QPoint>
+
+#include <climits>
+
+class QPainter;
+class TCellPainter;
+class TTextBuffer;
+
+namespace TextRenderer {
+
+struct TRowStyle
+{
+    QColor Text;
+    QColor SelectedText;
+    QColor SelectedBack;
+    int SelStart = 0; // the selected positions [SelStart, SelEnd)
+    int SelEnd = 0;
+    // Links: positions [first, second), sorted, drawn in the link colour and
+    // underlined inside their cells.
+    QList<QPair<int, int>> Links;
+    QColor Link;
+    int UnderlineY = 0; // from the top of the cell
+    int UnderlineHeight = 1;
+};
+
+// Draws the characters [start, end) of doc as one row whose column 0 is at
+// origin. Characters that end at or before firstColumn are skipped, and
+// drawing stops after lastColumn. Returns the column after the last
+// character looked at. Glyphs wait for the cell painter's Flush.
+int DrawRow(QPainter &painter, TCellPainter &cells, const TTextBuffer &doc, int start, int end,
+            QPoint origin, const TRowStyle &style, int firstColumn = 0, int lastColumn = INT_MAX);
+
+// The document lines [first, last), one row each from origin down, on the
+// background, no wrapping; flushed.
+void DrawLines(QPainter &painter, TCellPainter &cells, const TTextBuffer &doc, int first, int last,
+               QPoint origin, const QColor &text, const QColor &background);
+
+// The cells the widest of the lines [first, last) takes.
+int Columns(const TTextBuffer &doc, int first, int last);
+
+} // namespace TextRenderer
