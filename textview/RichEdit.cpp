@@ -997,17 +997,25 @@ QList<TRichEdit::TLinkRange> TRichEdit::LinksNear(int line, int from, int to) co
     const int end = std::min(lineEnd, to + kReach);
     while (begin > lineStart && !m_doc.SingleByte() && Charset::IsContinuation(uchar(m_doc.At(begin))))
         --begin;
-    // The characters as text, each with the position it came from.
+    // Every address has a dot: most lines of art have none and are done.
     const QByteArray bytes = m_doc.Slice(begin, end);
+    if (!bytes.contains('.'))
+        return {};
+    // The characters as text, each with the position it came from.
     const auto *data = reinterpret_cast<const unsigned char *>(bytes.constData());
     QString text;
+    text.reserve(bytes.size());
     std::vector<int> at;
+    at.reserve(size_t(bytes.size()) + 1);
     for (int i = 0, size = 1; i < bytes.size(); i += size) {
-        const char32_t ch = Charset::TextChar(m_doc.Charset(), data + i, bytes.size() - i, &size);
-        for (const QChar c : QStringView(QString::fromUcs4(&ch, 1))) {
-            text += c;
+        char32_t ch = Charset::TextChar(m_doc.Charset(), data + i, bytes.size() - i, &size);
+        if (ch >= 0x10000) {
+            text += QChar(QChar::highSurrogate(ch));
             at.push_back(begin + i);
+            ch = QChar::lowSurrogate(ch);
         }
+        text += QChar(char16_t(ch));
+        at.push_back(begin + i);
     }
     at.push_back(end);
     QList<TLinkRange> ranges;
