@@ -76,25 +76,6 @@ int Utf8(const unsigned char *p, qsizetype n, bool loneSurrogates, char32_t *ch)
     return length;
 }
 
-void PutUtf8(QByteArray &out, char32_t ch)
-{
-    if (ch < 0x80) {
-        out += char(ch);
-    } else if (ch < 0x800) {
-        out += char(0xC0 | (ch >> 6));
-        out += char(0x80 | (ch & 0x3F));
-    } else if (ch < 0x10000) {
-        out += char(0xE0 | (ch >> 12));
-        out += char(0x80 | ((ch >> 6) & 0x3F));
-        out += char(0x80 | (ch & 0x3F));
-    } else {
-        out += char(0xF0 | (ch >> 18));
-        out += char(0x80 | ((ch >> 12) & 0x3F));
-        out += char(0x80 | ((ch >> 6) & 0x3F));
-        out += char(0x80 | (ch & 0x3F));
-    }
-}
-
 char ByteOf1252(char32_t ch)
 {
     if (ch < 0x80 || (ch >= 0xA0 && ch <= 0xFF))
@@ -195,7 +176,7 @@ QByteArray Encode(TCharset cs, QStringView text)
             break;
         case TCharset::csUtf8:
         case TCharset::csUtf16:
-            PutUtf8(out, ch);
+            AppendUtf8(out, ch);
             break;
         }
     }
@@ -227,6 +208,25 @@ QString ToText(TCharset cs, QByteArrayView bytes)
         i += length;
     }
     return text;
+}
+
+void AppendUtf8(QByteArray &out, char32_t ch)
+{
+    if (ch < 0x80) {
+        out += char(ch);
+    } else if (ch < 0x800) {
+        out += char(0xC0 | (ch >> 6));
+        out += char(0x80 | (ch & 0x3F));
+    } else if (ch < 0x10000) {
+        out += char(0xE0 | (ch >> 12));
+        out += char(0x80 | ((ch >> 6) & 0x3F));
+        out += char(0x80 | (ch & 0x3F));
+    } else {
+        out += char(0xF0 | (ch >> 18));
+        out += char(0x80 | ((ch >> 12) & 0x3F));
+        out += char(0x80 | ((ch >> 6) & 0x3F));
+        out += char(0x80 | (ch & 0x3F));
+    }
 }
 
 int Width(char32_t ch)

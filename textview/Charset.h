@@ -33,6 +33,9 @@ char32_t TextChar(TCharset cs, const unsigned char *p, qsizetype n, int *length)
 // break one '\n'; a character a single-byte set lacks becomes '?'.
 QByteArray Encode(TCharset cs, QStringView text);
 
+// Appends a character in UTF-8 (a surrogate in its three-byte form).
+void AppendUtf8(QByteArray &out, char32_t ch);
+
 // Document bytes as text, breaks as '\n'.
 QString ToText(TCharset cs, QByteArrayView bytes);
 
