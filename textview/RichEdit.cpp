@@ -144,10 +144,11 @@ QString TRichEdit::SelText() const
 
 void TRichEdit::SetSel(int start, int length)
 {
+    // Positions from outside (screen readers, the window) never land inside a character.
     const int size = TextLength();
-    start = std::clamp(start, 0, size);
+    start = m_doc.CharStart(std::clamp(start, 0, size));
     m_anchor = start;
-    m_caret = std::clamp(start + length, 0, size);
+    m_caret = m_doc.CharStart(std::clamp(start + length, 0, size));
     m_goalColumn = -1;
     SelectionMoved();
 }

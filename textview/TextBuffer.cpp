@@ -273,6 +273,20 @@ int TTextBuffer::PrevChar(int pos) const
     return pos - 1;
 }
 
+int TTextBuffer::CharStart(int pos) const
+{
+    if (SingleByte() || pos <= 0 || pos >= Length())
+        return pos;
+    for (int k = 1; k <= 3 && pos - k >= 0; ++k) {
+        if (!Charset::IsContinuation(static_cast<unsigned char>(At(pos - k)))) {
+            int length = 1;
+            ShownAt(pos - k, &length);
+            return pos - k + length > pos ? pos - k : pos;
+        }
+    }
+    return pos;
+}
+
 char32_t TTextBuffer::ShownAt(int pos, int *length) const
 {
     unsigned char bytes[4];

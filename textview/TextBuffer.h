@@ -68,6 +68,8 @@ public:
     int NextChar(int pos) const;
     int PrevChar(int pos) const;
     char32_t ShownAt(int pos, int *length) const;
+    // pos, or the start of the character it falls inside.
+    int CharStart(int pos) const;
     // The number of characters in [from, to).
     int CharCount(int from, int to) const;
 
