@@ -30,6 +30,7 @@ private slots:
     void letterCase();
     void agreesWithPlainSearch();
     void findNextStepsThroughDocument();
+    void unicodeDocumentsMatchCharacters();
 };
 
 void TestTextSearch::findText_data()
@@ -131,6 +132,19 @@ void TestTextSearch::findNextStepsThroughDocument()
     // the selection is gone.
     QCOMPARE(FindText(u"needle and hay", u"NEEDLE", FindStart(7, 3)), -1);
     QCOMPARE(FindText(u"needle and hay", u"NEEDLE", FindStart(7, 0)), 0);
+}
+
+void TestTextSearch::unicodeDocumentsMatchCharacters()
+{
+    // Matches are characters, their lengths bytes; letter case folds beyond ASCII.
+    const QByteArray utf8 = QStringLiteral("x \u00C9t\u00E9 \U0001F600b \u2554").toUtf8();
+    qsizetype length = 0;
+    QCOMPARE(TextSearch::FindInDocument(utf8, TCharset::csUtf8, u"\u00E9T\u00C9", 0, &length), 2);
+    QCOMPARE(length, 5);
+    QCOMPARE(TextSearch::FindInDocument(utf8, TCharset::csUtf8, QStringLiteral("\U0001F600B"), 0, &length), 8);
+    QCOMPARE(length, 5);
+    QCOMPARE(TextSearch::FindInDocument(utf8, TCharset::csUtf8, u"B \u2554", 0, &length), 12);
+    QCOMPARE(TextSearch::FindInDocument("caf\xE9", TCharset::csWindows1252, u"\u00C9", 0, &length), 3);
 }
 
 QTEST_MAIN(TestTextSearch)

@@ -605,8 +605,12 @@ void TRichEdit::paintEvent(QPaintEvent *event)
     const int top = verticalScrollBar()->value();
     const int left = horizontalScrollBar()->value();
     const int selStart = SelStart(), selEnd = SelStart() + SelLength();
-    TextRenderer::TRowStyle style{text, palette().color(QPalette::Active, QPalette::HighlightedText),
-                                  selBack, selStart, selEnd};
+    TextRenderer::TRowStyle style;
+    style.Text = text;
+    style.SelectedText = palette().color(QPalette::Active, QPalette::HighlightedText);
+    style.SelectedBack = selBack;
+    style.SelStart = selStart;
+    style.SelEnd = selEnd;
     style.Link = palette().color(QPalette::Active, QPalette::Link);
     style.UnderlineY = m_underlineY;
     style.UnderlineHeight = m_underlineHeight;
@@ -700,11 +704,13 @@ int TRichEdit::FormatRange(QPainter &painter, QPagedPaintDevice &device, int fir
     const int columns = std::max(1, int(page.width()) / cellWidth);
     const int rows = std::max(1, int(page.height()) / cellHeight);
     const int length = TextLength();
+    TextRenderer::TRowStyle ink;
+    ink.Text = Qt::black;
     int pos = std::clamp(first, 0, length);
     for (int row = 0; row < rows && pos < length; ++row) {
         const int lineEnd = m_doc.LineEnd(m_doc.LineOf(pos));
         const int end = TTextLayout::NextPart(m_doc, pos, lineEnd, columns);
-        TextRenderer::DrawRow(painter, cells, m_doc, pos, end, QPoint(0, row * cellHeight), {Qt::black});
+        TextRenderer::DrawRow(painter, cells, m_doc, pos, end, QPoint(0, row * cellHeight), ink);
         pos = end == lineEnd ? std::min(length, lineEnd + 1) : end;
     }
     cells.Flush(painter);

@@ -289,10 +289,12 @@ qsizetype FindChars(QByteArrayView text, TCharset charset, QStringView what, qsi
     std::vector<char32_t> folded;
     for (qsizetype k = 0; k < what.size(); ++k) {
         char32_t ch = what[k].unicode();
-        if (what[k].isHighSurrogate() && k + 1 < what.size() && what[k + 1].isLowSurrogate())
-            ch = QChar::surrogateToUcs4(what[k].unicode(), what[++k].unicode());
-        else if (ch == U'\r' && k + 1 < what.size() && what[k + 1] == u'\n')
+        if (what[k].isHighSurrogate() && k + 1 < what.size() && what[k + 1].isLowSurrogate()) {
+            ch = QChar::surrogateToUcs4(what[k].unicode(), what[k + 1].unicode());
             ++k;
+        } else if (ch == U'\r' && k + 1 < what.size() && what[k + 1] == u'\n') {
+            ++k;
+        }
         folded.push_back(FoldChar(ch));
     }
     const auto *data = reinterpret_cast<const unsigned char *>(text.data());
