@@ -1,5 +1,9 @@
 #include "textview/Links.h"
 
+#include "textview/TextBuffer.h"
+
+#include <vector>
+
 namespace Links {
 namespace {
 
@@ -99,6 +103,44 @@ QList<TLink> Find(QStringView line)
             }
         }
         ++i;
+    }
+    return links;
+}
+
+QList<TLink> Near(const TTextBuffer &doc, int from, int to)
+{
+    constexpr int kReach = 2048; // no address is longer
+    const int line = doc.LineOf(from);
+    const int lineStart = doc.LineStart(line), lineEnd = doc.LineEnd(line);
+    int begin = std::max(lineStart, from - kReach);
+    const int end = std::min(lineEnd, to + kReach);
+    while (begin > lineStart && !doc.SingleByte() && Charset::IsContinuation(uchar(doc.At(begin))))
+        --begin;
+    // Every address has a dot: most lines of art have none and are done.
+    const QByteArray bytes = doc.Slice(begin, end);
+    if (!bytes.contains('.'))
+        return {};
+    // The characters as text, each with the position it came from.
+    const auto *data = reinterpret_cast<const unsigned char *>(bytes.constData());
+    QString text;
+    text.reserve(bytes.size());
+    std::vector<int> at;
+    at.reserve(size_t(bytes.size()) + 1);
+    for (int i = 0, size = 1; i < bytes.size(); i += size) {
+        char32_t ch = Charset::TextChar(doc.Charset(), data + i, bytes.size() - i, &size);
+        if (ch >= 0x10000) {
+            text += QChar(QChar::highSurrogate(ch));
+            at.push_back(begin + i);
+            ch = QChar::lowSurrogate(ch);
+        }
+        text += QChar(char16_t(ch));
+        at.push_back(begin + i);
+    }
+    at.push_back(end);
+    QList<TLink> links = Find(text);
+    for (TLink &link : links) {
+        link.Start = at[size_t(link.Start)];
+        link.End = at[size_t(link.End)];
     }
     return links;
 }

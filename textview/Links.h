@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringView>
 
+class TTextBuffer;
+
 struct TLink
 {
     qsizetype Start = 0; // characters of the line, [Start, End)
@@ -22,5 +24,10 @@ namespace Links {
 // The addresses in one line. A ".", ",", ")" or ">" that ends a sentence is
 // not part of an address; a ")" is when the address opened a "(".
 QList<TLink> Find(QStringView line);
+
+// The addresses of the document line that holds [from, to), as document
+// positions. Only a window of a long line around [from, to) is read, so
+// finding them costs what painting the line costs.
+QList<TLink> Near(const TTextBuffer &doc, int from, int to);
 
 } // namespace Links

@@ -628,8 +628,8 @@ void TRichEdit::paintEvent(QPaintEvent *event)
         const int end = m_layout.DisplayLineEnd(line);
         const int y = row * m_cellHeight;
         style.Links.clear();
-        for (const TLinkRange &link : LinksNear(m_doc.LineOf(start), start, end))
-            style.Links.append({link.From, link.To});
+        for (const TLink &link : Links::Near(m_doc, start, end))
+            style.Links.append({int(link.Start), int(link.End)});
         const int column = TextRenderer::DrawRow(p, m_cells, m_doc, start, end, QPoint(-left, y), style,
                                                  firstColumn, lastColumn);
         // A selected line break shows as one selected cell.
@@ -996,48 +996,13 @@ void TRichEdit::mouseDoubleClickEvent(QMouseEvent *event)
     emit MouseDown(event->button(), event->modifiers(), event->position().toPoint());
 }
 
-QList<TRichEdit::TLinkRange> TRichEdit::LinksNear(int line, int from, int to) const
-{
-    constexpr int kReach = 2048; // no address is longer
-    const int lineStart = m_doc.LineStart(line), lineEnd = m_doc.LineEnd(line);
-    int begin = std::max(lineStart, from - kReach);
-    const int end = std::min(lineEnd, to + kReach);
-    while (begin > lineStart && !m_doc.SingleByte() && Charset::IsContinuation(uchar(m_doc.At(begin))))
-        --begin;
-    // Every address has a dot: most lines of art have none and are done.
-    const QByteArray bytes = m_doc.Slice(begin, end);
-    if (!bytes.contains('.'))
-        return {};
-    // The characters as text, each with the position it came from.
-    const auto *data = reinterpret_cast<const unsigned char *>(bytes.constData());
-    QString text;
-    text.reserve(bytes.size());
-    std::vector<int> at;
-    at.reserve(size_t(bytes.size()) + 1);
-    for (int i = 0, size = 1; i < bytes.size(); i += size) {
-        char32_t ch = Charset::TextChar(m_doc.Charset(), data + i, bytes.size() - i, &size);
-        if (ch >= 0x10000) {
-            text += QChar(QChar::highSurrogate(ch));
-            at.push_back(begin + i);
-            ch = QChar::lowSurrogate(ch);
-        }
-        text += QChar(char16_t(ch));
-        at.push_back(begin + i);
-    }
-    at.push_back(end);
-    QList<TLinkRange> ranges;
-    for (const TLink &link : Links::Find(text))
-        ranges.append({at[size_t(link.Start)], at[size_t(link.End)], link.Url});
-    return ranges;
-}
-
 QString TRichEdit::LinkAt(const QPoint &viewportPos) const
 {
     const int at = CharAt(viewportPos);
     if (at < 0)
         return {};
-    for (const TLinkRange &link : LinksNear(m_doc.LineOf(at), at, at + 1)) {
-        if (at >= link.From && at < link.To)
+    for (const TLink &link : Links::Near(m_doc, at, at + 1)) {
+        if (at >= link.Start && at < link.End)
             return link.Url;
     }
     return {};

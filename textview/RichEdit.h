@@ -148,14 +148,6 @@ private:
     void RestartBlink();
     int HitTest(const QPoint &viewportPos) const;
     int ClassAt(int pos) const;
-    struct TLinkRange
-    {
-        int From, To; // document positions
-        QString Url;
-    };
-    // The links of a line found around [from, to): only a window of a long
-    // line is read, so finding them costs what painting the line costs.
-    QList<TLinkRange> LinksNear(int line, int from, int to) const;
     void UpdateLinkCursor(const QPoint &viewportPos, Qt::KeyboardModifiers modifiers);
     int WordStart(int pos) const;
     int WordEnd(int pos) const;
