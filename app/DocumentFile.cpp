@@ -2,7 +2,10 @@
 
 #include "platform/Errors.h"
 #include "platform/SafeFile.h"
+#include "textview/Sauce.h"
 #include "textview/TextBuffer.h"
+
+#include <QFileInfo>
 
 #include <QSaveFile>
 
@@ -34,6 +37,50 @@ TDocumentFile Read(const QString &name, std::optional<TCharset> charset)
         throw EGlimraError(QStringLiteral("Cannot open file %1").arg(name));
     }
     return Decode(std::move(bytes), charset);
+}
+
+namespace {
+
+qint64 gAtOnce = 8 << 20;
+qint64 gHead = 1 << 20;
+
+} // namespace
+
+void SetPieceSizes(qint64 atOnce, qint64 head)
+{
+    gAtOnce = atOnce;
+    gHead = head;
+}
+
+TDocumentFile ReadStart(const QString &name, std::optional<TCharset> charset, TDocumentRest &rest)
+{
+    rest = {};
+    const QFileInfo info(name);
+    // FIFOs and devices, and files small enough, are read whole as before.
+    if (!info.isFile() || info.size() <= gAtOnce || info.size() > kMaxDocumentBytes)
+        return Read(name, charset);
+    auto file = std::make_unique<QFile>(name);
+    if (!file->open(QIODevice::ReadOnly))
+        throw EGlimraError(QStringLiteral("Cannot open file %1").arg(name));
+    const qint64 size = file->size();
+    QByteArray head = file->read(std::min(size, gHead));
+    const qint64 reach = std::min<qint64>(size, 1 + 5 + 255 * Sauce::kCommentSize + Sauce::kRecordSize);
+    QByteArray end;
+    if (head.size() == std::min(size, gHead) && file->seek(size - reach))
+        end = file->read(reach);
+    if (end.size() != reach || !file->seek(head.size()))
+        throw EGlimraError(QStringLiteral("Cannot open file %1").arg(name));
+    TDocumentFile start;
+    start.Format = charset ? FileFormat::ForCharset(*charset, head) : FileFormat::Detect(head);
+    if (start.Format.Charset == TCharset::csUtf16)
+        return Read(name, charset); // converted as a whole
+    const qsizetype tail = Sauce::TailLength(end, size - reach);
+    start.Format.Tail = end.last(tail);
+    rest.End = size - tail;
+    head.truncate(qsizetype(std::min<qint64>(head.size(), rest.End)));
+    start.Text = FileFormat::StartOfDocument(std::move(head), start.Format);
+    rest.File = std::move(file);
+    return start;
 }
 
 TDocumentFile Reinterpret(const TTextBuffer &doc, const TFileFormat &format, TCharset charset)

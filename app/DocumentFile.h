@@ -6,8 +6,10 @@
 #include "textview/FileFormat.h"
 
 #include <QByteArray>
+#include <QFile>
 #include <QString>
 
+#include <memory>
 #include <optional>
 
 class TTextBuffer;
@@ -18,11 +20,27 @@ struct TDocumentFile
     TFileFormat Format;
 };
 
+// What is left of a large file read in pieces: File stands at the next byte
+// of the text, which ends at End (the record of the art, if any, is in the
+// format already). A file that grows meanwhile is read to the size it had.
+struct TDocumentRest
+{
+    std::unique_ptr<QFile> File;
+    qint64 End = 0;
+};
+
 namespace DocumentFile {
 
 // Reads name; charset, when given, is the set the user chose, else the set
 // is found from the bytes. Raises "Cannot open file %s" when it cannot be read.
 TDocumentFile Read(const QString &name, std::optional<TCharset> charset = std::nullopt);
+
+// The same, but a large file in a set the control can take in pieces is
+// read only to its first screens: Text holds them and rest the way on.
+TDocumentFile ReadStart(const QString &name, std::optional<TCharset> charset, TDocumentRest &rest);
+
+// Files up to this size are read at once; of larger ones, head bytes first.
+void SetPieceSizes(qint64 atOnce, qint64 head);
 
 // The bytes of an open document read again in another set.
 TDocumentFile Reinterpret(const TTextBuffer &doc, const TFileFormat &format, TCharset charset);

@@ -2,6 +2,7 @@
 
 #include "app/CommandLine.h"
 #include "app/DocumentFile.h"
+#include "app/DocumentLoader.h"
 #include "app/PropertiesDialog.h"
 #include "app/Export.h"
 #include "app/ExportCommands.h"
@@ -84,7 +85,7 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::TMa
     ui->setupUi(this);
     richedit = ui->richedit;
     StatusBar1 = ui->StatusBar1;
-    StatusBar1->SetPanelWidths({150, 80, 160, 140, 110});
+    StatusBar1->SetPanelWidths({150, 80, 160, 140, 110, 200});
     setMinimumSize(400, 188);
     QFont windowFont(QStringLiteral("MS Sans Serif"));
     windowFont.setPixelSize(11);
@@ -132,6 +133,9 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::TMa
         for (const char *name : {"OpenLink3", "CopyLink3", "N19"})
             Item(name)->setVisible(!m_popupLink.isEmpty());
         EditMenu->popup(at);
+    });
+    connect(richedit, &TRichEdit::EditHeld, this, [this] {
+        StatusBar1->SetPanelText(5, QStringLiteral("Loading %1%: edits wait until the file is read").arg(m_loader ? m_loader->Percent() : 100));
     });
     connect(richedit, &TRichEdit::LinkActivated, this, Guarded([this](const QString &url) { ShellOpenFile(this, url); }));
     connect(qApp, &QGuiApplication::commitDataRequest, this, &TMain::CommitData);
@@ -423,6 +427,7 @@ void TMain::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
+    StopLoading(); // at once: nothing more is read
     Guarded(this, &TMain::FormClose)(); // settings that cannot be written do not keep the program open
     event->accept();
 }
@@ -473,13 +478,67 @@ void TMain::LoadDocument(const QString &name)
 
 void TMain::LoadDocumentAs(const QString &name, std::optional<TCharset> charset)
 {
-    TDocumentFile file = DocumentFile::Read(name, charset);
-    SetDocument(std::move(file));
+    TDocumentRest rest;
+    TDocumentFile file = DocumentFile::ReadStart(name, charset, rest);
+    StopLoading();
+    if (rest.File) {
+        // The first screens now, the rest in slices: see LoadFinished.
+        m_format = file.Format;
+        richedit->BeginLoad(m_format.Charset, rest.End);
+        richedit->AppendLoaded(file.Text, false);
+        ShowFormat();
+        m_loader = new TDocumentLoader(richedit, std::move(rest), this);
+        connect(m_loader, &TDocumentLoader::Progress, this, [this](int percent) {
+            StatusBar1->SetPanelText(5, QStringLiteral("Loading %1%").arg(percent));
+        });
+        connect(m_loader, &TDocumentLoader::Finished, this, Guarded([this, name] { LoadFinished(name); }));
+        connect(m_loader, &TDocumentLoader::Failed, this, Guarded([this, name] { LoadFailed(name); }));
+        StatusBar1->SetPanelText(5, QStringLiteral("Loading 0%"));
+    } else {
+        SetDocument(std::move(file));
+    }
     SetDocumentName(name);
     richedit->setFocus();
     richedit->SetModified(false);
     ShowModifiedState(false);
+    if (!m_loader)
+        AddRecent(name);
+}
+
+// The whole file is in: it counts as opened now.
+void TMain::LoadFinished(const QString &name)
+{
+    StopLoading();
     AddRecent(name);
+}
+
+// The file failed part way: nothing half read stays to be saved over it.
+void TMain::LoadFailed(const QString &name)
+{
+    StopLoading();
+    SetDocumentName(QString::fromLatin1(UntitledName));
+    SetDocument({});
+    richedit->SetModified(false);
+    ShowModifiedState(false);
+    throw EGlimraError(QStringLiteral("Cannot open file %1").arg(name));
+}
+
+void TMain::StopLoading()
+{
+    if (m_loader) {
+        m_loader->disconnect(this);
+        m_loader->Stop();
+        m_loader->deleteLater(); // it may be the one telling us
+        m_loader = nullptr;
+    }
+    StatusBar1->SetPanelText(5, QString());
+}
+
+// Saving, printing and exporting need the whole file: the rest is read now.
+void TMain::WaitForLoad()
+{
+    if (m_loader && !m_loader->Finish())
+        throw EAbort(); // LoadFailed told the user
 }
 
 void TMain::SetDocument(TDocumentFile file)
@@ -519,6 +578,7 @@ void TMain::CharacterSetClick(TCharset charset)
 
 void TMain::Properties1Click()
 {
+    WaitForLoad();
     TDocumentProperties properties;
     properties.FileName = m_documentName;
     if (m_documentName != QLatin1String(UntitledName) && QFileInfo(m_documentName).isFile())
@@ -546,6 +606,7 @@ void TMain::Properties1Click()
 void TMain::New()
 {
     QuerySaveChanges();
+    StopLoading();
     SetDocumentName(QString::fromLatin1(UntitledName));
     SetDocument({});
     richedit->SetModified(false);
@@ -578,6 +639,7 @@ void TMain::FileSaveAs()
 
 bool TMain::SaveDocument()
 {
+    WaitForLoad();
     if (m_documentName == QLatin1String(UntitledName))
         return SaveDocumentAs();
     WriteDocument(m_documentName);
@@ -589,6 +651,7 @@ bool TMain::SaveDocument()
 
 bool TMain::SaveDocumentAs()
 {
+    WaitForLoad();
     const std::optional<QString> name = TDialogs::Instance().SaveFileName(this, SaveDialog);
     if (!name)
         return false;
@@ -804,6 +867,7 @@ void TMain::FindDialogFind()
 
 void TMain::Print1Click()
 {
+    WaitForLoad();
     const QString caption = windowTitle();
     std::unique_ptr<QPrinter> printer = Printing::DefaultPrinter();
     printer->setDocName(PrintJobName(caption));
@@ -816,16 +880,19 @@ void TMain::Print1Click()
 
 void TMain::ExportImage1Click()
 {
+    WaitForLoad();
     ExportCommands::ExportImage(this, *richedit, ExportImageDialog);
 }
 
 void TMain::ExportPdf1Click()
 {
+    WaitForLoad();
     ExportCommands::ExportPdf(this, *richedit, PrintJobName(windowTitle()), ExportPdfDialog);
 }
 
 void TMain::CopyAsImage1Click()
 {
+    WaitForLoad();
     ExportCommands::CopyAsImage(*richedit);
 }
 

@@ -11,6 +11,7 @@
 #include <QList>
 #include <QMainWindow>
 #include <QPoint>
+#include <QPointer>
 #include <QStringList>
 #include <memory>
 #include <optional>
@@ -23,6 +24,7 @@ class QActionGroup;
 class QMenu;
 class QSessionManager;
 class QToolButton;
+class TDocumentLoader;
 class TDropFile;
 class TFindDialog;
 class TMyRegistry;
@@ -145,6 +147,10 @@ private:
     void RunCommand(TCommand command);
     void WriteDocument(const QString &fileName);
     void SetDocument(TDocumentFile file);
+    void LoadFinished(const QString &name);
+    void LoadFailed(const QString &name);
+    void StopLoading();
+    void WaitForLoad(); // raises the silent abort when the load failed
     void ShowFormat(); // the character set's panel and menu check
     // Save and Save As; false when the user cancelled the dialog or declined
     // to overwrite.
@@ -160,6 +166,7 @@ private:
     TFileFormat m_format;
     QActionGroup *m_charsets = nullptr;
     QString m_popupLink; // the link the pop-up menu was opened over
+    QPointer<TDocumentLoader> m_loader; // reads the rest of a large file
     bool m_shown = false;
     QColor m_lastDialogColor = Qt::black; // the colour dialog opens on its last choice
     QString m_outlineFamily = QStringLiteral("Lucida Console ANSI"); // what leaving a text-mode face returns to

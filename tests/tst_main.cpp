@@ -1,7 +1,9 @@
 // The document's life in the main window: loading, saving, prompts, caption
 // and the failures the user sees.
 
+#include "app/DocumentLoader.h"
 #include "app/PropertiesDialog.h"
+#include "app/RecentFiles.h"
 #include "controls/ProUrl.h"
 #include "platform/Errors.h"
 #include "platform/SafeFile.h"
@@ -57,6 +59,7 @@ private slots:
     void dropOpensFirstFileOnly();
     void ctrlClickOpensALink();
     void propertiesRemoveAndAddTheRecord();
+    void largeFileShowsAtOnceAndLoadsInSlices();
 
 private:
     static void Modify(MainFixture &f) { QTest::keyClicks(f.Window->richedit, QStringLiteral("x")); }
@@ -553,6 +556,55 @@ void TestMain::propertiesRemoveAndAddTheRecord()
     QCOMPARE(Sauce::TailLength(saved), saved.size() - 13);
     QCOMPARE(Sauce::Parse(saved.mid(13))->Title, QByteArray("Harbour"));
     QCOMPARE(Sauce::Parse(saved.mid(13))->FileSize, 13u);
+}
+
+void TestMain::largeFileShowsAtOnceAndLoadsInSlices()
+{
+    MainFixture f;
+    DocumentFile::SetPieceSizes(1000, 300);
+    TDocumentLoader::SetSliceBytes(500);
+    QByteArray art;
+    for (int i = 0; i < 200; ++i)
+        art += "line " + QByteArray::number(i) + " \xDB\xB1\r\n";
+    const QString path = f.WriteFile(QStringLiteral("big.nfo"), art);
+    TRichEdit *edit = f.Window->richedit;
+
+    // The first screens at once; edits wait; the file counts as opened when whole.
+    f.Window->LoadDocument(path);
+    QVERIFY(edit->Loading() && edit->TextLength() < art.size());
+    QTest::keyClicks(edit, QStringLiteral("x"));
+    QVERIFY(!edit->Modified());
+    QVERIFY(TRecentFiles().Slot(1).isEmpty());
+    QTRY_VERIFY(!edit->Loading());
+    QCOMPARE(edit->Bytes(), art);
+    QCOMPARE(TRecentFiles().Slot(1), path);
+
+    // A save during the load waits for the rest.
+    f.Window->LoadDocument(path);
+    f.Window->Save();
+    QCOMPARE(MainFixture::ReadFile(path), art);
+
+    // A file that grows is read to the size it had; one that shrinks ends as
+    // an empty untitled document and the error.
+    f.Window->LoadDocument(path);
+    f.WriteFile(QStringLiteral("big.nfo"), art + "more\r\n");
+    QTRY_VERIFY(!edit->Loading());
+    QCOMPARE(edit->Bytes(), art);
+    f.WriteFile(QStringLiteral("big.nfo"), art);
+    f.Window->LoadDocument(path);
+    QVERIFY(QFile::resize(path, 1500));
+    QTRY_COMPARE(f.Window->DocumentName(), QStringLiteral("Untitled"));
+    QCOMPARE(edit->TextLength(), 0);
+    QCOMPARE(f.Dialogs.Texts(QStringLiteral("Error")), QStringList{QStringLiteral("Cannot open file %1.").arg(path)});
+
+    // Another file opened during a load stops it.
+    f.WriteFile(QStringLiteral("big.nfo"), art);
+    f.Window->LoadDocument(path);
+    f.Window->LoadDocument(f.WriteFile(QStringLiteral("small.nfo"), "small"));
+    QTest::qWait(50);
+    QCOMPARE(edit->Bytes(), QByteArray("small"));
+    DocumentFile::SetPieceSizes(8 << 20, 1 << 20);
+    TDocumentLoader::SetSliceBytes(4 << 20);
 }
 
 #include "tst_main.moc"

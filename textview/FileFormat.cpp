@@ -202,25 +202,26 @@ QString Name(const TFileFormat &format)
     return {};
 }
 
-QByteArray ToDocument(QByteArray fileBytes, TFileFormat &format)
+QByteArray StartOfDocument(QByteArray head, TFileFormat &format)
 {
     format.OddByte.clear();
+    format.Break = "\r\n";
+    if (format.Charset == TCharset::csUtf8) {
+        if (format.Bom)
+            head.remove(0, 3);
+        format.Break = FirstBreak(head);
+    }
+    return head;
+}
+
+QByteArray ToDocument(QByteArray fileBytes, TFileFormat &format)
+{
     const qsizetype tail = Sauce::TailLength(fileBytes);
     format.Tail = fileBytes.last(tail);
     fileBytes.chop(tail);
-    switch (format.Charset) {
-    case TCharset::csCp437:
-    case TCharset::csWindows1252:
-        format.Break = "\r\n";
-        return fileBytes;
-    case TCharset::csUtf8:
-        if (format.Bom)
-            fileBytes.remove(0, 3);
-        format.Break = FirstBreak(fileBytes);
-        return fileBytes;
-    case TCharset::csUtf16:
-        break;
-    }
+    if (format.Charset != TCharset::csUtf16)
+        return StartOfDocument(std::move(fileBytes), format);
+    format.OddByte.clear();
     QByteArrayView units(fileBytes);
     if (format.Bom)
         units = units.sliced(2);

@@ -48,6 +48,10 @@ QString Name(const TFileFormat &format);
 // control makes each one '\n'); sets the format's break, odd byte and tail.
 QByteArray ToDocument(QByteArray fileBytes, TFileFormat &format);
 
+// The start of a file read in pieces (the tail already taken off): the mark
+// removed and the break set; the rest follows as it is.
+QByteArray StartOfDocument(QByteArray head, TFileFormat &format);
+
 // The document written as the file's bytes.
 QByteArray ToFile(const TTextBuffer &doc, const TFileFormat &format);
 

@@ -74,6 +74,7 @@ int TRichEdit::CharCount(int from, int to) const
 
 void TRichEdit::SetBytes(QByteArray bytes, TCharset charset)
 {
+    m_loading = false;
     const int before = TextLength();
     m_doc.SetCharset(charset);
     m_doc.Load(std::move(bytes));
@@ -84,6 +85,27 @@ void TRichEdit::SetBytes(QByteArray bytes, TCharset charset)
         NotifyText(change, QString(before, u' '));
     }
     Reset();
+}
+
+void TRichEdit::BeginLoad(TCharset charset, qsizetype expected)
+{
+    SetBytes(QByteArray(), charset);
+    m_doc.Expect(expected);
+    m_loading = true;
+    m_layout.WidestColumns(); // known from here on, line by line as they come
+}
+
+void TRichEdit::AppendLoaded(QByteArrayView bytes, bool last)
+{
+    const int top = verticalScrollBar()->value();
+    const bool shown = top + viewport()->height() / m_cellHeight + 1 >= m_layout.DisplayLineCount();
+    m_layout.Update(m_doc.Append(bytes, last));
+    m_loading = !last;
+    UpdateScrollBars();
+    if (shown) // the screen shows the end of what was loaded
+        viewport()->update();
+    if (last)
+        emit Change();
 }
 
 void TRichEdit::Clear()
@@ -217,6 +239,10 @@ void TRichEdit::NotifyText(const TTextBuffer::TChange &change, const QString &re
 
 void TRichEdit::Edit(int from, int to, const QByteArray &bytes, TTextBuffer::TEditKind kind)
 {
+    if (m_loading) {
+        emit EditHeld();
+        return;
+    }
     // The removed text is copied only while an assistive tool listens.
     const bool tell = QAccessible::isActive();
     const QString removed = tell ? TextRange(from, to) : QString();

@@ -40,6 +40,11 @@ public:
     QByteArray Bytes() const;
     void SetBytes(QByteArray bytes, TCharset charset = TCharset::csCp437);
     TCharset Charset() const;
+    // A file read in pieces: the first screen shows as soon as its bytes
+    // are in; edits are held back until the last piece (EditHeld tells).
+    void BeginLoad(TCharset charset, qsizetype expected);
+    void AppendLoaded(QByteArrayView bytes, bool last);
+    bool Loading() const { return m_loading; }
     const TTextBuffer &Document() const { return m_doc; }
     void Clear();
     int TextLength() const; // characters, a line break counting one
@@ -113,6 +118,7 @@ signals:
     void MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, const QPoint &pos);
     void PopupRequested(const QPoint &globalPos); // the pop-up menu is asked for
     void LinkActivated(const QString &url);       // Ctrl+click on a link
+    void EditHeld();                              // an edit waits for the load
 
 protected:
     bool event(QEvent *event) override;
@@ -174,6 +180,7 @@ private:
     int m_underlineHeight = 1;
     TCellPainter m_cells;
 
+    bool m_loading = false;
     bool m_caretVisible = true;
     QBasicTimer m_blink;
     bool m_selecting = false;

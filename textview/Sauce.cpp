@@ -87,7 +87,7 @@ QString TSauce::FlagsText() const
 
 namespace Sauce {
 
-qsizetype TailLength(QByteArrayView bytes)
+qsizetype TailLength(QByteArrayView bytes, qint64 before)
 {
     const qsizetype n = bytes.size();
     if (n < kRecordSize)
@@ -103,7 +103,7 @@ qsizetype TailLength(QByteArrayView bytes)
             return 0;
     }
     const std::optional<TSauce> sauce = Parse(bytes.sliced(start));
-    if (!sauce || sauce->FileSize > quint32(std::min<qsizetype>(start, 0xFFFFFFFF)))
+    if (!sauce || sauce->FileSize > quint32(std::min<qint64>(before + start, 0xFFFFFFFF)))
         return 0;
     if (start > 0 && bytes[start - 1] == '\x1A')
         --start;

@@ -41,7 +41,9 @@ inline constexpr int kCommentSize = 64;
 // The length of what follows the text at the end of bytes: the 0x1A (when
 // there is one), the comment block and the record; 0 when the file ends in no
 // record that checks out.
-qsizetype TailLength(QByteArrayView bytes);
+// before is how much of the file comes ahead of bytes, when bytes are only
+// its end.
+qsizetype TailLength(QByteArrayView bytes, qint64 before = 0);
 
 // The record of a tail that TailLength found.
 std::optional<TSauce> Parse(QByteArrayView tail);

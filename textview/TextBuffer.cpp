@@ -78,6 +78,57 @@ void TTextBuffer::Load(QByteArray fileBytes)
     m_gapEnd = int(m_data.size());
     m_steps.clear();
     m_clean = 0;
+    m_pendingCr = false;
+}
+
+void TTextBuffer::Expect(qsizetype expected)
+{
+    MoveGap(Length());
+    const qsizetype size = qsizetype(Length()) + expected + kMinGap;
+    if (size > m_data.size()) {
+        m_data.resize(size);
+        m_gapEnd = int(size);
+    }
+}
+
+TTextBuffer::TChange TTextBuffer::Append(QByteArrayView fileBytes, bool last)
+{
+    MoveGap(Length());
+    TChange change;
+    change.FirstLine = LineCount() - 1;
+    change.From = Length();
+    const int lines = LineCount();
+    Reserve(int(fileBytes.size()) + 1);
+    char *out = m_data.data();
+    const char *in = fileBytes.data();
+    const qsizetype n = fileBytes.size();
+    qsizetype len = m_gapStart, i = 0;
+    auto lineBreak = [&] {
+        out[len++] = '\n';
+        m_lineStarts.push_back(int(len));
+    };
+    if (m_pendingCr && (n > 0 || last)) {
+        lineBreak();
+        i = n > 0 && in[0] == '\n' ? 1 : 0;
+        m_pendingCr = false;
+    }
+    while (i < n) {
+        const qsizetype b = NextBreak(in, i, n);
+        std::memcpy(out + len, in + i, size_t(b - i));
+        len += b - i;
+        if (b == n)
+            break;
+        if (in[b] == '\r' && b + 1 == n && !last) {
+            m_pendingCr = true;
+            break;
+        }
+        lineBreak();
+        i = (in[b] == '\r' && b + 1 < n && in[b + 1] == '\n') ? b + 2 : b + 1;
+    }
+    m_gapStart = int(len);
+    change.InsertedLines = LineCount() - lines;
+    change.InsertedChars = Length() - change.From;
+    return change;
 }
 
 QByteArray TTextBuffer::FileBytes(QByteArrayView lineBreak) const

@@ -45,6 +45,11 @@ public:
     // flag. The bytes are taken over and their line breaks made single in
     // place: a large file is not copied.
     void Load(QByteArray fileBytes);
+    // A file read in pieces: Load the first, then Append the others. Room for
+    // expected more bytes is made once, so the text is not copied as it grows.
+    // A CR at the end of a piece waits for the next: CR LF stays one break.
+    void Expect(qsizetype expected);
+    TChange Append(QByteArrayView fileBytes, bool last);
     QByteArray FileBytes(QByteArrayView lineBreak = "\r\n") const;
 
     // The set the bytes are read in; Load keeps it.
@@ -111,4 +116,5 @@ private:
     std::vector<int> m_lineStarts;
     std::vector<TStep> m_steps;
     int m_clean = 0; // the number of steps at the last save, -1 when out of reach
+    bool m_pendingCr = false; // a piece ended in CR
 };
