@@ -52,11 +52,11 @@ QImage Draw(const TTextBuffer &doc, TCellPainter &cells, const TLook &look, int 
 
 QImage Picture(const TTextBuffer &doc, const TLook &look, int first, int last, int scale, const TProgress &progress)
 {
-    first = std::clamp(first, 0, doc.LineCount());
-    last = std::clamp(last, first, doc.LineCount());
+    first = std::clamp<qsizetype>(first, 0, doc.LineCount());
+    last = std::clamp<qsizetype>(last, first, doc.LineCount());
     TCellPainter cells;
     cells.SetFont(look.Font);
-    const int columns = std::max(1, TextRenderer::Columns(doc, first, last));
+    const int columns = std::max<qsizetype>(1, TextRenderer::Columns(doc, first, last));
     const qint64 width = qint64(columns) * cells.CellWidth() * scale;
     const qint64 lineHeight = qint64(cells.CellHeight()) * scale;
     const qint64 rows = std::max(1, last - first);
@@ -152,8 +152,8 @@ QImage Thumbnail(const QString &fileName, const TLook &look, int size)
     cells.SetFont(look.Font);
     // The top of the art, about as high as it is wide; a line cut off by the
     // end of what was read is left out.
-    const int lines = std::max(1, doc.LineCount() - (cut && doc.LineCount() > 1 ? 1 : 0));
-    const int columns = std::clamp(TextRenderer::Columns(doc, 0, std::min(lines, kThumbnailColumns)), 1, kThumbnailColumns);
+    const int lines = std::max<qsizetype>(1, doc.LineCount() - (cut && doc.LineCount() > 1 ? 1 : 0));
+    const int columns = std::clamp<qsizetype>(TextRenderer::Columns(doc, 0, std::min<qsizetype>(lines, kThumbnailColumns)), 1, kThumbnailColumns);
     const int rows = std::clamp((columns * cells.CellWidth() + cells.CellHeight() - 1) / cells.CellHeight(), 1, lines);
     const QImage top = Draw(doc, cells, look, 0, rows, columns, 1, {});
     if (top.width() <= size && top.height() <= size)

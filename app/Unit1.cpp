@@ -855,8 +855,8 @@ void TMain::Find1Click()
 void TMain::FindDialogFind()
 {
     const QString what = FindDialog->FindText();
-    int length = 0;
-    const int at = richedit->FindText(what, TextSearch::FindStart(richedit->SelStart(), richedit->SelLength()), &length);
+    qsizetype length = 0;
+    const qsizetype at = richedit->FindText(what, TextSearch::FindStart(richedit->SelStart(), richedit->SelLength()), &length);
     if (at < 0)
         return;
     richedit->setFocus();

@@ -144,7 +144,7 @@ void TestCharMap::releaseBeforeChoiceOrOtherButton()
     f.Window->richedit->SetSel(1, 2);
     QTest::mouseRelease(Map->Grid, Qt::LeftButton, {}, Centre(1, 1));
     QCOMPARE(f.Window->richedit->Bytes(), QByteArray("text")); // a later insertion would hide a deletion
-    QCOMPARE(std::pair(f.Window->richedit->SelStart(), f.Window->richedit->SelLength()), std::pair(1, 2));
+    QCOMPARE(std::pair(f.Window->richedit->SelStart(), f.Window->richedit->SelLength()), std::pair(qsizetype(1), qsizetype(2)));
     Click(1, 1, Qt::RightButton);
     QCOMPARE(Status(), QStringLiteral("Keystroke:"));
     Click(1, 1);

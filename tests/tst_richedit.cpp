@@ -269,7 +269,7 @@ void TestRichEdit::unicodeArtDrawsAsTheCodePage()
     const QImage original = shot(cp437, TCharset::csCp437);
     QCOMPARE(shot(text.toUtf8(), TCharset::csUtf8), original);
     edit.SetSel(1, 1); // inside the first frame character: its start
-    QCOMPARE(std::pair(edit.SelStart(), edit.SelLength()), std::pair(0, 0));
+    QCOMPARE(std::pair(edit.SelStart(), edit.SelLength()), std::pair(qsizetype(0), qsizetype(0)));
     edit.SetSel(edit.TextLength(), 0); // the last line, all byte values
     const QImage end = edit.viewport()->grab().toImage();
     edit.SetBytes(cp437);

@@ -66,16 +66,16 @@ TCharset TRichEdit::Charset() const
     return m_doc.Charset();
 }
 
-int TRichEdit::CharCount(int from, int to) const
+qsizetype TRichEdit::CharCount(qsizetype from, qsizetype to) const
 {
-    from = std::clamp(from, 0, TextLength());
+    from = std::clamp<qsizetype>(from, 0, TextLength());
     return m_doc.CharCount(from, std::clamp(to, from, TextLength()));
 }
 
 void TRichEdit::SetBytes(QByteArray bytes, TCharset charset)
 {
     m_loading = false;
-    const int before = TextLength();
+    const qsizetype before = TextLength();
     m_doc.SetCharset(charset);
     m_doc.Load(std::move(bytes));
     if (QAccessible::isActive()) {
@@ -97,7 +97,7 @@ void TRichEdit::BeginLoad(TCharset charset, qsizetype expected)
 
 void TRichEdit::AppendLoaded(QByteArrayView bytes, bool last)
 {
-    const int top = verticalScrollBar()->value();
+    const qsizetype top = verticalScrollBar()->value();
     const bool shown = top + viewport()->height() / m_cellHeight + 1 >= m_layout.DisplayLineCount();
     m_layout.Update(m_doc.Append(bytes, last));
     m_loading = !last;
@@ -127,7 +127,7 @@ void TRichEdit::Reset()
     emit SelectionChange();
 }
 
-int TRichEdit::TextLength() const
+qsizetype TRichEdit::TextLength() const
 {
     return m_doc.Length();
 }
@@ -142,19 +142,19 @@ void TRichEdit::SetModified(bool modified)
     m_doc.SetModified(modified);
 }
 
-QString TRichEdit::TextRange(int from, int to) const
+QString TRichEdit::TextRange(qsizetype from, qsizetype to) const
 {
     return m_doc.ToText(m_doc.Slice(from, to));
 }
 
 // ---- Selection and editing ----
 
-int TRichEdit::SelStart() const
+qsizetype TRichEdit::SelStart() const
 {
     return std::min(m_anchor, m_caret);
 }
 
-int TRichEdit::SelLength() const
+qsizetype TRichEdit::SelLength() const
 {
     return std::abs(m_caret - m_anchor);
 }
@@ -164,13 +164,13 @@ QString TRichEdit::SelText() const
     return TextRange(SelStart(), SelStart() + SelLength());
 }
 
-void TRichEdit::SetSel(int start, int length)
+void TRichEdit::SetSel(qsizetype start, qsizetype length)
 {
     // Positions from outside (screen readers, the window) never land inside a character.
-    const int size = TextLength();
-    start = m_doc.CharStart(std::clamp(start, 0, size));
+    const qsizetype size = TextLength();
+    start = m_doc.CharStart(std::clamp<qsizetype>(start, 0, size));
     m_anchor = start;
-    m_caret = m_doc.CharStart(std::clamp(start + length, 0, size));
+    m_caret = m_doc.CharStart(std::clamp<qsizetype>(start + length, 0, size));
     m_goalColumn = -1;
     SelectionMoved();
 }
@@ -180,9 +180,9 @@ void TRichEdit::CollapseSelection()
     SetSel(SelStart(), 0);
 }
 
-void TRichEdit::MoveCaret(int pos, bool extend, bool keepColumn)
+void TRichEdit::MoveCaret(qsizetype pos, bool extend, bool keepColumn)
 {
-    pos = std::clamp(pos, 0, TextLength());
+    pos = std::clamp<qsizetype>(pos, 0, TextLength());
     if (pos == m_caret && (extend || m_anchor == m_caret))
         return;
     m_caret = pos;
@@ -237,7 +237,7 @@ void TRichEdit::NotifyText(const TTextBuffer::TChange &change, const QString &re
     }
 }
 
-void TRichEdit::Edit(int from, int to, const QByteArray &bytes, TTextBuffer::TEditKind kind)
+void TRichEdit::Edit(qsizetype from, qsizetype to, const QByteArray &bytes, TTextBuffer::TEditKind kind)
 {
     if (m_loading) {
         emit EditHeld();
@@ -249,12 +249,12 @@ void TRichEdit::Edit(int from, int to, const QByteArray &bytes, TTextBuffer::TEd
     const TTextBuffer::TChange change = m_doc.Replace(from, to, bytes, kind);
     if (tell)
         NotifyText(change, removed);
-    AfterEdit(change, from + int(bytes.size()));
+    AfterEdit(change, from + qsizetype(bytes.size()));
 }
 
-void TRichEdit::AfterEdit(const TTextBuffer::TChange &change, int caret)
+void TRichEdit::AfterEdit(const TTextBuffer::TChange &change, qsizetype caret)
 {
-    m_anchor = m_caret = std::clamp(caret, 0, TextLength());
+    m_anchor = m_caret = std::clamp<qsizetype>(caret, 0, TextLength());
     m_goalColumn = -1;
     m_layout.Update(change);
     UpdateScrollBars();
@@ -272,15 +272,15 @@ void TRichEdit::ReplaceSel(const QString &text, bool canUndo)
          canUndo ? TTextBuffer::TEditKind::Step : TTextBuffer::TEditKind::Untracked);
 }
 
-int TRichEdit::FindText(const QString &what, int from, int *length) const
+qsizetype TRichEdit::FindText(const QString &what, qsizetype from, qsizetype *length) const
 {
     // The bytes are searched where they lie; the gap is closed, not copied.
     qsizetype found = 0;
     const qsizetype at = TextSearch::FindInDocument(m_doc.Contiguous(), m_doc.Charset(), what,
-                                                    std::clamp(from, 0, TextLength()), &found);
+                                                    std::clamp<qsizetype>(from, 0, TextLength()), &found);
     if (length)
-        *length = int(found);
-    return int(at);
+        *length = qsizetype(found);
+    return qsizetype(at);
 }
 
 bool TRichEdit::CanUndo() const
@@ -292,7 +292,7 @@ void TRichEdit::Undo()
 {
     TTextBuffer::TChange change;
     QByteArray removed;
-    const int caret = m_doc.Undo(&change, &removed);
+    const qsizetype caret = m_doc.Undo(&change, &removed);
     if (caret < 0)
         return;
     if (QAccessible::isActive())
@@ -350,7 +350,7 @@ void TRichEdit::SelectAllText()
 
 // ---- Display lines ----
 
-int TRichEdit::WrapColumns() const
+qsizetype TRichEdit::WrapColumns() const
 {
     return std::max(1, viewport()->width() / m_cellWidth);
 }
@@ -368,24 +368,24 @@ void TRichEdit::LayOutShownLines()
     // Laying lines out moves the display lines after them: the screen keeps
     // its first line and the part of it shown.
     const int rows = viewport()->height() / m_cellHeight + 1;
-    for (int pass = 0; pass < 4; ++pass) {
-        const int top = std::clamp(verticalScrollBar()->value(), 0, m_layout.DisplayLineCount() - 1);
-        const int first = m_doc.LineOf(m_layout.DisplayLineStart(top));
-        const int last = m_doc.LineOf(m_layout.DisplayLineStart(top + rows));
-        const int caretLine = m_doc.LineOf(m_caret);
-        int missing = -1;
-        for (int line = first; line <= last && missing < 0; ++line) {
+    for (qsizetype pass = 0; pass < 4; ++pass) {
+        const qsizetype top = std::clamp<qsizetype>(verticalScrollBar()->value(), 0, m_layout.DisplayLineCount() - 1);
+        const qsizetype first = m_doc.LineOf(m_layout.DisplayLineStart(top));
+        const qsizetype last = m_doc.LineOf(m_layout.DisplayLineStart(top + rows));
+        const qsizetype caretLine = m_doc.LineOf(m_caret);
+        qsizetype missing = -1;
+        for (qsizetype line = first; line <= last && missing < 0; ++line) {
             if (!m_layout.LaidOut(line))
                 missing = line;
         }
         if (missing < 0 && m_layout.LaidOut(caretLine))
             return;
-        const int part = top - m_layout.FirstDisplayLine(first);
+        const qsizetype part = top - m_layout.FirstDisplayLine(first);
         if (missing >= 0)
             m_layout.LayOutLines(missing, last + 1);
         m_layout.LayOutLines(caretLine, caretLine + 1);
         UpdateScrollBars();
-        const int count = m_layout.FirstDisplayLine(first + 1) - m_layout.FirstDisplayLine(first);
+        const qsizetype count = m_layout.FirstDisplayLine(first + 1) - m_layout.FirstDisplayLine(first);
         verticalScrollBar()->setValue(m_layout.FirstDisplayLine(first) + std::min(part, count - 1));
     }
 }
@@ -393,9 +393,9 @@ void TRichEdit::LayOutShownLines()
 void TRichEdit::LayOutMore()
 {
     // One slice of the background pass, short enough to keep the window responsive.
-    const int top = std::clamp(verticalScrollBar()->value(), 0, m_layout.DisplayLineCount() - 1);
-    const int first = m_doc.LineOf(m_layout.DisplayLineStart(top));
-    const int part = top - m_layout.FirstDisplayLine(first);
+    const qsizetype top = std::clamp<qsizetype>(verticalScrollBar()->value(), 0, m_layout.DisplayLineCount() - 1);
+    const qsizetype first = m_doc.LineOf(m_layout.DisplayLineStart(top));
+    const qsizetype part = top - m_layout.FirstDisplayLine(first);
     m_layout.LayOutMore(8);
     if (m_layout.Complete())
         m_wrapTimer.stop();
@@ -403,84 +403,84 @@ void TRichEdit::LayOutMore()
     verticalScrollBar()->setValue(m_layout.FirstDisplayLine(first) + part);
 }
 
-int TRichEdit::LineFromChar(int index) const
+qsizetype TRichEdit::LineFromChar(qsizetype index) const
 {
-    return m_layout.DisplayLineOf(std::clamp(index, 0, TextLength()));
+    return m_layout.DisplayLineOf(std::clamp<qsizetype>(index, 0, TextLength()));
 }
 
-int TRichEdit::WidestLine() const
+qsizetype TRichEdit::WidestLine() const
 {
     return m_layout.WidestColumns();
 }
 
-int TRichEdit::LineIndex(int line) const
+qsizetype TRichEdit::LineIndex(qsizetype line) const
 {
     return line >= 0 && line < m_layout.DisplayLineCount() ? m_layout.DisplayLineStart(line) : -1;
 }
 
-QRect TRichEdit::CharRect(int index) const
+QRect TRichEdit::CharRect(qsizetype index) const
 {
-    index = std::clamp(index, 0, TextLength());
-    const int row = m_layout.DisplayLineOf(index) - verticalScrollBar()->value();
+    index = std::clamp<qsizetype>(index, 0, TextLength());
+    const qsizetype row = m_layout.DisplayLineOf(index) - verticalScrollBar()->value();
     const int x = m_layout.ColumnOf(index) * m_cellWidth - horizontalScrollBar()->value();
     return QRect(x, row * m_cellHeight, m_cellWidth, m_cellHeight);
 }
 
-int TRichEdit::CharAt(const QPoint &pos) const
+qsizetype TRichEdit::CharAt(const QPoint &pos) const
 {
     const int line = verticalScrollBar()->value() + pos.y() / m_cellHeight;
     if (!viewport()->rect().contains(pos) || line >= m_layout.DisplayLineCount())
         return -1;
     const int column = (pos.x() + horizontalScrollBar()->value()) / m_cellWidth;
-    int at = m_layout.PosAtColumn(line, column);
+    qsizetype at = m_layout.PosAtColumn(line, column);
     // A tab's or a wide character's cells are its own; past the end of a
     // line is no character.
     if (at > m_layout.DisplayLineStart(line) && m_layout.ColumnOf(at) > column)
         at = m_doc.PrevChar(at);
     if (at >= TextLength() || m_doc.At(at) == '\n')
         return -1;
-    const int first = m_layout.ColumnOf(at);
-    int size = 1;
-    const int cells = TTextLayout::Advance(m_doc.ShownAt(at, &size), first);
+    const qsizetype first = m_layout.ColumnOf(at);
+    qsizetype size = 1;
+    const qsizetype cells = TTextLayout::Advance(m_doc.ShownAt(at, &size), first);
     return column >= first && column < first + cells ? at : -1;
 }
 
-int TRichEdit::HitTest(const QPoint &pos) const
+qsizetype TRichEdit::HitTest(const QPoint &pos) const
 {
     const int line = verticalScrollBar()->value() + (pos.y() < 0 ? -1 : pos.y() / m_cellHeight);
     if (line < 0)
         return 0;
     if (line >= m_layout.DisplayLineCount())
         return TextLength();
-    const int x = pos.x() + horizontalScrollBar()->value();
-    return m_layout.PosAtColumn(line, std::max(0, (x + m_cellWidth / 2) / m_cellWidth));
+    const qsizetype x = pos.x() + horizontalScrollBar()->value();
+    return m_layout.PosAtColumn(line, std::max<qsizetype>(0, (x + m_cellWidth / 2) / m_cellWidth));
 }
 
-int TRichEdit::ClassAt(int pos) const
+qsizetype TRichEdit::ClassAt(qsizetype pos) const
 {
-    int length = 1;
+    qsizetype length = 1;
     return ClassOf(m_doc.ShownAt(pos, &length));
 }
 
-void TRichEdit::WordRange(int pos, int *start, int *end) const
+void TRichEdit::WordRange(qsizetype pos, qsizetype *start, qsizetype *end) const
 {
-    pos = std::clamp(pos, 0, TextLength());
+    pos = std::clamp<qsizetype>(pos, 0, TextLength());
     *start = pos < TextLength() ? WordStart(pos) : pos;
     *end = pos < TextLength() ? WordEnd(pos) : pos;
 }
 
-int TRichEdit::WordStart(int pos) const
+qsizetype TRichEdit::WordStart(qsizetype pos) const
 {
-    const int cls = ClassAt(pos);
+    const qsizetype cls = ClassAt(pos);
     while (pos > 0 && ClassAt(m_doc.PrevChar(pos)) == cls)
         pos = m_doc.PrevChar(pos);
     return pos;
 }
 
-int TRichEdit::WordEnd(int pos) const
+qsizetype TRichEdit::WordEnd(qsizetype pos) const
 {
-    const int length = TextLength();
-    const int cls = ClassAt(pos);
+    const qsizetype length = TextLength();
+    const qsizetype cls = ClassAt(pos);
     while (pos < length && ClassAt(pos) == cls)
         pos = m_doc.NextChar(pos);
     return pos;
@@ -491,7 +491,7 @@ int TRichEdit::WordEnd(int pos) const
 void TRichEdit::UpdateScrollBars()
 {
     const int rows = std::max(1, viewport()->height() / m_cellHeight);
-    verticalScrollBar()->setRange(0, std::max(0, m_layout.DisplayLineCount() - rows));
+    verticalScrollBar()->setRange(0, std::max<qsizetype>(0, m_layout.DisplayLineCount() - rows));
     verticalScrollBar()->setPageStep(rows);
     verticalScrollBar()->setSingleStep(1);
     const int width = m_layout.Wrap() ? 0 : (m_layout.WidestColumns() + 1) * m_cellWidth;
@@ -503,11 +503,11 @@ void TRichEdit::UpdateScrollBars()
 void TRichEdit::EnsureCaretVisible()
 {
     if (m_layout.Wrap()) {
-        const int line = m_doc.LineOf(m_caret);
+        const qsizetype line = m_doc.LineOf(m_caret);
         m_layout.LayOutLines(line, line + 1);
     }
     const int rows = std::max(1, viewport()->height() / m_cellHeight);
-    const int line = m_layout.DisplayLineOf(m_caret);
+    const qsizetype line = m_layout.DisplayLineOf(m_caret);
     QScrollBar *v = verticalScrollBar();
     if (line < v->value())
         v->setValue(line);
@@ -532,7 +532,7 @@ void TRichEdit::resizeEvent(QResizeEvent *event)
 {
     QAbstractScrollArea::resizeEvent(event);
     if (m_layout.Wrap() && WrapColumns() != m_layout.Columns()) {
-        const int top = m_layout.DisplayLineStart(verticalScrollBar()->value());
+        const qsizetype top = m_layout.DisplayLineStart(verticalScrollBar()->value());
         RebuildWrap(m_layout.Wrap());
         UpdateScrollBars();
         verticalScrollBar()->setValue(m_layout.DisplayLineOf(top));
@@ -550,7 +550,7 @@ void TRichEdit::SetWordWrap(bool wrap)
 {
     if (wrap == m_layout.Wrap())
         return;
-    const int top = m_layout.DisplayLineStart(verticalScrollBar()->value());
+    const qsizetype top = m_layout.DisplayLineStart(verticalScrollBar()->value());
     RebuildWrap(wrap);
     // Hiding the scroll bar resizes the viewport: the lines are ready for it.
     setHorizontalScrollBarPolicy(wrap ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded);
@@ -628,9 +628,9 @@ void TRichEdit::paintEvent(QPaintEvent *event)
 
     const int firstRow = area.top() / m_cellHeight;
     const int lastRow = area.bottom() / m_cellHeight;
-    const int top = verticalScrollBar()->value();
-    const int left = horizontalScrollBar()->value();
-    const int selStart = SelStart(), selEnd = SelStart() + SelLength();
+    const qsizetype top = verticalScrollBar()->value();
+    const qsizetype left = horizontalScrollBar()->value();
+    const qsizetype selStart = SelStart(), selEnd = SelStart() + SelLength();
     TextRenderer::TRowStyle style;
     style.Text = text;
     style.SelectedText = palette().color(QPalette::Active, QPalette::HighlightedText);
@@ -643,20 +643,20 @@ void TRichEdit::paintEvent(QPaintEvent *event)
     const int firstColumn = left / m_cellWidth;
     const int lastColumn = (left + viewport()->width()) / m_cellWidth + 1;
 
-    const int widest = m_layout.Wrap() ? 0 : m_layout.WidestColumns();
-    for (int row = firstRow; row <= lastRow; ++row) {
-        const int line = top + row;
+    const qsizetype widest = m_layout.Wrap() ? 0 : m_layout.WidestColumns();
+    for (qsizetype row = firstRow; row <= lastRow; ++row) {
+        const qsizetype line = top + row;
         if (line >= m_layout.DisplayLineCount())
             break;
         if (!m_layout.Wrap())
             m_layout.Measure(line); // its tabs may make it the widest
-        const int start = m_layout.DisplayLineStart(line);
-        const int end = m_layout.DisplayLineEnd(line);
+        const qsizetype start = m_layout.DisplayLineStart(line);
+        const qsizetype end = m_layout.DisplayLineEnd(line);
         const int y = row * m_cellHeight;
         style.Links.clear();
         for (const TLink &link : Links::Near(m_doc, start, end))
-            style.Links.append({int(link.Start), int(link.End)});
-        const int column = TextRenderer::DrawRow(p, m_cells, m_doc, start, end, QPoint(-left, y), style,
+            style.Links.append({qsizetype(link.Start), qsizetype(link.End)});
+        const qsizetype column = TextRenderer::DrawRow(p, m_cells, m_doc, start, end, QPoint(-left, y), style,
                                                  firstColumn, lastColumn);
         // A selected line break shows as one selected cell.
         if (end < TextLength() && end >= selStart && end < selEnd && m_doc.At(end) == '\n')
@@ -720,7 +720,7 @@ void TRichEdit::focusOutEvent(QFocusEvent *event)
 
 // ---- Printing ----
 
-int TRichEdit::FormatRange(QPainter &painter, QPagedPaintDevice &device, int first)
+qsizetype TRichEdit::FormatRange(QPainter &painter, QPagedPaintDevice &device, qsizetype first)
 {
     // The cells as the printer measures the font, drawn black; the page is white.
     const QSizeF page = device.pageLayout().paintRectPixels(device.logicalDpiX()).size();
@@ -729,13 +729,13 @@ int TRichEdit::FormatRange(QPainter &painter, QPagedPaintDevice &device, int fir
     const int cellWidth = cells.CellWidth(), cellHeight = cells.CellHeight();
     const int columns = std::max(1, int(page.width()) / cellWidth);
     const int rows = std::max(1, int(page.height()) / cellHeight);
-    const int length = TextLength();
+    const qsizetype length = TextLength();
     TextRenderer::TRowStyle ink;
     ink.Text = Qt::black;
-    int pos = std::clamp(first, 0, length);
-    for (int row = 0; row < rows && pos < length; ++row) {
-        const int lineEnd = m_doc.LineEnd(m_doc.LineOf(pos));
-        const int end = TTextLayout::NextPart(m_doc, pos, lineEnd, columns);
+    qsizetype pos = std::clamp<qsizetype>(first, 0, length);
+    for (qsizetype row = 0; row < rows && pos < length; ++row) {
+        const qsizetype lineEnd = m_doc.LineEnd(m_doc.LineOf(pos));
+        const qsizetype end = TTextLayout::NextPart(m_doc, pos, lineEnd, columns);
         TextRenderer::DrawRow(painter, cells, m_doc, pos, end, QPoint(0, row * cellHeight), ink);
         pos = end == lineEnd ? std::min(length, lineEnd + 1) : end;
     }
@@ -793,14 +793,14 @@ void TRichEdit::keyPressEvent(QKeyEvent *event)
     const bool shift = mods & Qt::ShiftModifier;
     const bool ctrl = mods & Qt::ControlModifier;
     const bool other = mods & (Qt::AltModifier | Qt::MetaModifier);
-    const int length = TextLength();
+    const qsizetype length = TextLength();
     const int rows = std::max(1, viewport()->height() / m_cellHeight);
     const bool hasSelection = m_anchor != m_caret;
-    const int selStart = SelStart(), selEnd = SelStart() + SelLength();
-    auto vertical = [&](int lines) {
+    const qsizetype selStart = SelStart(), selEnd = SelStart() + SelLength();
+    auto vertical = [&](qsizetype lines) {
         if (m_goalColumn < 0)
             m_goalColumn = m_layout.ColumnOf(m_caret);
-        const int line = m_layout.DisplayLineOf(m_caret) + lines;
+        const qsizetype line = m_layout.DisplayLineOf(m_caret) + lines;
         if (line < 0)
             MoveCaret(0, shift);
         else if (line >= m_layout.DisplayLineCount())
@@ -808,7 +808,7 @@ void TRichEdit::keyPressEvent(QKeyEvent *event)
         else
             MoveCaret(m_layout.PosAtColumn(line, m_goalColumn), shift, true);
     };
-    auto wordRight = [&](int pos) {
+    auto wordRight = [&](qsizetype pos) {
         if (pos < length && m_doc.At(pos) == '\n')
             return pos + 1;
         if (pos < length)
@@ -817,7 +817,7 @@ void TRichEdit::keyPressEvent(QKeyEvent *event)
             pos = m_doc.NextChar(pos);
         return pos;
     };
-    auto wordLeft = [&](int pos) {
+    auto wordLeft = [&](qsizetype pos) {
         if (pos > 0 && m_doc.At(pos - 1) == '\n')
             return pos - 1;
         while (pos > 0 && ClassAt(m_doc.PrevChar(pos)) == ccBlank)
@@ -870,8 +870,8 @@ void TRichEdit::keyPressEvent(QKeyEvent *event)
             MoveCaret(length, shift);
             return;
         }
-        const int start = m_layout.DisplayLineStart(m_layout.DisplayLineOf(m_caret));
-        int end = m_layout.DisplayLineEnd(m_layout.DisplayLineOf(m_caret));
+        const qsizetype start = m_layout.DisplayLineStart(m_layout.DisplayLineOf(m_caret));
+        qsizetype end = m_layout.DisplayLineEnd(m_layout.DisplayLineOf(m_caret));
         // A wrapped part ends where the next one starts: the caret stays on
         // this display line, before the blank that ended it.
         if (end > start && end < m_doc.LineEnd(m_doc.LineOf(start)))
@@ -948,7 +948,7 @@ void TRichEdit::mousePressEvent(QMouseEvent *event)
         }
     }
     if (event->button() == Qt::LeftButton) {
-        const int pos = HitTest(event->position().toPoint());
+        const qsizetype pos = HitTest(event->position().toPoint());
         const bool inSelection = SelLength() > 0 && pos >= SelStart() && pos < SelStart() + SelLength();
         if (event->modifiers() & Qt::ShiftModifier) {
             MoveCaret(pos, true);
@@ -977,8 +977,8 @@ void TRichEdit::mouseMoveEvent(QMouseEvent *event)
         m_dragPending = false;
         auto *drag = new QDrag(this);
         drag->setMimeData(SelectionMimeData());
-        const int start = SelStart(), end = SelStart() + SelLength();
-        const int before = TextLength();
+        const qsizetype start = SelStart(), end = SelStart() + SelLength();
+        const qsizetype before = TextLength();
         const Qt::DropAction action = drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::MoveAction);
         // A move into this control is done by the drop itself.
         if (action == Qt::MoveAction && drag->target() != viewport() && TextLength() == before)
@@ -1007,7 +1007,7 @@ void TRichEdit::mouseReleaseEvent(QMouseEvent *event)
 
 void TRichEdit::mouseDoubleClickEvent(QMouseEvent *event)
 {
-    const int pos = HitTest(event->position().toPoint());
+    const qsizetype pos = HitTest(event->position().toPoint());
     if (event->button() == Qt::LeftButton && pos < TextLength() && m_doc.At(pos) != '\n') {
         m_anchor = WordStart(pos);
         m_caret = WordEnd(pos);
@@ -1024,7 +1024,7 @@ void TRichEdit::mouseDoubleClickEvent(QMouseEvent *event)
 
 QString TRichEdit::LinkAt(const QPoint &viewportPos) const
 {
-    const int at = CharAt(viewportPos);
+    const qsizetype at = CharAt(viewportPos);
     if (at < 0)
         return {};
     for (const TLink &link : Links::Near(m_doc, at, at + 1)) {
@@ -1082,9 +1082,9 @@ void TRichEdit::dropEvent(QDropEvent *event)
         event->ignore();
         return;
     }
-    const int pos = HitTest(event->position().toPoint());
+    const qsizetype pos = HitTest(event->position().toPoint());
     const QByteArray bytes = m_doc.FromText(event->mimeData()->text());
-    const int start = SelStart(), end = SelStart() + SelLength();
+    const qsizetype start = SelStart(), end = SelStart() + SelLength();
     event->acceptProposedAction();
     if (event->source() == this && event->dropAction() == Qt::MoveAction && start < end) {
         // A move within the text is one undo step over both places.
@@ -1094,11 +1094,11 @@ void TRichEdit::dropEvent(QDropEvent *event)
             Edit(pos, end, bytes + m_doc.Slice(pos, start), TTextBuffer::TEditKind::Step);
         else
             Edit(start, pos, m_doc.Slice(end, pos) + bytes, TTextBuffer::TEditKind::Step);
-        const int at = pos < start ? pos : pos - (end - start);
-        SetSel(at, int(bytes.size()));
+        const qsizetype at = pos < start ? pos : pos - (end - start);
+        SetSel(at, qsizetype(bytes.size()));
         return;
     }
     m_anchor = m_caret = pos;
     Edit(pos, pos, bytes, TTextBuffer::TEditKind::Step);
-    SetSel(pos, int(bytes.size()));
+    SetSel(pos, qsizetype(bytes.size()));
 }

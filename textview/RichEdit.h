@@ -26,8 +26,8 @@ class TRichEdit : public QAbstractScrollArea
     Q_OBJECT
     Q_PROPERTY(bool WordWrap READ WordWrap WRITE SetWordWrap)
     Q_PROPERTY(bool Modified READ Modified WRITE SetModified)
-    Q_PROPERTY(int SelStart READ SelStart)
-    Q_PROPERTY(int SelLength READ SelLength)
+    Q_PROPERTY(qsizetype SelStart READ SelStart)
+    Q_PROPERTY(qsizetype SelLength READ SelLength)
 
 public:
     explicit TRichEdit(QWidget *parent = nullptr);
@@ -47,29 +47,29 @@ public:
     bool Loading() const { return m_loading; }
     const TTextBuffer &Document() const { return m_doc; }
     void Clear();
-    int TextLength() const; // characters, a line break counting one
+    qsizetype TextLength() const; // characters, a line break counting one
 
     bool Modified() const;
     void SetModified(bool modified);
 
     // Selection as character indices; the start is the lower end.
-    int SelStart() const;
-    int SelLength() const;
+    qsizetype SelStart() const;
+    qsizetype SelLength() const;
     QString SelText() const;
-    void SetSel(int start, int length);
+    void SetSel(qsizetype start, qsizetype length);
     void CollapseSelection(); // length 0 at the start, caret scrolled into view
     void ReplaceSel(const QString &text, bool canUndo = true);
 
-    int LineFromChar(int index) const; // display line, from 0
-    int WidestLine() const;            // in cells
+    qsizetype LineFromChar(qsizetype index) const; // display line, from 0
+    qsizetype WidestLine() const;            // in cells
     // The characters in [from, to): positions count bytes, and a character
     // of a Unicode document may take several.
-    int CharCount(int from, int to) const;
-    int LineIndex(int line) const;     // first character of a display line
+    qsizetype CharCount(qsizetype from, qsizetype to) const;
+    qsizetype LineIndex(qsizetype line) const;     // first character of a display line
 
     // The first match of what at or after from, without regard to letter
     // case, or -1; length receives the match's length in positions.
-    int FindText(const QString &what, int from, int *length = nullptr) const;
+    qsizetype FindText(const QString &what, qsizetype from, qsizetype *length = nullptr) const;
 
     bool CanUndo() const;
     void Undo();
@@ -91,7 +91,7 @@ public:
     // Lays the text out on the device's pages and draws one page, starting at
     // character first; returns the first character not drawn (the text length
     // when everything fits). The painter must be active on device.
-    int FormatRange(QPainter &painter, QPagedPaintDevice &device, int first);
+    qsizetype FormatRange(QPainter &painter, QPagedPaintDevice &device, qsizetype first);
     void ClearFormatCache();
 
     // Key combinations that belong to the window's commands (Copy, Paste, ...):
@@ -100,15 +100,15 @@ public:
     void SetCommandKeys(const QList<QKeySequence> &keys);
 
     // The cell of the character at index in viewport coordinates.
-    QRect CharRect(int index) const;
+    QRect CharRect(qsizetype index) const;
     // The character whose cell holds a viewport point, or -1 off the text.
-    int CharAt(const QPoint &viewportPos) const;
+    qsizetype CharAt(const QPoint &viewportPos) const;
     // The text of [from, to) as shown, breaks as '\n'.
-    QString TextRange(int from, int to) const;
-    int CaretPosition() const { return m_caret; }
+    QString TextRange(qsizetype from, qsizetype to) const;
+    qsizetype CaretPosition() const { return m_caret; }
     // The run of word, blank or other characters that holds pos, as a double
     // click selects it.
-    void WordRange(int pos, int *start, int *end) const;
+    void WordRange(qsizetype pos, qsizetype *start, qsizetype *end) const;
     // The address of the link whose cell holds a viewport point, or empty.
     QString LinkAt(const QPoint &viewportPos) const;
 
@@ -142,33 +142,33 @@ protected:
 
 private:
     bool IsCommandKey(const QKeyEvent *event) const;
-    void Edit(int from, int to, const QByteArray &bytes, TTextBuffer::TEditKind kind);
-    void AfterEdit(const TTextBuffer::TChange &change, int caret);
+    void Edit(qsizetype from, qsizetype to, const QByteArray &bytes, TTextBuffer::TEditKind kind);
+    void AfterEdit(const TTextBuffer::TChange &change, qsizetype caret);
     void Reset(); // after the whole text changed
-    void MoveCaret(int pos, bool extend, bool keepColumn = false);
+    void MoveCaret(qsizetype pos, bool extend, bool keepColumn = false);
     void NotifyCaret(); // tells assistive tools where the caret went
     void SelectionMoved();
     void NotifyText(const TTextBuffer::TChange &change, const QString &removed);
     void EnsureCaretVisible();
     void UpdateScrollBars();
     void RestartBlink();
-    int HitTest(const QPoint &viewportPos) const;
-    int ClassAt(int pos) const;
+    qsizetype HitTest(const QPoint &viewportPos) const;
+    qsizetype ClassAt(qsizetype pos) const;
     void UpdateLinkCursor(const QPoint &viewportPos, Qt::KeyboardModifiers modifiers);
-    int WordStart(int pos) const;
-    int WordEnd(int pos) const;
+    qsizetype WordStart(qsizetype pos) const;
+    qsizetype WordEnd(qsizetype pos) const;
     QMimeData *SelectionMimeData() const;
     void InsertFromMimeData(const QMimeData *source, TTextBuffer::TEditKind kind);
 
-    int WrapColumns() const;
+    qsizetype WrapColumns() const;
     void RebuildWrap(bool wrap);
     void LayOutShownLines(); // the lines on the screen and the caret's
     void LayOutMore();       // a slice of the background pass
 
     mutable TTextBuffer m_doc;
-    int m_anchor = 0;
-    int m_caret = 0;
-    int m_goalColumn = -1; // kept over Up and Down
+    qsizetype m_anchor = 0;
+    qsizetype m_caret = 0;
+    qsizetype m_goalColumn = -1; // kept over Up and Down
     bool m_toldSelection = false; // assistive tools last heard of a selection
     mutable TTextLayout m_layout{m_doc};
     QBasicTimer m_wrapTimer;

@@ -109,11 +109,16 @@ private:
         switch (type) {
         case QAccessible::CharBoundary:
             *start = offset;
-            *end = std::min(length, doc.NextChar(offset));
+            *end = std::min<qsizetype>(length, doc.NextChar(offset));
             return;
         case QAccessible::WordBoundary:
-            Edit()->WordRange(offset, start, end);
+        {
+            qsizetype first = 0, last = 0;
+            Edit()->WordRange(offset, &first, &last);
+            *start = int(first);
+            *end = int(last);
             return;
+        }
         case QAccessible::LineBoundary: {
             const int line = Edit()->LineFromChar(offset);
             *start = Edit()->LineIndex(line);
@@ -125,7 +130,7 @@ private:
         case QAccessible::ParagraphBoundary: {
             const int line = doc.LineOf(offset);
             *start = doc.LineStart(line);
-            *end = std::min(length, doc.LineEnd(line) + 1);
+            *end = std::min<qsizetype>(length, doc.LineEnd(line) + 1);
             return;
         }
         case QAccessible::NoBoundary:

@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr int kMinGap = 4096;
+constexpr qsizetype kMinGap = 4096;
 
 // The index of the first CR or LF in [from, n), or n. Art lines are short
 // but files are large, so sixteen bytes are tested at a time.
@@ -23,7 +23,7 @@ qsizetype NextBreak(const char *p, qsizetype from, qsizetype n)
     const __m128i lf = _mm_set1_epi8('\n');
     for (; i + 16 <= n; i += 16) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + i));
-        const int mask = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf)));
+        const qsizetype mask = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf)));
         if (mask != 0)
             return i + __builtin_ctz(unsigned(mask));
     }
@@ -71,11 +71,11 @@ void TTextBuffer::Load(QByteArray fileBytes)
         }
         ++len;
         i = next;
-        m_lineStarts.push_back(int(len));
+        m_lineStarts.push_back(qsizetype(len));
     }
     m_data.resize(len + kMinGap);
-    m_gapStart = int(len);
-    m_gapEnd = int(m_data.size());
+    m_gapStart = qsizetype(len);
+    m_gapEnd = qsizetype(m_data.size());
     m_steps.clear();
     m_clean = 0;
     m_pendingCr = false;
@@ -87,7 +87,7 @@ void TTextBuffer::Expect(qsizetype expected)
     const qsizetype size = qsizetype(Length()) + expected + kMinGap;
     if (size > m_data.size()) {
         m_data.resize(size);
-        m_gapEnd = int(size);
+        m_gapEnd = qsizetype(size);
     }
 }
 
@@ -97,15 +97,15 @@ TTextBuffer::TChange TTextBuffer::Append(QByteArrayView fileBytes, bool last)
     TChange change;
     change.FirstLine = LineCount() - 1;
     change.From = Length();
-    const int lines = LineCount();
-    Reserve(int(fileBytes.size()) + 1);
+    const qsizetype lines = LineCount();
+    Reserve(qsizetype(fileBytes.size()) + 1);
     char *out = m_data.data();
     const char *in = fileBytes.data();
     const qsizetype n = fileBytes.size();
     qsizetype len = m_gapStart, i = 0;
     auto lineBreak = [&] {
         out[len++] = '\n';
-        m_lineStarts.push_back(int(len));
+        m_lineStarts.push_back(qsizetype(len));
     };
     if (m_pendingCr && (n > 0 || last)) {
         lineBreak();
@@ -125,7 +125,7 @@ TTextBuffer::TChange TTextBuffer::Append(QByteArrayView fileBytes, bool last)
         lineBreak();
         i = (in[b] == '\r' && b + 1 < n && in[b + 1] == '\n') ? b + 2 : b + 1;
     }
-    m_gapStart = int(len);
+    m_gapStart = qsizetype(len);
     change.InsertedLines = LineCount() - lines;
     change.InsertedChars = Length() - change.From;
     return change;
@@ -153,12 +153,12 @@ QByteArray TTextBuffer::FileBytes(QByteArrayView lineBreak) const
     return out;
 }
 
-QByteArray TTextBuffer::Slice(int from, int to) const
+QByteArray TTextBuffer::Slice(qsizetype from, qsizetype to) const
 {
-    from = std::clamp(from, 0, Length());
+    from = std::clamp<qsizetype>(from, 0, Length());
     to = std::clamp(to, from, Length());
     QByteArray out(to - from, Qt::Uninitialized);
-    const int before = std::clamp(m_gapStart - from, 0, to - from);
+    const qsizetype before = std::clamp<qsizetype>(m_gapStart - from, 0, to - from);
     std::memcpy(out.data(), m_data.constData() + from, size_t(before));
     std::memcpy(out.data() + before, m_data.constData() + GapSize() + from + before, size_t(to - from - before));
     return out;
@@ -170,33 +170,33 @@ QByteArrayView TTextBuffer::Contiguous()
     return QByteArrayView(m_data.constData(), m_gapStart);
 }
 
-int TTextBuffer::LineEnd(int line) const
+qsizetype TTextBuffer::LineEnd(qsizetype line) const
 {
     return line + 1 < LineCount() ? m_lineStarts[size_t(line) + 1] - 1 : Length();
 }
 
-int TTextBuffer::LineOf(int pos) const
+qsizetype TTextBuffer::LineOf(qsizetype pos) const
 {
     const auto it = std::upper_bound(m_lineStarts.begin(), m_lineStarts.end(), pos);
-    return int(it - m_lineStarts.begin()) - 1;
+    return qsizetype(it - m_lineStarts.begin()) - 1;
 }
 
-void TTextBuffer::MoveGap(int pos)
+void TTextBuffer::MoveGap(qsizetype pos)
 {
     if (pos < m_gapStart) {
-        const int n = m_gapStart - pos;
+        const qsizetype n = m_gapStart - pos;
         std::memmove(m_data.data() + m_gapEnd - n, m_data.data() + pos, size_t(n));
         m_gapStart -= n;
         m_gapEnd -= n;
     } else if (pos > m_gapStart) {
-        const int n = pos - m_gapStart;
+        const qsizetype n = pos - m_gapStart;
         std::memmove(m_data.data() + m_gapStart, m_data.data() + m_gapEnd, size_t(n));
         m_gapStart += n;
         m_gapEnd += n;
     }
 }
 
-void TTextBuffer::Reserve(int bytes)
+void TTextBuffer::Reserve(qsizetype bytes)
 {
     if (GapSize() >= bytes)
         return;
@@ -206,45 +206,45 @@ void TTextBuffer::Reserve(int bytes)
     const qsizetype size = qsizetype(Length()) + bytes + kMinGap + Length() / 16;
     m_data.resize(size);
     std::memmove(m_data.data() + size - tail, m_data.constData() + m_gapEnd, size_t(tail));
-    m_gapEnd = int(size - tail);
+    m_gapEnd = qsizetype(size - tail);
 }
 
-TTextBuffer::TChange TTextBuffer::Apply(int from, int to, QByteArrayView bytes)
+TTextBuffer::TChange TTextBuffer::Apply(qsizetype from, qsizetype to, QByteArrayView bytes)
 {
     TChange change;
     change.FirstLine = LineOf(from);
     change.From = from;
     change.RemovedChars = to - from;
-    change.InsertedChars = int(bytes.size());
+    change.InsertedChars = qsizetype(bytes.size());
     MoveGap(from);
     m_gapEnd += to - from;
-    Reserve(int(bytes.size()));
+    Reserve(qsizetype(bytes.size()));
     if (!bytes.isEmpty()) // an empty view may have no data at all
         std::memcpy(m_data.data() + m_gapStart, bytes.data(), size_t(bytes.size()));
-    m_gapStart += int(bytes.size());
+    m_gapStart += qsizetype(bytes.size());
 
     // The starts of lines after the removed breaks go, those after the edit
     // move by its size, and each inserted break starts a line.
     const auto first = std::upper_bound(m_lineStarts.begin(), m_lineStarts.end(), from);
     const auto last = std::upper_bound(first, m_lineStarts.end(), to);
-    change.RemovedLines = int(last - first);
-    const int delta = int(bytes.size()) - (to - from);
+    change.RemovedLines = qsizetype(last - first);
+    const qsizetype delta = qsizetype(bytes.size()) - (to - from);
     for (auto it = last; it != m_lineStarts.end(); ++it)
         *it += delta;
-    std::vector<int> added;
+    std::vector<qsizetype> added;
     for (qsizetype k = 0; k < bytes.size(); ++k) {
         if (bytes[k] == '\n')
-            added.push_back(from + int(k) + 1);
+            added.push_back(from + qsizetype(k) + 1);
     }
-    change.InsertedLines = int(added.size());
+    change.InsertedLines = qsizetype(added.size());
     const auto at = m_lineStarts.erase(first, last);
     m_lineStarts.insert(at, added.begin(), added.end());
     return change;
 }
 
-bool TTextBuffer::Merge(int from, int to, QByteArrayView bytes, TEditKind kind)
+bool TTextBuffer::Merge(qsizetype from, qsizetype to, QByteArrayView bytes, TEditKind kind)
 {
-    if (m_steps.empty() || m_clean == int(m_steps.size()))
+    if (m_steps.empty() || m_clean == qsizetype(m_steps.size()))
         return false;
     TStep &last = m_steps.back();
     if (kind != last.Kind)
@@ -269,9 +269,9 @@ bool TTextBuffer::Merge(int from, int to, QByteArrayView bytes, TEditKind kind)
     return false;
 }
 
-TTextBuffer::TChange TTextBuffer::Replace(int from, int to, QByteArrayView bytes, TEditKind kind)
+TTextBuffer::TChange TTextBuffer::Replace(qsizetype from, qsizetype to, QByteArrayView bytes, TEditKind kind)
 {
-    from = std::clamp(from, 0, Length());
+    from = std::clamp<qsizetype>(from, 0, Length());
     to = std::clamp(to, from, Length());
     if (kind == TEditKind::Untracked) {
         // The positions of earlier steps no longer hold after an edit the
@@ -279,44 +279,44 @@ TTextBuffer::TChange TTextBuffer::Replace(int from, int to, QByteArrayView bytes
         m_steps.clear();
         m_clean = -1;
     } else if (!Merge(from, to, bytes, kind)) {
-        if (m_clean > int(m_steps.size()))
+        if (m_clean > qsizetype(m_steps.size()))
             m_clean = -1;
         m_steps.push_back({from, Slice(from, to), bytes.toByteArray(), kind});
     }
     return Apply(from, to, bytes);
 }
 
-int TTextBuffer::Undo(TChange *change, QByteArray *removed)
+qsizetype TTextBuffer::Undo(TChange *change, QByteArray *removed)
 {
     if (m_steps.empty())
         return -1;
     const TStep step = std::move(m_steps.back());
     m_steps.pop_back();
-    const TChange c = Apply(step.Pos, step.Pos + int(step.Inserted.size()), step.Removed);
+    const TChange c = Apply(step.Pos, step.Pos + qsizetype(step.Inserted.size()), step.Removed);
     if (change)
         *change = c;
     if (removed)
         *removed = step.Inserted;
-    return step.Pos + int(step.Removed.size());
+    return step.Pos + qsizetype(step.Removed.size());
 }
 
-int TTextBuffer::NextChar(int pos) const
+qsizetype TTextBuffer::NextChar(qsizetype pos) const
 {
     if (SingleByte() || pos >= Length())
         return pos + 1;
-    int length = 1;
+    qsizetype length = 1;
     ShownAt(pos, &length);
     return pos + length;
 }
 
-int TTextBuffer::PrevChar(int pos) const
+qsizetype TTextBuffer::PrevChar(qsizetype pos) const
 {
     if (SingleByte() || pos <= 1)
         return pos - 1;
     // Back over continuation bytes to a start whose sequence ends at pos.
-    for (int k = 1; k <= 3 && pos - k >= 0; ++k) {
+    for (qsizetype k = 1; k <= 3 && pos - k >= 0; ++k) {
         if (!Charset::IsContinuation(static_cast<unsigned char>(At(pos - k)))) {
-            int length = 1;
+            qsizetype length = 1;
             ShownAt(pos - k, &length);
             return length == k ? pos - k : pos - 1;
         }
@@ -324,13 +324,13 @@ int TTextBuffer::PrevChar(int pos) const
     return pos - 1;
 }
 
-int TTextBuffer::CharStart(int pos) const
+qsizetype TTextBuffer::CharStart(qsizetype pos) const
 {
     if (SingleByte() || pos <= 0 || pos >= Length())
         return pos;
-    for (int k = 1; k <= 3 && pos - k >= 0; ++k) {
+    for (qsizetype k = 1; k <= 3 && pos - k >= 0; ++k) {
         if (!Charset::IsContinuation(static_cast<unsigned char>(At(pos - k)))) {
-            int length = 1;
+            qsizetype length = 1;
             ShownAt(pos - k, &length);
             return pos - k + length > pos ? pos - k : pos;
         }
@@ -338,11 +338,11 @@ int TTextBuffer::CharStart(int pos) const
     return pos;
 }
 
-char32_t TTextBuffer::ShownAt(int pos, int *length) const
+char32_t TTextBuffer::ShownAt(qsizetype pos, qsizetype *length) const
 {
     unsigned char bytes[4];
-    int n = 0;
-    const int available = std::min(4, Length() - pos);
+    qsizetype n = 0;
+    const qsizetype available = std::min<qsizetype>(4, Length() - pos);
     bytes[n++] = static_cast<unsigned char>(At(pos));
     // Only a sequence's start asks for the bytes after it.
     if (!SingleByte() && bytes[0] >= 0xC0) {
@@ -354,12 +354,12 @@ char32_t TTextBuffer::ShownAt(int pos, int *length) const
     return shown;
 }
 
-int TTextBuffer::CharCount(int from, int to) const
+qsizetype TTextBuffer::CharCount(qsizetype from, qsizetype to) const
 {
     if (SingleByte())
         return to - from;
-    int count = 0;
-    for (int p = from; p < to; p = NextChar(p))
+    qsizetype count = 0;
+    for (qsizetype p = from; p < to; p = NextChar(p))
         ++count;
     return count;
 }

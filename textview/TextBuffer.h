@@ -30,13 +30,13 @@ public:
     // were replaced by InsertedLines lines.
     struct TChange
     {
-        int FirstLine = 0;
-        int RemovedLines = 0;
-        int InsertedLines = 0;
+        qsizetype FirstLine = 0;
+        qsizetype RemovedLines = 0;
+        qsizetype InsertedLines = 0;
         // The characters: at From, RemovedChars were replaced by InsertedChars.
-        int From = 0;
-        int RemovedChars = 0;
-        int InsertedChars = 0;
+        qsizetype From = 0;
+        qsizetype RemovedChars = 0;
+        qsizetype InsertedChars = 0;
     };
 
     TTextBuffer();
@@ -57,36 +57,36 @@ public:
     void SetCharset(TCharset charset) { m_charset = charset; }
     bool SingleByte() const { return Charset::IsSingleByte(m_charset); }
 
-    int Length() const { return int(m_data.size()) - GapSize(); }
-    char At(int pos) const { return m_data.constData()[pos < m_gapStart ? pos : pos + GapSize()]; }
-    QByteArray Slice(int from, int to) const;
+    qsizetype Length() const { return qsizetype(m_data.size()) - GapSize(); }
+    char At(qsizetype pos) const { return m_data.constData()[pos < m_gapStart ? pos : pos + GapSize()]; }
+    QByteArray Slice(qsizetype from, qsizetype to) const;
     // The whole text as one run of bytes; closes the gap at the end, no copy.
     QByteArrayView Contiguous();
 
-    int LineCount() const { return int(m_lineStarts.size()); }
-    int LineStart(int line) const { return m_lineStarts[size_t(line)]; }
-    int LineEnd(int line) const; // before the line's break
-    int LineOf(int pos) const;
+    qsizetype LineCount() const { return qsizetype(m_lineStarts.size()); }
+    qsizetype LineStart(qsizetype line) const { return m_lineStarts[size_t(line)]; }
+    qsizetype LineEnd(qsizetype line) const; // before the line's break
+    qsizetype LineOf(qsizetype pos) const;
 
     // Characters: where the one after pos starts, where the one before it
     // starts, and the character shown at pos with its length in bytes.
-    int NextChar(int pos) const;
-    int PrevChar(int pos) const;
-    char32_t ShownAt(int pos, int *length) const;
+    qsizetype NextChar(qsizetype pos) const;
+    qsizetype PrevChar(qsizetype pos) const;
+    char32_t ShownAt(qsizetype pos, qsizetype *length) const;
     // pos, or the start of the character it falls inside.
-    int CharStart(int pos) const;
+    qsizetype CharStart(qsizetype pos) const;
     // The number of characters in [from, to).
-    int CharCount(int from, int to) const;
+    qsizetype CharCount(qsizetype from, qsizetype to) const;
 
-    TChange Replace(int from, int to, QByteArrayView bytes, TEditKind kind);
+    TChange Replace(qsizetype from, qsizetype to, QByteArrayView bytes, TEditKind kind);
 
     bool CanUndo() const { return !m_steps.empty(); }
     // Takes back the last step; returns where the caret goes, or -1.
     // removed receives the bytes the step takes out.
-    int Undo(TChange *change = nullptr, QByteArray *removed = nullptr);
+    qsizetype Undo(TChange *change = nullptr, QByteArray *removed = nullptr);
 
-    bool Modified() const { return m_clean != int(m_steps.size()); }
-    void SetModified(bool modified) { m_clean = modified ? -1 : int(m_steps.size()); }
+    bool Modified() const { return m_clean != qsizetype(m_steps.size()); }
+    void SetModified(bool modified) { m_clean = modified ? -1 : qsizetype(m_steps.size()); }
 
     // Text from elsewhere as document bytes: breaks of any kind become '\n',
     // a character a single-byte set lacks becomes '?'.
@@ -97,24 +97,24 @@ public:
 private:
     struct TStep
     {
-        int Pos;
+        qsizetype Pos;
         QByteArray Removed;
         QByteArray Inserted;
         TEditKind Kind;
     };
 
-    int GapSize() const { return m_gapEnd - m_gapStart; }
-    void MoveGap(int pos);
-    void Reserve(int bytes);
-    TChange Apply(int from, int to, QByteArrayView bytes);
-    bool Merge(int from, int to, QByteArrayView bytes, TEditKind kind);
+    qsizetype GapSize() const { return m_gapEnd - m_gapStart; }
+    void MoveGap(qsizetype pos);
+    void Reserve(qsizetype bytes);
+    TChange Apply(qsizetype from, qsizetype to, QByteArrayView bytes);
+    bool Merge(qsizetype from, qsizetype to, QByteArrayView bytes, TEditKind kind);
 
     TCharset m_charset = TCharset::csCp437;
     QByteArray m_data; // text before the gap, the gap, text after it
-    int m_gapStart = 0;
-    int m_gapEnd = 0;
-    std::vector<int> m_lineStarts;
+    qsizetype m_gapStart = 0;
+    qsizetype m_gapEnd = 0;
+    std::vector<qsizetype> m_lineStarts;
     std::vector<TStep> m_steps;
-    int m_clean = 0; // the number of steps at the last save, -1 when out of reach
+    qsizetype m_clean = 0; // the number of steps at the last save, -1 when out of reach
     bool m_pendingCr = false; // a piece ended in CR
 };

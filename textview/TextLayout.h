@@ -10,45 +10,45 @@
 class TTextLayout
 {
 public:
-    static constexpr int kTabWidth = 8;
+    static constexpr qsizetype kTabWidth = 8;
 
     explicit TTextLayout(TTextBuffer &doc) : m_doc(doc) {}
 
     // The cells a character takes at a column.
-    static int Advance(char32_t ch, int column)
+    static qsizetype Advance(char32_t ch, qsizetype column)
     {
         return ch == U'\t' ? kTabWidth - column % kTabWidth : (ch < 0x1100 ? 1 : Charset::Width(ch));
     }
     // Where the display line that starts at start ends when lines wrap at
     // columns: after the last blank that fits, or where a word longer than
     // the line overflows. Blanks at the end of a part may hang over.
-    static int NextPart(const TTextBuffer &doc, int start, int end, int columns);
+    static qsizetype NextPart(const TTextBuffer &doc, qsizetype start, qsizetype end, qsizetype columns);
 
     bool Wrap() const { return m_wrap; }
-    int Columns() const { return m_columns; }
+    qsizetype Columns() const { return m_columns; }
     // Lays the whole text out again. Lines no wider than columns count one
     // display line at once; longer ones are estimated from their length until
     // laid out, at once for a small document, else by LayOutMore.
-    void SetWrap(bool wrap, int columns);
+    void SetWrap(bool wrap, qsizetype columns);
     void Reload() { SetWrap(m_wrap, m_columns); } // after the whole text changed
     void Update(const TTextBuffer::TChange &change); // after an edit
 
     bool Complete() const { return !m_wrap || m_next >= m_doc.LineCount(); }
     // Lays out further lines for about budgetMs milliseconds.
-    void LayOutMore(int budgetMs);
-    bool LaidOut(int line) const { return !m_wrap || m_exact[size_t(line)]; }
+    void LayOutMore(qsizetype budgetMs);
+    bool LaidOut(qsizetype line) const { return !m_wrap || m_exact[size_t(line)]; }
     // Lays out the lines [from, to); returns how many display lines they gained.
-    int LayOutLines(int from, int to);
+    qsizetype LayOutLines(qsizetype from, qsizetype to);
 
-    int DisplayLineCount() const;
-    int DisplayLineOf(int pos) const;
-    int DisplayLineStart(int displayLine) const;
-    int DisplayLineEnd(int displayLine) const; // before the break or the next part
-    int FirstDisplayLine(int line) const { return m_wrap ? m_first[size_t(line)] : line; }
-    int ColumnOf(int pos) const; // within its display line
+    qsizetype DisplayLineCount() const;
+    qsizetype DisplayLineOf(qsizetype pos) const;
+    qsizetype DisplayLineStart(qsizetype displayLine) const;
+    qsizetype DisplayLineEnd(qsizetype displayLine) const; // before the break or the next part
+    qsizetype FirstDisplayLine(qsizetype line) const { return m_wrap ? m_first[size_t(line)] : line; }
+    qsizetype ColumnOf(qsizetype pos) const; // within its display line
     // The character at or just after a column; the end of a wrapped part
     // stays on its display line.
-    int PosAtColumn(int displayLine, int column) const;
+    qsizetype PosAtColumn(qsizetype displayLine, qsizetype column) const;
 
     // The width in cells of the widest line known, for the horizontal scroll
     // range. Lines are measured lazily: after a load only the longest line in
@@ -56,25 +56,25 @@ public:
     // line and every line Measure is given (the painted ones), since a line
     // with tabs may be wider than it is long. Only when the widest line is
     // edited narrower or removed is the index searched again.
-    int WidestColumns();
-    void Measure(int line);
-    int LineColumns(int line) const;
+    qsizetype WidestColumns();
+    void Measure(qsizetype line);
+    qsizetype LineColumns(qsizetype line) const;
 
 private:
-    std::vector<int> Parts(int line) const; // starts of a line's parts after the first
+    std::vector<qsizetype> Parts(qsizetype line) const; // starts of a line's parts after the first
 
     void UpdateWidest(const TTextBuffer::TChange &change);
 
     TTextBuffer &m_doc;
-    int m_widestLine = -1; // -1: not known since the last load
-    int m_widest = 0;
+    qsizetype m_widestLine = -1; // -1: not known since the last load
+    qsizetype m_widest = 0;
     bool m_wrap = false;
-    int m_columns = 80;
-    std::vector<int> m_first;  // display line of each line, plus the total
+    qsizetype m_columns = 80;
+    std::vector<qsizetype> m_first;  // display line of each line, plus the total
     std::vector<bool> m_exact; // whether a line is laid out or estimated
-    int m_next = 0;            // where LayOutMore goes on
-    int m_revision = 0;        // counts changes, for the kept parts
-    mutable int m_partsLine = -1;
-    mutable int m_partsRevision = -1;
-    mutable std::vector<int> m_parts; // the last line asked for: painting asks many times
+    qsizetype m_next = 0;            // where LayOutMore goes on
+    qsizetype m_revision = 0;        // counts changes, for the kept parts
+    mutable qsizetype m_partsLine = -1;
+    mutable qsizetype m_partsRevision = -1;
+    mutable std::vector<qsizetype> m_parts; // the last line asked for: painting asks many times
 };

@@ -13,16 +13,16 @@ namespace {
 // [start, end) while it returns true and the column is at most lastColumn;
 // returns the column after the last one visited.
 template <typename Visit>
-int ForEachCell(const TTextBuffer &doc, int start, int end, int lastColumn, Visit visit)
+qsizetype ForEachCell(const TTextBuffer &doc, qsizetype start, qsizetype end, qsizetype lastColumn, Visit visit)
 {
     const QByteArray bytes = doc.Slice(start, end);
     const auto *data = reinterpret_cast<const unsigned char *>(bytes.constData());
-    int column = 0;
+    qsizetype column = 0;
     for (qsizetype i = 0, size = 1; i < bytes.size() && column <= lastColumn; i += size) {
         char32_t ch = 0;
         size = Charset::Decode(doc.Charset(), data + i, bytes.size() - i, &ch);
-        const int width = TTextLayout::Advance(ch, column);
-        visit(start + int(i), ch, column, width);
+        const qsizetype width = TTextLayout::Advance(ch, column);
+        visit(start + qsizetype(i), ch, column, width);
         column += width;
     }
     return column;
@@ -30,12 +30,12 @@ int ForEachCell(const TTextBuffer &doc, int start, int end, int lastColumn, Visi
 
 } // namespace
 
-int DrawRow(QPainter &painter, TCellPainter &cells, const TTextBuffer &doc, int start, int end,
-            QPoint origin, const TRowStyle &style, int firstColumn, int lastColumn)
+qsizetype DrawRow(QPainter &painter, TCellPainter &cells, const TTextBuffer &doc, qsizetype start, qsizetype end,
+            QPoint origin, const TRowStyle &style, qsizetype firstColumn, qsizetype lastColumn)
 {
     const int cellWidth = cells.CellWidth(), cellHeight = cells.CellHeight();
     auto link = style.Links.begin();
-    return ForEachCell(doc, start, end, lastColumn, [&](int pos, char32_t ch, int column, int width) {
+    return ForEachCell(doc, start, end, lastColumn, [&](qsizetype pos, char32_t ch, qsizetype column, qsizetype width) {
         if (column + width <= firstColumn)
             return;
         const QRect cell(origin.x() + column * cellWidth, origin.y(), width * cellWidth, cellHeight);
@@ -52,31 +52,31 @@ int DrawRow(QPainter &painter, TCellPainter &cells, const TTextBuffer &doc, int 
     });
 }
 
-void DrawLines(QPainter &painter, TCellPainter &cells, const TTextBuffer &doc, int first, int last,
+void DrawLines(QPainter &painter, TCellPainter &cells, const TTextBuffer &doc, qsizetype first, qsizetype last,
                QPoint origin, const QColor &text, const QColor &background)
 {
-    const int rows = std::max(0, last - first);
+    const qsizetype rows = std::max<qsizetype>(0, last - first);
     painter.fillRect(QRect(origin, QSize(Columns(doc, first, last) * cells.CellWidth(), rows * cells.CellHeight())),
                      background);
     TRowStyle style;
     style.Text = text;
-    for (int row = 0; row < rows; ++row) {
-        const int line = first + row;
+    for (qsizetype row = 0; row < rows; ++row) {
+        const qsizetype line = first + row;
         DrawRow(painter, cells, doc, doc.LineStart(line), doc.LineEnd(line),
                 origin + QPoint(0, row * cells.CellHeight()), style);
     }
     cells.Flush(painter);
 }
 
-int Columns(const TTextBuffer &doc, int first, int last)
+qsizetype Columns(const TTextBuffer &doc, qsizetype first, qsizetype last)
 {
-    int widest = 0;
-    for (int line = std::max(0, first); line < std::min(last, doc.LineCount()); ++line) {
+    qsizetype widest = 0;
+    for (qsizetype line = std::max<qsizetype>(0, first); line < std::min<qsizetype>(last, doc.LineCount()); ++line) {
         // A tab takes at most a tab stop of cells: a short line cannot be the widest.
         if (qint64(doc.LineEnd(line) - doc.LineStart(line)) * TTextLayout::kTabWidth <= widest)
             continue;
-        widest = std::max(widest, ForEachCell(doc, doc.LineStart(line), doc.LineEnd(line), INT_MAX,
-                                              [](int, char32_t, int, int) {}));
+        widest = std::max(widest, ForEachCell(doc, doc.LineStart(line), doc.LineEnd(line), std::numeric_limits<qsizetype>::max(),
+                                              [](qsizetype, char32_t, qsizetype, qsizetype) {}));
     }
     return widest;
 }

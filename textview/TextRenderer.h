@@ -9,7 +9,7 @@
 #include <QPair>
 #include <QPoint>
 
-#include <climits>
+#include <limits>
 
 class QPainter;
 class TCellPainter;
@@ -22,29 +22,29 @@ struct TRowStyle
     QColor Text;
     QColor SelectedText;
     QColor SelectedBack;
-    int SelStart = 0; // the selected positions [SelStart, SelEnd)
-    int SelEnd = 0;
+    qsizetype SelStart = 0; // the selected positions [SelStart, SelEnd)
+    qsizetype SelEnd = 0;
     // Links: positions [first, second), sorted, drawn in the link colour and
     // underlined inside their cells.
-    QList<QPair<int, int>> Links;
+    QList<QPair<qsizetype, qsizetype>> Links;
     QColor Link;
-    int UnderlineY = 0; // from the top of the cell
-    int UnderlineHeight = 1;
+    qsizetype UnderlineY = 0; // from the top of the cell
+    qsizetype UnderlineHeight = 1;
 };
 
 // Draws the characters [start, end) of doc as one row whose column 0 is at
 // origin. Characters that end at or before firstColumn are skipped, and
 // drawing stops after lastColumn. Returns the column after the last
 // character looked at. Glyphs wait for the cell painter's Flush.
-int DrawRow(QPainter &painter, TCellPainter &cells, const TTextBuffer &doc, int start, int end,
-            QPoint origin, const TRowStyle &style, int firstColumn = 0, int lastColumn = INT_MAX);
+qsizetype DrawRow(QPainter &painter, TCellPainter &cells, const TTextBuffer &doc, qsizetype start, qsizetype end,
+            QPoint origin, const TRowStyle &style, qsizetype firstColumn = 0, qsizetype lastColumn = std::numeric_limits<qsizetype>::max());
 
 // The document lines [first, last), one row each from origin down, on the
 // background, no wrapping; flushed.
-void DrawLines(QPainter &painter, TCellPainter &cells, const TTextBuffer &doc, int first, int last,
+void DrawLines(QPainter &painter, TCellPainter &cells, const TTextBuffer &doc, qsizetype first, qsizetype last,
                QPoint origin, const QColor &text, const QColor &background);
 
 // The cells the widest of the lines [first, last) takes.
-int Columns(const TTextBuffer &doc, int first, int last);
+qsizetype Columns(const TTextBuffer &doc, qsizetype first, qsizetype last);
 
 } // namespace TextRenderer

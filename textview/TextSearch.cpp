@@ -27,17 +27,17 @@ const TFoldTable &Table()
 {
     static const std::unique_ptr<TFoldTable> table = [] {
         auto t = std::make_unique<TFoldTable>();
-        for (int c = 0; c < 0x10000; ++c)
+        for (qsizetype c = 0; c < 0x10000; ++c)
             t->fold[c] = char16_t(c);
         for (char16_t c = u'A'; c <= u'Z'; ++c)
             t->fold[c] = char16_t(c - u'A' + u'a');
-        for (int b = 0x80; b < 0x100; ++b) {
+        for (qsizetype b = 0x80; b < 0x100; ++b) {
             const char16_t ch = Cp437::ToUnicode(static_cast<unsigned char>(b));
             t->fold[ch] = char16_t(QChar::toCaseFolded(char32_t(ch)));
         }
         t->fold[QChar::LineSeparator] = u'\n';
         t->fold[QChar::ParagraphSeparator] = u'\n';
-        for (int c = 0; c < 0x10000; ++c) {
+        for (qsizetype c = 0; c < 0x10000; ++c) {
             if (t->fold[c] != c)
                 t->folding.push_back(char16_t(c));
         }
@@ -48,7 +48,7 @@ const TFoldTable &Table()
 
 // Every character that compares as the folded character v, v first.
 // At most three (a line break); padded to four with repeats of v.
-std::array<char16_t, 4> Preimages(const TFoldTable &table, char16_t v, int &count)
+std::array<char16_t, 4> Preimages(const TFoldTable &table, char16_t v, qsizetype &count)
 {
     std::array<char16_t, 4> result;
     result.fill(v);
@@ -87,13 +87,13 @@ qsizetype ScanScalar(const TFoldTable &table, const char16_t *text, qsizetype fr
 // character of the text to find (each in all its letter cases), so that only
 // places where both fit are verified. Spaces and frame characters are common
 // in this kind of text; testing one character alone would stop too often.
-template <int Cases>
+template <qsizetype Cases>
 qsizetype ScanSse2(const TFoldTable &table, const char16_t *text, qsizetype from, qsizetype lastStart,
                    const char16_t *folded, qsizetype m, const std::array<char16_t, 4> &firsts,
                    const std::array<char16_t, 4> &lasts)
 {
     __m128i f[Cases], l[Cases];
-    for (int k = 0; k < Cases; ++k) {
+    for (qsizetype k = 0; k < Cases; ++k) {
         f[k] = _mm_set1_epi16(static_cast<short>(firsts[k]));
         l[k] = _mm_set1_epi16(static_cast<short>(lasts[k]));
     }
@@ -103,13 +103,13 @@ qsizetype ScanSse2(const TFoldTable &table, const char16_t *text, qsizetype from
         const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(text + i + m - 1));
         __m128i ea = _mm_cmpeq_epi16(a, f[0]);
         __m128i eb = _mm_cmpeq_epi16(b, l[0]);
-        for (int k = 1; k < Cases; ++k) {
+        for (qsizetype k = 1; k < Cases; ++k) {
             ea = _mm_or_si128(ea, _mm_cmpeq_epi16(a, f[k]));
             eb = _mm_or_si128(eb, _mm_cmpeq_epi16(b, l[k]));
         }
         unsigned mask = unsigned(_mm_movemask_epi8(_mm_and_si128(ea, eb)));
         while (mask != 0) {
-            const int bit = __builtin_ctz(mask);
+            const qsizetype bit = __builtin_ctz(mask);
             const qsizetype at = i + bit / 2;
             if (Verify(table, text + at + 1, folded + 1, m - 2))
                 return at;
@@ -142,7 +142,7 @@ qsizetype FindText(QStringView text, QStringView what, qsizetype from)
     const char16_t *data = text.utf16();
     const qsizetype lastStart = text.size() - m;
 #if defined(__SSE2__)
-    int firstCount = 0, lastCount = 0;
+    qsizetype firstCount = 0, lastCount = 0;
     const auto firsts = Preimages(table, folded[0], firstCount);
     const auto lasts = Preimages(table, folded[m - 1], lastCount);
     switch (std::max(firstCount, lastCount)) {
@@ -166,7 +166,7 @@ const std::array<unsigned char, 256> &ByteFold()
 {
     static const std::array<unsigned char, 256> table = [] {
         std::array<unsigned char, 256> t{};
-        for (int b = 0; b < 256; ++b) {
+        for (qsizetype b = 0; b < 256; ++b) {
             const auto folded = Cp437::FromUnicode(Fold(Cp437::ToUnicode(static_cast<unsigned char>(b))));
             t[b] = (b != '\n' && folded) ? *folded : static_cast<unsigned char>(b);
         }
@@ -190,7 +190,7 @@ const std::array<unsigned char, 256> &AsciiFold()
 {
     static const std::array<unsigned char, 256> table = [] {
         std::array<unsigned char, 256> t{};
-        for (int b = 0; b < 256; ++b)
+        for (qsizetype b = 0; b < 256; ++b)
             t[b] = static_cast<unsigned char>(b >= 'A' && b <= 'Z' ? b - 'A' + 'a' : b);
         return t;
     }();
@@ -239,15 +239,15 @@ qsizetype FindFolded(QByteArrayView text, const std::array<unsigned char, 256> &
     std::array<unsigned char, 4> firsts, lasts;
     firsts.fill(folded[0]);
     lasts.fill(folded[m - 1]);
-    int nf = 0, nl = 0;
-    for (int b = 0; b < 256; ++b) {
+    qsizetype nf = 0, nl = 0;
+    for (qsizetype b = 0; b < 256; ++b) {
         if (fold[b] == folded[0] && nf < 4)
             firsts[nf++] = static_cast<unsigned char>(b);
         if (fold[b] == folded[m - 1] && nl < 4)
             lasts[nl++] = static_cast<unsigned char>(b);
     }
     __m128i f[4], l[4];
-    for (int k = 0; k < 4; ++k) {
+    for (qsizetype k = 0; k < 4; ++k) {
         f[k] = _mm_set1_epi8(static_cast<char>(firsts[k]));
         l[k] = _mm_set1_epi8(static_cast<char>(lasts[k]));
     }
@@ -256,13 +256,13 @@ qsizetype FindFolded(QByteArrayView text, const std::array<unsigned char, 256> &
         const __m128i z = _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + i + m - 1));
         __m128i ea = _mm_cmpeq_epi8(a, f[0]);
         __m128i ez = _mm_cmpeq_epi8(z, l[0]);
-        for (int k = 1; k < 4; ++k) {
+        for (qsizetype k = 1; k < 4; ++k) {
             ea = _mm_or_si128(ea, _mm_cmpeq_epi8(a, f[k]));
             ez = _mm_or_si128(ez, _mm_cmpeq_epi8(z, l[k]));
         }
         unsigned mask = unsigned(_mm_movemask_epi8(_mm_and_si128(ea, ez)));
         while (mask != 0) {
-            const int bit = __builtin_ctz(mask);
+            const qsizetype bit = __builtin_ctz(mask);
             if (VerifyBytes(fold, data + i + bit + 1, folded.data() + 1, m - 2))
                 return i + bit;
             mask &= mask - 1;
@@ -300,7 +300,7 @@ qsizetype FindChars(QByteArrayView text, TCharset charset, QStringView what, qsi
     const auto *data = reinterpret_cast<const unsigned char *>(text.data());
     const qsizetype n = text.size();
     for (qsizetype i = from; i < n && !folded.empty();) {
-        int first = 1;
+        qsizetype first = 1;
         qsizetype j = i;
         size_t k = 0;
         for (; k < folded.size() && j < n; ++k) {
@@ -343,7 +343,7 @@ qsizetype FindInDocument(QByteArrayView text, TCharset charset, QStringView what
     return FindChars(text, charset, what, from, length);
 }
 
-int FindStart(int selStart, int selLength)
+qsizetype FindStart(qsizetype selStart, qsizetype selLength)
 {
     return selLength > 0 ? selStart + selLength : 0;
 }

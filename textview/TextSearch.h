@@ -33,6 +33,6 @@ qsizetype FindInDocument(QByteArrayView text, TCharset charset, QStringView what
 
 // Where Find Next starts: just after a selection of one or more characters,
 // else at the beginning; the caret alone does not count.
-int FindStart(int selStart, int selLength);
+qsizetype FindStart(qsizetype selStart, qsizetype selLength);
 
 } // namespace TextSearch
