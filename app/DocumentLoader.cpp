@@ -7,7 +7,7 @@
 
 namespace {
 
-qint64 gSliceBytes = 4 << 20;
+qint64 gSliceBytes = 2 << 20;
 
 } // namespace
 

@@ -28,10 +28,10 @@ constexpr qint64 kThumbnailBytes = 64 * 1024;
 constexpr int kThumbnailColumns = 132;
 
 // Draws lines [first, last) into a new image of columns cells, at scale.
-QImage Draw(const TTextBuffer &doc, TCellPainter &cells, const TLook &look, int first, int last, int columns,
+QImage Draw(const TTextBuffer &doc, TCellPainter &cells, const TLook &look, qsizetype first, qsizetype last, int columns,
             int scale, const TProgress &progress)
 {
-    const int rows = std::max(1, last - first);
+    const int rows = int(std::max<qsizetype>(1, last - first)); // checked to fit
     QImage image(columns * cells.CellWidth() * scale, rows * cells.CellHeight() * scale, QImage::Format_RGB32);
     if (image.isNull())
         throw EGlimraError(QStringLiteral("Not enough memory for an image of %1 × %2 pixels")
@@ -39,33 +39,33 @@ QImage Draw(const TTextBuffer &doc, TCellPainter &cells, const TLook &look, int 
     image.setDevicePixelRatio(scale);
     image.fill(look.Background);
     QPainter painter(&image);
-    for (int line = first; line < last; line += kLinesPerStep) {
+    for (qsizetype line = first; line < last; line += kLinesPerStep) {
         if (progress && !progress(line - first, last - first))
             throw EAbort();
         TextRenderer::DrawLines(painter, cells, doc, line, std::min(last, line + kLinesPerStep),
-                                QPoint(0, (line - first) * cells.CellHeight()), look.Text, look.Background);
+                                QPoint(0, int(line - first) * cells.CellHeight()), look.Text, look.Background);
     }
     return image;
 }
 
 } // namespace
 
-QImage Picture(const TTextBuffer &doc, const TLook &look, int first, int last, int scale, const TProgress &progress)
+QImage Picture(const TTextBuffer &doc, const TLook &look, qsizetype first, qsizetype last, int scale, const TProgress &progress)
 {
     first = std::clamp<qsizetype>(first, 0, doc.LineCount());
     last = std::clamp<qsizetype>(last, first, doc.LineCount());
     TCellPainter cells;
     cells.SetFont(look.Font);
-    const int columns = std::max<qsizetype>(1, TextRenderer::Columns(doc, first, last));
+    const qint64 columns = std::max<qsizetype>(1, TextRenderer::Columns(doc, first, last));
     const qint64 width = qint64(columns) * cells.CellWidth() * scale;
     const qint64 lineHeight = qint64(cells.CellHeight()) * scale;
-    const qint64 rows = std::max(1, last - first);
+    const qint64 rows = std::max<qsizetype>(1, last - first);
     const qint64 fit = width > kMaxImageSide ? 0 : std::min(kMaxImageSide / lineHeight, kMaxImageBytes / (width * 4 * lineHeight));
     if (rows > fit)
         throw EGlimraError(QStringLiteral("The image would be %1 × %2 pixels, more than a PNG image holds "
                                           "(%3 pixels a side, 2 GB in memory): at most %4 lines fit")
                                .arg(width).arg(rows * lineHeight).arg(kMaxImageSide).arg(fit));
-    return Draw(doc, cells, look, first, last, columns, scale, progress);
+    return Draw(doc, cells, look, first, last, int(columns), scale, progress);
 }
 
 void WritePng(const QImage &image, const QString &name)
@@ -88,11 +88,11 @@ int PaintPages(TRichEdit &edit, QPainter &painter, QPagedPaintDevice &device, co
         ~TClearCache() { Edit.ClearFormatCache(); }
     } clear{edit};
     edit.ClearFormatCache();
-    const int length = edit.TextLength();
-    int first = 0;
+    const qsizetype length = edit.TextLength();
+    qsizetype first = 0;
     int pages = 1;
     for (;;) {
-        const int next = edit.FormatRange(painter, device, first);
+        const qsizetype next = edit.FormatRange(painter, device, first);
         if (next == -1 || next >= length || next <= first)
             return pages;
         if (progress && !progress(next, length))
@@ -152,8 +152,8 @@ QImage Thumbnail(const QString &fileName, const TLook &look, int size)
     cells.SetFont(look.Font);
     // The top of the art, about as high as it is wide; a line cut off by the
     // end of what was read is left out.
-    const int lines = std::max<qsizetype>(1, doc.LineCount() - (cut && doc.LineCount() > 1 ? 1 : 0));
-    const int columns = std::clamp<qsizetype>(TextRenderer::Columns(doc, 0, std::min<qsizetype>(lines, kThumbnailColumns)), 1, kThumbnailColumns);
+    const int lines = int(std::min<qsizetype>(kThumbnailColumns, std::max<qsizetype>(1, doc.LineCount() - (cut && doc.LineCount() > 1 ? 1 : 0))));
+    const int columns = int(std::clamp<qsizetype>(TextRenderer::Columns(doc, 0, lines), 1, kThumbnailColumns));
     const int rows = std::clamp((columns * cells.CellWidth() + cells.CellHeight() - 1) / cells.CellHeight(), 1, lines);
     const QImage top = Draw(doc, cells, look, 0, rows, columns, 1, {});
     if (top.width() <= size && top.height() <= size)

@@ -38,7 +38,7 @@ inline constexpr qint64 kMaxImageBytes = (qint64(1) << 31) - 1;
 // the cell width by lines times the cell height, times scale. Raises a
 // message with the largest number of lines that fits when the image would
 // be larger than the limits above, before anything is drawn.
-QImage Picture(const TTextBuffer &doc, const TLook &look, int first, int last, int scale,
+QImage Picture(const TTextBuffer &doc, const TLook &look, qsizetype first, qsizetype last, int scale,
                const TProgress &progress = {});
 
 // Writes the image as PNG through a temporary file renamed over name.

@@ -17,12 +17,12 @@ namespace ExportCommands {
 namespace {
 
 // The lines the selection touches, or the whole document without one.
-std::pair<int, int> LinesToShow(const TRichEdit &edit, bool selection)
+std::pair<qsizetype, qsizetype> LinesToShow(const TRichEdit &edit, bool selection)
 {
     const TTextBuffer &doc = edit.Document();
     if (!selection || edit.SelLength() == 0)
         return {0, doc.LineCount()};
-    const int start = edit.SelStart(), end = start + edit.SelLength();
+    const qsizetype start = edit.SelStart(), end = start + edit.SelLength();
     return {doc.LineOf(start), doc.LineOf(end - 1) + 1};
 }
 

@@ -126,9 +126,9 @@ std::span<const TToolButtonDef> ToolButtons()
     return kButtons;
 }
 
-QString CaretPanelText(int line, int column)
+QString CaretPanelText(qint64 line, qint64 column)
 {
-    return QString::asprintf("Line: %3d   Col: %3d", line + 1, column + 1);
+    return QString::asprintf("Line: %3lld   Col: %3lld", line + 1, column + 1);
 }
 
 QString FontPanelText(const QString &family, int pointSize)

@@ -57,7 +57,7 @@ inline constexpr int kToolButtonWidth = 23;
 inline constexpr int kToolSeparatorWidth = 8;
 
 // "Line: %3d   Col: %3d" for a line and column counted from 0.
-QString CaretPanelText(int line, int column);
+QString CaretPanelText(qint64 line, qint64 column);
 
 // The font panel: the face name, one blank, the size in points.
 QString FontPanelText(const QString &family, int pointSize);

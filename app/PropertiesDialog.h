@@ -15,8 +15,8 @@ struct TDocumentProperties
 {
     QString FileName;
     qint64 FileSize = -1; // -1: no file
-    int Lines = 0;
-    int Width = 0; // of the widest line, in characters
+    qint64 Lines = 0;
+    qint64 Width = 0; // of the widest line, in characters
     QString Charset;
     std::optional<TSauce> Record;
 };

@@ -681,9 +681,9 @@ void TMain::DropFile1DropFiles(QObject *, const QStringList &fileList, const QPo
 
 void TMain::UpdateCaretPanel()
 {
-    const int p = richedit->SelStart();
-    const int line = richedit->LineFromChar(p);
-    const int column = richedit->CharCount(richedit->LineIndex(line), p);
+    const qsizetype p = richedit->SelStart();
+    const qsizetype line = richedit->LineFromChar(p);
+    const qsizetype column = richedit->CharCount(richedit->LineIndex(line), p);
     StatusBar1->SetPanelText(0, CaretPanelText(line, column));
     Button("CopyButon")->setEnabled(richedit->SelLength() > 0);
     const bool canCopy = Button("CopyButon")->isEnabled();

@@ -107,13 +107,13 @@ QList<TLink> Find(QStringView line)
     return links;
 }
 
-QList<TLink> Near(const TTextBuffer &doc, int from, int to)
+QList<TLink> Near(const TTextBuffer &doc, qsizetype from, qsizetype to)
 {
     constexpr int kReach = 2048; // no address is longer
-    const int line = doc.LineOf(from);
-    const int lineStart = doc.LineStart(line), lineEnd = doc.LineEnd(line);
-    int begin = std::max(lineStart, from - kReach);
-    const int end = std::min(lineEnd, to + kReach);
+    const qsizetype line = doc.LineOf(from);
+    const qsizetype lineStart = doc.LineStart(line), lineEnd = doc.LineEnd(line);
+    qsizetype begin = std::max(lineStart, from - kReach);
+    const qsizetype end = std::min(lineEnd, to + kReach);
     while (begin > lineStart && !doc.SingleByte() && Charset::IsContinuation(uchar(doc.At(begin))))
         --begin;
     // Every address has a dot: most lines of art have none and are done.
@@ -124,7 +124,7 @@ QList<TLink> Near(const TTextBuffer &doc, int from, int to)
     const auto *data = reinterpret_cast<const unsigned char *>(bytes.constData());
     QString text;
     text.reserve(bytes.size());
-    std::vector<int> at;
+    std::vector<qsizetype> at;
     at.reserve(size_t(bytes.size()) + 1);
     for (int i = 0, size = 1; i < bytes.size(); i += size) {
         char32_t ch = Charset::TextChar(doc.Charset(), data + i, bytes.size() - i, &size);

@@ -28,6 +28,6 @@ QList<TLink> Find(QStringView line);
 // The addresses of the document line that holds [from, to), as document
 // positions. Only a window of a long line around [from, to) is read, so
 // finding them costs what painting the line costs.
-QList<TLink> Near(const TTextBuffer &doc, int from, int to);
+QList<TLink> Near(const TTextBuffer &doc, qsizetype from, qsizetype to);
 
 } // namespace Links

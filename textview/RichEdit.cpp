@@ -97,9 +97,9 @@ void TRichEdit::BeginLoad(TCharset charset, qsizetype expected)
 
 void TRichEdit::AppendLoaded(QByteArrayView bytes, bool last)
 {
-    const qsizetype top = verticalScrollBar()->value();
+    const qsizetype top = TopLine();
     const bool shown = top + viewport()->height() / m_cellHeight + 1 >= m_layout.DisplayLineCount();
-    m_layout.Update(m_doc.Append(bytes, last));
+    m_layout.Appended(m_doc.Append(bytes, last));
     m_loading = !last;
     UpdateScrollBars();
     if (shown) // the screen shows the end of what was loaded
@@ -119,7 +119,7 @@ void TRichEdit::Reset()
     m_goalColumn = -1;
     RebuildWrap(m_layout.Wrap());
     UpdateScrollBars();
-    verticalScrollBar()->setValue(0);
+    SetTopLine(0);
     horizontalScrollBar()->setValue(0);
     viewport()->update();
     emit Change();
@@ -204,17 +204,22 @@ void TRichEdit::SelectionMoved()
     emit SelectionChange();
 }
 
+int TRichEdit::AccessibleOffset(qsizetype pos)
+{
+    return int(std::min<qsizetype>(pos, std::numeric_limits<int>::max()));
+}
+
 void TRichEdit::NotifyCaret()
 {
     if (!QAccessible::isActive())
         return;
-    QAccessibleTextCursorEvent event(this, m_caret);
+    QAccessibleTextCursorEvent event(this, AccessibleOffset(m_caret));
     QAccessible::updateAccessibility(&event);
     // A selection is told as it grows and once more when it is gone.
     const bool selected = m_anchor != m_caret;
     if (selected || m_toldSelection) {
-        QAccessibleTextSelectionEvent selection(this, SelStart(), SelStart() + SelLength());
-        selection.setCursorPosition(m_caret);
+        QAccessibleTextSelectionEvent selection(this, AccessibleOffset(SelStart()), AccessibleOffset(SelStart() + SelLength()));
+        selection.setCursorPosition(AccessibleOffset(m_caret));
         QAccessible::updateAccessibility(&selection);
     }
     m_toldSelection = selected;
@@ -226,13 +231,13 @@ void TRichEdit::NotifyText(const TTextBuffer::TChange &change, const QString &re
     if (removed.isEmpty() && inserted.isEmpty())
         return;
     if (removed.isEmpty()) {
-        QAccessibleTextInsertEvent event(this, change.From, inserted);
+        QAccessibleTextInsertEvent event(this, AccessibleOffset(change.From), inserted);
         QAccessible::updateAccessibility(&event);
     } else if (inserted.isEmpty()) {
-        QAccessibleTextRemoveEvent event(this, change.From, removed);
+        QAccessibleTextRemoveEvent event(this, AccessibleOffset(change.From), removed);
         QAccessible::updateAccessibility(&event);
     } else {
-        QAccessibleTextUpdateEvent event(this, change.From, removed, inserted);
+        QAccessibleTextUpdateEvent event(this, AccessibleOffset(change.From), removed, inserted);
         QAccessible::updateAccessibility(&event);
     }
 }
@@ -369,7 +374,7 @@ void TRichEdit::LayOutShownLines()
     // its first line and the part of it shown.
     const int rows = viewport()->height() / m_cellHeight + 1;
     for (qsizetype pass = 0; pass < 4; ++pass) {
-        const qsizetype top = std::clamp<qsizetype>(verticalScrollBar()->value(), 0, m_layout.DisplayLineCount() - 1);
+        const qsizetype top = std::clamp<qsizetype>(TopLine(), 0, m_layout.DisplayLineCount() - 1);
         const qsizetype first = m_doc.LineOf(m_layout.DisplayLineStart(top));
         const qsizetype last = m_doc.LineOf(m_layout.DisplayLineStart(top + rows));
         const qsizetype caretLine = m_doc.LineOf(m_caret);
@@ -386,21 +391,21 @@ void TRichEdit::LayOutShownLines()
         m_layout.LayOutLines(caretLine, caretLine + 1);
         UpdateScrollBars();
         const qsizetype count = m_layout.FirstDisplayLine(first + 1) - m_layout.FirstDisplayLine(first);
-        verticalScrollBar()->setValue(m_layout.FirstDisplayLine(first) + std::min(part, count - 1));
+        SetTopLine(m_layout.FirstDisplayLine(first) + std::min(part, count - 1));
     }
 }
 
 void TRichEdit::LayOutMore()
 {
     // One slice of the background pass, short enough to keep the window responsive.
-    const qsizetype top = std::clamp<qsizetype>(verticalScrollBar()->value(), 0, m_layout.DisplayLineCount() - 1);
+    const qsizetype top = std::clamp<qsizetype>(TopLine(), 0, m_layout.DisplayLineCount() - 1);
     const qsizetype first = m_doc.LineOf(m_layout.DisplayLineStart(top));
     const qsizetype part = top - m_layout.FirstDisplayLine(first);
     m_layout.LayOutMore(8);
     if (m_layout.Complete())
         m_wrapTimer.stop();
     UpdateScrollBars();
-    verticalScrollBar()->setValue(m_layout.FirstDisplayLine(first) + part);
+    SetTopLine(m_layout.FirstDisplayLine(first) + part);
 }
 
 qsizetype TRichEdit::LineFromChar(qsizetype index) const
@@ -421,17 +426,17 @@ qsizetype TRichEdit::LineIndex(qsizetype line) const
 QRect TRichEdit::CharRect(qsizetype index) const
 {
     index = std::clamp<qsizetype>(index, 0, TextLength());
-    const qsizetype row = m_layout.DisplayLineOf(index) - verticalScrollBar()->value();
-    const int x = m_layout.ColumnOf(index) * m_cellWidth - horizontalScrollBar()->value();
-    return QRect(x, row * m_cellHeight, m_cellWidth, m_cellHeight);
+    const qsizetype row = m_layout.DisplayLineOf(index) - TopLine();
+    const qsizetype column = m_layout.ColumnOf(index) - LeftColumn();
+    return QRect(ClampedPixels(column, m_cellWidth), ClampedPixels(row, m_cellHeight), m_cellWidth, m_cellHeight);
 }
 
 qsizetype TRichEdit::CharAt(const QPoint &pos) const
 {
-    const int line = verticalScrollBar()->value() + pos.y() / m_cellHeight;
+    const qsizetype line = TopLine() + pos.y() / m_cellHeight;
     if (!viewport()->rect().contains(pos) || line >= m_layout.DisplayLineCount())
         return -1;
-    const int column = (pos.x() + horizontalScrollBar()->value()) / m_cellWidth;
+    const qsizetype column = LeftColumn() + pos.x() / m_cellWidth;
     qsizetype at = m_layout.PosAtColumn(line, column);
     // A tab's or a wide character's cells are its own; past the end of a
     // line is no character.
@@ -447,13 +452,15 @@ qsizetype TRichEdit::CharAt(const QPoint &pos) const
 
 qsizetype TRichEdit::HitTest(const QPoint &pos) const
 {
-    const int line = verticalScrollBar()->value() + (pos.y() < 0 ? -1 : pos.y() / m_cellHeight);
+    const qsizetype line = TopLine() + (pos.y() < 0 ? -1 : pos.y() / m_cellHeight);
     if (line < 0)
         return 0;
     if (line >= m_layout.DisplayLineCount())
         return TextLength();
-    const qsizetype x = pos.x() + horizontalScrollBar()->value();
-    return m_layout.PosAtColumn(line, std::max<qsizetype>(0, (x + m_cellWidth / 2) / m_cellWidth));
+    // The nearer edge of a cell; left of the viewport counts cells back.
+    const int x = pos.x() + m_cellWidth / 2;
+    const qsizetype cells = x >= 0 ? x / m_cellWidth : -((m_cellWidth - 1 - x) / m_cellWidth);
+    return m_layout.PosAtColumn(line, std::max<qsizetype>(0, LeftColumn() + cells));
 }
 
 qsizetype TRichEdit::ClassAt(qsizetype pos) const
@@ -490,14 +497,18 @@ qsizetype TRichEdit::WordEnd(qsizetype pos) const
 
 void TRichEdit::UpdateScrollBars()
 {
+    // Both bars count cells, not pixels: a line of millions of cells has
+    // more pixels than an int holds.
     const int rows = std::max(1, viewport()->height() / m_cellHeight);
-    verticalScrollBar()->setRange(0, std::max<qsizetype>(0, m_layout.DisplayLineCount() - rows));
+    verticalScrollBar()->setRange(0, ScrollRange(m_layout.DisplayLineCount() - rows));
     verticalScrollBar()->setPageStep(rows);
     verticalScrollBar()->setSingleStep(1);
-    const int width = m_layout.Wrap() ? 0 : (m_layout.WidestColumns() + 1) * m_cellWidth;
-    horizontalScrollBar()->setRange(0, std::max(0, width - viewport()->width()));
-    horizontalScrollBar()->setPageStep(viewport()->width());
-    horizontalScrollBar()->setSingleStep(m_cellWidth);
+    const int columns = std::max(1, viewport()->width() / m_cellWidth);
+    // One cell more than the widest line: the caret after its end shows.
+    const qsizetype width = m_layout.Wrap() ? 0 : m_layout.WidestColumns() + 1;
+    horizontalScrollBar()->setRange(0, ScrollRange(width - columns));
+    horizontalScrollBar()->setPageStep(columns);
+    horizontalScrollBar()->setSingleStep(1);
 }
 
 void TRichEdit::EnsureCaretVisible()
@@ -508,19 +519,45 @@ void TRichEdit::EnsureCaretVisible()
     }
     const int rows = std::max(1, viewport()->height() / m_cellHeight);
     const qsizetype line = m_layout.DisplayLineOf(m_caret);
-    QScrollBar *v = verticalScrollBar();
-    if (line < v->value())
-        v->setValue(line);
-    else if (line >= v->value() + rows)
-        v->setValue(line - rows + 1);
+    if (line < TopLine())
+        SetTopLine(line);
+    else if (line >= TopLine() + rows)
+        SetTopLine(line - rows + 1);
     if (m_layout.Wrap())
         return;
-    const int x = m_layout.ColumnOf(m_caret) * m_cellWidth;
-    QScrollBar *h = horizontalScrollBar();
-    if (x < h->value())
-        h->setValue(x);
-    else if (x + m_cellWidth > h->value() + viewport()->width())
-        h->setValue(x + m_cellWidth - viewport()->width());
+    const int columns = std::max(1, viewport()->width() / m_cellWidth);
+    const qsizetype column = m_layout.ColumnOf(m_caret);
+    if (column < LeftColumn())
+        horizontalScrollBar()->setValue(ScrollRange(column));
+    else if (column >= LeftColumn() + columns)
+        horizontalScrollBar()->setValue(ScrollRange(column - columns + 1));
+}
+
+qsizetype TRichEdit::TopLine() const
+{
+    return verticalScrollBar()->value();
+}
+
+void TRichEdit::SetTopLine(qsizetype line)
+{
+    verticalScrollBar()->setValue(ScrollRange(line));
+}
+
+qsizetype TRichEdit::LeftColumn() const
+{
+    return m_layout.Wrap() ? 0 : horizontalScrollBar()->value();
+}
+
+int TRichEdit::ScrollRange(qsizetype cells)
+{
+    return int(std::clamp<qsizetype>(cells, 0, std::numeric_limits<int>::max()));
+}
+
+int TRichEdit::ClampedPixels(qsizetype cells, int cellSize)
+{
+    // Far off screen stays far off screen without overflowing.
+    constexpr qsizetype kFar = 1 << 24;
+    return int(std::clamp<qsizetype>(cells, -kFar, kFar) * cellSize);
 }
 
 void TRichEdit::scrollContentsBy(int, int)
@@ -532,10 +569,10 @@ void TRichEdit::resizeEvent(QResizeEvent *event)
 {
     QAbstractScrollArea::resizeEvent(event);
     if (m_layout.Wrap() && WrapColumns() != m_layout.Columns()) {
-        const qsizetype top = m_layout.DisplayLineStart(verticalScrollBar()->value());
+        const qsizetype top = m_layout.DisplayLineStart(TopLine());
         RebuildWrap(m_layout.Wrap());
         UpdateScrollBars();
-        verticalScrollBar()->setValue(m_layout.DisplayLineOf(top));
+        SetTopLine(m_layout.DisplayLineOf(top));
     } else {
         UpdateScrollBars();
     }
@@ -550,12 +587,12 @@ void TRichEdit::SetWordWrap(bool wrap)
 {
     if (wrap == m_layout.Wrap())
         return;
-    const qsizetype top = m_layout.DisplayLineStart(verticalScrollBar()->value());
+    const qsizetype top = m_layout.DisplayLineStart(TopLine());
     RebuildWrap(wrap);
     // Hiding the scroll bar resizes the viewport: the lines are ready for it.
     setHorizontalScrollBarPolicy(wrap ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded);
     UpdateScrollBars();
-    verticalScrollBar()->setValue(m_layout.DisplayLineOf(top));
+    SetTopLine(m_layout.DisplayLineOf(top));
     EnsureCaretVisible();
     viewport()->update();
 }
@@ -628,8 +665,8 @@ void TRichEdit::paintEvent(QPaintEvent *event)
 
     const int firstRow = area.top() / m_cellHeight;
     const int lastRow = area.bottom() / m_cellHeight;
-    const qsizetype top = verticalScrollBar()->value();
-    const qsizetype left = horizontalScrollBar()->value();
+    const qsizetype top = TopLine();
+    const qsizetype left = LeftColumn();
     const qsizetype selStart = SelStart(), selEnd = SelStart() + SelLength();
     TextRenderer::TRowStyle style;
     style.Text = text;
@@ -640,8 +677,8 @@ void TRichEdit::paintEvent(QPaintEvent *event)
     style.Link = palette().color(QPalette::Active, QPalette::Link);
     style.UnderlineY = m_underlineY;
     style.UnderlineHeight = m_underlineHeight;
-    const int firstColumn = left / m_cellWidth;
-    const int lastColumn = (left + viewport()->width()) / m_cellWidth + 1;
+    const qsizetype firstColumn = left;
+    const qsizetype lastColumn = left + viewport()->width() / m_cellWidth + 1;
 
     const qsizetype widest = m_layout.Wrap() ? 0 : m_layout.WidestColumns();
     for (qsizetype row = firstRow; row <= lastRow; ++row) {
@@ -652,15 +689,15 @@ void TRichEdit::paintEvent(QPaintEvent *event)
             m_layout.Measure(line); // its tabs may make it the widest
         const qsizetype start = m_layout.DisplayLineStart(line);
         const qsizetype end = m_layout.DisplayLineEnd(line);
-        const int y = row * m_cellHeight;
+        const int y = int(row) * m_cellHeight;
         style.Links.clear();
         for (const TLink &link : Links::Near(m_doc, start, end))
             style.Links.append({qsizetype(link.Start), qsizetype(link.End)});
-        const qsizetype column = TextRenderer::DrawRow(p, m_cells, m_doc, start, end, QPoint(-left, y), style,
+        const qsizetype column = TextRenderer::DrawRow(p, m_cells, m_doc, start, end, QPoint(0, y), style,
                                                  firstColumn, lastColumn);
         // A selected line break shows as one selected cell.
         if (end < TextLength() && end >= selStart && end < selEnd && m_doc.At(end) == '\n')
-            p.fillRect(QRect(column * m_cellWidth - left, y, m_cellWidth, m_cellHeight), selBack);
+            p.fillRect(QRect(ClampedPixels(column - left, m_cellWidth), y, m_cellWidth, m_cellHeight), selBack);
     }
     m_cells.Flush(p);
     if (!m_layout.Wrap() && m_layout.WidestColumns() != widest)
@@ -736,7 +773,7 @@ qsizetype TRichEdit::FormatRange(QPainter &painter, QPagedPaintDevice &device, q
     for (qsizetype row = 0; row < rows && pos < length; ++row) {
         const qsizetype lineEnd = m_doc.LineEnd(m_doc.LineOf(pos));
         const qsizetype end = TTextLayout::NextPart(m_doc, pos, lineEnd, columns);
-        TextRenderer::DrawRow(painter, cells, m_doc, pos, end, QPoint(0, row * cellHeight), ink);
+        TextRenderer::DrawRow(painter, cells, m_doc, pos, end, QPoint(0, int(row) * cellHeight), ink);
         pos = end == lineEnd ? std::min(length, lineEnd + 1) : end;
     }
     cells.Flush(painter);
@@ -855,11 +892,11 @@ void TRichEdit::keyPressEvent(QKeyEvent *event)
             vertical(1);
         return;
     case Qt::Key_PageUp:
-        verticalScrollBar()->setValue(verticalScrollBar()->value() - rows);
+        SetTopLine(TopLine() - rows);
         vertical(-rows);
         return;
     case Qt::Key_PageDown:
-        verticalScrollBar()->setValue(verticalScrollBar()->value() + rows);
+        SetTopLine(TopLine() + rows);
         vertical(rows);
         return;
     case Qt::Key_Home:

@@ -161,6 +161,13 @@ private:
     void InsertFromMimeData(const QMimeData *source, TTextBuffer::TEditKind kind);
 
     qsizetype WrapColumns() const;
+    // The first display line and cell column shown.
+    qsizetype TopLine() const;
+    void SetTopLine(qsizetype line);
+    qsizetype LeftColumn() const;
+    static int AccessibleOffset(qsizetype pos); // Qt's offsets are int
+    static int ScrollRange(qsizetype cells); // a bar's value for cells, clamped
+    static int ClampedPixels(qsizetype cells, int cellSize);
     void RebuildWrap(bool wrap);
     void LayOutShownLines(); // the lines on the screen and the caret's
     void LayOutMore();       // a slice of the background pass

@@ -5,6 +5,8 @@
 #include <QAccessible>
 #include <QAccessibleWidget>
 
+#include <limits>
+
 namespace {
 
 // What screen readers see of the control: its text, caret and selection.
@@ -33,18 +35,18 @@ public:
     {
         *start = *end = 0;
         if (index == 0 && Edit()->SelLength() > 0) {
-            *start = Edit()->SelStart();
-            *end = *start + Edit()->SelLength();
+            *start = Offset(Edit()->SelStart());
+            *end = Offset(Edit()->SelStart() + Edit()->SelLength());
         }
     }
     int selectionCount() const override { return Edit()->SelLength() > 0 ? 1 : 0; }
     void addSelection(int start, int end) override { setSelection(0, start, end); }
     void removeSelection(int) override { Edit()->SetSel(Edit()->CaretPosition(), 0); }
     void setSelection(int, int start, int end) override { Edit()->SetSel(start, end - start); }
-    int cursorPosition() const override { return Edit()->CaretPosition(); }
+    int cursorPosition() const override { return Offset(Edit()->CaretPosition()); }
     void setCursorPosition(int position) override { Edit()->SetSel(position, 0); }
     QString text(int start, int end) const override { return Edit()->TextRange(start, end); }
-    int characterCount() const override { return Edit()->TextLength(); }
+    int characterCount() const override { return Offset(Edit()->TextLength()); }
     QRect characterRect(int offset) const override
     {
         const QRect r = Edit()->CharRect(offset);
@@ -52,20 +54,20 @@ public:
     }
     int offsetAtPoint(const QPoint &point) const override
     {
-        return Edit()->CharAt(Edit()->viewport()->mapFromGlobal(point));
+        return Offset(Edit()->CharAt(Edit()->viewport()->mapFromGlobal(point)));
     }
     void scrollToSubstring(int start, int end) override { Edit()->SetSel(start, end - start); }
     // Qt's own versions of these three never return for some boundaries at
     // the end of the text: they are answered here from the document.
     QString textAtOffset(int offset, QAccessible::TextBoundaryType type, int *start, int *end) const override
     {
-        const int length = Edit()->TextLength();
+        const int length = Offset(Edit()->TextLength());
         if (offset == -1)
             offset = length;
         if (offset < 0 || offset > length)
             return Invalid(start, end);
         if (offset == length && offset > 0 && type != QAccessible::NoBoundary)
-            offset = Edit()->Document().PrevChar(offset); // the unit that ends the text
+            offset = Offset(Edit()->Document().PrevChar(offset)); // the unit that ends the text
         Unit(offset, type, start, end);
         return Edit()->TextRange(*start, *end);
     }
@@ -74,7 +76,7 @@ public:
         textAtOffset(offset, type, start, end);
         if (*start <= 0 || type == QAccessible::NoBoundary)
             return Invalid(start, end);
-        Unit(Edit()->Document().PrevChar(*start), type, start, end);
+        Unit(Offset(Edit()->Document().PrevChar(*start)), type, start, end);
         return Edit()->TextRange(*start, *end);
     }
     QString textAfterOffset(int offset, QAccessible::TextBoundaryType type, int *start, int *end) const override
@@ -94,6 +96,9 @@ public:
 private:
     TRichEdit *Edit() const { return static_cast<TRichEdit *>(widget()); }
 
+    // Qt counts offsets in int: past that, a document is read up to there.
+    static int Offset(qsizetype pos) { return int(std::min<qsizetype>(pos, std::numeric_limits<int>::max())); }
+
     static QString Invalid(int *start, int *end)
     {
         *start = *end = -1;
@@ -105,32 +110,31 @@ private:
     void Unit(int offset, QAccessible::TextBoundaryType type, int *start, int *end) const
     {
         const TTextBuffer &doc = Edit()->Document();
-        const int length = Edit()->TextLength();
+        const int length = Offset(Edit()->TextLength());
         switch (type) {
         case QAccessible::CharBoundary:
             *start = offset;
-            *end = std::min<qsizetype>(length, doc.NextChar(offset));
+            *end = Offset(std::min<qsizetype>(length, doc.NextChar(offset)));
             return;
-        case QAccessible::WordBoundary:
-        {
+        case QAccessible::WordBoundary: {
             qsizetype first = 0, last = 0;
             Edit()->WordRange(offset, &first, &last);
-            *start = int(first);
-            *end = int(last);
+            *start = Offset(first);
+            *end = Offset(last);
             return;
         }
         case QAccessible::LineBoundary: {
-            const int line = Edit()->LineFromChar(offset);
-            *start = Edit()->LineIndex(line);
-            const int next = Edit()->LineIndex(line + 1);
-            *end = next < 0 ? length : next;
+            const qsizetype line = Edit()->LineFromChar(offset);
+            *start = Offset(Edit()->LineIndex(line));
+            const qsizetype next = Edit()->LineIndex(line + 1);
+            *end = next < 0 ? length : Offset(next);
             return;
         }
         case QAccessible::SentenceBoundary:
         case QAccessible::ParagraphBoundary: {
-            const int line = doc.LineOf(offset);
-            *start = doc.LineStart(line);
-            *end = std::min<qsizetype>(length, doc.LineEnd(line) + 1);
+            const qsizetype line = doc.LineOf(offset);
+            *start = Offset(doc.LineStart(line));
+            *end = Offset(std::min<qsizetype>(length, doc.LineEnd(line) + 1));
             return;
         }
         case QAccessible::NoBoundary:

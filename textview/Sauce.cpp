@@ -169,7 +169,7 @@ QByteArray Make(const TSauce &s)
     return tail + record;
 }
 
-TSauce New(const QString &title, const QString &author, const QString &group, int width, int lines,
+TSauce New(const QString &title, const QString &author, const QString &group, qint64 width, qint64 lines,
            quint32 fileSize, const QDate &today)
 {
     TSauce s;
@@ -178,8 +178,8 @@ TSauce New(const QString &title, const QString &author, const QString &group, in
     s.Group = Charset::Encode(TCharset::csCp437, group).left(20);
     s.Date = today.toString(QStringLiteral("yyyyMMdd")).toLatin1();
     s.FileSize = fileSize;
-    s.TInfo[0] = quint16(std::clamp(width, 0, 0xFFFF));
-    s.TInfo[1] = quint16(std::clamp(lines, 0, 0xFFFF));
+    s.TInfo[0] = quint16(std::clamp<qint64>(width, 0, 0xFFFF));
+    s.TInfo[1] = quint16(std::clamp<qint64>(lines, 0, 0xFFFF));
     return s;
 }
 

@@ -53,7 +53,7 @@ QByteArray Make(const TSauce &sauce);
 
 // A record for art without one: character art in ASCII, the date of today,
 // the width of its widest line and its number of lines.
-TSauce New(const QString &title, const QString &author, const QString &group, int width, int lines,
+TSauce New(const QString &title, const QString &author, const QString &group, qint64 width, qint64 lines,
            quint32 fileSize, const QDate &today = QDate::currentDate());
 
 } // namespace Sauce

@@ -3,13 +3,51 @@
 #include <QElapsedTimer>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace {
 
 constexpr qsizetype kAtOnce = 2 * 1000 * 1000; // bytes of long lines laid out without waiting
 
+// The cells of each byte of a single-byte set, a tab aside: a table, so that
+// long lines are measured without decoding a character at a time.
+const std::array<unsigned char, 256> &SingleByteCells(TCharset charset)
+{
+    static const auto make = [](TCharset set) {
+        std::array<unsigned char, 256> cells{};
+        for (int b = 0; b < 256; ++b) {
+            const unsigned char byte = static_cast<unsigned char>(b);
+            char32_t ch = 0;
+            Charset::Decode(set, &byte, 1, &ch);
+            cells[size_t(b)] = static_cast<unsigned char>(TTextLayout::Advance(ch, 0));
+        }
+        return cells;
+    };
+    static const std::array<unsigned char, 256> cp437 = make(TCharset::csCp437);
+    static const std::array<unsigned char, 256> windows1252 = make(TCharset::csWindows1252);
+    return charset == TCharset::csWindows1252 ? windows1252 : cp437;
+}
+
 } // namespace
+
+qsizetype TTextLayout::Cells(const TTextBuffer &doc, qsizetype from, qsizetype to, qsizetype column)
+{
+    if (doc.SingleByte()) {
+        const std::array<unsigned char, 256> &cells = SingleByteCells(doc.Charset());
+        for (qsizetype p = from; p < to; ++p) {
+            const unsigned char b = static_cast<unsigned char>(doc.At(p));
+            column += b == '\t' ? kTabWidth - column % kTabWidth : cells[b];
+        }
+        return column;
+    }
+    for (qsizetype p = from; p < to;) {
+        qsizetype length = 1;
+        column += Advance(doc.ShownAt(p, &length), column);
+        p += length;
+    }
+    return column;
+}
 
 qsizetype TTextLayout::NextPart(const TTextBuffer &doc, qsizetype start, qsizetype end, qsizetype columns)
 {
@@ -122,6 +160,30 @@ void TTextLayout::LayOutMore(qsizetype budgetMs)
     }
 }
 
+void TTextLayout::Appended(const TTextBuffer::TChange &change)
+{
+    if (m_wrap || m_widestLine < 0) {
+        Update(change);
+        return;
+    }
+    // As after a load, the longest line in bytes stands for the widest until
+    // lines are painted: a file read in is not measured byte by byte.
+    ++m_revision;
+    const auto bytes = [this](qsizetype line) { return m_doc.LineEnd(line) - m_doc.LineStart(line); };
+    qsizetype longest = bytes(m_widestLine);
+    for (qsizetype line = change.FirstLine; line <= change.FirstLine + change.InsertedLines; ++line) {
+        const qsizetype length = bytes(line);
+        if (length > longest || line == m_widestLine) {
+            longest = std::max(longest, length);
+            const qsizetype columns = LineColumns(line);
+            if (columns > m_widest || line == m_widestLine) {
+                m_widest = std::max(m_widest, columns);
+                m_widestLine = line;
+            }
+        }
+    }
+}
+
 void TTextLayout::Update(const TTextBuffer::TChange &change)
 {
     ++m_revision;
@@ -187,13 +249,7 @@ qsizetype TTextLayout::DisplayLineEnd(qsizetype displayLine) const
 
 qsizetype TTextLayout::ColumnOf(qsizetype pos) const
 {
-    qsizetype column = 0;
-    for (qsizetype p = DisplayLineStart(DisplayLineOf(pos)); p < pos;) {
-        qsizetype length = 1;
-        column += Advance(m_doc.ShownAt(p, &length), column);
-        p += length;
-    }
-    return column;
+    return Cells(m_doc, DisplayLineStart(DisplayLineOf(pos)), pos, 0);
 }
 
 qsizetype TTextLayout::PosAtColumn(qsizetype displayLine, qsizetype column) const
@@ -216,13 +272,7 @@ qsizetype TTextLayout::PosAtColumn(qsizetype displayLine, qsizetype column) cons
 
 qsizetype TTextLayout::LineColumns(qsizetype line) const
 {
-    qsizetype column = 0;
-    for (qsizetype p = m_doc.LineStart(line), end = m_doc.LineEnd(line); p < end;) {
-        qsizetype length = 1;
-        column += Advance(m_doc.ShownAt(p, &length), column);
-        p += length;
-    }
-    return column;
+    return Cells(m_doc, m_doc.LineStart(line), m_doc.LineEnd(line), 0);
 }
 
 qsizetype TTextLayout::WidestColumns()

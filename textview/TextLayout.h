@@ -22,6 +22,8 @@ public:
     // Where the display line that starts at start ends when lines wrap at
     // columns: after the last blank that fits, or where a word longer than
     // the line overflows. Blanks at the end of a part may hang over.
+    // The column after the characters [from, to) when the first is at column.
+    static qsizetype Cells(const TTextBuffer &doc, qsizetype from, qsizetype to, qsizetype column);
     static qsizetype NextPart(const TTextBuffer &doc, qsizetype start, qsizetype end, qsizetype columns);
 
     bool Wrap() const { return m_wrap; }
@@ -32,6 +34,7 @@ public:
     void SetWrap(bool wrap, qsizetype columns);
     void Reload() { SetWrap(m_wrap, m_columns); } // after the whole text changed
     void Update(const TTextBuffer::TChange &change); // after an edit
+    void Appended(const TTextBuffer::TChange &change); // after more of a file was read in
 
     bool Complete() const { return !m_wrap || m_next >= m_doc.LineCount(); }
     // Lays out further lines for about budgetMs milliseconds.

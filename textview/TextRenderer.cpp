@@ -10,19 +10,33 @@ namespace TextRenderer {
 namespace {
 
 // Calls visit(position, character, column, cells) for the characters of
-// [start, end) while it returns true and the column is at most lastColumn;
-// returns the column after the last one visited.
+// [start, end) from the one that reaches past firstColumn while the column is
+// at most lastColumn; returns the column after the last one visited. Only
+// the bytes that can show are copied: a line may be many megabytes long.
 template <typename Visit>
-qsizetype ForEachCell(const TTextBuffer &doc, qsizetype start, qsizetype end, qsizetype lastColumn, Visit visit)
+qsizetype ForEachCell(const TTextBuffer &doc, qsizetype start, qsizetype end, qsizetype firstColumn,
+                      qsizetype lastColumn, Visit visit)
 {
-    const QByteArray bytes = doc.Slice(start, end);
-    const auto *data = reinterpret_cast<const unsigned char *>(bytes.constData());
     qsizetype column = 0;
+    qsizetype p = start;
+    while (p < end) {
+        qsizetype size = 1;
+        const char32_t ch = doc.SingleByte() ? char32_t(static_cast<unsigned char>(doc.At(p))) : doc.ShownAt(p, &size);
+        const qsizetype width = TTextLayout::Advance(ch, column);
+        if (column + width > firstColumn)
+            break;
+        column += width;
+        p += size;
+    }
+    // A character takes at least one cell and at most four bytes.
+    const qsizetype stop = (end - p) / 4 - 2 > lastColumn - column ? p + (lastColumn - column + 2) * 4 : end;
+    const QByteArray bytes = doc.Slice(p, stop);
+    const auto *data = reinterpret_cast<const unsigned char *>(bytes.constData());
     for (qsizetype i = 0, size = 1; i < bytes.size() && column <= lastColumn; i += size) {
         char32_t ch = 0;
         size = Charset::Decode(doc.Charset(), data + i, bytes.size() - i, &ch);
         const qsizetype width = TTextLayout::Advance(ch, column);
-        visit(start + qsizetype(i), ch, column, width);
+        visit(p + i, ch, column, width);
         column += width;
     }
     return column;
@@ -35,10 +49,8 @@ qsizetype DrawRow(QPainter &painter, TCellPainter &cells, const TTextBuffer &doc
 {
     const int cellWidth = cells.CellWidth(), cellHeight = cells.CellHeight();
     auto link = style.Links.begin();
-    return ForEachCell(doc, start, end, lastColumn, [&](qsizetype pos, char32_t ch, qsizetype column, qsizetype width) {
-        if (column + width <= firstColumn)
-            return;
-        const QRect cell(origin.x() + column * cellWidth, origin.y(), width * cellWidth, cellHeight);
+    return ForEachCell(doc, start, end, firstColumn, lastColumn, [&](qsizetype pos, char32_t ch, qsizetype column, qsizetype width) {
+        const QRect cell(origin.x() + int(column - firstColumn) * cellWidth, origin.y(), int(width) * cellWidth, cellHeight);
         const bool selected = pos >= style.SelStart && pos < style.SelEnd;
         if (selected)
             painter.fillRect(cell, style.SelectedBack);
@@ -56,14 +68,14 @@ void DrawLines(QPainter &painter, TCellPainter &cells, const TTextBuffer &doc, q
                QPoint origin, const QColor &text, const QColor &background)
 {
     const qsizetype rows = std::max<qsizetype>(0, last - first);
-    painter.fillRect(QRect(origin, QSize(Columns(doc, first, last) * cells.CellWidth(), rows * cells.CellHeight())),
+    painter.fillRect(QRect(origin, QSize(int(Columns(doc, first, last)) * cells.CellWidth(), int(rows) * cells.CellHeight())),
                      background);
     TRowStyle style;
     style.Text = text;
     for (qsizetype row = 0; row < rows; ++row) {
         const qsizetype line = first + row;
         DrawRow(painter, cells, doc, doc.LineStart(line), doc.LineEnd(line),
-                origin + QPoint(0, row * cells.CellHeight()), style);
+                origin + QPoint(0, int(row) * cells.CellHeight()), style);
     }
     cells.Flush(painter);
 }
@@ -75,7 +87,7 @@ qsizetype Columns(const TTextBuffer &doc, qsizetype first, qsizetype last)
         // A tab takes at most a tab stop of cells: a short line cannot be the widest.
         if (qint64(doc.LineEnd(line) - doc.LineStart(line)) * TTextLayout::kTabWidth <= widest)
             continue;
-        widest = std::max(widest, ForEachCell(doc, doc.LineStart(line), doc.LineEnd(line), std::numeric_limits<qsizetype>::max(),
+        widest = std::max(widest, ForEachCell(doc, doc.LineStart(line), doc.LineEnd(line), 0, std::numeric_limits<qsizetype>::max(),
                                               [](qsizetype, char32_t, qsizetype, qsizetype) {}));
     }
     return widest;

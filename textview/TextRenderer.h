@@ -32,8 +32,8 @@ struct TRowStyle
     qsizetype UnderlineHeight = 1;
 };
 
-// Draws the characters [start, end) of doc as one row whose column 0 is at
-// origin. Characters that end at or before firstColumn are skipped, and
+// Draws the characters [start, end) of doc as one row whose column firstColumn
+// is at origin. Characters that end at or before firstColumn are skipped, and
 // drawing stops after lastColumn. Returns the column after the last
 // character looked at. Glyphs wait for the cell painter's Flush.
 qsizetype DrawRow(QPainter &painter, TCellPainter &cells, const TTextBuffer &doc, qsizetype start, qsizetype end,
