@@ -1,19 +1,38 @@
 #include "app/DocumentFile.h"
 
 #include "platform/Errors.h"
+#include "platform/Memory.h"
 #include "platform/SafeFile.h"
 #include "textview/Sauce.h"
 #include "textview/TextBuffer.h"
 
 #include <QFileInfo>
+#include <QLocale>
+
+#include <limits>
 
 #include <QSaveFile>
 
 namespace DocumentFile {
 namespace {
 
-// Larger files would not fit the text control's character index.
-constexpr qint64 kMaxDocumentBytes = qint64(1) << 30;
+// A file that cannot be held is refused before anything is read, so the
+// document on screen stays as it was.
+void CheckRoom(const QString &name, qint64 size)
+{
+    const qint64 available = AvailableMemory();
+    if (available >= 0 && DocumentMemory(size) > available)
+        throw EGlimraError(QStringLiteral("File %1 is too large to open (%2; %3 of memory is free)")
+                               .arg(name, QLocale().formattedDataSize(size), QLocale().formattedDataSize(available)));
+}
+
+// What a file that is read at once (one not regular, or a small one) may
+// grow to while it is read.
+qint64 ReadLimit()
+{
+    const qint64 available = AvailableMemory();
+    return available < 0 ? std::numeric_limits<qsizetype>::max() / 2 : available / 9 * 8;
+}
 
 TDocumentFile Decode(QByteArray bytes, std::optional<TCharset> charset)
 {
@@ -28,11 +47,14 @@ TDocumentFile Decode(QByteArray bytes, std::optional<TCharset> charset)
 TDocumentFile Read(const QString &name, std::optional<TCharset> charset)
 {
     QByteArray bytes;
-    switch (ReadRegularFile(name, kMaxDocumentBytes, &bytes)) {
+    CheckRoom(name, QFileInfo(name).size());
+    const qint64 limit = ReadLimit();
+    switch (ReadRegularFile(name, limit, &bytes)) {
     case TReadResult::trOk:
         break;
     case TReadResult::trTooLarge:
-        throw EGlimraError(QStringLiteral("Cannot open file %1: it is larger than 1 GB").arg(name));
+        CheckRoom(name, std::max(limit + 1, QFileInfo(name).size()));
+        throw EGlimraError(QStringLiteral("Cannot open file %1").arg(name));
     case TReadResult::trCannotOpen:
         throw EGlimraError(QStringLiteral("Cannot open file %1").arg(name));
     }
@@ -57,8 +79,9 @@ TDocumentFile ReadStart(const QString &name, std::optional<TCharset> charset, TD
     rest = {};
     const QFileInfo info(name);
     // FIFOs and devices, and files small enough, are read whole as before.
-    if (!info.isFile() || info.size() <= gAtOnce || info.size() > kMaxDocumentBytes)
+    if (!info.isFile() || info.size() <= gAtOnce)
         return Read(name, charset);
+    CheckRoom(name, info.size());
     auto file = std::make_unique<QFile>(name);
     if (!file->open(QIODevice::ReadOnly))
         throw EGlimraError(QStringLiteral("Cannot open file %1").arg(name));

@@ -2,6 +2,8 @@
 // and the failures the user sees.
 
 #include "app/DocumentLoader.h"
+#include "app/MainCommands.h"
+#include "platform/Memory.h"
 #include "app/PropertiesDialog.h"
 #include "app/RecentFiles.h"
 #include "controls/ProUrl.h"
@@ -60,6 +62,7 @@ private slots:
     void ctrlClickOpensALink();
     void propertiesRemoveAndAddTheRecord();
     void largeFileShowsAtOnceAndLoadsInSlices();
+    void filesBeyondTwoGigabytesOpenAndTooLargeOnesAreRefused();
 
 private:
     static void Modify(MainFixture &f) { QTest::keyClicks(f.Window->richedit, QStringLiteral("x")); }
@@ -605,6 +608,55 @@ void TestMain::largeFileShowsAtOnceAndLoadsInSlices()
     QCOMPARE(edit->Bytes(), QByteArray("small"));
     DocumentFile::SetPieceSizes(8 << 20, 1 << 20);
     TDocumentLoader::SetSliceBytes(4 << 20);
+}
+
+void TestMain::filesBeyondTwoGigabytesOpenAndTooLargeOnesAreRefused()
+{
+    MainFixture f;
+    const QString small = f.WriteFile(QStringLiteral("small.nfo"), "kept");
+    f.Window->LoadDocument(small);
+
+    // Sparse files: the zeros between take no disk, only memory once read.
+    const auto sparse = [&f](const QString &name, qint64 size, const QByteArray &head, const QByteArray &end) {
+        const QString path = f.WriteFile(name, head);
+        QFile file(path);
+        if (!file.open(QIODevice::ReadWrite) || !file.resize(size) || !file.seek(size - end.size()) || file.write(end) != end.size())
+            return QString();
+        return path;
+    };
+    const qint64 available = AvailableMemory();
+    if (available < 0)
+        QSKIP("the system does not tell its free memory");
+
+    // More than the machine holds: refused before the document is touched.
+    const QString huge = sparse(QStringLiteral("huge.log"), available * 2, "a", "b");
+    QVERIFY(!huge.isEmpty());
+    QString refused;
+    try {
+        f.Window->LoadDocument(huge);
+    } catch (const EGlimraError &error) {
+        refused = error.Message();
+    }
+    QVERIFY2(refused.startsWith(QStringLiteral("File %1 is too large to open (").arg(huge)), qPrintable(refused));
+    QCOMPARE(f.Window->DocumentName(), small);
+    QCOMPARE(f.Window->richedit->Bytes(), QByteArray("kept"));
+    QFile::remove(huge);
+
+    const qint64 size = (qint64(9) << 28) + 3; // 2.25 GiB
+    if (available < 3 * size)
+        QSKIP("not enough free memory for a document over 2 GiB");
+    const QString big = sparse(QStringLiteral("big.log"), size, "first\r\nsecond\r\n", "\r\nlast line");
+    QVERIFY(!big.isEmpty());
+    f.Window->LoadDocument(big);
+    QTRY_VERIFY_WITH_TIMEOUT(!f.Window->richedit->Loading(), 120000);
+    const TTextBuffer &doc = f.Window->richedit->Document();
+    QCOMPARE(doc.LineCount(), 4);
+    QCOMPARE(doc.Length(), size - 3); // each CR LF held as one byte
+    QCOMPARE(doc.Slice(doc.LineStart(3), doc.LineEnd(3)), QByteArray("last line"));
+    QCOMPARE(doc.LineOf(doc.Length()), 3);
+    QTest::keyClick(f.Window->richedit, Qt::Key_End, Qt::ControlModifier);
+    QCOMPARE(f.Window->StatusBar1->PanelText(0), CaretPanelText(3, 9));
+    QFile::remove(big);
 }
 
 #include "tst_main.moc"

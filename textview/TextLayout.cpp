@@ -171,13 +171,20 @@ void TTextLayout::Appended(const TTextBuffer::TChange &change)
     ++m_revision;
     const auto bytes = [this](qsizetype line) { return m_doc.LineEnd(line) - m_doc.LineStart(line); };
     qsizetype longest = bytes(m_widestLine);
-    for (qsizetype line = change.FirstLine; line <= change.FirstLine + change.InsertedLines; ++line) {
+    // The widest line grown at its end is measured on from where it was.
+    qsizetype line = change.FirstLine;
+    if (line == m_widestLine) {
+        m_widest = Cells(m_doc, change.From, m_doc.LineEnd(line), m_widest);
+        longest = bytes(line);
+        ++line;
+    }
+    for (; line <= change.FirstLine + change.InsertedLines; ++line) {
         const qsizetype length = bytes(line);
-        if (length > longest || line == m_widestLine) {
-            longest = std::max(longest, length);
+        if (length > longest) {
+            longest = length;
             const qsizetype columns = LineColumns(line);
-            if (columns > m_widest || line == m_widestLine) {
-                m_widest = std::max(m_widest, columns);
+            if (columns > m_widest) {
+                m_widest = columns;
                 m_widestLine = line;
             }
         }
