@@ -5,6 +5,7 @@
 // saves a picture of the control showing FILE at a size in points.
 
 #include "platform/Cp437.h"
+#include "support/BenchSupport.h"
 #include "textview/FileFormat.h"
 #include "textview/RichEdit.h"
 #include "textview/TextSearch.h"
@@ -23,64 +24,7 @@
 
 namespace {
 
-// Kilobytes of a line of /proc/self/status.
-long Status(const char *key)
-{
-    QFile file(QStringLiteral("/proc/self/status"));
-    if (!file.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : file.readAll().split('\n')) {
-        if (line.startsWith(key))
-            return line.mid(int(qstrlen(key))).trimmed().split(' ').value(0).toLong();
-    }
-    return 0;
-}
-
-QByteArray MakeDocument(qsizetype megabytes)
-{
-    // Frames, blocks, shades and words, 72 columns and CR LF a line.
-    const QByteArray art[] = {
-        "\xC9\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xBB",
-        "\xBA \xDB\xDB\xDC\xDC\xDF\xDF\xB0\xB1\xB2 release notes \xB2\xB1\xB0 \xBA",
-        "\xDA\xC4\xC4\xC2\xC4\xC4\xBF greetings to the group \xDB\xDB\xDB\xDB\xDD\xDE",
-    };
-    QByteArray out;
-    const qsizetype size = megabytes * 1000 * 1000;
-    out.reserve(size + 80);
-    for (int i = 0; out.size() < size; ++i) {
-        QByteArray line = art[i % 3];
-        while (line.size() < 72)
-            line += art[(i + line.size()) % 3].left(72 - line.size());
-        out += line;
-        out += "\r\n";
-    }
-    return out;
-}
-
-double Ms(QElapsedTimer &t)
-{
-    return double(t.nsecsElapsed()) / 1e6;
-}
-
-class TPaintWatch : public QObject
-{
-public:
-    bool Painted = false;
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint)
-            Painted = true;
-        return false;
-    }
-};
-
-void Key(QWidget *target, int key, Qt::KeyboardModifiers mods, const QString &text = {})
-{
-    QKeyEvent press(QEvent::KeyPress, key, mods, text);
-    QApplication::sendEvent(target, &press);
-    QKeyEvent release(QEvent::KeyRelease, key, mods, text);
-    QApplication::sendEvent(target, &release);
-}
+using namespace Bench;
 
 // One control and one size; prints one line of figures.
 int Child(const QString &control, int megabytes)
@@ -116,10 +60,7 @@ int Child(const QString &control, int megabytes)
     }
     const qsizetype fileSize = bytes.size();
     // The file's bytes count as the program's from here: the peak restarts.
-    QFile clear(QStringLiteral("/proc/self/clear_refs"));
-    if (clear.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        clear.write("5");
-    clear.close();
+    ResetPeak();
     const long base = Status("VmRSS:") - long(fileSize / 1024);
     TPaintWatch watch;
     area->viewport()->installEventFilter(&watch);
