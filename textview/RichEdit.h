@@ -112,6 +112,9 @@ public:
     // The address of the link whose cell holds a viewport point, or empty.
     QString LinkAt(const QPoint &viewportPos) const;
 
+    // What a double click or Ctrl+arrow treats as one run.
+    enum TCharClass { ccBlank, ccWord, ccOther, ccBreak };
+
 signals:
     void Change();
     void SelectionChange();
@@ -153,7 +156,7 @@ private:
     void UpdateScrollBars();
     void RestartBlink();
     qsizetype HitTest(const QPoint &viewportPos) const;
-    qsizetype ClassAt(qsizetype pos) const;
+    TCharClass ClassAt(qsizetype pos) const;
     void UpdateLinkCursor(const QPoint &viewportPos, Qt::KeyboardModifiers modifiers);
     qsizetype WordStart(qsizetype pos) const;
     qsizetype WordEnd(qsizetype pos) const;
