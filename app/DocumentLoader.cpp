@@ -33,12 +33,16 @@ bool TDocumentLoader::Slice()
     if (m_done)
         return false;
     const qint64 left = m_rest.End - m_rest.File->pos();
-    QByteArray bytes;
-    if (left > 0)
-        bytes = m_rest.File->read(std::min(left, gSliceBytes));
+    // One piece buffer for the whole load: a new one each slice would be
+    // fresh memory to fault in every time.
+    const qint64 want = std::min(left, gSliceBytes);
+    if (m_piece.size() < want)
+        m_piece.resize(qsizetype(want));
+    const qint64 got = left > 0 ? m_rest.File->read(m_piece.data(), want) : 0;
+    const QByteArrayView bytes(m_piece.constData(), qsizetype(std::max<qint64>(got, 0)));
     // Fewer bytes than asked: the file shrank or the medium failed. Nothing
     // half read is left to be saved over the original.
-    if (left > 0 && bytes.size() != std::min(left, gSliceBytes)) {
+    if (left > 0 && got != want) {
         m_done = m_failed = true;
         m_timer.stop();
         emit Failed();

@@ -42,6 +42,7 @@ private:
     TDocumentRest m_rest;
     qint64 m_start;
     QBasicTimer m_timer;
+    QByteArray m_piece;
     bool m_done = false;
     bool m_failed = false;
 };

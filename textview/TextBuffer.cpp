@@ -8,6 +8,9 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
 
 namespace {
 
@@ -88,7 +91,21 @@ void TTextBuffer::Expect(qsizetype expected)
     if (size > m_data.size()) {
         m_data.resize(size);
         m_gapEnd = qsizetype(size);
+        AdviseLargePages();
     }
+}
+
+void TTextBuffer::AdviseLargePages()
+{
+#if defined(__linux__)
+    // Filling gigabytes page by page costs a fault every 4 KB; the kernel
+    // can give large pages where it is asked to.
+    constexpr quintptr kLarge = quintptr(2) << 20;
+    const quintptr begin = (reinterpret_cast<quintptr>(m_data.data()) + kLarge - 1) & ~(kLarge - 1);
+    const quintptr end = (reinterpret_cast<quintptr>(m_data.data()) + quintptr(m_data.size())) & ~(kLarge - 1);
+    if (end > begin)
+        ::madvise(reinterpret_cast<void *>(begin), end - begin, MADV_HUGEPAGE);
+#endif
 }
 
 TTextBuffer::TChange TTextBuffer::Append(QByteArrayView fileBytes, bool last)

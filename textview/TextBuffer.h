@@ -105,6 +105,7 @@ private:
 
     qsizetype GapSize() const { return m_gapEnd - m_gapStart; }
     void MoveGap(qsizetype pos);
+    void AdviseLargePages();
     void Reserve(qsizetype bytes);
     TChange Apply(qsizetype from, qsizetype to, QByteArrayView bytes);
     bool Merge(qsizetype from, qsizetype to, QByteArrayView bytes, TEditKind kind);
