@@ -2,6 +2,7 @@
 // layout of a large document arriving at the same lines as laying it out
 // at once.
 
+#include "textview/ScrollAxis.h"
 #include "textview/TextLayout.h"
 
 #include <QTest>
@@ -15,6 +16,8 @@ private slots:
     void wrapsAtWordBoundaries();
     void backgroundLayoutMatchesLayoutAtOnce();
     void widestLineCountsTabsAndShrinks();
+    void scrollPositionsBeyondTheBar_data();
+    void scrollPositionsBeyondTheBar();
 };
 
 namespace {
@@ -99,6 +102,37 @@ void TestTextLayout::widestLineCountsTabsAndShrinks()
     QCOMPARE(layout.WidestColumns(), 10);
     layout.Update(doc.Replace(0, 10, {}, TTextBuffer::TEditKind::Step));
     QCOMPARE(layout.WidestColumns(), 9); // "ab", a tab to column 8, "c"
+}
+
+void TestTextLayout::scrollPositionsBeyondTheBar_data()
+{
+    QTest::addColumn<qsizetype>("max");
+    QTest::newRow("small") << qsizetype(1000);
+    QTest::newRow("the bar's end") << TScrollAxis::kBarMax;
+    QTest::newRow("one past") << TScrollAxis::kBarMax + 1;
+    QTest::newRow("billions of lines") << qsizetype(5'000'000'007);
+}
+
+void TestTextLayout::scrollPositionsBeyondTheBar()
+{
+    QFETCH(qsizetype, max);
+    TScrollAxis axis;
+    const int barMax = axis.SetMax(max);
+    QVERIFY(barMax <= TScrollAxis::kBarMax);
+    // Every position is kept exactly, and the bar echoing it back moves nothing.
+    for (const qsizetype pos : {qsizetype(0), qsizetype(1), max / 2 + 1, max - 1, max}) {
+        const int value = axis.Set(pos);
+        axis.FromBar(value);
+        QCOMPARE(axis.Pos(), pos);
+    }
+    // The bar's ends are the ends; its middle is the middle.
+    axis.FromBar(barMax);
+    QCOMPARE(axis.Pos(), max);
+    axis.FromBar(0);
+    QCOMPARE(axis.Pos(), 0);
+    axis.FromBar(barMax / 2);
+    QVERIFY(qAbs(axis.Pos() - max / 2) <= max / barMax + 1);
+    QCOMPARE(axis.Set(max + 10), barMax);
 }
 
 QTEST_GUILESS_MAIN(TestTextLayout)

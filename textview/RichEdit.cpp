@@ -45,6 +45,8 @@ TRichEdit::TRichEdit(QWidget *parent) : QAbstractScrollArea(parent)
     setAcceptDrops(true);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) { m_rows.FromBar(value); });
+    connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) { m_columns.FromBar(value); });
 
     QFont font(QStringLiteral("Terminal"));
     font.setPixelSize(12);
@@ -118,7 +120,7 @@ void TRichEdit::Reset()
     RebuildWrap(m_layout.Wrap());
     UpdateScrollBars();
     SetTopLine(0);
-    horizontalScrollBar()->setValue(0);
+    SetLeftColumn(0);
     viewport()->update();
     emit Change();
     NotifyCaret();
@@ -498,13 +500,15 @@ void TRichEdit::UpdateScrollBars()
     // Both bars count cells, not pixels: a line of millions of cells has
     // more pixels than an int holds.
     const int rows = std::max(1, viewport()->height() / m_cellHeight);
-    verticalScrollBar()->setRange(0, ScrollRange(m_layout.DisplayLineCount() - rows));
+    verticalScrollBar()->setRange(0, m_rows.SetMax(m_layout.DisplayLineCount() - rows));
+    verticalScrollBar()->setValue(m_rows.BarValue());
     verticalScrollBar()->setPageStep(rows);
     verticalScrollBar()->setSingleStep(1);
     const int columns = std::max(1, viewport()->width() / m_cellWidth);
     // One cell more than the widest line: the caret after its end shows.
     const qsizetype width = m_layout.Wrap() ? 0 : m_layout.WidestColumns() + 1;
-    horizontalScrollBar()->setRange(0, ScrollRange(width - columns));
+    horizontalScrollBar()->setRange(0, m_columns.SetMax(width - columns));
+    horizontalScrollBar()->setValue(m_columns.BarValue());
     horizontalScrollBar()->setPageStep(columns);
     horizontalScrollBar()->setSingleStep(1);
 }
@@ -526,29 +530,29 @@ void TRichEdit::EnsureCaretVisible()
     const int columns = std::max(1, viewport()->width() / m_cellWidth);
     const qsizetype column = m_layout.ColumnOf(m_caret);
     if (column < LeftColumn())
-        horizontalScrollBar()->setValue(ScrollRange(column));
+        SetLeftColumn(column);
     else if (column >= LeftColumn() + columns)
-        horizontalScrollBar()->setValue(ScrollRange(column - columns + 1));
+        SetLeftColumn(column - columns + 1);
 }
 
 qsizetype TRichEdit::TopLine() const
 {
-    return verticalScrollBar()->value();
+    return m_rows.Pos();
 }
 
 void TRichEdit::SetTopLine(qsizetype line)
 {
-    verticalScrollBar()->setValue(ScrollRange(line));
+    verticalScrollBar()->setValue(m_rows.Set(line));
 }
 
 qsizetype TRichEdit::LeftColumn() const
 {
-    return m_layout.Wrap() ? 0 : horizontalScrollBar()->value();
+    return m_layout.Wrap() ? 0 : m_columns.Pos();
 }
 
-int TRichEdit::ScrollRange(qsizetype cells)
+void TRichEdit::SetLeftColumn(qsizetype column)
 {
-    return int(std::clamp<qsizetype>(cells, 0, std::numeric_limits<int>::max()));
+    horizontalScrollBar()->setValue(m_columns.Set(column));
 }
 
 int TRichEdit::ClampedPixels(qsizetype cells, int cellSize)

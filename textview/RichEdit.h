@@ -6,6 +6,7 @@
 // use the clipboard or undo are left to the window's commands.
 
 #include "textview/AltKeypad.h"
+#include "textview/ScrollAxis.h"
 #include "textview/CellPainter.h"
 #include "textview/TextBuffer.h"
 #include "textview/TextLayout.h"
@@ -168,8 +169,8 @@ private:
     qsizetype TopLine() const;
     void SetTopLine(qsizetype line);
     qsizetype LeftColumn() const;
+    void SetLeftColumn(qsizetype column);
     static int AccessibleOffset(qsizetype pos); // Qt's offsets are int
-    static int ScrollRange(qsizetype cells); // a bar's value for cells, clamped
     static int ClampedPixels(qsizetype cells, int cellSize);
     void RebuildWrap(bool wrap);
     void LayOutShownLines(); // the lines on the screen and the caret's
@@ -189,6 +190,8 @@ private:
     int m_underlineY = 14; // in the cell
     int m_underlineHeight = 1;
     TCellPainter m_cells;
+    TScrollAxis m_rows;    // the first display line shown
+    TScrollAxis m_columns; // the first cell column shown
 
     bool m_loading = false;
     bool m_caretVisible = true;

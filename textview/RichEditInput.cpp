@@ -111,13 +111,13 @@ void TRichEdit::keyPressEvent(QKeyEvent *event)
         return;
     case Qt::Key_Up:
         if (ctrl)
-            verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
+            SetTopLine(TopLine() - 1);
         else
             vertical(-1);
         return;
     case Qt::Key_Down:
         if (ctrl)
-            verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+            SetTopLine(TopLine() + 1);
         else
             vertical(1);
         return;
