@@ -135,7 +135,8 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::TMa
         EditMenu->popup(at);
     });
     connect(richedit, &TRichEdit::EditHeld, this, [this] {
-        StatusBar1->SetPanelText(5, QStringLiteral("Loading %1%: edits wait until the file is read").arg(m_loader ? m_loader->Percent() : 100));
+        m_editHeld = true;
+        ShowLoadProgress();
     });
     connect(richedit, &TRichEdit::LinkActivated, this, Guarded([this](const QString &url) { ShellOpenFile(this, url); }));
     connect(qApp, &QGuiApplication::commitDataRequest, this, &TMain::CommitData);
@@ -488,12 +489,10 @@ void TMain::LoadDocumentAs(const QString &name, std::optional<TCharset> charset)
         richedit->AppendLoaded(file.Text, false);
         ShowFormat();
         m_loader = new TDocumentLoader(richedit, std::move(rest), this);
-        connect(m_loader, &TDocumentLoader::Progress, this, [this](int percent) {
-            StatusBar1->SetPanelText(5, QStringLiteral("Loading %1%").arg(percent));
-        });
+        connect(m_loader, &TDocumentLoader::Progress, this, &TMain::ShowLoadProgress);
         connect(m_loader, &TDocumentLoader::Finished, this, Guarded([this, name] { LoadFinished(name); }));
         connect(m_loader, &TDocumentLoader::Failed, this, Guarded([this, name] { LoadFailed(name); }));
-        StatusBar1->SetPanelText(5, QStringLiteral("Loading 0%"));
+        ShowLoadProgress();
     } else {
         SetDocument(std::move(file));
     }
@@ -523,8 +522,18 @@ void TMain::LoadFailed(const QString &name)
     throw EGlimraError(QStringLiteral("Cannot open file %1").arg(name));
 }
 
+// A held edit is told for the rest of the load, not only until the next step.
+void TMain::ShowLoadProgress()
+{
+    if (!m_loader)
+        return;
+    const QString progress = QStringLiteral("Loading %1%").arg(m_loader->Percent());
+    StatusBar1->SetPanelText(5, m_editHeld ? progress + QStringLiteral(": edits wait") : progress);
+}
+
 void TMain::StopLoading()
 {
+    m_editHeld = false;
     if (m_loader) {
         m_loader->disconnect(this);
         m_loader->Stop();

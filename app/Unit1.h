@@ -150,6 +150,7 @@ private:
     void LoadFinished(const QString &name);
     void LoadFailed(const QString &name);
     void StopLoading();
+    void ShowLoadProgress();
     void WaitForLoad(); // raises the silent abort when the load failed
     void ShowFormat(); // the character set's panel and menu check
     // Save and Save As; false when the user cancelled the dialog or declined
@@ -167,6 +168,7 @@ private:
     QActionGroup *m_charsets = nullptr;
     QString m_popupLink; // the link the pop-up menu was opened over
     QPointer<TDocumentLoader> m_loader; // reads the rest of a large file
+    bool m_editHeld = false;            // an edit was refused during the load
     bool m_shown = false;
     QColor m_lastDialogColor = Qt::black; // the colour dialog opens on its last choice
     QString m_outlineFamily = QStringLiteral("Lucida Console ANSI"); // what leaving a text-mode face returns to
