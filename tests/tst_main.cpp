@@ -606,8 +606,16 @@ void TestMain::largeFileShowsAtOnceAndLoadsInSlices()
     f.Window->LoadDocument(f.WriteFile(QStringLiteral("small.nfo"), "small"));
     QTest::qWait(50);
     QCOMPARE(edit->Bytes(), QByteArray("small"));
+
+    // Closing the window stops it at once: nothing more is read.
+    f.Window->LoadDocument(path);
+    const qsizetype shown = edit->TextLength();
+    QVERIFY(f.Window->close());
+    QTest::qWait(50);
+    QVERIFY(edit->Loading());
+    QCOMPARE(edit->TextLength(), shown);
     DocumentFile::SetPieceSizes(8 << 20, 1 << 20);
-    TDocumentLoader::SetSliceBytes(4 << 20);
+    TDocumentLoader::SetSliceBytes(2 << 20);
 }
 
 void TestMain::filesBeyondTwoGigabytesOpenAndTooLargeOnesAreRefused()
