@@ -49,9 +49,7 @@ void TTextBuffer::Load(QByteArray fileBytes)
 {
     const qsizetype n = fileBytes.size();
     m_data = std::move(fileBytes);
-    m_lineStarts.clear();
-    m_lineStarts.reserve(size_t(n / 64 + 1));
-    m_lineStarts.push_back(0);
+    m_lines.Clear();
     // Each break becomes one '\n'; the bytes move down over dropped LFs.
     const char *in = m_data.constData();
     char *out = nullptr;
@@ -74,7 +72,7 @@ void TTextBuffer::Load(QByteArray fileBytes)
         }
         ++len;
         i = next;
-        m_lineStarts.push_back(qsizetype(len));
+        m_lines.Push(len);
     }
     m_data.resize(len + kMinGap);
     m_gapStart = qsizetype(len);
@@ -122,7 +120,7 @@ TTextBuffer::TChange TTextBuffer::Append(QByteArrayView fileBytes, bool last)
     qsizetype len = m_gapStart, i = 0;
     auto lineBreak = [&] {
         out[len++] = '\n';
-        m_lineStarts.push_back(qsizetype(len));
+        m_lines.Push(len);
     };
     if (m_pendingCr && (n > 0 || last)) {
         lineBreak();
@@ -189,13 +187,12 @@ QByteArrayView TTextBuffer::Contiguous()
 
 qsizetype TTextBuffer::LineEnd(qsizetype line) const
 {
-    return line + 1 < LineCount() ? m_lineStarts[size_t(line) + 1] - 1 : Length();
+    return line + 1 < LineCount() ? LineStart(line + 1) - 1 : Length();
 }
 
 qsizetype TTextBuffer::LineOf(qsizetype pos) const
 {
-    const auto it = std::upper_bound(m_lineStarts.begin(), m_lineStarts.end(), pos);
-    return qsizetype(it - m_lineStarts.begin()) - 1;
+    return m_lines.LineOf(std::clamp<qsizetype>(pos, 0, Length()), Runs());
 }
 
 void TTextBuffer::MoveGap(qsizetype pos)
@@ -226,6 +223,12 @@ void TTextBuffer::Reserve(qsizetype bytes)
     m_gapEnd = qsizetype(size - tail);
 }
 
+TTextRuns TTextBuffer::Runs() const
+{
+    return {QByteArrayView(m_data.constData(), m_gapStart),
+            QByteArrayView(m_data.constData() + m_gapEnd, m_data.size() - m_gapEnd)};
+}
+
 TTextBuffer::TChange TTextBuffer::Apply(qsizetype from, qsizetype to, QByteArrayView bytes)
 {
     TChange change;
@@ -240,22 +243,9 @@ TTextBuffer::TChange TTextBuffer::Apply(qsizetype from, qsizetype to, QByteArray
         std::memcpy(m_data.data() + m_gapStart, bytes.data(), size_t(bytes.size()));
     m_gapStart += qsizetype(bytes.size());
 
-    // The starts of lines after the removed breaks go, those after the edit
-    // move by its size, and each inserted break starts a line.
-    const auto first = std::upper_bound(m_lineStarts.begin(), m_lineStarts.end(), from);
-    const auto last = std::upper_bound(first, m_lineStarts.end(), to);
-    change.RemovedLines = qsizetype(last - first);
-    const qsizetype delta = qsizetype(bytes.size()) - (to - from);
-    for (auto it = last; it != m_lineStarts.end(); ++it)
-        *it += delta;
-    std::vector<qsizetype> added;
-    for (qsizetype k = 0; k < bytes.size(); ++k) {
-        if (bytes[k] == '\n')
-            added.push_back(from + qsizetype(k) + 1);
-    }
-    change.InsertedLines = qsizetype(added.size());
-    const auto at = m_lineStarts.erase(first, last);
-    m_lineStarts.insert(at, added.begin(), added.end());
+    const auto [removed, inserted] = m_lines.Replace(from, to, bytes, Runs());
+    change.RemovedLines = removed;
+    change.InsertedLines = inserted;
     return change;
 }
 

@@ -7,6 +7,7 @@
 // recorded as undo steps; typing and deleting runs merge into one.
 
 #include "textview/Charset.h"
+#include "textview/LineIndex.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -63,8 +64,8 @@ public:
     // The whole text as one run of bytes; closes the gap at the end, no copy.
     QByteArrayView Contiguous();
 
-    qsizetype LineCount() const { return qsizetype(m_lineStarts.size()); }
-    qsizetype LineStart(qsizetype line) const { return m_lineStarts[size_t(line)]; }
+    qsizetype LineCount() const { return m_lines.LineCount(); }
+    qsizetype LineStart(qsizetype line) const { return m_lines.LineStart(line, Runs()); }
     qsizetype LineEnd(qsizetype line) const; // before the line's break
     qsizetype LineOf(qsizetype pos) const;
 
@@ -104,6 +105,7 @@ private:
     };
 
     qsizetype GapSize() const { return m_gapEnd - m_gapStart; }
+    TTextRuns Runs() const; // the text on both sides of the gap
     void MoveGap(qsizetype pos);
     void AdviseLargePages();
     void Reserve(qsizetype bytes);
@@ -114,7 +116,7 @@ private:
     QByteArray m_data; // text before the gap, the gap, text after it
     qsizetype m_gapStart = 0;
     qsizetype m_gapEnd = 0;
-    std::vector<qsizetype> m_lineStarts;
+    TLineIndex m_lines;
     std::vector<TStep> m_steps;
     qsizetype m_clean = 0; // the number of steps at the last save, -1 when out of reach
     bool m_pendingCr = false; // a piece ended in CR
