@@ -314,6 +314,19 @@ qsizetype TLineIndex::LineStart(qsizetype line, const TTextRuns &text) const
     return start;
 }
 
+qsizetype TLineIndex::NextStart(qsizetype line, const TTextRuns &text) const
+{
+    const qsizetype start = LineStart(line, text);
+    TCache &c = m_cache;
+    if (c.Next < 0) {
+        // Only the line's own bytes are read, and the answer is kept: asking
+        // for a line's start and end line after line costs each line once.
+        const qsizetype at = NthBreak(text, start, text.Size(), 1);
+        c.Next = at >= 0 ? at + 1 : text.Size() + 1;
+    }
+    return c.Next;
+}
+
 qsizetype TLineIndex::LineOf(qsizetype pos, const TTextRuns &text) const
 {
     Q_ASSERT(pos >= 0 && pos <= text.Size());

@@ -55,6 +55,9 @@ public:
 
     qsizetype LineCount() const { return m_lineCount; }
     qsizetype LineStart(qsizetype line, const TTextRuns &text) const;
+    // The start of the line after line: one past its break, or one past
+    // the text's end for the last line.
+    qsizetype NextStart(qsizetype line, const TTextRuns &text) const;
     // The line holding pos; the text's length gives the last line.
     qsizetype LineOf(qsizetype pos, const TTextRuns &text) const;
 

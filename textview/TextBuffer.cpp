@@ -187,7 +187,7 @@ QByteArrayView TTextBuffer::Contiguous()
 
 qsizetype TTextBuffer::LineEnd(qsizetype line) const
 {
-    return line + 1 < LineCount() ? LineStart(line + 1) - 1 : Length();
+    return line + 1 < LineCount() ? m_lines.NextStart(line, Runs()) - 1 : Length();
 }
 
 qsizetype TTextBuffer::LineOf(qsizetype pos) const
