@@ -286,10 +286,14 @@ qsizetype TTextLayout::WidestColumns()
 {
     if (m_widestLine < 0) {
         // A line is at least as wide as it is long; tabs show when measured.
-        qsizetype longest = 0;
-        for (qsizetype line = 1; line < m_doc.LineCount(); ++line) {
-            if (m_doc.LineEnd(line) - m_doc.LineStart(line) > m_doc.LineEnd(longest) - m_doc.LineStart(longest))
+        // Line after line: the index answers those without a search.
+        qsizetype longest = 0, longestBytes = -1;
+        for (qsizetype line = 0; line < m_doc.LineCount(); ++line) {
+            const qsizetype start = m_doc.LineStart(line), bytes = m_doc.LineEnd(line) - start;
+            if (bytes > longestBytes) {
                 longest = line;
+                longestBytes = bytes;
+            }
         }
         m_widestLine = longest;
         m_widest = LineColumns(longest);
