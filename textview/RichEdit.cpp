@@ -99,7 +99,9 @@ void TRichEdit::AppendLoaded(QByteArrayView bytes, bool last)
 {
     const qsizetype top = TopLine();
     const bool shown = top + viewport()->height() / m_cellHeight + 1 >= m_layout.DisplayLineCount();
-    m_layout.Appended(m_doc.Append(bytes, last));
+    qsizetype longest = 0;
+    const TTextBuffer::TChange change = m_doc.Append(bytes, last, &longest);
+    m_layout.Appended(change, longest);
     m_loading = !last;
     UpdateScrollBars();
     if (shown) // the screen shows the end of what was loaded

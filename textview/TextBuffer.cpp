@@ -106,7 +106,7 @@ void TTextBuffer::AdviseLargePages()
 #endif
 }
 
-TTextBuffer::TChange TTextBuffer::Append(QByteArrayView fileBytes, bool last)
+TTextBuffer::TChange TTextBuffer::Append(QByteArrayView fileBytes, bool last, qsizetype *longestLine)
 {
     MoveGap(Length());
     TChange change;
@@ -118,9 +118,21 @@ TTextBuffer::TChange TTextBuffer::Append(QByteArrayView fileBytes, bool last)
     const char *in = fileBytes.data();
     const qsizetype n = fileBytes.size();
     qsizetype len = m_gapStart, i = 0;
+    // The longest line touched, measured as the breaks are found.
+    qsizetype line = change.FirstLine, lineStart = LineStart(line);
+    qsizetype longest = line, longestBytes = -1;
+    auto endLine = [&] {
+        if (len - lineStart > longestBytes) {
+            longest = line;
+            longestBytes = len - lineStart;
+        }
+    };
     auto lineBreak = [&] {
+        endLine();
         out[len++] = '\n';
         m_lines.Push(len);
+        ++line;
+        lineStart = len;
     };
     if (m_pendingCr && (n > 0 || last)) {
         lineBreak();
@@ -141,6 +153,9 @@ TTextBuffer::TChange TTextBuffer::Append(QByteArrayView fileBytes, bool last)
         i = (in[b] == '\r' && b + 1 < n && in[b + 1] == '\n') ? b + 2 : b + 1;
     }
     m_gapStart = qsizetype(len);
+    endLine();
+    if (longestLine)
+        *longestLine = longest;
     change.InsertedLines = LineCount() - lines;
     change.InsertedChars = Length() - change.From;
     return change;

@@ -50,7 +50,8 @@ public:
     // expected more bytes is made once, so the text is not copied as it grows.
     // A CR at the end of a piece waits for the next: CR LF stays one break.
     void Expect(qsizetype expected);
-    TChange Append(QByteArrayView fileBytes, bool last);
+    // longestLine, when given, receives the line of the most bytes it touched.
+    TChange Append(QByteArrayView fileBytes, bool last, qsizetype *longestLine = nullptr);
     QByteArray FileBytes(QByteArrayView lineBreak = "\r\n") const;
 
     // The set the bytes are read in; Load keeps it.

@@ -160,7 +160,7 @@ void TTextLayout::LayOutMore(qsizetype budgetMs)
     }
 }
 
-void TTextLayout::Appended(const TTextBuffer::TChange &change)
+void TTextLayout::Appended(const TTextBuffer::TChange &change, qsizetype longestLine)
 {
     if (m_wrap || m_widestLine < 0) {
         Update(change);
@@ -170,23 +170,14 @@ void TTextLayout::Appended(const TTextBuffer::TChange &change)
     // lines are painted: a file read in is not measured byte by byte.
     ++m_revision;
     const auto bytes = [this](qsizetype line) { return m_doc.LineEnd(line) - m_doc.LineStart(line); };
-    qsizetype longest = bytes(m_widestLine);
     // The widest line grown at its end is measured on from where it was.
-    qsizetype line = change.FirstLine;
-    if (line == m_widestLine) {
-        m_widest = Cells(m_doc, change.From, m_doc.LineEnd(line), m_widest);
-        longest = bytes(line);
-        ++line;
-    }
-    for (; line <= change.FirstLine + change.InsertedLines; ++line) {
-        const qsizetype length = bytes(line);
-        if (length > longest) {
-            longest = length;
-            const qsizetype columns = LineColumns(line);
-            if (columns > m_widest) {
-                m_widest = columns;
-                m_widestLine = line;
-            }
+    if (change.FirstLine == m_widestLine)
+        m_widest = Cells(m_doc, change.From, m_doc.LineEnd(m_widestLine), m_widest);
+    if (longestLine != m_widestLine && bytes(longestLine) > bytes(m_widestLine)) {
+        const qsizetype columns = LineColumns(longestLine);
+        if (columns > m_widest) {
+            m_widest = columns;
+            m_widestLine = longestLine;
         }
     }
 }

@@ -34,7 +34,9 @@ public:
     void SetWrap(bool wrap, qsizetype columns);
     void Reload() { SetWrap(m_wrap, m_columns); } // after the whole text changed
     void Update(const TTextBuffer::TChange &change); // after an edit
-    void Appended(const TTextBuffer::TChange &change); // after more of a file was read in
+    // After more of a file was read in; longestLine is the line of the most
+    // bytes among those it touched.
+    void Appended(const TTextBuffer::TChange &change, qsizetype longestLine);
 
     bool Complete() const { return !m_wrap || m_next >= m_doc.LineCount(); }
     // Lays out further lines for about budgetMs milliseconds.
