@@ -343,6 +343,17 @@ void TestRichEdit::horizontalRangeShrinks()
     edit.ReplaceSel({});
     QCOMPARE(edit.horizontalScrollBar()->maximum(), 0);
     QTRY_VERIFY(!edit.horizontalScrollBar()->isVisible());
+
+    // A line of 40 MB of tabs has more pixels than an int holds: its end
+    // can still be reached and shown.
+    edit.SetBytes(QByteArray(40'000'000, '\t') + "end\r\nx");
+    QVERIFY(edit.horizontalScrollBar()->maximum() > 0);
+    QTest::keyClick(&edit, Qt::Key_End);
+    QCOMPARE(edit.CaretPosition(), 40'000'003);
+    QVERIFY(edit.viewport()->rect().contains(edit.CharRect(edit.CaretPosition())));
+    QCOMPARE(edit.CharAt(edit.CharRect(40'000'002).center()), 40'000'002);
+    QTest::keyClick(&edit, Qt::Key_Home);
+    QCOMPARE(edit.horizontalScrollBar()->value(), 0);
 }
 
 QTEST_MAIN(TestRichEdit)
