@@ -1,0 +1,285 @@
+// The main window's document: its name and caption, opening (a large file
+// shown at once and read on in slices), the character set, saving, and the
+// questions before it is replaced.
+
+#include "app/Unit1.h"
+
+#include "app/DocumentFile.h"
+#include "app/DocumentLoader.h"
+#include "app/PropertiesDialog.h"
+#include "app/RecentFiles.h"
+#include "platform/Dialogs.h"
+#include "platform/Errors.h"
+#include "platform/StatusBar.h"
+#include "textview/RichEdit.h"
+#include "textview/Sauce.h"
+
+#include <QActionGroup>
+#include <QFileInfo>
+#include <QSessionManager>
+#include <QToolButton>
+
+namespace {
+
+// The last component of a name: the part after the last path separator. Only
+// "/" separates here; "\\" and ":" are ordinary characters of a file name.
+QString FileNamePart(const QString &name)
+{
+    return name.mid(name.lastIndexOf(u'/') + 1);
+}
+
+} // namespace
+
+// ---- Document ----
+
+void TMain::SetDocumentName(const QString &name)
+{
+    m_documentName = name;
+    setWindowTitle(QStringLiteral("%1 - %2").arg(ApplicationTitle(), FileNamePart(name)));
+}
+
+void TMain::ShowModifiedState(bool modified)
+{
+    StatusBar1->SetPanelText(1, modified ? QStringLiteral("Modified") : QString());
+}
+
+void TMain::richeditChange()
+{
+    ShowModifiedState(richedit->Modified());
+    Button("UndoButon")->setEnabled(richedit->CanUndo());
+    Item("Undo1")->setEnabled(Button("UndoButon")->isEnabled());
+}
+
+void TMain::QuerySaveChanges()
+{
+    if (!richedit->Modified())
+        return;
+    const QString text = QStringLiteral("Save changes to %1?").arg(m_documentName);
+    switch (TDialogs::Instance().Confirm(this, text)) {
+    case TModalResult::mrCancel:
+        throw EAbort();
+    case TModalResult::mrYes:
+        // A Save As cancelled here abandons the command that asked, as Cancel
+        // would: going on would throw the changes away.
+        if (!SaveDocument())
+            throw EAbort();
+        break;
+    case TModalResult::mrNo:
+        break;
+    }
+}
+
+void TMain::LoadDocument(const QString &name)
+{
+    LoadDocumentAs(name, std::nullopt);
+}
+
+void TMain::LoadDocumentAs(const QString &name, std::optional<TCharset> charset)
+{
+    TDocumentRest rest;
+    TDocumentFile file = DocumentFile::ReadStart(name, charset, rest);
+    StopLoading();
+    if (rest.File) {
+        // The first screens now, the rest in slices: see LoadFinished.
+        m_format = file.Format;
+        richedit->BeginLoad(m_format.Charset, rest.End);
+        richedit->AppendLoaded(file.Text, false);
+        ShowFormat();
+        m_loader = new TDocumentLoader(richedit, std::move(rest), this);
+        connect(m_loader, &TDocumentLoader::Progress, this, &TMain::ShowLoadProgress);
+        connect(m_loader, &TDocumentLoader::Finished, this, Guarded([this, name] { LoadFinished(name); }));
+        connect(m_loader, &TDocumentLoader::Failed, this, Guarded([this, name] { LoadFailed(name); }));
+        ShowLoadProgress();
+    } else {
+        SetDocument(std::move(file));
+    }
+    SetDocumentName(name);
+    richedit->setFocus();
+    richedit->SetModified(false);
+    ShowModifiedState(false);
+    if (!m_loader)
+        AddRecent(name);
+}
+
+// The whole file is in: it counts as opened now.
+void TMain::LoadFinished(const QString &name)
+{
+    StopLoading();
+    AddRecent(name);
+}
+
+// The file failed part way: nothing half read stays to be saved over it.
+void TMain::LoadFailed(const QString &name)
+{
+    StopLoading();
+    SetDocumentName(QString::fromLatin1(UntitledName));
+    SetDocument({});
+    richedit->SetModified(false);
+    ShowModifiedState(false);
+    throw EGlimraError(QStringLiteral("Cannot open file %1").arg(name));
+}
+
+// A held edit is told for the rest of the load, not only until the next step.
+void TMain::ShowLoadProgress()
+{
+    if (!m_loader)
+        return;
+    const QString progress = QStringLiteral("Loading %1%").arg(m_loader->Percent());
+    StatusBar1->SetPanelText(5, m_editHeld ? progress + QStringLiteral(": edits wait") : progress);
+}
+
+void TMain::StopLoading()
+{
+    m_editHeld = false;
+    if (m_loader) {
+        m_loader->disconnect(this);
+        m_loader->Stop();
+        m_loader->deleteLater(); // it may be the one telling us
+        m_loader = nullptr;
+    }
+    StatusBar1->SetPanelText(5, QString());
+}
+
+// Saving, printing and exporting need the whole file: the rest is read now.
+void TMain::WaitForLoad()
+{
+    if (m_loader && !m_loader->Finish())
+        throw EAbort(); // LoadFailed told the user
+}
+
+void TMain::SetDocument(TDocumentFile file)
+{
+    m_format = file.Format;
+    richedit->SetBytes(std::move(file.Text), m_format.Charset); // taken over, not copied
+    ShowFormat();
+}
+
+void TMain::ShowFormat()
+{
+    StatusBar1->SetPanelText(4, FileFormat::Name(m_format));
+    for (QAction *item : m_charsets->actions())
+        item->setChecked(item->objectName() == QLatin1String(CharsetItemName(m_format.Charset)));
+}
+
+// The document's bytes read again in another set; unsaved changes are asked
+// about first, as for Open. A document without a file is read from its
+// bytes as they would be saved.
+void TMain::CharacterSetClick(TCharset charset)
+{
+    try {
+        QuerySaveChanges();
+        if (m_documentName == QLatin1String(UntitledName)) {
+            const bool modified = richedit->Modified();
+            SetDocument(DocumentFile::Reinterpret(richedit->Document(), m_format, charset));
+            richedit->SetModified(modified);
+            ShowModifiedState(modified);
+            return;
+        }
+        LoadDocumentAs(m_documentName, charset);
+    } catch (...) {
+        ShowFormat(); // the check mark stays on the set in use
+        throw;
+    }
+}
+
+void TMain::Properties1Click()
+{
+    WaitForLoad();
+    TDocumentProperties properties;
+    properties.FileName = m_documentName;
+    if (m_documentName != QLatin1String(UntitledName) && QFileInfo(m_documentName).isFile())
+        properties.FileSize = QFileInfo(m_documentName).size();
+    properties.Lines = richedit->Document().LineCount();
+    properties.Width = richedit->WidestLine();
+    properties.Charset = FileFormat::Name(m_format);
+    properties.Record = Sauce::Parse(m_format.Tail);
+    TPropertiesDialog dialog(properties, this);
+    if (dialog.exec() != QDialog::Accepted || dialog.Change() == TPropertiesDialog::TChange::pcNone)
+        return;
+    if (dialog.Change() == TPropertiesDialog::TChange::pcRemove) {
+        m_format.Tail.clear();
+    } else {
+        TFileFormat withoutTail = m_format;
+        withoutTail.Tail.clear();
+        const qsizetype size = FileFormat::ToFile(richedit->Document(), withoutTail).size();
+        m_format.Tail = Sauce::Make(dialog.NewRecord(quint32(std::min<qsizetype>(size, 0xFFFFFFFF))));
+    }
+    // The record is written with the next save, after the usual question.
+    richedit->SetModified(true);
+    ShowModifiedState(true);
+}
+
+void TMain::New()
+{
+    QuerySaveChanges();
+    StopLoading();
+    SetDocumentName(QString::fromLatin1(UntitledName));
+    SetDocument({});
+    richedit->SetModified(false);
+    ShowModifiedState(false);
+}
+
+void TMain::Open()
+{
+    QuerySaveChanges();
+    const std::optional<QString> name = TDialogs::Instance().OpenFileName(this, OpenDialog);
+    if (!name)
+        return;
+    LoadDocument(*name);
+}
+
+void TMain::WriteDocument(const QString &fileName)
+{
+    DocumentFile::Write(fileName, richedit->Document(), m_format);
+}
+
+void TMain::Save()
+{
+    SaveDocument();
+}
+
+void TMain::FileSaveAs()
+{
+    SaveDocumentAs();
+}
+
+bool TMain::SaveDocument()
+{
+    WaitForLoad();
+    if (m_documentName == QLatin1String(UntitledName))
+        return SaveDocumentAs();
+    WriteDocument(m_documentName);
+    richedit->SetModified(false);
+    ShowModifiedState(false);
+    AddRecent(m_documentName);
+    return true;
+}
+
+bool TMain::SaveDocumentAs()
+{
+    WaitForLoad();
+    const std::optional<QString> name = TDialogs::Instance().SaveFileName(this, SaveDialog);
+    if (!name)
+        return false;
+    if (QFileInfo::exists(*name)
+        && TDialogs::Instance().Confirm(this, QStringLiteral("OK to overwrite %1").arg(*name)) != TModalResult::mrYes)
+        return false;
+    WriteDocument(*name);
+    SetDocumentName(*name);
+    richedit->SetModified(false);
+    ShowModifiedState(false);
+    AddRecent(*name);
+    return true;
+}
+
+void TMain::DropFile1DropFiles(QObject *, const QStringList &fileList, const QPoint &, bool)
+{
+    if (fileList.isEmpty())
+        return;
+    const QString &first = fileList.constFirst();
+    if (!QFileInfo(first).isFile())
+        return;
+    QuerySaveChanges();
+    LoadDocument(first);
+}
+
