@@ -45,6 +45,7 @@ public:
     void setSelection(int, int start, int end) override { Edit()->SetSel(start, end - start); }
     int cursorPosition() const override { return Offset(Edit()->CaretPosition()); }
     void setCursorPosition(int position) override { Edit()->SetSel(position, 0); }
+    using QAccessibleWidget::text; // the name and description stay the widget's
     QString text(int start, int end) const override { return Edit()->TextRange(start, end); }
     int characterCount() const override { return Offset(Edit()->TextLength()); }
     QRect characterRect(int offset) const override
