@@ -638,7 +638,8 @@ void TestMain::filesBeyondTwoGigabytesOpenAndTooLargeOnesAreRefused()
 
     // More than the machine holds: refused before the document is touched.
     const QString huge = sparse(QStringLiteral("huge.log"), available * 2, "a", "b");
-    QVERIFY(!huge.isEmpty());
+    if (huge.isEmpty())
+        QSKIP("the file system here makes no sparse files");
     QString refused;
     try {
         f.Window->LoadDocument(huge);
@@ -654,7 +655,8 @@ void TestMain::filesBeyondTwoGigabytesOpenAndTooLargeOnesAreRefused()
     if (available < 3 * size)
         QSKIP("not enough free memory for a document over 2 GiB");
     const QString big = sparse(QStringLiteral("big.log"), size, "first\r\nsecond\r\n", "\r\nlast line");
-    QVERIFY(!big.isEmpty());
+    if (big.isEmpty())
+        QSKIP("the file system here makes no sparse files");
     f.Window->LoadDocument(big);
     QTRY_VERIFY_WITH_TIMEOUT(!f.Window->richedit->Loading(), 120000);
     const TTextBuffer &doc = f.Window->richedit->Document();
