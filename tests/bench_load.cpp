@@ -7,6 +7,7 @@
 // Build with --target bench_load and run, on any platform (offscreen too):
 //   bench_load [--sizes 100,1000,3000] [--dir DIR] [--plain-up-to MB]
 //              [--timeout SECONDS] [--remove-files]
+// With GLIMRA_BENCH_WRAP set in the environment our control wraps words.
 // Sizes are in millions of bytes. The files are written once to DIR
 // (/tmp/glimra-bench) and reused; --remove-files deletes them afterwards.
 
@@ -120,6 +121,7 @@ int ChildOurs(const QString &path)
 {
     auto *edit = new TRichEdit;
     edit->resize(800, 600);
+    edit->SetWordWrap(qEnvironmentVariableIsSet("GLIMRA_BENCH_WRAP"));
     edit->show();
     QApplication::processEvents();
     edit->viewport()->repaint();

@@ -2,9 +2,11 @@
 // layout of a large document arriving at the same lines as laying it out
 // at once.
 
+#include "textview/DisplayCounts.h"
 #include "textview/ScrollAxis.h"
 #include "textview/TextLayout.h"
 
+#include <QRandomGenerator>
 #include <QTest>
 
 class TestTextLayout : public QObject
@@ -16,6 +18,7 @@ private slots:
     void wrapsAtWordBoundaries();
     void backgroundLayoutMatchesLayoutAtOnce();
     void widestLineCountsTabsAndShrinks();
+    void displayCountsMatchAPlainList();
     void scrollPositionsBeyondTheBar_data();
     void scrollPositionsBeyondTheBar();
 };
@@ -102,6 +105,38 @@ void TestTextLayout::widestLineCountsTabsAndShrinks()
     QCOMPARE(layout.WidestColumns(), 10);
     layout.Update(doc.Replace(0, 10, {}, TTextBuffer::TEditKind::Step));
     QCOMPARE(layout.WidestColumns(), 9); // "ab", a tab to column 8, "c"
+}
+
+void TestTextLayout::displayCountsMatchAPlainList()
+{
+    // Random counts (some beyond a byte) and edits across block edges,
+    // against a list of counts summed the slow way.
+    QRandomGenerator random(20);
+    TDisplayCounts counts;
+    std::vector<qsizetype> model(700, 1);
+    counts.Reset(700);
+    for (int step = 0; step < 300; ++step) {
+        const qsizetype lines = qsizetype(model.size());
+        if (step % 3 == 0) {
+            const qsizetype first = random.bounded(lines), removed = random.bounded(std::min<qsizetype>(lines - first, 300)) + 1;
+            const qsizetype inserted = random.bounded(400) + (removed == lines ? 1 : 0);
+            counts.Replace(first, removed, inserted);
+            model.erase(model.begin() + first, model.begin() + first + removed);
+            model.insert(model.begin() + first, size_t(inserted), 1);
+        } else {
+            const qsizetype line = random.bounded(lines), count = random.bounded(10) == 0 ? 256 + random.bounded(1000) : 1 + random.bounded(4);
+            counts.Set(line, count);
+            model[size_t(line)] = count;
+        }
+        qsizetype first = 0;
+        for (qsizetype line = 0; line < qsizetype(model.size()); ++line) {
+            QCOMPARE(counts.Count(line), model[size_t(line)]);
+            QCOMPARE(counts.First(line), first);
+            QCOMPARE(counts.LineAt(first + model[size_t(line)] - 1), line);
+            first += model[size_t(line)];
+        }
+        QCOMPARE(counts.Total(), first);
+    }
 }
 
 void TestTextLayout::scrollPositionsBeyondTheBar_data()

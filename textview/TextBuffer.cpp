@@ -238,6 +238,16 @@ void TTextBuffer::Reserve(qsizetype bytes)
     m_gapEnd = qsizetype(size - tail);
 }
 
+bool TTextBuffer::Contains(char c, qsizetype from, qsizetype to) const
+{
+    const TTextRuns runs = Runs();
+    const qsizetype split = runs.Before.size();
+    if (from < split && std::memchr(runs.Before.data() + from, c, size_t(std::min(to, split) - from)))
+        return true;
+    from = std::max(from, split);
+    return from < to && std::memchr(runs.After.data() + (from - split), c, size_t(to - from));
+}
+
 TTextRuns TTextBuffer::Runs() const
 {
     return {QByteArrayView(m_data.constData(), m_gapStart),

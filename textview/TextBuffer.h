@@ -62,6 +62,7 @@ public:
     qsizetype Length() const { return qsizetype(m_data.size()) - GapSize(); }
     char At(qsizetype pos) const { return m_data.constData()[pos < m_gapStart ? pos : pos + GapSize()]; }
     QByteArray Slice(qsizetype from, qsizetype to) const;
+    bool Contains(char c, qsizetype from, qsizetype to) const; // c in [from, to), without a copy
     // The whole text as one run of bytes; closes the gap at the end, no copy.
     QByteArrayView Contiguous();
 

@@ -95,55 +95,55 @@ void TTextLayout::SetWrap(bool wrap, qsizetype columns)
     m_widestLine = -1;
     m_wrap = wrap;
     m_columns = std::max<qsizetype>(1, columns);
-    m_first.clear();
+    m_counts.Reset(0);
     m_exact.clear();
+    m_exact.shrink_to_fit();
     m_next = 0;
     if (!m_wrap)
         return;
     const qsizetype lines = m_doc.LineCount();
-    m_first.resize(size_t(lines) + 1);
+    m_counts.Reset(lines);
     m_exact.resize(size_t(lines));
     const QByteArrayView text = m_doc.Contiguous();
-    qsizetype total = 0;
     qsizetype pending = 0;
     for (qsizetype line = 0; line < lines; ++line) {
-        m_first[size_t(line)] = total;
         const qsizetype start = m_doc.LineStart(line), length = m_doc.LineEnd(line) - start;
         if (length <= m_columns
             && (length <= m_columns / kTabWidth || !std::memchr(text.data() + start, '\t', size_t(length)))) {
             m_exact[size_t(line)] = true;
-            ++total;
         } else {
-            total += (length + m_columns - 1) / m_columns;
+            m_counts.Set(line, (length + m_columns - 1) / m_columns);
             pending += length;
         }
     }
-    m_first[size_t(lines)] = total;
     if (pending <= kAtOnce) {
         LayOutLines(0, lines);
         m_next = lines;
     }
 }
 
+qsizetype TTextLayout::PartCount(qsizetype line) const
+{
+    // A line no longer than the columns and without a tab fits on one.
+    const qsizetype start = m_doc.LineStart(line), length = m_doc.LineEnd(line) - start;
+    if (length <= m_columns && (length <= m_columns / kTabWidth || !m_doc.Contains('\t', start, start + length)))
+        return 1;
+    return 1 + qsizetype(Parts(line).size());
+}
+
 qsizetype TTextLayout::LayOutLines(qsizetype from, qsizetype to)
 {
     if (!m_wrap)
         return 0;
-    // Each line's first display line moves by what the lines before it gained.
-    const qsizetype lines = m_doc.LineCount();
-    to = std::min(to, lines);
+    to = std::min(to, m_doc.LineCount());
     qsizetype delta = 0;
     for (qsizetype line = std::max<qsizetype>(0, from); line < to; ++line) {
-        m_first[size_t(line)] += delta;
         if (m_exact[size_t(line)])
             continue;
-        const qsizetype old = m_first[size_t(line) + 1] + delta - m_first[size_t(line)];
-        delta += 1 + qsizetype(Parts(line).size()) - old;
+        const qsizetype count = PartCount(line);
+        delta += count - m_counts.Count(line);
+        m_counts.Set(line, count);
         m_exact[size_t(line)] = true;
-    }
-    if (delta != 0) {
-        for (qsizetype line = std::max<qsizetype>(0, to); line <= lines; ++line)
-            m_first[size_t(line)] += delta;
     }
     return delta;
 }
@@ -189,21 +189,11 @@ void TTextLayout::Update(const TTextBuffer::TChange &change)
     if (!m_wrap)
         return;
     // The counts of the lines after the edit stay; the edited lines are laid
-    // out again and the first display lines of the rest move by the difference.
+    // out again.
     const qsizetype first = change.FirstLine;
-    const qsizetype oldEnd = m_first[size_t(first + change.RemovedLines) + 1];
-    std::vector<qsizetype> starts;
-    qsizetype total = m_first[size_t(first)];
-    for (qsizetype line = first; line <= first + change.InsertedLines; ++line) {
-        starts.push_back(total);
-        total += 1 + qsizetype(Parts(line).size());
-    }
-    const qsizetype delta = total - oldEnd;
-    auto from = m_first.begin() + first;
-    from = m_first.erase(from, from + change.RemovedLines + 1);
-    for (auto it = from; it != m_first.end(); ++it)
-        *it += delta;
-    m_first.insert(from, starts.begin(), starts.end());
+    m_counts.Replace(first, change.RemovedLines + 1, change.InsertedLines + 1);
+    for (qsizetype line = first; line <= first + change.InsertedLines; ++line)
+        m_counts.Set(line, PartCount(line));
     auto exact = m_exact.begin() + first;
     exact = m_exact.erase(exact, exact + change.RemovedLines + 1);
     m_exact.insert(exact, size_t(change.InsertedLines) + 1, true);
@@ -213,7 +203,7 @@ void TTextLayout::Update(const TTextBuffer::TChange &change)
 
 qsizetype TTextLayout::DisplayLineCount() const
 {
-    return m_wrap ? m_first.back() : m_doc.LineCount();
+    return m_wrap ? m_counts.Total() : m_doc.LineCount();
 }
 
 qsizetype TTextLayout::DisplayLineOf(qsizetype pos) const
@@ -222,7 +212,7 @@ qsizetype TTextLayout::DisplayLineOf(qsizetype pos) const
     if (!m_wrap)
         return line;
     const std::vector<qsizetype> parts = Parts(line);
-    return m_first[size_t(line)] + qsizetype(std::upper_bound(parts.begin(), parts.end(), pos) - parts.begin());
+    return m_counts.First(line) + qsizetype(std::upper_bound(parts.begin(), parts.end(), pos) - parts.begin());
 }
 
 qsizetype TTextLayout::DisplayLineStart(qsizetype displayLine) const
@@ -230,8 +220,8 @@ qsizetype TTextLayout::DisplayLineStart(qsizetype displayLine) const
     displayLine = std::clamp<qsizetype>(displayLine, 0, DisplayLineCount() - 1);
     if (!m_wrap)
         return m_doc.LineStart(displayLine);
-    const qsizetype line = qsizetype(std::upper_bound(m_first.begin(), m_first.end() - 1, displayLine) - m_first.begin()) - 1;
-    const qsizetype part = displayLine - m_first[size_t(line)];
+    const qsizetype line = m_counts.LineAt(displayLine);
+    const qsizetype part = displayLine - m_counts.First(line);
     if (part == 0)
         return m_doc.LineStart(line);
     const std::vector<qsizetype> parts = Parts(line);

@@ -3,6 +3,7 @@
 // wrapped at word boundaries at a number of columns. Tabs stop every eight
 // columns; wide characters take two. Knows lines and cells, never pixels.
 
+#include "textview/DisplayCounts.h"
 #include "textview/TextBuffer.h"
 
 #include <vector>
@@ -49,7 +50,7 @@ public:
     qsizetype DisplayLineOf(qsizetype pos) const;
     qsizetype DisplayLineStart(qsizetype displayLine) const;
     qsizetype DisplayLineEnd(qsizetype displayLine) const; // before the break or the next part
-    qsizetype FirstDisplayLine(qsizetype line) const { return m_wrap ? m_first[size_t(line)] : line; }
+    qsizetype FirstDisplayLine(qsizetype line) const { return m_wrap ? m_counts.First(line) : line; }
     qsizetype ColumnOf(qsizetype pos) const; // within its display line
     // The character at or just after a column; the end of a wrapped part
     // stays on its display line.
@@ -67,6 +68,7 @@ public:
 
 private:
     std::vector<qsizetype> Parts(qsizetype line) const; // starts of a line's parts after the first
+    qsizetype PartCount(qsizetype line) const;          // its display lines
 
     void UpdateWidest(const TTextBuffer::TChange &change);
 
@@ -75,7 +77,7 @@ private:
     qsizetype m_widest = 0;
     bool m_wrap = false;
     qsizetype m_columns = 80;
-    std::vector<qsizetype> m_first;  // display line of each line, plus the total
+    TDisplayCounts m_counts;   // display lines of each line
     std::vector<bool> m_exact; // whether a line is laid out or estimated
     qsizetype m_next = 0;            // where LayOutMore goes on
     qsizetype m_revision = 0;        // counts changes, for the kept parts
