@@ -44,6 +44,11 @@ TDocumentFile Decode(QByteArray bytes, std::optional<TCharset> charset)
 
 } // namespace
 
+EGlimraError CannotOpen(const QString &name)
+{
+    return EGlimraError(QStringLiteral("Cannot open file %1").arg(name));
+}
+
 TDocumentFile Read(const QString &name, std::optional<TCharset> charset)
 {
     QByteArray bytes;
@@ -54,9 +59,9 @@ TDocumentFile Read(const QString &name, std::optional<TCharset> charset)
         break;
     case TReadResult::trTooLarge:
         CheckRoom(name, std::max(limit + 1, QFileInfo(name).size()));
-        throw EGlimraError(QStringLiteral("Cannot open file %1").arg(name));
+        throw CannotOpen(name);
     case TReadResult::trCannotOpen:
-        throw EGlimraError(QStringLiteral("Cannot open file %1").arg(name));
+        throw CannotOpen(name);
     }
     return Decode(std::move(bytes), charset);
 }
@@ -84,7 +89,7 @@ TDocumentFile ReadStart(const QString &name, std::optional<TCharset> charset, TD
     CheckRoom(name, info.size());
     auto file = std::make_unique<QFile>(name);
     if (!file->open(QIODevice::ReadOnly))
-        throw EGlimraError(QStringLiteral("Cannot open file %1").arg(name));
+        throw CannotOpen(name);
     const qint64 size = file->size();
     QByteArray head = file->read(std::min(size, gHead));
     const qint64 reach = std::min<qint64>(size, 1 + 5 + 255 * Sauce::kCommentSize + Sauce::kRecordSize);
@@ -92,7 +97,7 @@ TDocumentFile ReadStart(const QString &name, std::optional<TCharset> charset, TD
     if (head.size() == std::min(size, gHead) && file->seek(size - reach))
         end = file->read(reach);
     if (end.size() != reach || !file->seek(head.size()))
-        throw EGlimraError(QStringLiteral("Cannot open file %1").arg(name));
+        throw CannotOpen(name);
     TDocumentFile start;
     start.Format = charset ? FileFormat::ForCharset(*charset, head) : FileFormat::Detect(head);
     if (start.Format.Charset == TCharset::csUtf16)

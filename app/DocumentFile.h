@@ -3,6 +3,7 @@
 // and writing the text back in the form it was read in. Failures are raised
 // with the messages the window shows.
 
+#include "platform/Errors.h"
 #include "textview/FileFormat.h"
 
 #include <QByteArray>
@@ -30,6 +31,9 @@ struct TDocumentRest
 };
 
 namespace DocumentFile {
+
+// "Cannot open file %s", for every way a file fails to be read.
+EGlimraError CannotOpen(const QString &name);
 
 // Reads name; charset, when given, is the set the user chose, else the set
 // is found from the bytes. Raises "Cannot open file %s" when it cannot be read.

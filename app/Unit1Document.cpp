@@ -111,12 +111,8 @@ void TMain::LoadFinished(const QString &name)
 // The file failed part way: nothing half read stays to be saved over it.
 void TMain::LoadFailed(const QString &name)
 {
-    StopLoading();
-    SetDocumentName(QString::fromLatin1(UntitledName));
-    SetDocument({});
-    richedit->SetModified(false);
-    ShowModifiedState(false);
-    throw EGlimraError(QStringLiteral("Cannot open file %1").arg(name));
+    New(); // unmodified while loading: nothing is asked
+    throw DocumentFile::CannotOpen(name);
 }
 
 // A held edit is told for the rest of the load, not only until the next step.

@@ -234,12 +234,7 @@ int ChildOurs(const QString &path)
 // The baseline: the whole file decoded and handed to a QPlainTextEdit.
 int ChildPlain(const QString &path)
 {
-    auto *plain = new QPlainTextEdit;
-    plain->setLineWrapMode(QPlainTextEdit::NoWrap);
-    QFont font(QStringLiteral("Terminal"));
-    font.setPixelSize(12);
-    font.setFamilies({font.family(), QStringLiteral("DejaVu Sans Mono")});
-    plain->setFont(font);
+    auto *plain = NewPlainEdit();
     plain->resize(800, 600);
     plain->show();
     QApplication::processEvents();

@@ -39,12 +39,7 @@ int Child(const QString &control, int megabytes)
     if (ours) {
         area = edit = new TRichEdit;
     } else {
-        area = plain = new QPlainTextEdit;
-        plain->setLineWrapMode(QPlainTextEdit::NoWrap);
-        QFont font(QStringLiteral("Terminal"));
-        font.setPixelSize(12);
-        font.setFamilies({font.family(), QStringLiteral("DejaVu Sans Mono")});
-        plain->setFont(font);
+        area = plain = NewPlainEdit();
     }
     area->resize(800, 600);
     area->show();

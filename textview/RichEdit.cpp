@@ -206,11 +206,6 @@ void TRichEdit::SelectionMoved()
     emit SelectionChange();
 }
 
-int TRichEdit::AccessibleOffset(qsizetype pos)
-{
-    return int(std::min<qsizetype>(pos, std::numeric_limits<int>::max()));
-}
-
 void TRichEdit::NotifyCaret()
 {
     if (!QAccessible::isActive())

@@ -170,7 +170,6 @@ private:
     void SetTopLine(qsizetype line);
     qsizetype LeftColumn() const;
     void SetLeftColumn(qsizetype column);
-    static int AccessibleOffset(qsizetype pos); // Qt's offsets are int
     static int ClampedPixels(qsizetype cells, int cellSize);
     void RebuildWrap(bool wrap);
     void LayOutShownLines(); // the lines on the screen and the caret's

@@ -5,8 +5,6 @@
 #include <QAccessible>
 #include <QAccessibleWidget>
 
-#include <limits>
-
 namespace {
 
 // What screen readers see of the control: its text, caret and selection.
@@ -35,19 +33,19 @@ public:
     {
         *start = *end = 0;
         if (index == 0 && Edit()->SelLength() > 0) {
-            *start = Offset(Edit()->SelStart());
-            *end = Offset(Edit()->SelStart() + Edit()->SelLength());
+            *start = AccessibleOffset(Edit()->SelStart());
+            *end = AccessibleOffset(Edit()->SelStart() + Edit()->SelLength());
         }
     }
     int selectionCount() const override { return Edit()->SelLength() > 0 ? 1 : 0; }
     void addSelection(int start, int end) override { setSelection(0, start, end); }
     void removeSelection(int) override { Edit()->SetSel(Edit()->CaretPosition(), 0); }
     void setSelection(int, int start, int end) override { Edit()->SetSel(start, end - start); }
-    int cursorPosition() const override { return Offset(Edit()->CaretPosition()); }
+    int cursorPosition() const override { return AccessibleOffset(Edit()->CaretPosition()); }
     void setCursorPosition(int position) override { Edit()->SetSel(position, 0); }
     using QAccessibleWidget::text; // the name and description stay the widget's
     QString text(int start, int end) const override { return Edit()->TextRange(start, end); }
-    int characterCount() const override { return Offset(Edit()->TextLength()); }
+    int characterCount() const override { return AccessibleOffset(Edit()->TextLength()); }
     QRect characterRect(int offset) const override
     {
         const QRect r = Edit()->CharRect(offset);
@@ -55,20 +53,20 @@ public:
     }
     int offsetAtPoint(const QPoint &point) const override
     {
-        return Offset(Edit()->CharAt(Edit()->viewport()->mapFromGlobal(point)));
+        return AccessibleOffset(Edit()->CharAt(Edit()->viewport()->mapFromGlobal(point)));
     }
     void scrollToSubstring(int start, int end) override { Edit()->SetSel(start, end - start); }
     // Qt's own versions of these three never return for some boundaries at
     // the end of the text: they are answered here from the document.
     QString textAtOffset(int offset, QAccessible::TextBoundaryType type, int *start, int *end) const override
     {
-        const int length = Offset(Edit()->TextLength());
+        const int length = AccessibleOffset(Edit()->TextLength());
         if (offset == -1)
             offset = length;
         if (offset < 0 || offset > length)
             return Invalid(start, end);
         if (offset == length && offset > 0 && type != QAccessible::NoBoundary)
-            offset = Offset(Edit()->Document().PrevChar(offset)); // the unit that ends the text
+            offset = AccessibleOffset(Edit()->Document().PrevChar(offset)); // the unit that ends the text
         Unit(offset, type, start, end);
         return Edit()->TextRange(*start, *end);
     }
@@ -77,7 +75,7 @@ public:
         textAtOffset(offset, type, start, end);
         if (*start <= 0 || type == QAccessible::NoBoundary)
             return Invalid(start, end);
-        Unit(Offset(Edit()->Document().PrevChar(*start)), type, start, end);
+        Unit(AccessibleOffset(Edit()->Document().PrevChar(*start)), type, start, end);
         return Edit()->TextRange(*start, *end);
     }
     QString textAfterOffset(int offset, QAccessible::TextBoundaryType type, int *start, int *end) const override
@@ -97,9 +95,6 @@ public:
 private:
     TRichEdit *Edit() const { return static_cast<TRichEdit *>(widget()); }
 
-    // Qt counts offsets in int: past that, a document is read up to there.
-    static int Offset(qsizetype pos) { return int(std::min<qsizetype>(pos, std::numeric_limits<int>::max())); }
-
     static QString Invalid(int *start, int *end)
     {
         *start = *end = -1;
@@ -111,31 +106,31 @@ private:
     void Unit(int offset, QAccessible::TextBoundaryType type, int *start, int *end) const
     {
         const TTextBuffer &doc = Edit()->Document();
-        const int length = Offset(Edit()->TextLength());
+        const int length = AccessibleOffset(Edit()->TextLength());
         switch (type) {
         case QAccessible::CharBoundary:
             *start = offset;
-            *end = Offset(std::min<qsizetype>(length, doc.NextChar(offset)));
+            *end = AccessibleOffset(std::min<qsizetype>(length, doc.NextChar(offset)));
             return;
         case QAccessible::WordBoundary: {
             qsizetype first = 0, last = 0;
             Edit()->WordRange(offset, &first, &last);
-            *start = Offset(first);
-            *end = Offset(last);
+            *start = AccessibleOffset(first);
+            *end = AccessibleOffset(last);
             return;
         }
         case QAccessible::LineBoundary: {
             const qsizetype line = Edit()->LineFromChar(offset);
-            *start = Offset(Edit()->LineIndex(line));
+            *start = AccessibleOffset(Edit()->LineIndex(line));
             const qsizetype next = Edit()->LineIndex(line + 1);
-            *end = next < 0 ? length : Offset(next);
+            *end = next < 0 ? length : AccessibleOffset(next);
             return;
         }
         case QAccessible::SentenceBoundary:
         case QAccessible::ParagraphBoundary: {
             const qsizetype line = doc.LineOf(offset);
-            *start = Offset(doc.LineStart(line));
-            *end = Offset(std::min<qsizetype>(length, doc.LineEnd(line) + 1));
+            *start = AccessibleOffset(doc.LineStart(line));
+            *end = AccessibleOffset(std::min<qsizetype>(length, doc.LineEnd(line) + 1));
             return;
         }
         case QAccessible::NoBoundary:

@@ -104,12 +104,10 @@ void TTextLayout::SetWrap(bool wrap, qsizetype columns)
     const qsizetype lines = m_doc.LineCount();
     m_counts.Reset(lines);
     m_exact.resize(size_t(lines));
-    const QByteArrayView text = m_doc.Contiguous();
     qsizetype pending = 0;
     for (qsizetype line = 0; line < lines; ++line) {
         const qsizetype start = m_doc.LineStart(line), length = m_doc.LineEnd(line) - start;
-        if (length <= m_columns
-            && (length <= m_columns / kTabWidth || !std::memchr(text.data() + start, '\t', size_t(length)))) {
+        if (FitsOneLine(start, length)) {
             m_exact[size_t(line)] = true;
         } else {
             m_counts.Set(line, (length + m_columns - 1) / m_columns);
@@ -122,13 +120,16 @@ void TTextLayout::SetWrap(bool wrap, qsizetype columns)
     }
 }
 
+bool TTextLayout::FitsOneLine(qsizetype start, qsizetype length) const
+{
+    // No longer than the columns and without a tab: no need to break it up.
+    return length <= m_columns && (length <= m_columns / kTabWidth || !m_doc.Contains('\t', start, start + length));
+}
+
 qsizetype TTextLayout::PartCount(qsizetype line) const
 {
-    // A line no longer than the columns and without a tab fits on one.
-    const qsizetype start = m_doc.LineStart(line), length = m_doc.LineEnd(line) - start;
-    if (length <= m_columns && (length <= m_columns / kTabWidth || !m_doc.Contains('\t', start, start + length)))
-        return 1;
-    return 1 + qsizetype(Parts(line).size());
+    const qsizetype start = m_doc.LineStart(line);
+    return FitsOneLine(start, m_doc.LineEnd(line) - start) ? 1 : 1 + qsizetype(Parts(line).size());
 }
 
 qsizetype TTextLayout::LayOutLines(qsizetype from, qsizetype to)

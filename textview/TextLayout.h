@@ -69,6 +69,7 @@ public:
 private:
     std::vector<qsizetype> Parts(qsizetype line) const; // starts of a line's parts after the first
     qsizetype PartCount(qsizetype line) const;          // its display lines
+    bool FitsOneLine(qsizetype start, qsizetype length) const;
 
     void UpdateWidest(const TTextBuffer::TChange &change);
 

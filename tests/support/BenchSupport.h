@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QObject>
+#include <QPlainTextEdit>
 #include <QWidget>
 
 #include <algorithm>
@@ -108,6 +109,18 @@ public:
         return false;
     }
 };
+
+// The baseline control, unwrapped, in the font the text control asks for.
+inline QPlainTextEdit *NewPlainEdit()
+{
+    auto *plain = new QPlainTextEdit;
+    plain->setLineWrapMode(QPlainTextEdit::NoWrap);
+    QFont font(QStringLiteral("Terminal"));
+    font.setPixelSize(12);
+    font.setFamilies({font.family(), QStringLiteral("DejaVu Sans Mono")});
+    plain->setFont(font);
+    return plain;
+}
 
 inline void Key(QWidget *target, int key, Qt::KeyboardModifiers mods, const QString &text = {})
 {
