@@ -47,39 +47,16 @@ TTextBuffer::TTextBuffer()
 
 void TTextBuffer::Load(QByteArray fileBytes)
 {
-    const qsizetype n = fileBytes.size();
     m_data = std::move(fileBytes);
     m_lines.Clear();
-    // Each break becomes one '\n'; the bytes move down over dropped LFs.
-    const char *in = m_data.constData();
-    char *out = nullptr;
-    qsizetype len = 0;
-    qsizetype i = 0;
-    while (i < n) {
-        const qsizetype b = NextBreak(in, i, n);
-        if (len != i)
-            std::memmove(out + len, in + i, size_t(b - i)); // out is set: a CR LF was joined
-        len += b - i;
-        if (b == n)
-            break;
-        const qsizetype next = (in[b] == '\r' && b + 1 < n && in[b + 1] == '\n') ? b + 2 : b + 1;
-        if (in[b] != '\n' || len != b) {
-            if (!out) {
-                out = m_data.data(); // detaches only when the bytes are shared
-                in = out;
-            }
-            out[len] = '\n';
-        }
-        ++len;
-        i = next;
-        m_lines.Push(len);
-    }
-    m_data.resize(len + kMinGap);
-    m_gapStart = qsizetype(len);
-    m_gapEnd = qsizetype(m_data.size());
+    m_pendingCr = false;
+    m_gapStart = 0;
+    // The bytes are taken in where they are: a large file is not copied.
+    TakeIn(m_data.data(), m_data.size(), true, nullptr);
+    m_data.resize(m_gapStart + kMinGap);
+    m_gapEnd = m_data.size();
     m_steps.clear();
     m_clean = 0;
-    m_pendingCr = false;
 }
 
 void TTextBuffer::Expect(qsizetype expected)
@@ -114,12 +91,21 @@ TTextBuffer::TChange TTextBuffer::Append(QByteArrayView fileBytes, bool last, qs
     change.From = Length();
     const qsizetype lines = LineCount();
     Reserve(qsizetype(fileBytes.size()) + 1);
-    char *out = m_data.data();
-    const char *in = fileBytes.data();
-    const qsizetype n = fileBytes.size();
-    qsizetype len = m_gapStart, i = 0;
+    TakeIn(fileBytes.data(), fileBytes.size(), last, longestLine);
+    change.InsertedLines = LineCount() - lines;
+    change.InsertedChars = Length() - change.From;
+    return change;
+}
+
+void TTextBuffer::TakeIn(const char *in, qsizetype n, bool last, qsizetype *longestLine)
+{
+    // Each break becomes one '\n' at the gap, which has room. in may be the
+    // gap itself (a load in place): the bytes then only move down, over the
+    // LFs of joined CR LFs, and are not moved where they already stand.
+    char *out = m_data.data() + m_gapStart;
+    qsizetype len = 0, i = 0;
     // The longest line touched, measured as the breaks are found.
-    qsizetype line = change.FirstLine, lineStart = LineStart(line);
+    qsizetype line = LineCount() - 1, lineStart = longestLine ? LineStart(line) - m_gapStart : 0;
     qsizetype longest = line, longestBytes = -1;
     auto endLine = [&] {
         if (len - lineStart > longestBytes) {
@@ -130,18 +116,19 @@ TTextBuffer::TChange TTextBuffer::Append(QByteArrayView fileBytes, bool last, qs
     auto lineBreak = [&] {
         endLine();
         out[len++] = '\n';
-        m_lines.Push(len);
+        m_lines.Push(m_gapStart + len);
         ++line;
         lineStart = len;
     };
     if (m_pendingCr && (n > 0 || last)) {
-        lineBreak();
         i = n > 0 && in[0] == '\n' ? 1 : 0;
+        lineBreak();
         m_pendingCr = false;
     }
     while (i < n) {
         const qsizetype b = NextBreak(in, i, n);
-        std::memcpy(out + len, in + i, size_t(b - i));
+        if (out + len != in + i)
+            std::memmove(out + len, in + i, size_t(b - i));
         len += b - i;
         if (b == n)
             break;
@@ -149,16 +136,14 @@ TTextBuffer::TChange TTextBuffer::Append(QByteArrayView fileBytes, bool last, qs
             m_pendingCr = true;
             break;
         }
-        lineBreak();
+        // Read before the break is written: in place, it lands on in[b].
         i = (in[b] == '\r' && b + 1 < n && in[b + 1] == '\n') ? b + 2 : b + 1;
+        lineBreak();
     }
-    m_gapStart = qsizetype(len);
+    m_gapStart += len;
     endLine();
     if (longestLine)
         *longestLine = longest;
-    change.InsertedLines = LineCount() - lines;
-    change.InsertedChars = Length() - change.From;
-    return change;
 }
 
 QByteArray TTextBuffer::FileBytes(QByteArrayView lineBreak) const

@@ -110,6 +110,8 @@ private:
     TTextRuns Runs() const; // the text on both sides of the gap
     void MoveGap(qsizetype pos);
     void AdviseLargePages();
+    // Takes n file bytes in at the gap; see Append.
+    void TakeIn(const char *in, qsizetype n, bool last, qsizetype *longestLine);
     void Reserve(qsizetype bytes);
     TChange Apply(qsizetype from, qsizetype to, QByteArrayView bytes);
     bool Merge(qsizetype from, qsizetype to, QByteArrayView bytes, TEditKind kind);
