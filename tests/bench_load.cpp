@@ -85,7 +85,7 @@ QString Megabytes(double kilobytes)
 class TRow
 {
 public:
-    void Set(const char *key, const QString &value) { m_cells.emplace_back(QString::fromLatin1(key), value); }
+    void Set(QByteArrayView key, const QString &value) { m_cells.emplace_back(QString::fromLatin1(key), value); }
     void Print() const
     {
         QString line = QStringLiteral("row");
@@ -98,6 +98,28 @@ public:
 private:
     std::vector<std::pair<QString, QString>> m_cells;
 };
+
+// Ctrl+End, a typed key and a Find of what is not there, each timed with the
+// repaint it causes, as the row's keys prefix + "end", "type" and "find".
+// held tells whether the key was refused; find runs the control's own search
+// and answers whether it found anything.
+template <typename Held, typename Find>
+void TimeKeys(TRow &row, QAbstractScrollArea *area, const char *prefix, Held held, Find find)
+{
+    const auto key = [prefix](const char *name) { return QByteArray(prefix) + name; };
+    QElapsedTimer p;
+    p.start();
+    Key(area, Qt::Key_End, Qt::ControlModifier);
+    area->viewport()->repaint();
+    row.Set(key("end"), Figure(Ms(p)));
+    p.restart();
+    Key(area, Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
+    area->viewport()->repaint();
+    row.Set(key("type"), held() ? QStringLiteral("held") : Figure(Ms(p)));
+    p.restart();
+    const bool found = find();
+    row.Set(key("find"), found ? QStringLiteral("found?") : Figure(Ms(p)));
+}
 
 int Refused(const QString &message)
 {
@@ -129,6 +151,7 @@ int ChildOurs(const QString &path)
     edit->viewport()->installEventFilter(&watch);
     int held = 0;
     QObject::connect(edit, &TRichEdit::EditHeld, edit, [&held] { ++held; });
+    const auto findOurs = [edit] { return edit->FindText(QStringLiteral("absent word"), 0) >= 0; };
     TRow row;
     const qint64 fileSize = QFileInfo(path).size();
     row.Set("file", QString::number(fileSize / 1e6, 'f', 1));
@@ -165,18 +188,7 @@ int ChildOurs(const QString &path)
     probes.start();
     if (edit->Loading()) {
         row.Set("shown", QString::number(edit->Document().Length() / 1e6, 'f', 1));
-        QElapsedTimer p;
-        p.start();
-        Key(edit, Qt::Key_End, Qt::ControlModifier);
-        edit->viewport()->repaint();
-        row.Set("lend", Figure(Ms(p)));
-        p.restart();
-        Key(edit, Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
-        edit->viewport()->repaint();
-        row.Set("ltype", held ? QStringLiteral("held") : Figure(Ms(p)));
-        p.restart();
-        const int found = edit->FindText(QStringLiteral("absent word"), 0);
-        row.Set("lfind", found < 0 ? Figure(Ms(p)) : QStringLiteral("found?"));
+        TimeKeys(row, edit, "l", [&held] { return held > 0; }, findOurs);
     }
     // The probes wait for nothing of the load: their time is not the load's.
     const double probed = Ms(probes);
@@ -213,19 +225,8 @@ int ChildOurs(const QString &path)
     row.Set("lines", QString::number(edit->Document().LineCount()));
 
     // Once the whole file is in.
-    QElapsedTimer p;
-    p.start();
-    Key(edit, Qt::Key_End, Qt::ControlModifier);
-    edit->viewport()->repaint();
-    row.Set("end", Figure(Ms(p)));
     held = 0;
-    p.restart();
-    Key(edit, Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
-    edit->viewport()->repaint();
-    row.Set("type", held ? QStringLiteral("held") : Figure(Ms(p)));
-    p.restart();
-    const int found = edit->FindText(QStringLiteral("absent word"), 0);
-    row.Set("find", found < 0 ? Figure(Ms(p)) : QStringLiteral("found?"));
+    TimeKeys(row, edit, "", [&held] { return held > 0; }, findOurs);
     row.Print();
     delete edit;
     return 0;
@@ -267,18 +268,8 @@ int ChildPlain(const QString &path)
     row.Set("rss", Megabytes(Status("VmRSS:") - base));
     row.Set("lines", QString::number(plain->document()->blockCount()));
 
-    QElapsedTimer p;
-    p.start();
-    Key(plain, Qt::Key_End, Qt::ControlModifier);
-    plain->viewport()->repaint();
-    row.Set("end", Figure(Ms(p)));
-    p.restart();
-    Key(plain, Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
-    plain->viewport()->repaint();
-    row.Set("type", Figure(Ms(p)));
-    p.restart();
-    const QTextCursor found = plain->document()->find(QStringLiteral("absent word"));
-    row.Set("find", found.isNull() ? Figure(Ms(p)) : QStringLiteral("found?"));
+    TimeKeys(row, plain, "", [] { return false; },
+             [plain] { return !plain->document()->find(QStringLiteral("absent word")).isNull(); });
     row.Print();
     delete plain;
     return 0;
