@@ -3,8 +3,8 @@
 #include "platform/Errors.h"
 #include "platform/Memory.h"
 #include "platform/SafeFile.h"
-#include "textview/Sauce.h"
-#include "textview/TextBuffer.h"
+#include "formats/Sauce.h"
+#include "document/TextBuffer.h"
 
 #include <QFileInfo>
 #include <QLocale>

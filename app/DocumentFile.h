@@ -4,7 +4,7 @@
 // with the messages the window shows.
 
 #include "platform/Errors.h"
-#include "textview/FileFormat.h"
+#include "formats/FileFormat.h"
 
 #include <QByteArray>
 #include <QFile>

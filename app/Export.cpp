@@ -3,8 +3,8 @@
 #include "platform/Errors.h"
 #include "platform/Printing.h"
 #include "platform/SafeFile.h"
-#include "textview/CellPainter.h"
-#include "textview/FileFormat.h"
+#include "render/CellPainter.h"
+#include "formats/FileFormat.h"
 #include "textview/RichEdit.h"
 #include "textview/TextRenderer.h"
 

@@ -3,7 +3,7 @@
 // item with its name, caption, shortcut, hint, icon and command. The window
 // builds its widgets from these tables.
 
-#include "textview/Charset.h"
+#include "document/Charset.h"
 
 #include <QString>
 #include <span>

@@ -2,7 +2,7 @@
 // File > Properties: the document's file, size, lines and character set,
 // and the art's record, which the dialog can remove, or add to art without one.
 
-#include "textview/Sauce.h"
+#include "formats/Sauce.h"
 
 #include <QDialog>
 

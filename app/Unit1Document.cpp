@@ -12,7 +12,7 @@
 #include "platform/Errors.h"
 #include "platform/StatusBar.h"
 #include "textview/RichEdit.h"
-#include "textview/Sauce.h"
+#include "formats/Sauce.h"
 
 #include <QActionGroup>
 #include <QFileInfo>

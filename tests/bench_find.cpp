@@ -3,7 +3,7 @@
 // to time fetching the text from a QTextDocument of the same size as well.
 
 #include "platform/Cp437.h"
-#include "textview/TextSearch.h"
+#include "document/TextSearch.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

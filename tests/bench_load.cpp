@@ -16,7 +16,7 @@
 #include "platform/Cp437.h"
 #include "platform/Errors.h"
 #include "support/BenchSupport.h"
-#include "textview/FileFormat.h"
+#include "formats/FileFormat.h"
 #include "textview/RichEdit.h"
 
 #include <QApplication>

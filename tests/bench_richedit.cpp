@@ -6,9 +6,9 @@
 
 #include "platform/Cp437.h"
 #include "support/BenchSupport.h"
-#include "textview/FileFormat.h"
+#include "formats/FileFormat.h"
 #include "textview/RichEdit.h"
-#include "textview/TextSearch.h"
+#include "document/TextSearch.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -2,10 +2,10 @@
 // shades cover what they should.
 
 #include "platform/Cp437.h"
-#include "textview/CellPainter.h"
-#include "textview/CellShapes.h"
+#include "render/CellPainter.h"
+#include "render/CellShapes.h"
 #include "textview/RichEdit.h"
-#include "textview/TextModeFace.h"
+#include "render/TextModeFace.h"
 
 #include <QImage>
 #include <QPainter>

@@ -1,6 +1,7 @@
 // Byte rules of the document: every byte survives, line breaks become CR LF.
 
 #include "platform/Cp437.h"
+#include "support/TestData.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,8 +21,8 @@ private slots:
     void allBytesInEveryOrderRoundTrip();
     void unknownCharactersBecomeQuestionMarks_data();
     void unknownCharactersBecomeQuestionMarks();
-    void corpusFilesRoundTrip_data();
-    void corpusFilesRoundTrip();
+    void artFilesRoundTrip_data();
+    void artFilesRoundTrip();
 };
 
 void TestCp437::everyByteHasOneDistinctCharacter()
@@ -124,25 +125,17 @@ void TestCp437::unknownCharactersBecomeQuestionMarks()
     QCOMPARE(Cp437::Encode(text), bytes);
 }
 
-void TestCp437::corpusFilesRoundTrip_data()
+void TestCp437::artFilesRoundTrip_data()
 {
-    // The artists' files beside the project, when present, and our examples.
-    QTest::addColumn<QString>("path");
-    for (const char *folder : {GLIMRA_CORPUS, GLIMRA_EXAMPLES}) {
-        const QDir dir(QString::fromUtf8(folder));
-        for (const QString &name : dir.entryList(QDir::Files)) {
-            if (!name.endsWith(QLatin1String(".md")))
-                QTest::newRow(qPrintable(name)) << dir.filePath(name);
-        }
-    }
+    // The tests' own art files and our examples.
+    QTest::addColumn<QByteArray>("bytes");
+    for (const auto &[name, bytes] : TestData::ArtFiles())
+        QTest::newRow(qPrintable(name)) << bytes;
 }
 
-void TestCp437::corpusFilesRoundTrip()
+void TestCp437::artFilesRoundTrip()
 {
-    QFETCH(QString, path);
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QByteArray bytes = file.readAll();
+    QFETCH(QByteArray, bytes);
     // Whatever the file's breaks were, a save writes them as CR LF and
     // changes no other byte.
     QCOMPARE(Cp437::Encode(Cp437::Decode(bytes)), Cp437::NormalizeLineBreaks(bytes));

@@ -5,7 +5,7 @@
 #include "platform/Errors.h"
 #include "platform/Printing.h"
 #include "support/MainFixture.h"
-#include "textview/CellPainter.h"
+#include "render/CellPainter.h"
 #include "textview/RichEdit.h"
 
 #include "Version.h"

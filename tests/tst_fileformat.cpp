@@ -2,9 +2,10 @@
 // taken for, and that an unedited document is written back byte for byte.
 
 #include "platform/Cp437.h"
-#include "textview/FileFormat.h"
-#include "textview/Sauce.h"
-#include "textview/TextBuffer.h"
+#include "formats/FileFormat.h"
+#include "formats/Sauce.h"
+#include "support/TestData.h"
+#include "document/TextBuffer.h"
 
 #include <QDir>
 #include <QTest>
@@ -26,20 +27,6 @@ private slots:
 };
 
 namespace {
-
-QList<QPair<QString, QByteArray>> ArtFiles()
-{
-    QList<QPair<QString, QByteArray>> files;
-    for (const char *folder : {GLIMRA_CORPUS, GLIMRA_EXAMPLES}) {
-        const QDir dir(QString::fromUtf8(folder));
-        for (const QString &name : dir.entryList(QDir::Files)) {
-            QFile file(dir.filePath(name));
-            if (!name.endsWith(QLatin1String(".md")) && file.open(QIODevice::ReadOnly))
-                files.append({name, file.readAll()});
-        }
-    }
-    return files;
-}
 
 // What a converter makes of code page 437 art: control bytes stay, the rest
 // become the characters the code page shows.
@@ -103,7 +90,7 @@ void TestFileFormat::detection_data()
     // Frame and letter bytes of the code page that happen to be valid UTF-8.
     QTest::newRow("code page bytes valid as UTF-8") << QByteArray("\xC4\x80\xC2\x9A") << "CP437";
     QTest::newRow("code page art valid as UTF-8") << QByteArray("--\xC3\xB7plur\xC3\xB7--") << "CP437";
-    for (const auto &[name, bytes] : ArtFiles())
+    for (const auto &[name, bytes] : TestData::ArtFiles())
         QTest::newRow(qPrintable(name)) << bytes << "CP437";
 }
 
@@ -119,7 +106,7 @@ void TestFileFormat::roundTrip_data()
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<int>("charset"); // the set chosen, -1 to find it
     QTest::addColumn<QString>("name");
-    for (const auto &[name, bytes] : ArtFiles()) {
+    for (const auto &[name, bytes] : TestData::ArtFiles()) {
         const QString text = Unicode(bytes);
         if (text.toUtf8() == bytes)
             continue; // ASCII only: nothing to convert
@@ -176,10 +163,10 @@ void TestFileFormat::editsKeepTheForm()
 
 namespace {
 
+// A short text with a record and five comment lines.
 QByteArray SauceFile()
 {
-    QFile file(QStringLiteral(GLIMRA_CORPUS "/sauce.txt"));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return TestData::Read(QStringLiteral("record.nfo"));
 }
 
 } // namespace
@@ -191,13 +178,13 @@ void TestFileFormat::recordKeptAfterTheText()
     TFileFormat format = FileFormat::Detect(file);
     TTextBuffer doc;
     doc.Load(FileFormat::ToDocument(file, format));
-    QCOMPARE(doc.Slice(0, doc.Length()), QByteArray("Ansilove <3\n"));
+    QCOMPARE(doc.Slice(0, doc.Length()), QByteArray("Glimra <3\n"));
     const std::optional<TSauce> sauce = Sauce::Parse(format.Tail);
     QVERIFY(sauce);
-    QCOMPARE(sauce->Title, QByteArray("Ansilove"));
+    QCOMPARE(sauce->Title, QByteArray("Glimra"));
     QCOMPARE(sauce->Comments.size(), 5);
     doc.Replace(0, 0, "x", TTextBuffer::TEditKind::Typing);
-    QCOMPARE(FileFormat::ToFile(doc, format), "xAnsilove <3\r\n" + file.mid(12));
+    QCOMPARE(FileFormat::ToFile(doc, format), "xGlimra <3\r\n" + file.mid(10));
 }
 
 void TestFileFormat::damagedRecordsAreText_data()

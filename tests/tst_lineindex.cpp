@@ -1,7 +1,7 @@
 // The index of line starts against a plain list of starts, over random texts
 // and edits, and what it costs in memory.
 
-#include "textview/LineIndex.h"
+#include "document/LineIndex.h"
 
 #include <QRandomGenerator>
 #include <QTest>

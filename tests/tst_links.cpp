@@ -1,6 +1,6 @@
 // Addresses in the text: which characters make an address, and what opens.
 
-#include "textview/Links.h"
+#include "document/Links.h"
 
 #include <QTest>
 

@@ -11,6 +11,7 @@
 #include "platform/SafeFile.h"
 #include "platform/StatusBar.h"
 #include "support/MainFixture.h"
+#include "support/TestData.h"
 #include "textview/RichEdit.h"
 
 #include <QAction>
@@ -533,9 +534,7 @@ void TestMain::ctrlClickOpensALink()
 void TestMain::propertiesRemoveAndAddTheRecord()
 {
     MainFixture f;
-    QFile corpus(QStringLiteral(GLIMRA_CORPUS "/sauce.txt"));
-    QVERIFY(corpus.open(QIODevice::ReadOnly));
-    const QString path = f.WriteFile(QStringLiteral("sauce.txt"), corpus.readAll());
+    const QString path = f.WriteFile(QStringLiteral("record.nfo"), TestData::Read(QStringLiteral("record.nfo")));
     f.Window->LoadDocument(path);
     const auto answer = [](const std::function<void(TPropertiesDialog *)> &click) {
         QTimer::singleShot(0, [click] { click(qobject_cast<TPropertiesDialog *>(QApplication::activeModalWidget())); });
@@ -547,7 +546,7 @@ void TestMain::propertiesRemoveAndAddTheRecord()
     f.Window->Item("Properties1")->trigger();
     QVERIFY(f.Window->richedit->Modified());
     f.Window->Save();
-    QCOMPARE(MainFixture::ReadFile(path), QByteArray("Ansilove <3\r\n"));
+    QCOMPARE(MainFixture::ReadFile(path), QByteArray("Glimra <3\r\n"));
 
     answer([](TPropertiesDialog *d) {
         d->TitleEdit->setText(QStringLiteral("Harbour"));
@@ -556,9 +555,9 @@ void TestMain::propertiesRemoveAndAddTheRecord()
     f.Window->Item("Properties1")->trigger();
     f.Window->Save();
     const QByteArray saved = MainFixture::ReadFile(path);
-    QCOMPARE(Sauce::TailLength(saved), saved.size() - 13);
-    QCOMPARE(Sauce::Parse(saved.mid(13))->Title, QByteArray("Harbour"));
-    QCOMPARE(Sauce::Parse(saved.mid(13))->FileSize, 13u);
+    QCOMPARE(Sauce::TailLength(saved), saved.size() - 11);
+    QCOMPARE(Sauce::Parse(saved.mid(11))->Title, QByteArray("Harbour"));
+    QCOMPARE(Sauce::Parse(saved.mid(11))->FileSize, 11u);
 }
 
 void TestMain::largeFileShowsAtOnceAndLoadsInSlices()

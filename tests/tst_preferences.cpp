@@ -4,7 +4,7 @@
 #include "app/Unit3.h"
 #include "platform/Registry.h"
 #include "textview/RichEdit.h"
-#include "textview/TextModeFace.h"
+#include "render/TextModeFace.h"
 #include "platform/StatusBar.h"
 #include "settings/MyRegistry.h"
 #include "support/MainFixture.h"

@@ -1,7 +1,7 @@
 // Console fonts of both PSF versions read from bytes: sizes, the glyph of a
 // code point through the Unicode table, and damaged files refused.
 
-#include "textview/PsfFont.h"
+#include "render/PsfFont.h"
 
 #include <QTest>
 

@@ -2,6 +2,7 @@
 // leaves to the window, drawing of byte 0, printing and the accessible text.
 
 #include "platform/Cp437.h"
+#include "support/TestData.h"
 #include "textview/RichEdit.h"
 
 #include <QAccessible>
@@ -45,14 +46,8 @@ void TestRichEdit::filesRoundTrip_data()
     QByteArray backwards = all;
     std::reverse(backwards.begin(), backwards.end());
     QTest::newRow("every byte value backwards") << backwards;
-    for (const char *folder : {GLIMRA_CORPUS, GLIMRA_EXAMPLES}) {
-        const QDir dir(QString::fromUtf8(folder));
-        for (const QString &name : dir.entryList(QDir::Files)) {
-            QFile file(dir.filePath(name));
-            if (!name.endsWith(QLatin1String(".md")) && file.open(QIODevice::ReadOnly))
-                QTest::newRow(qPrintable(name)) << file.readAll();
-        }
-    }
+    for (const auto &[name, bytes] : TestData::ArtFiles())
+        QTest::newRow(qPrintable(name)) << bytes;
 }
 
 void TestRichEdit::filesRoundTrip()

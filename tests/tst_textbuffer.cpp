@@ -2,7 +2,7 @@
 // and the bytes written back, against a plain byte model.
 
 #include "platform/Cp437.h"
-#include "textview/TextBuffer.h"
+#include "document/TextBuffer.h"
 
 #include <QRandomGenerator>
 #include <QTest>

@@ -1,6 +1,6 @@
 #include "platform/Cp437.h"
-#include "textview/TextSearch.h"
-#include "textview/TextBuffer.h"
+#include "document/TextSearch.h"
+#include "document/TextBuffer.h"
 
 #include <QRandomGenerator>
 #include <QTest>

@@ -1,10 +1,10 @@
 #include "textview/RichEdit.h"
 
 #include "platform/Cp437.h"
-#include "textview/Links.h"
+#include "document/Links.h"
 #include "textview/RichEditAccessible.h"
 #include "textview/TextRenderer.h"
-#include "textview/TextSearch.h"
+#include "document/TextSearch.h"
 
 #include <QAccessible>
 #include <QApplication>

@@ -7,8 +7,8 @@
 
 #include "textview/AltKeypad.h"
 #include "textview/ScrollAxis.h"
-#include "textview/CellPainter.h"
-#include "textview/TextBuffer.h"
+#include "render/CellPainter.h"
+#include "document/TextBuffer.h"
 #include "textview/TextLayout.h"
 
 #include <QAbstractScrollArea>

@@ -4,7 +4,7 @@
 #include "textview/RichEdit.h"
 
 #include "platform/Cp437.h"
-#include "textview/Links.h"
+#include "document/Links.h"
 
 #include <QApplication>
 #include <QDrag>

@@ -4,7 +4,7 @@
 // columns; wide characters take two. Knows lines and cells, never pixels.
 
 #include "textview/DisplayCounts.h"
-#include "textview/TextBuffer.h"
+#include "document/TextBuffer.h"
 
 #include <vector>
 

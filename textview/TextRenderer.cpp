@@ -1,7 +1,7 @@
 #include "textview/TextRenderer.h"
 
-#include "textview/CellPainter.h"
-#include "textview/TextBuffer.h"
+#include "render/CellPainter.h"
+#include "document/TextBuffer.h"
 #include "textview/TextLayout.h"
 
 #include <QPainter>

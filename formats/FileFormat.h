@@ -4,7 +4,7 @@
 // byte-order mark, the line breaks a Unicode file is written with, and the
 // bytes kept aside to be written back as they were read.
 
-#include "textview/Charset.h"
+#include "document/Charset.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

@@ -1,4 +1,4 @@
-#include "textview/TextBuffer.h"
+#include "document/TextBuffer.h"
 
 #include "platform/Cp437.h"
 

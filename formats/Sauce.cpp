@@ -1,6 +1,6 @@
-#include "textview/Sauce.h"
+#include "formats/Sauce.h"
 
-#include "textview/Charset.h"
+#include "document/Charset.h"
 
 #include <QtEndian>
 

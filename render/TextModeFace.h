@@ -3,7 +3,7 @@
 // ships, offered under family names of their own. A face is drawn at whole
 // multiples of its pixel size, without smoothing.
 
-#include "textview/PsfFont.h"
+#include "render/PsfFont.h"
 
 #include <QFont>
 #include <QHash>

@@ -1,7 +1,7 @@
-#include "textview/FileFormat.h"
+#include "formats/FileFormat.h"
 
-#include "textview/Sauce.h"
-#include "textview/TextBuffer.h"
+#include "formats/Sauce.h"
+#include "document/TextBuffer.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "textview/PsfFont.h"
+#include "render/PsfFont.h"
 
 #include <QFile>
 

@@ -1,4 +1,4 @@
-#include "textview/LineIndex.h"
+#include "document/LineIndex.h"
 
 #include <QtGlobal>
 

@@ -1,4 +1,4 @@
-#include "textview/TextSearch.h"
+#include "document/TextSearch.h"
 
 #include "platform/Cp437.h"
 

@@ -1,4 +1,4 @@
-#include "textview/CellShapes.h"
+#include "render/CellShapes.h"
 
 #include <QBrush>
 #include <QFontInfo>

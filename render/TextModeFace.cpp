@@ -1,6 +1,6 @@
-#include "textview/TextModeFace.h"
+#include "render/TextModeFace.h"
 
-#include "textview/CellShapes.h"
+#include "render/CellShapes.h"
 
 #include <QDir>
 #include <QFontInfo>

@@ -1,4 +1,4 @@
-#include "textview/Charset.h"
+#include "document/Charset.h"
 
 #include "platform/Cp437.h"
 

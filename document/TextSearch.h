@@ -2,7 +2,7 @@
 // Searching the document text as the text control's find operation does:
 // forward, without regard to letter case, not limited to whole words.
 
-#include "textview/Charset.h"
+#include "document/Charset.h"
 
 #include <QByteArrayView>
 #include <QStringView>

@@ -6,8 +6,8 @@
 // lone CR and lone LF alike), so a break counts as one in positions. Edits are
 // recorded as undo steps; typing and deleting runs merge into one.
 
-#include "textview/Charset.h"
-#include "textview/LineIndex.h"
+#include "document/Charset.h"
+#include "document/LineIndex.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

@@ -1,7 +1,7 @@
-#include "textview/CellPainter.h"
+#include "render/CellPainter.h"
 
-#include "textview/CellShapes.h"
-#include "textview/TextModeFace.h"
+#include "render/CellShapes.h"
+#include "render/TextModeFace.h"
 
 #include <QFontMetrics>
 #include <QGlyphRun>

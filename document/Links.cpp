@@ -1,6 +1,6 @@
-#include "textview/Links.h"
+#include "document/Links.h"
 
-#include "textview/TextBuffer.h"
+#include "document/TextBuffer.h"
 
 #include <vector>
 
