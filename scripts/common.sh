@@ -38,6 +38,8 @@ glimra_install_packages() {
 
 glimra_build() {
     local generator=()
+    # A clone in a new folder still finds its objects in the compiler cache.
+    export CCACHE_BASEDIR="$GLIMRA_ROOT" CCACHE_NOHASHDIR=true
     if [[ ! -f "$GLIMRA_BUILD/CMakeCache.txt" ]]; then
         command -v ninja >/dev/null 2>&1 && generator=(-G Ninja)
         cmake -S "$GLIMRA_ROOT" -B "$GLIMRA_BUILD" "${generator[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo
