@@ -331,7 +331,7 @@ qsizetype TTextBuffer::PrevChar(qsizetype pos) const
     if (SingleByte() || pos <= 1)
         return pos - 1;
     // Back over continuation bytes to a start whose sequence ends at pos.
-    for (qsizetype k = 1; k <= 3 && pos - k >= 0; ++k) {
+    for (qsizetype k = 1; k <= 4 && pos - k >= 0; ++k) {
         if (!Charset::IsContinuation(static_cast<unsigned char>(At(pos - k)))) {
             qsizetype length = 1;
             ShownAt(pos - k, &length);
@@ -345,7 +345,7 @@ qsizetype TTextBuffer::CharStart(qsizetype pos) const
 {
     if (SingleByte() || pos <= 0 || pos >= Length())
         return pos;
-    for (qsizetype k = 1; k <= 3 && pos - k >= 0; ++k) {
+    for (qsizetype k = 1; k <= 4 && pos - k >= 0; ++k) {
         if (!Charset::IsContinuation(static_cast<unsigned char>(At(pos - k)))) {
             qsizetype length = 1;
             ShownAt(pos - k, &length);

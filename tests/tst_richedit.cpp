@@ -91,6 +91,9 @@ void TestRichEdit::editingKeys_data()
     QTest::newRow("UTF-8 steps over whole characters") << QByteArray("\xC3\xA9|\xE6\x97\xA5x")
                                                        << QStringList{"Right", "Backspace", "Left"}
                                                        << QByteArray("|\xC3\xA9x") << true;
+    QTest::newRow("a four-byte character is one") << QByteArray("x\xF0\x9F\x98\x80|\xF0\x9F\x98\x81")
+                                               << QStringList{"Left", "y", "Shift+Right", "Right", "Delete"}
+                                               << QByteArray("xy\xF0\x9F\x98\x80|") << true;
     QTest::newRow("an invalid byte is one character") << QByteArray("a|\xFF\xC3\xA9") << QStringList{"Delete", "Shift+Right"}
                                                       << QByteArray("a[\xC3\xA9]") << true;
     QTest::newRow("tab is typed") << QByteArray("|") << QStringList{"Tab"} << QByteArray("\t|") << false;
