@@ -38,6 +38,13 @@ qsizetype NextBreak(const char *p, qsizetype from, qsizetype n)
     return n;
 }
 
+// The index of the first LF in [from, n), or n.
+qsizetype LineFeed(const char *p, qsizetype from, qsizetype n)
+{
+    const void *lf = std::memchr(p + from, '\n', size_t(n - from));
+    return lf ? static_cast<const char *>(lf) - p : n;
+}
+
 } // namespace
 
 TTextBuffer::TTextBuffer()
@@ -125,8 +132,9 @@ void TTextBuffer::TakeIn(const char *in, qsizetype n, bool last, qsizetype *long
         lineBreak();
         m_pendingCr = false;
     }
+    const bool lfOnly = m_breaks == TBreaks::LfOnly;
     while (i < n) {
-        const qsizetype b = NextBreak(in, i, n);
+        const qsizetype b = lfOnly ? LineFeed(in, i, n) : NextBreak(in, i, n);
         if (out + len != in + i)
             std::memmove(out + len, in + i, size_t(b - i));
         len += b - i;

@@ -54,6 +54,14 @@ public:
     TChange Append(QByteArrayView fileBytes, bool last, qsizetype *longestLine = nullptr);
     QByteArray FileBytes(QByteArrayView lineBreak = "\r\n") const;
 
+    // Which bytes break lines as a file is read in. Text files break at CR LF,
+    // CR and LF alike, each made one '\n'. Where a lone CR means something of
+    // its own (colour art moves the cursor with it), only LF breaks a line and
+    // CR stays a character, so the bytes come back exactly as they were.
+    enum class TBreaks { Any, LfOnly };
+    TBreaks Breaks() const { return m_breaks; }
+    void SetBreaks(TBreaks breaks) { m_breaks = breaks; } // for the next Load
+
     // The set the bytes are read in; Load keeps it.
     TCharset Charset() const { return m_charset; }
     void SetCharset(TCharset charset) { m_charset = charset; }
@@ -117,6 +125,7 @@ private:
     bool Merge(qsizetype from, qsizetype to, QByteArrayView bytes, TEditKind kind);
 
     TCharset m_charset = TCharset::csCp437;
+    TBreaks m_breaks = TBreaks::Any;
     QByteArray m_data; // text before the gap, the gap, text after it
     qsizetype m_gapStart = 0;
     qsizetype m_gapEnd = 0;

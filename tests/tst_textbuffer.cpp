@@ -18,6 +18,8 @@ private slots:
     void undoGrouping_data();
     void undoGrouping();
     void untrackedEditEndsTheHistory();
+    void breaksAsRead_data();
+    void breaksAsRead();
 };
 
 namespace {
@@ -145,6 +147,31 @@ void TestTextBuffer::untrackedEditEndsTheHistory()
     QVERIFY(!doc.CanUndo());
     QVERIFY(doc.Modified());
     QCOMPARE(doc.FileBytes(), QByteArray("xybc"));
+}
+
+void TestTextBuffer::breaksAsRead_data()
+{
+    // A file read in two pieces, split after the first CR: the lines it makes
+    // and the bytes written back with LF breaks.
+    QTest::addColumn<bool>("lfOnly");
+    QTest::addColumn<qsizetype>("lines");
+    QTest::addColumn<QByteArray>("written");
+    const QByteArray file("a\rb\r\nc\nd\r");
+    QTest::newRow("any break") << false << qsizetype(5) << QByteArray("a\nb\nc\nd\n");
+    QTest::newRow("LF only") << true << qsizetype(3) << file;
+}
+
+void TestTextBuffer::breaksAsRead()
+{
+    QFETCH(bool, lfOnly);
+    QFETCH(qsizetype, lines);
+    QFETCH(QByteArray, written);
+    TTextBuffer doc;
+    doc.SetBreaks(lfOnly ? TTextBuffer::TBreaks::LfOnly : TTextBuffer::TBreaks::Any);
+    doc.Load("a\r");
+    doc.Append("b\r\nc\nd\r", true);
+    QCOMPARE(doc.LineCount(), lines);
+    QCOMPARE(doc.FileBytes("\n"), written);
 }
 
 QTEST_GUILESS_MAIN(TestTextBuffer)
