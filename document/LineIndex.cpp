@@ -91,26 +91,12 @@ qsizetype NthPiece(const char *p, qsizetype len, qsizetype &n)
     return -1;
 }
 
-// The bytes [from, to) of the text as its two runs hold them: calls
-// piece(data, length, position) for each of them that is not empty, until it
-// returns true.
-template<typename F>
-void ForPieces(const TTextRuns &text, qsizetype from, qsizetype to, F piece)
-{
-    const qsizetype split = text.Before.size();
-    if (from < split && piece(text.Before.data() + from, std::min(to, split) - from, from))
-        return;
-    from = std::max(from, split);
-    if (from < to)
-        piece(text.After.data() + (from - split), to - from, from);
-}
-
 TCount CountBreaks(const TTextRuns &text, qsizetype from, qsizetype to)
 {
     TCount count;
-    ForPieces(text, from, to, [&count](const char *p, qsizetype len, qsizetype pos) {
+    text.ForRuns(from, to, [&count](const char *p, qsizetype len, qsizetype pos) {
         CountPiece(p, len, pos, count);
-        return false;
+        return true;
     });
     return count;
 }
@@ -119,11 +105,11 @@ TCount CountBreaks(const TTextRuns &text, qsizetype from, qsizetype to)
 qsizetype NthBreak(const TTextRuns &text, qsizetype from, qsizetype to, qsizetype n)
 {
     qsizetype at = -1;
-    ForPieces(text, from, to, [&at, &n](const char *p, qsizetype len, qsizetype pos) {
+    text.ForRuns(from, to, [&at, &n](const char *p, qsizetype len, qsizetype pos) {
         const qsizetype i = NthPiece(p, len, n);
         if (i >= 0)
             at = pos + i;
-        return i >= 0;
+        return i < 0;
     });
     return at;
 }
@@ -222,6 +208,21 @@ qsizetype Capacity(const std::vector<T> &v)
 }
 
 } // namespace
+
+void TTextRuns::ForRuns(qsizetype from, qsizetype to, TRunVisitor run) const
+{
+    if (m_reader) {
+        if (from < to)
+            m_reader(m_owner, from, to, run);
+        return;
+    }
+    const qsizetype split = Before.size();
+    if (from < split && !run(Before.data() + from, std::min(to, split) - from, from))
+        return;
+    from = std::max(from, split);
+    if (from < to)
+        run(After.data() + (from - split), to - from, from);
+}
 
 TLineIndex::TLineIndex()
 {
@@ -383,10 +384,10 @@ void TLineIndex::ShiftFrom(size_t first, qsizetype pos, qsizetype lines)
     m_stepLine += lines;
 }
 
-std::pair<qsizetype, qsizetype> TLineIndex::Replace(qsizetype from, qsizetype to, QByteArrayView inserted,
+std::pair<qsizetype, qsizetype> TLineIndex::Replace(qsizetype from, qsizetype to, qsizetype inserted,
                                                     const TTextRuns &text)
 {
-    const qsizetype delta = inserted.size() - (to - from);
+    const qsizetype delta = inserted - (to - from);
     Q_ASSERT(from >= 0 && from <= to && to + delta <= text.Size());
     const size_t a = Find(m_bases, m_stepPos, from);
     const size_t b = Find(m_bases, m_stepPos, to);
@@ -403,7 +404,7 @@ std::pair<qsizetype, qsizetype> TLineIndex::Replace(qsizetype from, qsizetype to
     // Starts up to from stay; the bytes before from are as they were.
     blocks.AddBreaks(text, Base(a), std::min(from, LastStart(a)));
     const qsizetype keptBefore = blocks.NextLine() - FirstLine(a);
-    blocks.AddBreaks(text, from, from + inserted.size());
+    blocks.AddBreaks(text, from, from + inserted);
     const qsizetype added = blocks.NextLine() - FirstLine(a) - keptBefore;
     // Block b's starts after to stay, moved by delta.
     blocks.AddBreaks(text, to + delta, LastStart(b) + delta);

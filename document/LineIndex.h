@@ -23,20 +23,37 @@
 // for a search. That memory makes the const calls unsafe to share between
 // threads.
 
+#include "document/RunVisitor.h"
+
 #include <QByteArrayView>
 
 #include <cstdint>
 #include <utility>
 #include <vector>
 
-// The text as the gap buffer holds it: position p is Before[p] when p is
-// below Before.size(), else After[p - Before.size()].
-struct TTextRuns
+// The text the index stands for, read run by run: two runs in memory (a gap
+// buffer's, a test's), or whatever a reader gives (a piece table's).
+class TTextRuns
 {
+public:
+    using TReader = void (*)(const void *owner, qsizetype from, qsizetype to, TRunVisitor run);
+
+    TTextRuns(QByteArrayView before, QByteArrayView after) : Before(before), After(after), m_size(before.size() + after.size()) {}
+    TTextRuns(qsizetype size, const void *owner, TReader reader) : m_size(size), m_owner(owner), m_reader(reader) {}
+
+    qsizetype Size() const { return m_size; }
+    // Calls run(data, length, position) for the runs of [from, to) in order
+    // until it returns false.
+    void ForRuns(qsizetype from, qsizetype to, TRunVisitor run) const;
+
+    // Position p is Before[p] below Before.size(), else After[p - Before.size()].
     QByteArrayView Before;
     QByteArrayView After;
 
-    qsizetype Size() const { return Before.size() + After.size(); }
+private:
+    qsizetype m_size;
+    const void *m_owner = nullptr;
+    TReader m_reader = nullptr;
 };
 
 class TLineIndex
@@ -61,11 +78,14 @@ public:
     // The line holding pos; the text's length gives the last line.
     qsizetype LineOf(qsizetype pos, const TTextRuns &text) const;
 
-    // The bytes [from, to) were replaced by inserted; text already holds the
-    // new bytes. Returns the number of lines removed (the starts that were in
-    // (from, to]) and the number inserted (the breaks in inserted).
-    std::pair<qsizetype, qsizetype> Replace(qsizetype from, qsizetype to, QByteArrayView inserted,
-                                            const TTextRuns &text);
+    // The bytes [from, to) were replaced by inserted bytes; text already holds
+    // the new bytes. Returns the number of lines removed (the starts that were
+    // in (from, to]) and the number inserted (the breaks in what came in).
+    std::pair<qsizetype, qsizetype> Replace(qsizetype from, qsizetype to, qsizetype inserted, const TTextRuns &text);
+    std::pair<qsizetype, qsizetype> Replace(qsizetype from, qsizetype to, QByteArrayView inserted, const TTextRuns &text)
+    {
+        return Replace(from, to, inserted.size(), text);
+    }
 
     // The bytes the index holds, the object itself included.
     qsizetype MemoryBytes() const;

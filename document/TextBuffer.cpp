@@ -8,13 +8,8 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
 
 namespace {
-
-constexpr qsizetype kMinGap = 4096;
 
 // The index of the first CR or LF in [from, n), or n. Art lines are short
 // but files are large, so sixteen bytes are tested at a time.
@@ -54,65 +49,45 @@ TTextBuffer::TTextBuffer()
 
 void TTextBuffer::Load(QByteArray fileBytes)
 {
-    m_data = std::move(fileBytes);
     m_lines.Clear();
     m_pendingCr = false;
-    m_gapStart = 0;
-    // The bytes are taken in where they are: a large file is not copied.
-    TakeIn(m_data.data(), m_data.size(), true, nullptr);
-    m_data.resize(m_gapStart + kMinGap);
-    m_gapEnd = m_data.size();
     m_steps.clear();
+    m_redo.clear();
     m_clean = 0;
-}
-
-void TTextBuffer::Expect(qsizetype expected)
-{
-    MoveGap(Length());
-    const qsizetype size = qsizetype(Length()) + expected + kMinGap;
-    if (size > m_data.size()) {
-        m_data.resize(size);
-        m_gapEnd = qsizetype(size);
-        AdviseLargePages();
-    }
-}
-
-void TTextBuffer::AdviseLargePages()
-{
-#if defined(__linux__)
-    // Filling gigabytes page by page costs a fault every 4 KB; the kernel
-    // can give large pages where it is asked to.
-    constexpr quintptr kLarge = quintptr(2) << 20;
-    const quintptr begin = (reinterpret_cast<quintptr>(m_data.data()) + kLarge - 1) & ~(kLarge - 1);
-    const quintptr end = (reinterpret_cast<quintptr>(m_data.data()) + quintptr(m_data.size())) & ~(kLarge - 1);
-    if (end > begin)
-        ::madvise(reinterpret_cast<void *>(begin), end - begin, MADV_HUGEPAGE);
-#endif
+    m_whole.clear();
+    // The bytes are taken in where they are: they are not copied.
+    m_table.Reset(QByteArray());
+    char *data = fileBytes.data();
+    fileBytes.truncate(TakeIn(data, fileBytes.size(), data, 0, true, nullptr));
+    m_table.Reset(std::move(fileBytes));
 }
 
 TTextBuffer::TChange TTextBuffer::Append(QByteArrayView fileBytes, bool last, qsizetype *longestLine)
 {
-    MoveGap(Length());
+    Q_ASSERT(!Source()); // a file's source grows through AppendSource
     TChange change;
     change.FirstLine = LineCount() - 1;
     change.From = Length();
     const qsizetype lines = LineCount();
-    Reserve(qsizetype(fileBytes.size()) + 1);
-    TakeIn(fileBytes.data(), fileBytes.size(), last, longestLine);
+    QByteArray &memory = m_table.Memory();
+    const qsizetype old = memory.size();
+    memory.resize(old + fileBytes.size() + 1); // a waiting CR's break comes first
+    const qsizetype n = TakeIn(fileBytes.data(), fileBytes.size(), memory.data() + old, Length(), last, longestLine);
+    memory.truncate(old + n);
+    m_table.AppendOriginal(old, n);
     change.InsertedLines = LineCount() - lines;
     change.InsertedChars = Length() - change.From;
     return change;
 }
 
-void TTextBuffer::TakeIn(const char *in, qsizetype n, bool last, qsizetype *longestLine)
+qsizetype TTextBuffer::TakeIn(const char *in, qsizetype n, char *out, qsizetype base, bool last, qsizetype *longestLine)
 {
-    // Each break becomes one '\n' at the gap, which has room. in may be the
-    // gap itself (a load in place): the bytes then only move down, over the
-    // LFs of joined CR LFs, and are not moved where they already stand.
-    char *out = m_data.data() + m_gapStart;
+    // Each break becomes one '\n'. in may be out (a load in place): the bytes
+    // then only move down, over the LFs of joined CR LFs, and are not moved
+    // where they already stand.
     qsizetype len = 0, i = 0;
     // The longest line touched, measured as the breaks are found.
-    qsizetype line = LineCount() - 1, lineStart = longestLine ? LineStart(line) - m_gapStart : 0;
+    qsizetype line = LineCount() - 1, lineStart = longestLine ? LineStart(line) - base : 0;
     qsizetype longest = line, longestBytes = -1;
     auto endLine = [&] {
         if (len - lineStart > longestBytes) {
@@ -123,7 +98,7 @@ void TTextBuffer::TakeIn(const char *in, qsizetype n, bool last, qsizetype *long
     auto lineBreak = [&] {
         endLine();
         out[len++] = '\n';
-        m_lines.Push(m_gapStart + len);
+        m_lines.Push(base + len);
         ++line;
         lineStart = len;
     };
@@ -148,17 +123,47 @@ void TTextBuffer::TakeIn(const char *in, qsizetype n, bool last, qsizetype *long
         i = (in[b] == '\r' && b + 1 < n && in[b + 1] == '\n') ? b + 2 : b + 1;
         lineBreak();
     }
-    m_gapStart += len;
     endLine();
     if (longestLine)
         *longestLine = longest;
+    return len;
+}
+
+void TTextBuffer::Open(std::shared_ptr<TDecodedSource> source)
+{
+    Load({});
+    m_table.Reset(std::move(source));
+}
+
+TTextBuffer::TChange TTextBuffer::AppendSource(const TScanBatch &batch, qsizetype *longestLine)
+{
+    TDecodedSource &source = *m_table.Source();
+    TChange change;
+    change.FirstLine = LineCount() - 1;
+    change.From = Length();
+    const qsizetype lines = LineCount();
+    // What the scan finds follows the text as it is now, edits and all: a
+    // position of the source is one of the text moved by what the edits
+    // added or took away.
+    const qint64 from = source.Length();
+    const qint64 shift = Length() - from;
+    source.AddBlocks(batch);
+    for (const qint64 start : batch.LineStarts)
+        m_lines.Push(qsizetype(start + shift));
+    m_table.AppendOriginal(from, source.Length() - from);
+    m_whole.clear();
+    if (longestLine)
+        *longestLine = batch.LongestLine < 0 ? lines - 1 : lines + batch.LongestLine;
+    change.InsertedLines = LineCount() - lines;
+    change.InsertedChars = Length() - change.From;
+    return change;
 }
 
 QByteArray TTextBuffer::FileBytes(QByteArrayView lineBreak) const
 {
     QByteArray out;
-    out.reserve(Length() + LineCount() * (lineBreak.size() - 1));
-    auto put = [&out, lineBreak](const char *p, size_t n) {
+    out.reserve(Length() + (LineCount() - 1) * (lineBreak.size() - 1));
+    Read(0, Length(), [&out, lineBreak](const char *p, qsizetype n, qsizetype) {
         const char *end = p + n;
         while (p < end) {
             const char *nl = static_cast<const char *>(std::memchr(p, '\n', size_t(end - p)));
@@ -170,27 +175,16 @@ QByteArray TTextBuffer::FileBytes(QByteArrayView lineBreak) const
             out.append(lineBreak);
             p = nl + 1;
         }
-    };
-    put(m_data.constData(), size_t(m_gapStart));
-    put(m_data.constData() + m_gapEnd, size_t(m_data.size() - m_gapEnd));
-    return out;
-}
-
-QByteArray TTextBuffer::Slice(qsizetype from, qsizetype to) const
-{
-    from = std::clamp<qsizetype>(from, 0, Length());
-    to = std::clamp(to, from, Length());
-    QByteArray out(to - from, Qt::Uninitialized);
-    const qsizetype before = std::clamp<qsizetype>(m_gapStart - from, 0, to - from);
-    std::memcpy(out.data(), m_data.constData() + from, size_t(before));
-    std::memcpy(out.data() + before, m_data.constData() + GapSize() + from + before, size_t(to - from - before));
+        return true;
+    });
     return out;
 }
 
 QByteArrayView TTextBuffer::Contiguous()
 {
-    MoveGap(Length());
-    return QByteArrayView(m_data.constData(), m_gapStart);
+    if (m_whole.size() != Length())
+        m_whole = Slice(0, Length());
+    return m_whole;
 }
 
 qsizetype TTextBuffer::LineEnd(qsizetype line) const
@@ -203,71 +197,40 @@ qsizetype TTextBuffer::LineOf(qsizetype pos) const
     return m_lines.LineOf(std::clamp<qsizetype>(pos, 0, Length()), Runs());
 }
 
-void TTextBuffer::MoveGap(qsizetype pos)
-{
-    if (pos < m_gapStart) {
-        const qsizetype n = m_gapStart - pos;
-        std::memmove(m_data.data() + m_gapEnd - n, m_data.data() + pos, size_t(n));
-        m_gapStart -= n;
-        m_gapEnd -= n;
-    } else if (pos > m_gapStart) {
-        const qsizetype n = pos - m_gapStart;
-        std::memmove(m_data.data() + m_gapStart, m_data.data() + m_gapEnd, size_t(n));
-        m_gapStart += n;
-        m_gapEnd += n;
-    }
-}
-
-void TTextBuffer::Reserve(qsizetype bytes)
-{
-    if (GapSize() >= bytes)
-        return;
-    // The block grows in place where the allocator can; the text after the
-    // gap moves to the new end.
-    const qsizetype tail = m_data.size() - m_gapEnd;
-    const qsizetype size = qsizetype(Length()) + bytes + kMinGap + Length() / 16;
-    m_data.resize(size);
-    std::memmove(m_data.data() + size - tail, m_data.constData() + m_gapEnd, size_t(tail));
-    m_gapEnd = qsizetype(size - tail);
-}
-
 bool TTextBuffer::Contains(char c, qsizetype from, qsizetype to) const
 {
-    const TTextRuns runs = Runs();
-    const qsizetype split = runs.Before.size();
-    if (from < split && std::memchr(runs.Before.data() + from, c, size_t(std::min(to, split) - from)))
-        return true;
-    from = std::max(from, split);
-    return from < to && std::memchr(runs.After.data() + (from - split), c, size_t(to - from));
+    bool found = false;
+    Read(from, to, [c, &found](const char *p, qsizetype n, qsizetype) {
+        found = std::memchr(p, c, size_t(n)) != nullptr;
+        return !found;
+    });
+    return found;
 }
 
 TTextRuns TTextBuffer::Runs() const
 {
-    return {QByteArrayView(m_data.constData(), m_gapStart),
-            QByteArrayView(m_data.constData() + m_gapEnd, m_data.size() - m_gapEnd)};
+    return TTextRuns(Length(), this, [](const void *owner, qsizetype from, qsizetype to, TRunVisitor run) {
+        static_cast<const TTextBuffer *>(owner)->Read(from, to, run);
+    });
 }
 
-TTextBuffer::TChange TTextBuffer::Apply(qsizetype from, qsizetype to, QByteArrayView bytes)
+TTextBuffer::TChange TTextBuffer::Apply(qsizetype from, qsizetype to, const TPieceTable::TPieces &pieces)
 {
     TChange change;
     change.FirstLine = LineOf(from);
     change.From = from;
     change.RemovedChars = to - from;
-    change.InsertedChars = qsizetype(bytes.size());
-    MoveGap(from);
-    m_gapEnd += to - from;
-    Reserve(qsizetype(bytes.size()));
-    if (!bytes.isEmpty()) // an empty view may have no data at all
-        std::memcpy(m_data.data() + m_gapStart, bytes.data(), size_t(bytes.size()));
-    m_gapStart += qsizetype(bytes.size());
-
-    const auto [removed, inserted] = m_lines.Replace(from, to, bytes, Runs());
+    change.InsertedChars = qsizetype(TPieceTable::Size(pieces));
+    m_table.Replace(from, to, pieces);
+    m_whole.clear();
+    const auto [removed, inserted] = m_lines.Replace(from, to, change.InsertedChars, Runs());
     change.RemovedLines = removed;
     change.InsertedLines = inserted;
     return change;
 }
 
-bool TTextBuffer::Merge(qsizetype from, qsizetype to, QByteArrayView bytes, TEditKind kind)
+bool TTextBuffer::Merge(qsizetype from, qsizetype to, const TPieceTable::TPieces &inserted, QByteArrayView bytes,
+                        TEditKind kind)
 {
     if (m_steps.empty() || m_clean == qsizetype(m_steps.size()))
         return false;
@@ -275,19 +238,23 @@ bool TTextBuffer::Merge(qsizetype from, qsizetype to, QByteArrayView bytes, TEdi
     if (kind != last.Kind)
         return false;
     if (kind == TEditKind::Typing) {
-        if (from != to || last.Pos + last.Inserted.size() != from || bytes.contains('\n'))
+        if (from != to || last.Pos + TPieceTable::Size(last.Inserted) != from || bytes.contains('\n'))
             return false;
-        last.Inserted.append(bytes.data(), bytes.size());
+        for (const TPieceTable::TPiece &piece : inserted)
+            TPieceTable::Append(last.Inserted, piece);
         return true;
     }
-    if (kind == TEditKind::Deleting && bytes.isEmpty() && last.Inserted.isEmpty()) {
+    if (kind == TEditKind::Deleting && bytes.isEmpty() && last.Inserted.empty()) {
+        const TPieceTable::TPieces removed = m_table.Pieces(from, to);
         if (to == last.Pos) { // Backspace
-            last.Removed.prepend(Slice(from, to));
+            for (auto it = removed.rbegin(); it != removed.rend(); ++it)
+                TPieceTable::Prepend(last.Removed, *it);
             last.Pos = from;
             return true;
         }
         if (from == last.Pos) { // Delete
-            last.Removed.append(Slice(from, to));
+            for (const TPieceTable::TPiece &piece : removed)
+                TPieceTable::Append(last.Removed, piece);
             return true;
         }
     }
@@ -298,31 +265,54 @@ TTextBuffer::TChange TTextBuffer::Replace(qsizetype from, qsizetype to, QByteArr
 {
     from = std::clamp<qsizetype>(from, 0, Length());
     to = std::clamp(to, from, Length());
+    // The file must not change under the text from the first edit on.
+    if (Source())
+        Source()->Protect();
+    TPieceTable::TPieces inserted;
+    if (!bytes.isEmpty())
+        inserted.push_back(m_table.Add(bytes));
+    // A step taken back and not made again is out of reach from here.
+    if (m_clean > qsizetype(m_steps.size()))
+        m_clean = -1;
+    m_redo.clear();
     if (kind == TEditKind::Untracked) {
         // The positions of earlier steps no longer hold after an edit the
         // history does not know.
         m_steps.clear();
         m_clean = -1;
-    } else if (!Merge(from, to, bytes, kind)) {
-        if (m_clean > qsizetype(m_steps.size()))
-            m_clean = -1;
-        m_steps.push_back({from, Slice(from, to), bytes.toByteArray(), kind});
+    } else if (!Merge(from, to, inserted, bytes, kind)) {
+        m_steps.push_back({from, m_table.Pieces(from, to), inserted, kind});
     }
-    return Apply(from, to, bytes);
+    return Apply(from, to, inserted);
+}
+
+qsizetype TTextBuffer::Swap(std::vector<TStep> &from, std::vector<TStep> &to, bool undo, TChange *change,
+                            QByteArray *removed)
+{
+    if (from.empty())
+        return -1;
+    TStep step = std::move(from.back());
+    from.pop_back();
+    const TPieceTable::TPieces &out = undo ? step.Inserted : step.Removed;
+    const TPieceTable::TPieces &in = undo ? step.Removed : step.Inserted;
+    if (removed)
+        *removed = TPieceTable::Bytes(m_table, out);
+    const TChange c = Apply(step.Pos, step.Pos + qsizetype(TPieceTable::Size(out)), in);
+    if (change)
+        *change = c;
+    const qsizetype caret = step.Pos + qsizetype(TPieceTable::Size(in));
+    to.push_back(std::move(step));
+    return caret;
 }
 
 qsizetype TTextBuffer::Undo(TChange *change, QByteArray *removed)
 {
-    if (m_steps.empty())
-        return -1;
-    const TStep step = std::move(m_steps.back());
-    m_steps.pop_back();
-    const TChange c = Apply(step.Pos, step.Pos + qsizetype(step.Inserted.size()), step.Removed);
-    if (change)
-        *change = c;
-    if (removed)
-        *removed = step.Inserted;
-    return step.Pos + qsizetype(step.Removed.size());
+    return Swap(m_steps, m_redo, true, change, removed);
+}
+
+qsizetype TTextBuffer::Redo(TChange *change, QByteArray *removed)
+{
+    return Swap(m_redo, m_steps, false, change, removed);
 }
 
 qsizetype TTextBuffer::NextChar(qsizetype pos) const

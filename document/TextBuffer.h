@@ -1,13 +1,16 @@
 #pragma once
-// The document behind the text control: the file's bytes in a gap buffer with
-// an index of line starts. In a single-byte character set a byte is a
+// The document behind the text control: its bytes in a piece table (bytes
+// loaded into memory, or a file read on demand, and what was added) with an
+// index of line starts. In a single-byte character set a byte is a
 // character; in the Unicode sets the bytes are UTF-8 and a character takes one
 // to four of them. Every line break is held as one '\n' byte (a file's CR LF,
 // lone CR and lone LF alike), so a break counts as one in positions. Edits are
-// recorded as undo steps; typing and deleting runs merge into one.
+// recorded as undo steps, which keep pieces rather than bytes; typing and
+// deleting runs merge into one.
 
 #include "document/Charset.h"
 #include "document/LineIndex.h"
+#include "document/PieceTable.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -44,14 +47,21 @@ public:
 
     // Loads file bytes in one pass; empties the history, lowers the modified
     // flag. The bytes are taken over and their line breaks made single in
-    // place: a large file is not copied.
+    // place: they are not copied.
     void Load(QByteArray fileBytes);
-    // A file read in pieces: Load the first, then Append the others. Room for
-    // expected more bytes is made once, so the text is not copied as it grows.
-    // A CR at the end of a piece waits for the next: CR LF stays one break.
-    void Expect(qsizetype expected);
+    // Bytes read in pieces: Load the first, then Append the others. A CR at
+    // the end of a piece waits for the next: CR LF stays one break.
     // longestLine, when given, receives the line of the most bytes it touched.
     TChange Append(QByteArrayView fileBytes, bool last, qsizetype *longestLine = nullptr);
+    // A file read on demand: the text grows at its end as the scan of the
+    // source goes (AppendSource), and edits apply meanwhile. Empties the
+    // history and lowers the modified flag; the first edit protects the file
+    // (a private copy).
+    void Open(std::shared_ptr<TDecodedSource> source);
+    TChange AppendSource(const TScanBatch &batch, qsizetype *longestLine = nullptr);
+    // The file the text is read from, if any.
+    const std::shared_ptr<TDecodedSource> &Source() const { return m_table.Source(); }
+    // The whole text with each break as lineBreak, in one block of memory.
     QByteArray FileBytes(QByteArrayView lineBreak = "\r\n") const;
 
     // Which bytes break lines as a file is read in. Text files break at CR LF,
@@ -67,11 +77,19 @@ public:
     void SetCharset(TCharset charset) { m_charset = charset; }
     bool SingleByte() const { return Charset::IsSingleByte(m_charset); }
 
-    qsizetype Length() const { return qsizetype(m_data.size()) - GapSize(); }
-    char At(qsizetype pos) const { return m_data.constData()[pos < m_gapStart ? pos : pos + GapSize()]; }
-    QByteArray Slice(qsizetype from, qsizetype to) const;
+    qsizetype Length() const { return qsizetype(m_table.Length()); }
+    char At(qsizetype pos) const { return m_table.At(pos); }
+    QByteArray Slice(qsizetype from, qsizetype to) const { return m_table.Slice(from, to); }
     bool Contains(char c, qsizetype from, qsizetype to) const; // c in [from, to), without a copy
-    // The whole text as one run of bytes; closes the gap at the end, no copy.
+    // Calls run(data, length, position) for the runs of [from, to) in order
+    // until it returns false; no copy. sequential: a long read in order (a
+    // search, a save), which goes past the cache of a file's blocks.
+    void Read(qsizetype from, qsizetype to, TRunVisitor run, bool sequential = false) const
+    {
+        m_table.Read(from, to, run, sequential);
+    }
+    // The whole text as one run of bytes: a copy of all of it, kept until the
+    // next edit. Read or Slice need no more memory than they return.
     QByteArrayView Contiguous();
 
     qsizetype LineCount() const { return m_lines.LineCount(); }
@@ -95,6 +113,9 @@ public:
     // Takes back the last step; returns where the caret goes, or -1.
     // removed receives the bytes the step takes out.
     qsizetype Undo(TChange *change = nullptr, QByteArray *removed = nullptr);
+    // Makes the step last taken back again, until the next edit.
+    bool CanRedo() const { return !m_redo.empty(); }
+    qsizetype Redo(TChange *change = nullptr, QByteArray *removed = nullptr);
 
     bool Modified() const { return m_clean != qsizetype(m_steps.size()); }
     void SetModified(bool modified) { m_clean = modified ? -1 : qsizetype(m_steps.size()); }
@@ -109,28 +130,27 @@ private:
     struct TStep
     {
         qsizetype Pos;
-        QByteArray Removed;
-        QByteArray Inserted;
+        TPieceTable::TPieces Removed;
+        TPieceTable::TPieces Inserted;
         TEditKind Kind;
     };
 
-    qsizetype GapSize() const { return m_gapEnd - m_gapStart; }
-    TTextRuns Runs() const; // the text on both sides of the gap
-    void MoveGap(qsizetype pos);
-    void AdviseLargePages();
-    // Takes n file bytes in at the gap; see Append.
-    void TakeIn(const char *in, qsizetype n, bool last, qsizetype *longestLine);
-    void Reserve(qsizetype bytes);
-    TChange Apply(qsizetype from, qsizetype to, QByteArrayView bytes);
-    bool Merge(qsizetype from, qsizetype to, QByteArrayView bytes, TEditKind kind);
+    TTextRuns Runs() const; // the text as the line index reads it
+    // Takes n file bytes in at out, which is position base (in may be out:
+    // a load in place); returns the bytes written. See Append.
+    qsizetype TakeIn(const char *in, qsizetype n, char *out, qsizetype base, bool last, qsizetype *longestLine);
+    TChange Apply(qsizetype from, qsizetype to, const TPieceTable::TPieces &pieces);
+    // Moves a step from one history to the other, applying it.
+    qsizetype Swap(std::vector<TStep> &from, std::vector<TStep> &to, bool undo, TChange *change, QByteArray *removed);
+    bool Merge(qsizetype from, qsizetype to, const TPieceTable::TPieces &inserted, QByteArrayView bytes, TEditKind kind);
 
     TCharset m_charset = TCharset::csCp437;
     TBreaks m_breaks = TBreaks::Any;
-    QByteArray m_data; // text before the gap, the gap, text after it
-    qsizetype m_gapStart = 0;
-    qsizetype m_gapEnd = 0;
+    TPieceTable m_table;
     TLineIndex m_lines;
     std::vector<TStep> m_steps;
+    std::vector<TStep> m_redo;
     qsizetype m_clean = 0; // the number of steps at the last save, -1 when out of reach
     bool m_pendingCr = false; // a piece ended in CR
+    QByteArray m_whole;       // what Contiguous gave
 };

@@ -1,6 +1,7 @@
 #include "document/TextSearch.h"
 
 #include "platform/Cp437.h"
+#include "document/TextBuffer.h"
 
 #include <QChar>
 #include <QVarLengthArray>
@@ -224,6 +225,43 @@ qsizetype FindBytes(QByteArrayView text, QStringView what, qsizetype from)
 
 namespace {
 
+#if defined(__SSE2__)
+// Sixteen places at a time: the first and the last byte must both fit, each
+// in any of its letter cases (Cases of them at most); only those places are
+// verified. Returns where the scan stopped in *next when nothing was found.
+template <qsizetype Cases>
+qsizetype ScanBytes(const std::array<unsigned char, 256> &fold, const unsigned char *data, qsizetype i,
+                    qsizetype lastStart, const unsigned char *folded, qsizetype m,
+                    const std::array<unsigned char, 4> &firsts, const std::array<unsigned char, 4> &lasts,
+                    qsizetype *next)
+{
+    __m128i f[Cases], l[Cases];
+    for (qsizetype k = 0; k < Cases; ++k) {
+        f[k] = _mm_set1_epi8(static_cast<char>(firsts[k]));
+        l[k] = _mm_set1_epi8(static_cast<char>(lasts[k]));
+    }
+    for (; i + 15 <= lastStart; i += 16) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + i));
+        const __m128i z = _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + i + m - 1));
+        __m128i ea = _mm_cmpeq_epi8(a, f[0]);
+        __m128i ez = _mm_cmpeq_epi8(z, l[0]);
+        for (qsizetype k = 1; k < Cases; ++k) {
+            ea = _mm_or_si128(ea, _mm_cmpeq_epi8(a, f[k]));
+            ez = _mm_or_si128(ez, _mm_cmpeq_epi8(z, l[k]));
+        }
+        unsigned mask = unsigned(_mm_movemask_epi8(_mm_and_si128(ea, ez)));
+        while (mask != 0) {
+            const qsizetype bit = __builtin_ctz(mask);
+            if (VerifyBytes(fold, data + i + bit + 1, folded + 1, m - 2))
+                return i + bit;
+            mask &= mask - 1;
+        }
+    }
+    *next = i;
+    return -1;
+}
+#endif
+
 qsizetype FindFolded(QByteArrayView text, const std::array<unsigned char, 256> &fold,
                      const QVarLengthArray<unsigned char, 256> &folded, qsizetype from)
 {
@@ -234,8 +272,6 @@ qsizetype FindFolded(QByteArrayView text, const std::array<unsigned char, 256> &
     const qsizetype lastStart = text.size() - m;
     qsizetype i = from;
 #if defined(__SSE2__)
-    // Sixteen places at a time: the first and the last byte must both fit,
-    // each in any of its letter cases.
     std::array<unsigned char, 4> firsts, lasts;
     firsts.fill(folded[0]);
     lasts.fill(folded[m - 1]);
@@ -246,28 +282,21 @@ qsizetype FindFolded(QByteArrayView text, const std::array<unsigned char, 256> &
         if (fold[b] == folded[m - 1] && nl < 4)
             lasts[nl++] = static_cast<unsigned char>(b);
     }
-    __m128i f[4], l[4];
-    for (qsizetype k = 0; k < 4; ++k) {
-        f[k] = _mm_set1_epi8(static_cast<char>(firsts[k]));
-        l[k] = _mm_set1_epi8(static_cast<char>(lasts[k]));
+    // Most letters have two cases, a blank or a frame one: fewer compares.
+    qsizetype at;
+    switch (std::max(nf, nl)) {
+    case 1:
+        at = ScanBytes<1>(fold, data, i, lastStart, folded.data(), m, firsts, lasts, &i);
+        break;
+    case 2:
+        at = ScanBytes<2>(fold, data, i, lastStart, folded.data(), m, firsts, lasts, &i);
+        break;
+    default:
+        at = ScanBytes<4>(fold, data, i, lastStart, folded.data(), m, firsts, lasts, &i);
+        break;
     }
-    for (; i + 15 <= lastStart; i += 16) {
-        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + i));
-        const __m128i z = _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + i + m - 1));
-        __m128i ea = _mm_cmpeq_epi8(a, f[0]);
-        __m128i ez = _mm_cmpeq_epi8(z, l[0]);
-        for (qsizetype k = 1; k < 4; ++k) {
-            ea = _mm_or_si128(ea, _mm_cmpeq_epi8(a, f[k]));
-            ez = _mm_or_si128(ez, _mm_cmpeq_epi8(z, l[k]));
-        }
-        unsigned mask = unsigned(_mm_movemask_epi8(_mm_and_si128(ea, ez)));
-        while (mask != 0) {
-            const qsizetype bit = __builtin_ctz(mask);
-            if (VerifyBytes(fold, data + i + bit + 1, folded.data() + 1, m - 2))
-                return i + bit;
-            mask &= mask - 1;
-        }
-    }
+    if (at >= 0)
+        return at;
 #endif
     for (; i <= lastStart; ++i) {
         if (fold[data[i]] == folded[0] && VerifyBytes(fold, data + i + 1, folded.data() + 1, m - 1))
@@ -341,6 +370,56 @@ qsizetype FindInDocument(QByteArrayView text, TCharset charset, QStringView what
         return FindFolded(text, fold, folded, from);
     }
     return FindChars(text, charset, what, from, length);
+}
+
+qsizetype FindInBuffer(const TTextBuffer &doc, QStringView what, qsizetype from, qsizetype *length,
+                       const std::function<bool(qsizetype)> &progress)
+{
+    constexpr qsizetype kWindow = 16 << 20; // bytes between calls of progress
+    *length = 0;
+    if (what.isEmpty())
+        return -1;
+    // The most bytes a match takes: four a character in UTF-8.
+    const qsizetype reach = 4 * what.size() + 4;
+    QByteArray tail; // the last bytes before the run, for matches across runs
+    qsizetype tailPos = 0, found = -1, foundLength = 0;
+    const auto inRun = [&](const char *p, qsizetype n, qsizetype pos) {
+        qsizetype matched = 0;
+        if (!tail.isEmpty()) {
+            QByteArray join = tail;
+            join.append(p, std::min(n, reach));
+            const qsizetype at = FindInDocument(join, doc.Charset(), what, 0, &matched);
+            if (at >= 0 && at < tail.size()) {
+                found = tailPos + at;
+                foundLength = matched;
+                return false;
+            }
+        }
+        const qsizetype at = FindInDocument(QByteArrayView(p, n), doc.Charset(), what, 0, &matched);
+        if (at >= 0) {
+            found = pos + at;
+            foundLength = matched;
+            return false;
+        }
+        tail.append(p + std::max<qsizetype>(0, n - reach), std::min(n, reach));
+        tail.remove(0, std::max<qsizetype>(0, tail.size() - reach));
+        tailPos = pos + n - tail.size();
+        return true;
+    };
+    qsizetype pos = std::clamp<qsizetype>(from, 0, doc.Length());
+    for (;;) {
+        const qsizetype end = std::min(doc.Length(), pos + kWindow);
+        if (pos < end)
+            doc.Read(pos, end, inRun, true);
+        if (found >= 0) {
+            *length = foundLength;
+            return found;
+        }
+        pos = end;
+        const bool atEnd = pos >= doc.Length();
+        if ((progress && !progress(pos)) || (atEnd && pos >= doc.Length()))
+            return -1;
+    }
 }
 
 qsizetype FindStart(qsizetype selStart, qsizetype selLength)

@@ -7,6 +7,10 @@
 #include <QByteArrayView>
 #include <QStringView>
 
+#include <functional>
+
+class TTextBuffer;
+
 namespace TextSearch {
 
 // The character a character compares as. Letter case is folded on the
@@ -30,6 +34,15 @@ qsizetype FindBytes(QByteArrayView text, QStringView what, qsizetype from = 0);
 // never occur inside a longer sequence.
 qsizetype FindInDocument(QByteArrayView text, TCharset charset, QStringView what, qsizetype from,
                          qsizetype *length);
+
+// The same search over a whole document, with no copy of it: run by run as
+// the document holds its bytes, a match across two runs found in a short join
+// of their ends. progress, when given, is called with the position reached
+// after every few megabytes and once at the end, where it may wait for the
+// document to grow (a file still being scanned); it returns false to stop the
+// search (-1). It may let the document grow at its end, never edit it.
+qsizetype FindInBuffer(const TTextBuffer &doc, QStringView what, qsizetype from, qsizetype *length,
+                       const std::function<bool(qsizetype)> &progress = {});
 
 // Where Find Next starts: just after a selection of one or more characters,
 // else at the beginning; the caret alone does not count.

@@ -3,6 +3,8 @@
 #include "formats/Sauce.h"
 #include "document/TextBuffer.h"
 
+#include <QBuffer>
+
 #include <cstring>
 
 namespace FileFormat {
@@ -202,26 +204,21 @@ QString Name(const TFileFormat &format)
     return {};
 }
 
-QByteArray StartOfDocument(QByteArray head, TFileFormat &format)
-{
-    format.OddByte.clear();
-    format.Break = "\r\n";
-    if (format.Charset == TCharset::csUtf8) {
-        if (format.Bom)
-            head.remove(0, 3);
-        format.Break = FirstBreak(head);
-    }
-    return head;
-}
-
 QByteArray ToDocument(QByteArray fileBytes, TFileFormat &format)
 {
     const qsizetype tail = Sauce::TailLength(fileBytes);
     format.Tail = fileBytes.last(tail);
     fileBytes.chop(tail);
-    if (format.Charset != TCharset::csUtf16)
-        return StartOfDocument(std::move(fileBytes), format);
     format.OddByte.clear();
+    format.Break = "\r\n";
+    if (format.Charset != TCharset::csUtf16) {
+        if (format.Charset == TCharset::csUtf8) {
+            if (format.Bom)
+                fileBytes.remove(0, 3);
+            format.Break = FirstBreak(fileBytes);
+        }
+        return fileBytes;
+    }
     QByteArrayView units(fileBytes);
     if (format.Bom)
         units = units.sliced(2);
@@ -234,25 +231,183 @@ QByteArray ToDocument(QByteArray fileBytes, TFileFormat &format)
     return text;
 }
 
+TDecodedSource::TShape Shape(TFileFormat &format, qint64 size, QByteArrayView end, bool lfOnly)
+{
+    TDecodedSource::TShape shape;
+    shape.LfOnly = lfOnly;
+    const qsizetype tail = Sauce::TailLength(end, size - end.size());
+    format.Tail = end.last(tail).toByteArray();
+    format.OddByte.clear();
+    format.Break = "\r\n";
+    shape.End = size - tail;
+    if (format.Charset == TCharset::csUtf16) {
+        shape.Units = format.BigEndian ? TDecodedSource::TUnits::Utf16Be : TDecodedSource::TUnits::Utf16Le;
+        shape.Begin = format.Bom ? 2 : 0;
+        if ((shape.End - shape.Begin) % 2 != 0) {
+            --shape.End;
+            format.OddByte = end.sliced(end.size() - tail - 1, 1).toByteArray();
+        }
+    } else if (format.Charset == TCharset::csUtf8 && format.Bom) {
+        shape.Begin = 3;
+    }
+    shape.End = std::max(shape.End, shape.Begin);
+    return shape;
+}
+
+namespace {
+
+// Document bytes to file bytes, a run at a time.
+class TEncoder
+{
+public:
+    TEncoder(const TFileFormat &format, QIODevice &out) : m_format(format), m_out(out)
+    {
+        m_break = IsSingleByte(format.Charset) ? QByteArray("\r\n") : format.Break;
+        if (format.Charset == TCharset::csUtf16)
+            m_break = Utf8ToUtf16(m_break, format.BigEndian);
+    }
+
+    static bool IsSingleByte(TCharset charset) { return Charset::IsSingleByte(charset); }
+
+    void Put(QByteArrayView bytes) { m_buffer.append(bytes.data(), bytes.size()); }
+
+    void Text(const char *p, qsizetype n)
+    {
+        if (m_format.Charset == TCharset::csUtf16) {
+            Utf16(p, n);
+            return;
+        }
+        const char *end = p + n;
+        while (p < end) {
+            const char *nl = static_cast<const char *>(std::memchr(p, '\n', size_t(end - p)));
+            m_buffer.append(p, (nl ? nl : end) - p);
+            if (!nl)
+                break;
+            m_buffer.append(m_break);
+            p = nl + 1;
+        }
+        Flush(false);
+    }
+
+    bool Finish()
+    {
+        if (!m_carry.isEmpty()) // a sequence the text ends inside
+            m_buffer += Utf8ToUtf16(m_carry, m_format.BigEndian);
+        return Flush(true);
+    }
+
+    bool Failed() const { return m_failed; }
+
+private:
+    // UTF-8 to UTF-16 in pieces: a sequence cut off at the end of a run waits
+    // for the rest, so the units come out as the whole text's would.
+    void Utf16(const char *p, qsizetype n)
+    {
+        QByteArray text = m_carry;
+        text.append(p, n);
+        m_carry.clear();
+        const auto *u = reinterpret_cast<const unsigned char *>(text.constData());
+        const qsizetype size = text.size();
+        for (qsizetype k = 1; k <= std::min<qsizetype>(3, size); ++k) {
+            const unsigned char b = u[size - k];
+            if (Charset::IsContinuation(b))
+                continue;
+            if (b >= 0xC0 && (b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : 2) > k) {
+                m_carry = text.right(k);
+                text.chop(k);
+            }
+            break;
+        }
+        qsizetype start = 0;
+        for (;;) {
+            const qsizetype nl = text.indexOf('\n', start);
+            m_buffer += Utf8ToUtf16(QByteArrayView(text).sliced(start, (nl < 0 ? text.size() : nl) - start),
+                                    m_format.BigEndian);
+            if (nl < 0)
+                break;
+            m_buffer += m_break;
+            start = nl + 1;
+        }
+        Flush(false);
+    }
+
+    bool Flush(bool all)
+    {
+        constexpr qsizetype kOut = 1 << 20;
+        if (m_failed || (!all && m_buffer.size() < kOut))
+            return !m_failed;
+        m_failed = m_out.write(m_buffer) != m_buffer.size();
+        m_buffer.resize(0); // the room stays for the next
+        return !m_failed;
+    }
+
+    const TFileFormat &m_format;
+    QIODevice &m_out;
+    QByteArray m_break;
+    QByteArray m_buffer;
+    QByteArray m_carry;
+    bool m_failed = false;
+};
+
+} // namespace
+
+bool Write(const TTextBuffer &doc, const TFileFormat &format, QIODevice &out,
+           const std::function<void(qint64, qint64)> &progress)
+{
+    constexpr qsizetype kWindow = 16 << 20; // bytes of text between reports
+    TEncoder encoder(format, out);
+    if (format.Bom && format.Charset == TCharset::csUtf8)
+        encoder.Put("\xEF\xBB\xBF");
+    if (format.Bom && format.Charset == TCharset::csUtf16)
+        encoder.Put(format.BigEndian ? "\xFE\xFF" : "\xFF\xFE");
+    const qsizetype length = doc.Length();
+    const auto readable = [&doc] { return !doc.Source() || doc.Source()->State() == TSourceFile::TState::Intact; };
+    for (qsizetype pos = 0; pos < length && !encoder.Failed() && readable(); pos += kWindow) {
+        doc.Read(pos, std::min(length, pos + kWindow), [&encoder](const char *p, qsizetype n, qsizetype) {
+            encoder.Text(p, n);
+            return !encoder.Failed();
+        }, true);
+        if (progress)
+            progress(std::min(length, pos + kWindow), length);
+    }
+    encoder.Put(format.OddByte);
+    encoder.Put(format.Tail);
+    return encoder.Finish() && readable();
+}
+
+qint64 FileSize(const TTextBuffer &doc, const TFileFormat &format)
+{
+    if (format.Charset == TCharset::csUtf16) {
+        // Counted as written: a character's units depend on the character.
+        class TCounter : public QIODevice
+        {
+        public:
+            qint64 Count = 0;
+
+        protected:
+            qint64 readData(char *, qint64) override { return -1; }
+            qint64 writeData(const char *, qint64 n) override
+            {
+                Count += n;
+                return n;
+            }
+        } counter;
+        counter.open(QIODevice::WriteOnly);
+        Write(doc, format, counter);
+        return counter.Count;
+    }
+    const qint64 breakBytes = Charset::IsSingleByte(format.Charset) ? 2 : format.Break.size();
+    const qint64 mark = format.Bom && format.Charset == TCharset::csUtf8 ? 3 : 0;
+    return mark + doc.Length() + (doc.LineCount() - 1) * (breakBytes - 1) + format.OddByte.size() + format.Tail.size();
+}
+
 QByteArray ToFile(const TTextBuffer &doc, const TFileFormat &format)
 {
-    QByteArray out;
-    switch (format.Charset) {
-    case TCharset::csCp437:
-    case TCharset::csWindows1252:
-        out = doc.FileBytes("\r\n");
-        break;
-    case TCharset::csUtf8:
-        out = format.Bom ? "\xEF\xBB\xBF" + doc.FileBytes(format.Break) : doc.FileBytes(format.Break);
-        break;
-    case TCharset::csUtf16:
-        if (format.Bom)
-            out = format.BigEndian ? "\xFE\xFF" : "\xFF\xFE";
-        out += Utf8ToUtf16(doc.FileBytes(format.Break), format.BigEndian);
-        out += format.OddByte;
-        break;
-    }
-    return out + format.Tail;
+    QByteArray bytes;
+    QBuffer out(&bytes);
+    out.open(QIODevice::WriteOnly);
+    Write(doc, format, out);
+    return bytes;
 }
 
 } // namespace FileFormat

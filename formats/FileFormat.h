@@ -5,11 +5,15 @@
 // bytes kept aside to be written back as they were read.
 
 #include "document/Charset.h"
+#include "document/DecodedSource.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 
+#include <functional>
+
+class QIODevice;
 class TTextBuffer;
 
 struct TFileFormat
@@ -48,11 +52,22 @@ QString Name(const TFileFormat &format);
 // control makes each one '\n'); sets the format's break, odd byte and tail.
 QByteArray ToDocument(QByteArray fileBytes, TFileFormat &format);
 
-// The start of a file read in pieces (the tail already taken off): the mark
-// removed and the break set; the rest follows as it is.
-QByteArray StartOfDocument(QByteArray head, TFileFormat &format);
+// The bytes of a file of size bytes whose text is read on demand: where the
+// text lies (after the mark, before the record and an odd byte) and how it
+// decodes. end is the file's last bytes (as far as a record reaches); sets
+// the format's tail and odd byte. The break comes from the scan.
+TDecodedSource::TShape Shape(TFileFormat &format, qint64 size, QByteArrayView end, bool lfOnly = false);
 
-// The document written as the file's bytes.
+// The document written as the file's bytes: into out, read run by run so
+// that no copy of a large document is made. progress, when given, is told the
+// bytes of the text written and all of them every few megabytes (it must not
+// edit the document). False when a write failed, or when the text could not
+// be read (a file read from that changed): what was written is then not the
+// document.
+bool Write(const TTextBuffer &doc, const TFileFormat &format, QIODevice &out,
+           const std::function<void(qint64, qint64)> &progress = {});
+// The size Write writes.
+qint64 FileSize(const TTextBuffer &doc, const TFileFormat &format);
 QByteArray ToFile(const TTextBuffer &doc, const TFileFormat &format);
 
 } // namespace FileFormat
