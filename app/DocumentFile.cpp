@@ -9,9 +9,9 @@
 #include <QFileInfo>
 #include <QLocale>
 
-#include <limits>
-
 #include <QSaveFile>
+
+#include <limits>
 
 namespace DocumentFile {
 namespace {
@@ -79,35 +79,27 @@ void SetPieceSizes(qint64 atOnce, qint64 head)
     gHead = head;
 }
 
-TDocumentFile ReadStart(const QString &name, std::optional<TCharset> charset, TDocumentRest &rest)
+TDocumentFile Open(const QString &name, std::optional<TCharset> charset)
 {
-    rest = {};
     const QFileInfo info(name);
     // FIFOs and devices, and files small enough, are read whole as before.
     if (!info.isFile() || info.size() <= gAtOnce)
         return Read(name, charset);
-    CheckRoom(name, info.size());
-    auto file = std::make_unique<QFile>(name);
-    if (!file->open(QIODevice::ReadOnly))
+    std::shared_ptr<TSourceFile> file = TSourceFile::Open(name);
+    if (!file)
         throw CannotOpen(name);
-    const qint64 size = file->size();
-    QByteArray head = file->read(std::min(size, gHead));
+    const qint64 size = file->Size();
+    // The set from the first bytes, the record from the last.
+    QByteArray head(qsizetype(std::min(size, std::max(gHead, qint64(16)))), Qt::Uninitialized);
     const qint64 reach = std::min<qint64>(size, 1 + 5 + 255 * Sauce::kCommentSize + Sauce::kRecordSize);
-    QByteArray end;
-    if (head.size() == std::min(size, gHead) && file->seek(size - reach))
-        end = file->read(reach);
-    if (end.size() != reach || !file->seek(head.size()))
+    QByteArray end(qsizetype(reach), Qt::Uninitialized);
+    if (file->Read(0, head.data(), head.size()) != TSourceFile::TState::Intact
+        || file->Read(size - reach, end.data(), reach) != TSourceFile::TState::Intact)
         throw CannotOpen(name);
     TDocumentFile start;
     start.Format = charset ? FileFormat::ForCharset(*charset, head) : FileFormat::Detect(head);
-    if (start.Format.Charset == TCharset::csUtf16)
-        return Read(name, charset); // converted as a whole
-    const qsizetype tail = Sauce::TailLength(end, size - reach);
-    start.Format.Tail = end.last(tail);
-    rest.End = size - tail;
-    head.truncate(qsizetype(std::min<qint64>(head.size(), rest.End)));
-    start.Text = FileFormat::StartOfDocument(std::move(head), start.Format);
-    rest.File = std::move(file);
+    const TDecodedSource::TShape shape = FileFormat::Shape(start.Format, size, end);
+    start.Source = std::make_shared<TDecodedSource>(std::move(file), shape);
     return start;
 }
 
@@ -116,12 +108,33 @@ TDocumentFile Reinterpret(const TTextBuffer &doc, const TFileFormat &format, TCh
     return Decode(FileFormat::ToFile(doc, format), charset);
 }
 
-void Write(const QString &name, const TTextBuffer &doc, const TFileFormat &format)
+void Write(const QString &name, const TTextBuffer &doc, const TFileFormat &format,
+           const std::function<void(qint64, qint64)> &progress)
 {
-    const QByteArray bytes = FileFormat::ToFile(doc, format);
+    // What the text is read from must be the file as it was read: a file
+    // changed in place since would give other bytes.
+    const auto damaged = [&doc] {
+        return doc.Source() && doc.Source()->Check() != TSourceFile::TState::Intact;
+    };
+    const auto cannotRead = [&doc] {
+        return EGlimraError(QStringLiteral("Cannot save: %1 changed on disk or could not be read while it was open")
+                                .arg(doc.Source()->File()->Path()));
+    };
+    if (damaged())
+        throw cannotRead();
     QSaveFile file(name);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !CommitToDisk(file))
+    const bool written = file.open(QIODevice::WriteOnly) && FileFormat::Write(doc, format, file, progress);
+    if (damaged()) {
+        file.cancelWriting();
+        throw cannotRead();
+    }
+    if (!written || !CommitToDisk(file))
         throw EGlimraError(QStringLiteral("Cannot create file %1").arg(name));
+    // Our own save is no change on disk to tell about.
+    if (doc.Source()) {
+        if (const std::optional<TSourceFile::TIdentity> saved = TSourceFile::IdentityOf(name))
+            doc.Source()->Watch(name, *saved);
+    }
 }
 
 } // namespace DocumentFile

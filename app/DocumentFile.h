@@ -7,9 +7,9 @@
 #include "formats/FileFormat.h"
 
 #include <QByteArray>
-#include <QFile>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -19,15 +19,9 @@ struct TDocumentFile
 {
     QByteArray Text; // as the text control loads it
     TFileFormat Format;
-};
-
-// What is left of a large file read in pieces: File stands at the next byte
-// of the text, which ends at End (the record of the art, if any, is in the
-// format already). A file that grows meanwhile is read to the size it had.
-struct TDocumentRest
-{
-    std::unique_ptr<QFile> File;
-    qint64 End = 0;
+    // A large file is not read in: its text is read on demand from here,
+    // once a scan has found its blocks and lines.
+    std::shared_ptr<TDecodedSource> Source;
 };
 
 namespace DocumentFile {
@@ -35,22 +29,29 @@ namespace DocumentFile {
 // "Cannot open file %s", for every way a file fails to be read.
 EGlimraError CannotOpen(const QString &name);
 
-// Reads name; charset, when given, is the set the user chose, else the set
-// is found from the bytes. Raises "Cannot open file %s" when it cannot be read.
+// Reads name whole; charset, when given, is the set the user chose, else the
+// set is found from the bytes. Raises "Cannot open file %s" when it cannot be
+// read, and "File %s is too large to open" when memory cannot hold it.
 TDocumentFile Read(const QString &name, std::optional<TCharset> charset = std::nullopt);
 
-// The same, but a large file in a set the control can take in pieces is
-// read only to its first screens: Text holds them and rest the way on.
-TDocumentFile ReadStart(const QString &name, std::optional<TCharset> charset, TDocumentRest &rest);
+// Opens name as the window does: a small file, or one that is not a regular
+// file, is read whole (simpler, and it never changes under the document); a
+// larger one is left on disk, Source set, only its start and its record read.
+TDocumentFile Open(const QString &name, std::optional<TCharset> charset = std::nullopt);
 
-// Files up to this size are read at once; of larger ones, head bytes first.
+// Files up to atOnce bytes are read whole; the set of a larger one is found
+// from its first head bytes.
 void SetPieceSizes(qint64 atOnce, qint64 head);
 
 // The bytes of an open document read again in another set.
 TDocumentFile Reinterpret(const TTextBuffer &doc, const TFileFormat &format, TCharset charset);
 
 // Writes the document through a temporary file renamed over the target, so a
-// failure part way leaves the old file whole. Raises "Cannot create file %s".
-void Write(const QString &name, const TTextBuffer &doc, const TFileFormat &format);
+// failure part way leaves the old file whole; the text is read run by run,
+// never copied whole. progress is told the bytes of the text written and all
+// of them. Raises "Cannot create file %s", or a message of its own when the
+// file the text is read from changed or failed.
+void Write(const QString &name, const TTextBuffer &doc, const TFileFormat &format,
+           const std::function<void(qint64, qint64)> &progress = {});
 
 } // namespace DocumentFile

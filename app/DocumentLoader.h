@@ -1,13 +1,17 @@
 #pragma once
-// Reads the rest of a large file into the text control in slices on the event
-// loop, so that the window shows the first screen at once and stays
-// responsive: scrolling, Find over what is read, copying and closing work
-// meanwhile. A read that fails or comes up short ends in Failed.
+// Scans a file read on demand into the text control: the first stretch at
+// once, so that the window shows the first screen, the rest in a thread whose
+// batches are taken on the event loop. Scrolling, editing, Find over what is
+// scanned, copying and closing all work meanwhile. A file that changes under
+// the scan goes on from the private copy when there is one; otherwise the
+// scan ends in Failed.
 
-#include "app/DocumentFile.h"
+#include "document/SourceScan.h"
 
-#include <QBasicTimer>
 #include <QObject>
+#include <QPointer>
+
+#include <memory>
 
 class TRichEdit;
 
@@ -16,33 +20,33 @@ class TDocumentLoader : public QObject
     Q_OBJECT
 
 public:
-    TDocumentLoader(TRichEdit *edit, TDocumentRest rest, QObject *parent = nullptr);
+    TDocumentLoader(TRichEdit *edit, std::shared_ptr<TDecodedSource> source, QObject *parent = nullptr);
 
-    // Reads what is left now; false when the read failed (Failed was sent).
-    bool Finish();
+    // Scans the first stretch into the control and starts the thread.
+    void Start();
+    bool Done() const { return m_done; }
+    bool HasFailed() const { return m_failed; }
     int Percent() const;
-    // Reads no more: closing or opening another file stops the load at once.
+    // Reads no more: closing or opening another file stops the scan at once.
     void Stop();
 
-    // The bytes one slice reads at most; tests make them few.
+    // The file bytes one stretch scans; tests make them few.
     static void SetSliceBytes(qint64 bytes);
 
 signals:
     void Progress(int percent);
+    void FirstBreak(const QByteArray &lineBreak); // as the file writes it
     void Finished();
-    void Failed();
-
-protected:
-    void timerEvent(QTimerEvent *event) override;
+    void Failed(TSourceFile::TState state);
 
 private:
-    bool Slice(); // false once done or failed
+    void Take();
+    bool Apply(const TScanBatch &batch); // false once the scan ended
 
     TRichEdit *m_edit;
-    TDocumentRest m_rest;
-    qint64 m_start;
-    QBasicTimer m_timer;
-    QByteArray m_piece;
+    std::shared_ptr<TDecodedSource> m_source;
+    std::unique_ptr<TSourceScan> m_scan;
+    std::shared_ptr<TSourceFile> m_scanned; // the file the scan reads
     bool m_done = false;
     bool m_failed = false;
 };

@@ -1,7 +1,9 @@
 #include "app/Unit1.h"
 
+#include "app/BusyScope.h"
 #include "app/CommandLine.h"
 #include "app/DocumentFile.h"
+#include "app/DocumentLoader.h"
 #include "app/Export.h"
 #include "app/ExportCommands.h"
 #include "app/RecentFiles.h"
@@ -28,6 +30,7 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QFontInfo>
@@ -124,10 +127,6 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::TMa
         for (const char *name : {"OpenLink3", "CopyLink3", "N19"})
             Item(name)->setVisible(!m_popupLink.isEmpty());
         EditMenu->popup(at);
-    });
-    connect(richedit, &TRichEdit::EditHeld, this, [this] {
-        m_editHeld = true;
-        ShowLoadProgress();
     });
     connect(richedit, &TRichEdit::LinkActivated, this, Guarded([this](const QString &url) { ShellOpenFile(this, url); }));
     connect(qApp, &QGuiApplication::commitDataRequest, this, &TMain::CommitData);
@@ -415,7 +414,8 @@ void TMain::FormClose()
 
 void TMain::closeEvent(QCloseEvent *event)
 {
-    if (!FormCloseQuery()) {
+    // A save or a search in progress finishes first.
+    if (TBusyScope::Active() || !FormCloseQuery()) {
         event->ignore();
         return;
     }
@@ -603,7 +603,23 @@ void TMain::FindDialogFind()
 {
     const QString what = FindDialog->FindText();
     qsizetype length = 0;
-    const qsizetype at = richedit->FindText(what, TextSearch::FindStart(richedit->SelStart(), richedit->SelLength()), &length);
+    // A long search shows how far it is and stops at Esc; at the end of a
+    // file still being scanned it waits for more.
+    TBusyScope busy(true);
+    QElapsedTimer time;
+    time.start();
+    const auto progress = [this, &busy, &time](qsizetype reached) {
+        while (m_loader && !m_loader->Done() && reached >= richedit->TextLength() && busy.Pump(true)) {
+        }
+        if (time.elapsed() > 300) {
+            const qsizetype total = std::max<qsizetype>(1, richedit->TextLength());
+            StatusBar1->SetPanelText(5, QStringLiteral("Find %1% (Esc stops)").arg(100 * reached / total));
+        }
+        return busy.Pump();
+    };
+    const qsizetype at = richedit->FindText(what, TextSearch::FindStart(richedit->SelStart(), richedit->SelLength()),
+                                            &length, progress);
+    ShowLoadProgress();
     if (at < 0)
         return;
     richedit->setFocus();

@@ -149,9 +149,12 @@ private:
     void SetDocument(TDocumentFile file);
     void LoadFinished(const QString &name);
     void LoadFailed(const QString &name);
+    void WatchSource(TDecodedSource *source);
+    void SourceChanged(TDecodedSource *source, TSourceFile::TState state);
     void StopLoading();
     void ShowLoadProgress();
     void WaitForLoad(); // raises the silent abort when the load failed
+    void WaitForCopy();
     void ShowFormat(); // the character set's panel and menu check
     // Save and Save As; false when the user cancelled the dialog or declined
     // to overwrite.
@@ -167,8 +170,10 @@ private:
     TFileFormat m_format;
     QActionGroup *m_charsets = nullptr;
     QString m_popupLink; // the link the pop-up menu was opened over
-    QPointer<TDocumentLoader> m_loader; // reads the rest of a large file
-    bool m_editHeld = false;            // an edit was refused during the load
+    QPointer<TDocumentLoader> m_loader; // scans a large file
+    int m_loads = 0;                    // counts them, so that a late call finds its own
+    QString m_diskNotice;               // what was noticed of the file on disk
+    bool m_lossTold = false;            // the user heard the file's text is lost
     bool m_shown = false;
     QColor m_lastDialogColor = Qt::black; // the colour dialog opens on its last choice
     QString m_outlineFamily = QStringLiteral("Lucida Console ANSI"); // what leaving a text-mode face returns to

@@ -1,9 +1,11 @@
 // The main window's document: its name and caption, opening (a large file
-// shown at once and read on in slices), the character set, saving, and the
-// questions before it is replaced.
+// shown at once and read on demand as a scan finds its lines), the character
+// set, saving, what happens when the file changes on disk, and the questions
+// before it is replaced.
 
 #include "app/Unit1.h"
 
+#include "app/BusyScope.h"
 #include "app/DocumentFile.h"
 #include "app/DocumentLoader.h"
 #include "app/PropertiesDialog.h"
@@ -15,6 +17,7 @@
 #include "formats/Sauce.h"
 
 #include <QActionGroup>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QSessionManager>
 #include <QToolButton>
@@ -76,19 +79,35 @@ void TMain::LoadDocument(const QString &name)
 
 void TMain::LoadDocumentAs(const QString &name, std::optional<TCharset> charset)
 {
-    TDocumentRest rest;
-    TDocumentFile file = DocumentFile::ReadStart(name, charset, rest);
+    TDocumentFile file = DocumentFile::Open(name, charset);
+    m_diskNotice.clear();
+    m_lossTold = false;
     StopLoading();
-    if (rest.File) {
-        // The first screens now, the rest in slices: see LoadFinished.
+    if (file.Source) {
+        // The first screen now, the rest as the scan finds it: see LoadFinished.
         m_format = file.Format;
-        richedit->BeginLoad(m_format.Charset, rest.End);
-        richedit->AppendLoaded(file.Text, false);
+        richedit->OpenSource(file.Source, m_format.Charset);
         ShowFormat();
-        m_loader = new TDocumentLoader(richedit, std::move(rest), this);
+        WatchSource(file.Source.get());
+        m_loader = new TDocumentLoader(richedit, file.Source, this);
         connect(m_loader, &TDocumentLoader::Progress, this, &TMain::ShowLoadProgress);
-        connect(m_loader, &TDocumentLoader::Finished, this, Guarded([this, name] { LoadFinished(name); }));
-        connect(m_loader, &TDocumentLoader::Failed, this, Guarded([this, name] { LoadFailed(name); }));
+        connect(m_loader, &TDocumentLoader::FirstBreak, this, [this](const QByteArray &lineBreak) {
+            if (!Charset::IsSingleByte(m_format.Charset))
+                m_format.Break = lineBreak; // written back as the file has it
+        });
+        // Queued: the first stretch may end the scan before this returns. A
+        // call still queued when another file is opened is not for that one.
+        const int load = ++m_loads;
+        connect(m_loader, &TDocumentLoader::Finished, this, Guarded([this, name, load] {
+            if (load == m_loads)
+                LoadFinished(name);
+        }), Qt::QueuedConnection);
+        TDecodedSource *source = file.Source.get();
+        connect(m_loader, &TDocumentLoader::Failed, this, Guarded([this, source, load](TSourceFile::TState state) {
+            if (load == m_loads)
+                SourceChanged(source, state);
+        }), Qt::QueuedConnection);
+        m_loader->Start();
         ShowLoadProgress();
     } else {
         SetDocument(std::move(file));
@@ -101,7 +120,7 @@ void TMain::LoadDocumentAs(const QString &name, std::optional<TCharset> charset)
         AddRecent(name);
 }
 
-// The whole file is in: it counts as opened now.
+// The whole file is scanned: it counts as opened now.
 void TMain::LoadFinished(const QString &name)
 {
     StopLoading();
@@ -111,36 +130,105 @@ void TMain::LoadFinished(const QString &name)
 // The file failed part way: nothing half read stays to be saved over it.
 void TMain::LoadFailed(const QString &name)
 {
-    New(); // unmodified while loading: nothing is asked
+    New(); // unmodified: nothing is asked
     throw DocumentFile::CannotOpen(name);
 }
 
-// A held edit is told for the rest of the load, not only until the next step.
+void TMain::WatchSource(TDecodedSource *source)
+{
+    connect(source, &TDecodedSource::ReadFailed, this, Guarded([this, source] { SourceChanged(source, source->State()); }));
+    connect(source, &TDecodedSource::NameChanged, this,
+            Guarded([this, source] { SourceChanged(source, TSourceFile::TState::Intact); }));
+    connect(source, &TDecodedSource::CopyProgress, this, &TMain::ShowLoadProgress);
+    connect(source, &TDecodedSource::CopyFinished, this, Guarded([this, source](const QString &error) {
+        ShowLoadProgress();
+        if (!error.isEmpty()) {
+            TDialogs::Instance().Warning(this, ApplicationTitle(),
+                QStringLiteral("Cannot copy %1 to %2 (%3). Your changes are kept; the text you did not change is "
+                               "read from the file itself, so a change to it on disk can spoil the document.")
+                    .arg(source->File()->Path(), TDecodedSource::CopyFolder(), error));
+        }
+    }));
+}
+
+// The file the document reads from changed on disk (state Intact: its name
+// now names another file, or none, and what is read stays whole), or a read
+// of it met the file changed in place or failing: what it had is lost.
+void TMain::SourceChanged(TDecodedSource *source, TSourceFile::TState state)
+{
+    if (richedit->Document().Source().get() != source)
+        return; // another document's by now
+    const QString name = m_documentName;
+    const bool lost = state != TSourceFile::TState::Intact;
+    if (!richedit->Modified()) {
+        // Nothing to keep: the file is read again as it is now.
+        const bool there = QFileInfo(name).isFile();
+        if (state == TSourceFile::TState::ReadError || (lost && !there))
+            LoadFailed(name);
+        if (there)
+            LoadDocument(name);
+    } else if (lost && !m_lossTold) {
+        m_lossTold = true;
+        m_diskNotice = QStringLiteral("Changed on disk");
+        ShowLoadProgress();
+        throw EGlimraError(QStringLiteral("%1 changed on disk or could not be read while it was open. Your changes "
+                                          "are kept, but the text read from the file may be incomplete, and the "
+                                          "document cannot be saved")
+                               .arg(name));
+    }
+    m_diskNotice = QStringLiteral("Changed on disk");
+    ShowLoadProgress();
+}
+
+// What runs in the background, in the last panel: the scan, the private
+// copy, or what was last noticed.
 void TMain::ShowLoadProgress()
 {
-    if (!m_loader)
-        return;
-    const QString progress = QStringLiteral("Loading %1%").arg(m_loader->Percent());
-    StatusBar1->SetPanelText(5, m_editHeld ? progress + QStringLiteral(": edits wait") : progress);
+    QString text = m_diskNotice;
+    const std::shared_ptr<TDecodedSource> &source = richedit->Document().Source();
+    if (m_loader && !m_loader->Done())
+        text = QStringLiteral("Loading %1%").arg(m_loader->Percent());
+    else if (source && source->Copying())
+        text = QStringLiteral("Copying %1%").arg(source->CopyPercent());
+    StatusBar1->SetPanelText(5, text);
 }
 
 void TMain::StopLoading()
 {
-    m_editHeld = false;
     if (m_loader) {
         m_loader->disconnect(this);
         m_loader->Stop();
         m_loader->deleteLater(); // it may be the one telling us
         m_loader = nullptr;
     }
-    StatusBar1->SetPanelText(5, QString());
+    ShowLoadProgress();
 }
 
-// Saving, printing and exporting need the whole file: the rest is read now.
+// Saving, printing and exporting need the whole file: the scan is waited
+// for, the window painting meanwhile.
 void TMain::WaitForLoad()
 {
-    if (m_loader && !m_loader->Finish())
-        throw EAbort(); // LoadFailed told the user
+    if (!m_loader || m_loader->Done()) {
+        if (m_loader && m_loader->HasFailed())
+            throw EAbort(); // the user was told
+        return;
+    }
+    TBusyScope busy(false);
+    while (m_loader && !m_loader->Done())
+        busy.Pump(true);
+    if (m_loader && m_loader->HasFailed())
+        throw EAbort();
+}
+
+// A save reads the text not edited from the private copy: it is waited for.
+void TMain::WaitForCopy()
+{
+    const std::shared_ptr<TDecodedSource> source = richedit->Document().Source();
+    if (!source || !source->Copying())
+        return;
+    TBusyScope busy(false);
+    while (source->Copying())
+        busy.Pump(true);
 }
 
 void TMain::SetDocument(TDocumentFile file)
@@ -197,8 +285,8 @@ void TMain::Properties1Click()
     } else {
         TFileFormat withoutTail = m_format;
         withoutTail.Tail.clear();
-        const qsizetype size = FileFormat::ToFile(richedit->Document(), withoutTail).size();
-        m_format.Tail = Sauce::Make(dialog.NewRecord(quint32(std::min<qsizetype>(size, 0xFFFFFFFF))));
+        const qint64 size = FileFormat::FileSize(richedit->Document(), withoutTail);
+        m_format.Tail = Sauce::Make(dialog.NewRecord(quint32(std::min<qint64>(size, 0xFFFFFFFF))));
     }
     // The record is written with the next save, after the usual question.
     richedit->SetModified(true);
@@ -208,6 +296,8 @@ void TMain::Properties1Click()
 void TMain::New()
 {
     QuerySaveChanges();
+    m_diskNotice.clear();
+    m_lossTold = false;
     StopLoading();
     SetDocumentName(QString::fromLatin1(UntitledName));
     SetDocument({});
@@ -226,7 +316,18 @@ void TMain::Open()
 
 void TMain::WriteDocument(const QString &fileName)
 {
-    DocumentFile::Write(fileName, richedit->Document(), m_format);
+    WaitForCopy();
+    TBusyScope busy(false);
+    QElapsedTimer time;
+    time.start();
+    DocumentFile::Write(fileName, richedit->Document(), m_format, [this, &busy, &time](qint64 done, qint64 total) {
+        // A long save shows how far it is; a short one does not flash.
+        if (time.elapsed() > 200 && done < total) {
+            StatusBar1->SetPanelText(5, QStringLiteral("Saving %1%").arg(100 * done / std::max<qint64>(total, 1)));
+            busy.Pump();
+        }
+    });
+    ShowLoadProgress();
 }
 
 void TMain::Save()

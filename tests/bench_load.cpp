@@ -1,18 +1,22 @@
 // Times opening large files of 72-column art lines the way the window opens
-// them: the first screens at once, the rest read in slices on the event loop.
-// A QPlainTextEdit given the whole decoded text is the baseline. Each control
-// and size is measured in a child process of its own so that memory peaks do
-// not mix; the figures come out as one table, the controls side by side.
+// them ("ours": the file stays on disk, read on demand, its lines found by a
+// background scan) beside the way it held them before ("whole": the file read
+// whole into memory and loaded into the same control), and optionally a
+// QPlainTextEdit given the whole decoded text. Each control and size is
+// measured in a child process of its own so that memory figures do not mix;
+// the figures come out as one table, side by side, with the time grep -c
+// takes to look for the same absent word in the same file.
 //
 // Build with --target bench_load and run, on any platform (offscreen too):
-//   bench_load [--sizes 100,1000,3000] [--dir DIR] [--plain-up-to MB]
-//              [--timeout SECONDS] [--remove-files]
+//   bench_load [--sizes 100,1000,3000] [--dir DIR] [--whole-up-to MB]
+//              [--plain-up-to MB] [--timeout SECONDS] [--remove-files]
 // With GLIMRA_BENCH_WRAP set in the environment our control wraps words.
 // Sizes are in millions of bytes. The files are written once to DIR
 // (/tmp/glimra-bench) and reused; --remove-files deletes them afterwards.
 
 #include "app/DocumentFile.h"
 #include "app/DocumentLoader.h"
+#include "document/TextBuffer.h"
 #include "platform/Cp437.h"
 #include "platform/Errors.h"
 #include "support/BenchSupport.h"
@@ -99,12 +103,13 @@ private:
     std::vector<std::pair<QString, QString>> m_cells;
 };
 
-// Ctrl+End, a typed key and a Find of what is not there, each timed with the
-// repaint it causes, as the row's keys prefix + "end", "type" and "find".
-// held tells whether the key was refused; find runs the control's own search
-// and answers whether it found anything.
+// Ctrl+End, a Find of what is not there and a typed key, each timed with
+// the repaint it causes, as the row's keys prefix + "end", "find" and
+// "type"; the Find comes first, before an edit starts the private copy. held
+// tells whether the key was refused; find runs the control's own search and
+// answers whether it found anything.
 template <typename Held, typename Find>
-void TimeKeys(TRow &row, QAbstractScrollArea *area, const char *prefix, Held held, Find find)
+void TimeKeys(TRow &row, QAbstractScrollArea *area, const char *prefix, Held held, Find find, bool type = true)
 {
     const auto key = [prefix](const char *name) { return QByteArray(prefix) + name; };
     QElapsedTimer p;
@@ -113,12 +118,14 @@ void TimeKeys(TRow &row, QAbstractScrollArea *area, const char *prefix, Held hel
     area->viewport()->repaint();
     row.Set(key("end"), Figure(Ms(p)));
     p.restart();
+    const bool found = find();
+    row.Set(key("find"), found ? QStringLiteral("found?") : Figure(Ms(p)));
+    if (!type)
+        return;
+    p.restart();
     Key(area, Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
     area->viewport()->repaint();
     row.Set(key("type"), held() ? QStringLiteral("held") : Figure(Ms(p)));
-    p.restart();
-    const bool found = find();
-    row.Set(key("find"), found ? QStringLiteral("found?") : Figure(Ms(p)));
 }
 
 int Refused(const QString &message)
@@ -138,8 +145,11 @@ void PaintNow(QAbstractScrollArea *area, TPaintWatch &watch)
         QApplication::processEvents(QEventLoop::AllEvents, 5);
 }
 
-// The text control, the file opened as the window opens it.
-int ChildOurs(const QString &path)
+const QString kAbsent = QStringLiteral("absent word");
+
+// The text control, the file opened as the window opens it (whole: read
+// whole into memory, as it was before files stayed on disk).
+int ChildOurs(const QString &path, bool whole)
 {
     auto *edit = new TRichEdit;
     edit->resize(800, 600);
@@ -149,28 +159,27 @@ int ChildOurs(const QString &path)
     edit->viewport()->repaint();
     TPaintWatch watch;
     edit->viewport()->installEventFilter(&watch);
-    int held = 0;
-    QObject::connect(edit, &TRichEdit::EditHeld, edit, [&held] { ++held; });
-    const auto findOurs = [edit] { return edit->FindText(QStringLiteral("absent word"), 0) >= 0; };
+    const auto findOurs = [edit] { return edit->FindText(kAbsent, 0) >= 0; };
+    const auto typed = [edit] { return !edit->Modified(); };
     TRow row;
     const qint64 fileSize = QFileInfo(path).size();
     row.Set("file", QString::number(fileSize / 1e6, 'f', 1));
 
     ResetPeak();
     const long base = Status("VmRSS:");
+    const long anon = Status("RssAnon:");
     QElapsedTimer t;
     t.start();
     TDocumentLoader *loader = nullptr;
     bool failed = false;
     try {
-        TDocumentRest rest;
-        TDocumentFile file = DocumentFile::ReadStart(path, std::nullopt, rest);
+        TDocumentFile file = whole ? DocumentFile::Read(path) : DocumentFile::Open(path);
         row.Set("charset", FileFormat::Name(file.Format));
-        if (rest.File) {
-            edit->BeginLoad(file.Format.Charset, rest.End);
-            edit->AppendLoaded(file.Text, false);
-            loader = new TDocumentLoader(edit, std::move(rest), edit);
+        if (file.Source) {
+            edit->OpenSource(file.Source, file.Format.Charset);
+            loader = new TDocumentLoader(edit, file.Source, edit);
             QObject::connect(loader, &TDocumentLoader::Failed, edit, [&failed] { failed = true; });
+            loader->Start();
         } else {
             edit->SetBytes(std::move(file.Text), file.Format.Charset);
         }
@@ -188,9 +197,9 @@ int ChildOurs(const QString &path)
     probes.start();
     if (edit->Loading()) {
         row.Set("shown", QString::number(edit->Document().Length() / 1e6, 'f', 1));
-        TimeKeys(row, edit, "l", [&held] { return held > 0; }, findOurs);
+        TimeKeys(row, edit, "l", typed, findOurs, false);
     }
-    // The probes wait for nothing of the load: their time is not the load's.
+    // The probes wait for nothing of the scan: their time is not the scan's.
     const double probed = Ms(probes);
 
     // The rest on the event loop, as the window runs it. A turn of the loop
@@ -209,24 +218,30 @@ int ChildOurs(const QString &path)
     if (!App()->Failure.isEmpty())
         return Refused(App()->Failure);
     if (failed)
-        return Refused(QStringLiteral("Cannot open file %1 (the read came up short)").arg(path));
+        return Refused(QStringLiteral("Cannot open file %1 (the scan failed)").arg(path));
     row.Set("loaded", Figure(Ms(t) - probed));
-    if (loader) {
+    if (loader && !turns.empty()) {
         turns.push_back(Ms(turn));
         std::sort(turns.begin(), turns.end());
         row.Set("turns", QString::number(turns.size()));
         row.Set("median", Figure(turns[turns.size() / 2]));
         row.Set("longest", Figure(turns.back()));
     }
-    const long peak = Status("VmHWM:") - base;
-    row.Set("peak", Megabytes(peak));
-    row.Set("ratio", fileSize > 0 ? QString::number(peak * 1024.0 / double(fileSize), 'f', 2) : QStringLiteral("-"));
-    row.Set("rss", Megabytes(Status("VmRSS:") - base));
+    row.Set("anon", Megabytes(Status("RssAnon:") - anon));
+    row.Set("ratio", fileSize > 0 ? QString::number((Status("RssAnon:") - anon) * 1024.0 / double(fileSize), 'f', 3)
+                                  : QStringLiteral("-"));
+    row.Set("peak", Megabytes(Status("VmHWM:") - base));
     row.Set("lines", QString::number(edit->Document().LineCount()));
 
-    // Once the whole file is in.
-    held = 0;
-    TimeKeys(row, edit, "", [&held] { return held > 0; }, findOurs);
+    // Once the whole file is in. The key typed starts the private copy.
+    TimeKeys(row, edit, "", typed, findOurs);
+    if (const std::shared_ptr<TDecodedSource> source = edit->Document().Source()) {
+        QElapsedTimer copy;
+        copy.start();
+        while (source->Copying())
+            QApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+        row.Set("copy", source->Protected() ? Figure(Ms(copy)) : QStringLiteral("failed"));
+    }
     row.Print();
     delete edit;
     return 0;
@@ -249,6 +264,7 @@ int ChildPlain(const QString &path)
 
     ResetPeak();
     const long base = Status("VmRSS:");
+    const long anon = Status("RssAnon:");
     QElapsedTimer t;
     t.start();
     {
@@ -262,14 +278,12 @@ int ChildPlain(const QString &path)
     row.Set("paint", Figure(Ms(t)));
     QApplication::processEvents(); // whatever the text left for the loop
     row.Set("loaded", Figure(Ms(t)));
-    const long peak = Status("VmHWM:") - base;
-    row.Set("peak", Megabytes(peak));
-    row.Set("ratio", fileSize > 0 ? QString::number(peak * 1024.0 / double(fileSize), 'f', 2) : QStringLiteral("-"));
-    row.Set("rss", Megabytes(Status("VmRSS:") - base));
+    row.Set("anon", Megabytes(Status("RssAnon:") - anon));
+    row.Set("peak", Megabytes(Status("VmHWM:") - base));
     row.Set("lines", QString::number(plain->document()->blockCount()));
 
     TimeKeys(row, plain, "", [] { return false; },
-             [plain] { return !plain->document()->find(QStringLiteral("absent word")).isNull(); });
+             [plain] { return !plain->document()->find(kAbsent).isNull(); });
     row.Print();
     delete plain;
     return 0;
@@ -277,17 +291,38 @@ int ChildPlain(const QString &path)
 
 struct TRun
 {
-    QString Control; // "ours" or "plain"
+    QString Control; // "ours", "whole", "plain" or "grep"
     QString Label;   // the size, as the column shows it
     QString Path;
     std::map<QString, QString> Cells;
     QString Note; // refused, skipped, crashed
 };
 
+// grep -c of the absent word in the file, the second of two runs (the file
+// in the page cache, as for the controls).
+void MeasureGrep(TRun &run)
+{
+    for (int i = 0; i < 2; ++i) {
+        QProcess grep;
+        QElapsedTimer t;
+        t.start();
+        grep.start(QStringLiteral("grep"), {QStringLiteral("-c"), kAbsent, run.Path});
+        if (!grep.waitForFinished(-1) || grep.exitStatus() != QProcess::NormalExit) {
+            run.Note = QStringLiteral("grep did not run");
+            return;
+        }
+        run.Cells[QStringLiteral("find")] = Figure(Ms(t));
+    }
+}
+
 void Measure(TRun &run, int timeoutSeconds)
 {
     if (!run.Note.isEmpty())
         return;
+    if (run.Control == QLatin1String("grep")) {
+        MeasureGrep(run);
+        return;
+    }
     std::fprintf(stderr, "measuring %s %s ...\n", qPrintable(run.Control), qPrintable(run.Label));
     QProcess child;
     child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -323,23 +358,23 @@ void PrintTable(const std::vector<TRun> &runs)
         {"charset", "read as"},
         {"open", "open, control filled (ms)"},
         {"paint", "first paint done (ms)"},
-        {"loaded", "load complete (ms)"},
-        {"turns", "loader turns"},
+        {"loaded", "scan/load complete (ms)"},
+        {"turns", "scan batches taken"},
         {"median", "  median turn (ms)"},
         {"longest", "  longest turn (ms)"},
-        {"peak", "peak above empty (MB)"},
-        {"ratio", "peak / file size"},
-        {"rss", "resident after load (MB)"},
+        {"anon", "RssAnon after, above empty (MB)"},
+        {"ratio", "  RssAnon / file size"},
+        {"peak", "peak RSS above empty (MB)"},
         {"lines", "lines"},
         {"shown", "while loading: MB in"},
         {"lend", "  Ctrl+End + paint (ms)"},
-        {"ltype", "  type a key + paint (ms)"},
         {"lfind", "  find absent word (ms)"},
         {"end", "after load: Ctrl+End (ms)"},
-        {"type", "  type a key + paint (ms)"},
         {"find", "  find absent word (ms)"},
+        {"type", "  type a key + paint (ms)"},
+        {"copy", "  then private copy done (ms)"},
     };
-    const int labelWidth = 28, width = 14;
+    const int labelWidth = 33, width = 12;
     std::printf("%-*s", labelWidth, "");
     for (const TRun &run : runs)
         std::printf("%*s", width, qPrintable(run.Control));
@@ -401,7 +436,8 @@ int main(int argc, char **argv)
     TBenchApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() == 4 && args[1] == QLatin1String("--child"))
-        return args[2] == QLatin1String("plain") ? ChildPlain(args[3]) : ChildOurs(args[3]);
+        return args[2] == QLatin1String("plain") ? ChildPlain(args[3])
+                                                 : ChildOurs(args[3], args[2] == QLatin1String("whole"));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Times opening large art files."));
@@ -410,14 +446,17 @@ int main(int argc, char **argv)
                                          QStringLiteral("list"), QStringLiteral("100,1000"));
     const QCommandLineOption dirOption(QStringLiteral("dir"), QStringLiteral("Where the files are kept."),
                                        QStringLiteral("dir"), QStringLiteral("/tmp/glimra-bench"));
+    const QCommandLineOption wholeOption(QStringLiteral("whole-up-to"),
+                                         QStringLiteral("Largest size the file is also read whole for."),
+                                         QStringLiteral("MB"), QStringLiteral("100000"));
     const QCommandLineOption plainOption(QStringLiteral("plain-up-to"),
                                          QStringLiteral("Largest size the QPlainTextEdit baseline is run for."),
-                                         QStringLiteral("MB"), QStringLiteral("100"));
+                                         QStringLiteral("MB"), QStringLiteral("0"));
     const QCommandLineOption timeoutOption(QStringLiteral("timeout"), QStringLiteral("Seconds a run may take."),
                                            QStringLiteral("seconds"), QStringLiteral("600"));
     const QCommandLineOption removeOption(QStringLiteral("remove-files"),
                                           QStringLiteral("Delete the files written, after the run."));
-    parser.addOptions({sizesOption, dirOption, plainOption, timeoutOption, removeOption});
+    parser.addOptions({sizesOption, dirOption, wholeOption, plainOption, timeoutOption, removeOption});
     parser.process(app);
 
     QList<int> sizes;
@@ -431,6 +470,7 @@ int main(int argc, char **argv)
         sizes.append(megabytes);
     }
     const QString dir = parser.value(dirOption);
+    const int wholeUpTo = parser.value(wholeOption).toInt();
     const int plainUpTo = parser.value(plainOption).toInt();
     const int timeout = parser.value(timeoutOption).toInt();
     if (!QDir().mkpath(dir)) {
@@ -448,7 +488,8 @@ int main(int argc, char **argv)
     emptyFile.close();
     std::vector<TRun> runs;
     runs.push_back({QStringLiteral("ours"), QStringLiteral("empty"), empty, {}, {}});
-    runs.push_back({QStringLiteral("plain"), QStringLiteral("empty"), empty, {}, {}});
+    if (plainUpTo > 0)
+        runs.push_back({QStringLiteral("plain"), QStringLiteral("empty"), empty, {}, {}});
     QStringList written;
     for (int megabytes : sizes) {
         QString note;
@@ -457,15 +498,19 @@ int main(int argc, char **argv)
             written.append(path);
         const QString label = QStringLiteral("%1 MB").arg(megabytes);
         runs.push_back({QStringLiteral("ours"), label, path, {}, note});
+        if (megabytes <= wholeUpTo)
+            runs.push_back({QStringLiteral("whole"), label, path, {}, note});
         if (megabytes <= plainUpTo)
             runs.push_back({QStringLiteral("plain"), label, path, {}, note});
+        runs.push_back({QStringLiteral("grep"), label, path, {}, note});
     }
     for (TRun &run : runs)
         Measure(run, timeout);
 
     std::printf("Opening files of 72-column CP437 art lines, CR LF; an 800x600 control on the %s platform.\n"
-                "ours: first screens read, the rest in slices on the event loop; plain: QPlainTextEdit, "
-                "setPlainText of the decoded text.\n\n",
+                "ours: the file stays on disk, read on demand, lines found by a background scan; whole: the file "
+                "read whole into memory, as before; plain: QPlainTextEdit, setPlainText of the decoded text; "
+                "grep: grep -c of the same absent word.\n\n",
                 qPrintable(QGuiApplication::platformName()));
     PrintTable(runs);
     if (parser.isSet(removeOption)) {

@@ -87,26 +87,26 @@ void TRichEdit::SetBytes(QByteArray bytes, TCharset charset)
     Reset();
 }
 
-void TRichEdit::BeginLoad(TCharset charset, qsizetype expected)
+void TRichEdit::OpenSource(std::shared_ptr<TDecodedSource> source, TCharset charset)
 {
     SetBytes(QByteArray(), charset);
-    m_doc.Expect(expected);
+    m_doc.Open(std::move(source));
     m_loading = true;
     m_layout.WidestColumns(); // known from here on, line by line as they come
 }
 
-void TRichEdit::AppendLoaded(QByteArrayView bytes, bool last)
+void TRichEdit::AppendScanned(const TScanBatch &batch)
 {
     const qsizetype top = TopLine();
     const bool shown = top + viewport()->height() / m_cellHeight + 1 >= m_layout.DisplayLineCount();
     qsizetype longest = 0;
-    const TTextBuffer::TChange change = m_doc.Append(bytes, last, &longest);
+    const TTextBuffer::TChange change = m_doc.AppendSource(batch, &longest);
     m_layout.Appended(change, longest);
-    m_loading = !last;
+    m_loading = !batch.Last;
     UpdateScrollBars();
-    if (shown) // the screen shows the end of what was loaded
+    if (shown) // the screen shows the end of what was scanned
         viewport()->update();
-    if (last)
+    if (batch.Last)
         emit Change();
 }
 
@@ -241,10 +241,6 @@ void TRichEdit::NotifyText(const TTextBuffer::TChange &change, const QString &re
 
 void TRichEdit::Edit(qsizetype from, qsizetype to, const QByteArray &bytes, TTextBuffer::TEditKind kind)
 {
-    if (m_loading) {
-        emit EditHeld();
-        return;
-    }
     // The removed text is copied only while an assistive tool listens.
     const bool tell = QAccessible::isActive();
     const QString removed = tell ? TextRange(from, to) : QString();
@@ -274,15 +270,15 @@ void TRichEdit::ReplaceSel(const QString &text, bool canUndo)
          canUndo ? TTextBuffer::TEditKind::Step : TTextBuffer::TEditKind::Untracked);
 }
 
-qsizetype TRichEdit::FindText(const QString &what, qsizetype from, qsizetype *length) const
+qsizetype TRichEdit::FindText(const QString &what, qsizetype from, qsizetype *length,
+                              const std::function<bool(qsizetype)> &progress) const
 {
-    // The bytes are searched where they lie; the gap is closed, not copied.
+    // The bytes are searched where they lie, never copied whole.
     qsizetype found = 0;
-    const qsizetype at = TextSearch::FindInDocument(m_doc.Contiguous(), m_doc.Charset(), what,
-                                                    std::clamp<qsizetype>(from, 0, TextLength()), &found);
+    const qsizetype at = TextSearch::FindInBuffer(m_doc, what, from, &found, progress);
     if (length)
-        *length = qsizetype(found);
-    return qsizetype(at);
+        *length = found;
+    return at;
 }
 
 bool TRichEdit::CanUndo() const
@@ -294,10 +290,12 @@ void TRichEdit::Undo()
 {
     TTextBuffer::TChange change;
     QByteArray removed;
-    const qsizetype caret = m_doc.Undo(&change, &removed);
+    // The bytes taken out are copied only while an assistive tool listens.
+    const bool tell = QAccessible::isActive();
+    const qsizetype caret = m_doc.Undo(&change, tell ? &removed : nullptr);
     if (caret < 0)
         return;
-    if (QAccessible::isActive())
+    if (tell)
         NotifyText(change, m_doc.ToText(removed));
     AfterEdit(change, caret);
 }

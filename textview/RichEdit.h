@@ -17,6 +17,8 @@
 #include <QKeySequence>
 #include <QList>
 
+#include <functional>
+#include <memory>
 #include <vector>
 
 class QPagedPaintDevice;
@@ -41,10 +43,11 @@ public:
     QByteArray Bytes() const;
     void SetBytes(QByteArray bytes, TCharset charset = TCharset::csCp437);
     TCharset Charset() const;
-    // A file read in pieces: the first screen shows as soon as its bytes
-    // are in; edits are held back until the last piece (EditHeld tells).
-    void BeginLoad(TCharset charset, qsizetype expected);
-    void AppendLoaded(QByteArrayView bytes, bool last);
+    // A file read on demand: the text grows at its end as the scan finds it
+    // (the first screen shows with the first batch), and edits apply at once
+    // meanwhile. Loading until the last batch.
+    void OpenSource(std::shared_ptr<TDecodedSource> source, TCharset charset);
+    void AppendScanned(const TScanBatch &batch);
     bool Loading() const { return m_loading; }
     const TTextBuffer &Document() const { return m_doc; }
     void Clear();
@@ -69,8 +72,11 @@ public:
     qsizetype LineIndex(qsizetype line) const;     // first character of a display line
 
     // The first match of what at or after from, without regard to letter
-    // case, or -1; length receives the match's length in positions.
-    qsizetype FindText(const QString &what, qsizetype from, qsizetype *length = nullptr) const;
+    // case, or -1; length receives the match's length in positions. progress
+    // is told the position reached during a long search and may stop it (see
+    // TextSearch::FindInBuffer).
+    qsizetype FindText(const QString &what, qsizetype from, qsizetype *length = nullptr,
+                       const std::function<bool(qsizetype)> &progress = {}) const;
 
     bool CanUndo() const;
     void Undo();
@@ -122,7 +128,6 @@ signals:
     void MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, const QPoint &pos);
     void PopupRequested(const QPoint &globalPos); // the pop-up menu is asked for
     void LinkActivated(const QString &url);       // Ctrl+click on a link
-    void EditHeld();                              // an edit waits for the load
 
 protected:
     bool event(QEvent *event) override;

@@ -35,10 +35,13 @@ qsizetype TTextLayout::Cells(const TTextBuffer &doc, qsizetype from, qsizetype t
 {
     if (doc.SingleByte()) {
         const std::array<unsigned char, 256> &cells = SingleByteCells(doc.Charset());
-        for (qsizetype p = from; p < to; ++p) {
-            const unsigned char b = static_cast<unsigned char>(doc.At(p));
-            column += b == '\t' ? kTabWidth - column % kTabWidth : cells[b];
-        }
+        doc.Read(from, to, [&cells, &column](const char *p, qsizetype n, qsizetype) {
+            for (qsizetype i = 0; i < n; ++i) {
+                const unsigned char b = static_cast<unsigned char>(p[i]);
+                column += b == '\t' ? kTabWidth - column % kTabWidth : cells[b];
+            }
+            return true;
+        });
         return column;
     }
     for (qsizetype p = from; p < to;) {

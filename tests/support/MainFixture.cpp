@@ -4,6 +4,7 @@
 #include "app/RecentFiles.h"
 #include "app/Unit2.h"
 #include "app/Unit3.h"
+#include "document/DecodedSource.h"
 #include "platform/Errors.h"
 
 #include <QDir>
@@ -16,6 +17,8 @@ void UseTemporarySettings(QTemporaryDir &dir)
     const QString config = dir.filePath(QStringLiteral("config"));
     QDir().mkpath(config);
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(config));
+    // Private copies of the files edited too.
+    TDecodedSource::SetCopyFolder(dir.filePath(QStringLiteral("cache")));
 }
 
 MainFixture::MainFixture()
