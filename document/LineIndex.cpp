@@ -307,8 +307,9 @@ qsizetype TLineIndex::LineStart(qsizetype line, const TTextRuns &text) const
     }
     qsizetype start = from;
     if (line > fromLine) {
+        // No break where one was indexed: a file that failed under the text
+        // reads as NULs. The block's last start stands in.
         const qsizetype at = NthBreak(text, from, LastStart(b), line - fromLine);
-        Q_ASSERT(at >= 0); // else the text is not the one indexed
         start = at >= 0 ? at + 1 : LastStart(b);
     }
     c = {b, line, start, line + 1 == EndLine(b) ? NextBase(b, text) : -1};
@@ -354,9 +355,9 @@ qsizetype TLineIndex::LineOf(qsizetype pos, const TTextRuns &text) const
     }
     const TCount count = CountBreaks(text, from, pos);
     const qsizetype start = count.Count > 0 ? count.Last + 1 : from;
-    // pos is before the block's last start, so a break follows within it.
+    // pos is before the block's last start, so a break follows within it
+    // (unless the text failed, as above).
     const qsizetype next = NthBreak(text, pos, last, 1);
-    Q_ASSERT(next >= 0);
     c = {b, fromLine + count.Count, start, next >= 0 ? next + 1 : -1};
     return c.Line;
 }

@@ -426,10 +426,15 @@ void TestDecodedSource::fileChangesUnderTheDocument()
     if (intact) {
         QCOMPARE(read, model);
     } else {
-        // Never a mix: a block comes whole or as NULs.
+        // Never a mix: a block comes whole or as NULs. Lines are still
+        // found where they were indexed, in the text's range.
         QVERIFY(read != model);
         for (qsizetype p = 0; p < read.size(); ++p)
             QVERIFY(read[p] == model[p] || read[p] == '\0');
+        for (qsizetype line = 0; line < opened.Doc.LineCount(); line += 7) {
+            QVERIFY(opened.Doc.LineEnd(line) <= opened.Doc.Length());
+            QVERIFY(opened.Doc.LineOf(opened.Doc.LineStart(line)) <= line);
+        }
     }
     QSaveFile out(target);
     QVERIFY(out.open(QIODevice::WriteOnly));

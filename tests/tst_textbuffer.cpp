@@ -109,6 +109,8 @@ void TestTextBuffer::undoGrouping_data()
     QTest::newRow("backspace run") << QByteArray("abcd") << QStringList{"d 3 1", "d 2 1", "d 1 1"}
                                    << QByteArray("abcd");
     QTest::newRow("delete run") << QByteArray("abcd") << QStringList{"d 1 1", "d 1 1"} << QByteArray("abcd");
+    QTest::newRow("backspace over what a step took") << QByteArray("abcdef") << QStringList{"s 2 1", "d 2 1", "d 1 1"}
+                                                     << QByteArray("abdef");
     QTest::newRow("paste is one step") << QByteArray("ab") << QStringList{"t 2 0 c", "s 3 0 pasted"}
                                        << QByteArray("abc");
     QTest::newRow("typing after a paste") << QByteArray() << QStringList{"s 0 0 p", "t 1 0 q"} << QByteArray("p");
