@@ -13,6 +13,7 @@
 #include <QPoint>
 #include <QPointer>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -149,7 +150,8 @@ private:
     void SetDocument(TDocumentFile file);
     void LoadFinished(const QString &name);
     void LoadFailed(const QString &name);
-    void WatchSource(TDecodedSource *source);
+    void WatchSource(TDecodedSource *watched);
+    void WhenIdle(const std::function<void()> &task);
     void SourceChanged(TDecodedSource *source, TSourceFile::TState state);
     void StopLoading();
     void ShowLoadProgress();

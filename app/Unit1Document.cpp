@@ -20,6 +20,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QSessionManager>
+#include <QTimer>
 #include <QToolButton>
 
 namespace {
@@ -102,11 +103,11 @@ void TMain::LoadDocumentAs(const QString &name, std::optional<TCharset> charset)
             if (load == m_loads)
                 LoadFinished(name);
         }), Qt::QueuedConnection);
-        TDecodedSource *source = file.Source.get();
-        connect(m_loader, &TDocumentLoader::Failed, this, Guarded([this, source, load](TSourceFile::TState state) {
+        const QPointer<TDecodedSource> source = file.Source.get();
+        connect(m_loader, &TDocumentLoader::Failed, this, [this, source, load](TSourceFile::TState state) {
             if (load == m_loads)
-                SourceChanged(source, state);
-        }), Qt::QueuedConnection);
+                WhenIdle([this, source, state] { SourceChanged(source, state); });
+        }, Qt::QueuedConnection);
         m_loader->Start();
         ShowLoadProgress();
     } else {
@@ -134,21 +135,35 @@ void TMain::LoadFailed(const QString &name)
     throw DocumentFile::CannotOpen(name);
 }
 
-void TMain::WatchSource(TDecodedSource *source)
+void TMain::WatchSource(TDecodedSource *watched)
 {
-    connect(source, &TDecodedSource::ReadFailed, this, Guarded([this, source] { SourceChanged(source, source->State()); }));
-    connect(source, &TDecodedSource::NameChanged, this,
-            Guarded([this, source] { SourceChanged(source, TSourceFile::TState::Intact); }));
-    connect(source, &TDecodedSource::CopyProgress, this, &TMain::ShowLoadProgress);
-    connect(source, &TDecodedSource::CopyFinished, this, Guarded([this, source](const QString &error) {
+    const QPointer<TDecodedSource> source = watched;
+    connect(watched, &TDecodedSource::ReadFailed, this, [this, source] {
+        WhenIdle([this, source] { SourceChanged(source, source ? source->State() : TSourceFile::TState::Intact); });
+    });
+    connect(watched, &TDecodedSource::NameChanged, this,
+            [this, source] { WhenIdle([this, source] { SourceChanged(source, TSourceFile::TState::Intact); }); });
+    connect(watched, &TDecodedSource::CopyProgress, this, &TMain::ShowLoadProgress);
+    connect(watched, &TDecodedSource::CopyFinished, this, [this, source](const QString &error) {
         ShowLoadProgress();
-        if (!error.isEmpty()) {
-            TDialogs::Instance().Warning(this, ApplicationTitle(),
-                QStringLiteral("Cannot copy %1 to %2 (%3). Your changes are kept; the text you did not change is "
-                               "read from the file itself, so a change to it on disk can spoil the document.")
-                    .arg(source->File()->Path(), TDecodedSource::CopyFolder(), error));
-        }
-    }));
+        if (error.isEmpty())
+            return;
+        const QString text = QStringLiteral("Cannot copy %1 to %2 (%3). Your changes are kept; the text you did not "
+                                            "change is read from the file itself, so a change to it on disk can "
+                                            "spoil the document.")
+                                 .arg(source ? source->File()->Path() : m_documentName, TDecodedSource::CopyFolder(), error);
+        WhenIdle([this, text] { TDialogs::Instance().Warning(this, ApplicationTitle(), text); });
+    });
+}
+
+// What the file's changes call for waits while a save or a search runs: it
+// may read the file again, or ask the user.
+void TMain::WhenIdle(const std::function<void()> &task)
+{
+    if (TBusyScope::Active())
+        QTimer::singleShot(50, this, [this, task] { WhenIdle(task); });
+    else
+        Guarded(task)();
 }
 
 // The file the document reads from changed on disk (state Intact: its name
@@ -156,7 +171,7 @@ void TMain::WatchSource(TDecodedSource *source)
 // of it met the file changed in place or failing: what it had is lost.
 void TMain::SourceChanged(TDecodedSource *source, TSourceFile::TState state)
 {
-    if (richedit->Document().Source().get() != source)
+    if (!source || richedit->Document().Source().get() != source)
         return; // another document's by now
     const QString name = m_documentName;
     const bool lost = state != TSourceFile::TState::Intact;
