@@ -318,15 +318,11 @@ qsizetype TLineIndex::LineStart(qsizetype line, const TTextRuns &text) const
 
 qsizetype TLineIndex::NextStart(qsizetype line, const TTextRuns &text) const
 {
-    const qsizetype start = LineStart(line, text);
-    TCache &c = m_cache;
-    if (c.Next < 0) {
-        // Only the line's own bytes are read, and the answer is kept: asking
-        // for a line's start and end line after line costs each line once.
-        const qsizetype at = NthBreak(text, start, text.Size(), 1);
-        c.Next = at >= 0 ? at + 1 : text.Size() + 1;
-    }
-    return c.Next;
+    // The next line's start, as the index finds it: from this line's start
+    // within the block, which reads this line's bytes once; from the next
+    // block's base when a long line ended the block, which reads nothing,
+    // however long the line.
+    return line + 1 < m_lineCount ? LineStart(line + 1, text) : text.Size() + 1;
 }
 
 qsizetype TLineIndex::LineOf(qsizetype pos, const TTextRuns &text) const

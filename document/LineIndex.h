@@ -20,7 +20,8 @@
 //
 // The last line answered is remembered, so a caller asking line after line,
 // or for positions on the same or next line, pays for the bytes between, not
-// for a search. That memory makes the const calls unsafe to share between
+// for a search; a line's end is found from the next line's start, so a line
+// of gigabytes costs no search either. That memory makes the const calls unsafe to share between
 // threads.
 
 #include "document/RunVisitor.h"

@@ -688,7 +688,11 @@ void TRichEdit::paintEvent(QPaintEvent *event)
         const qsizetype end = m_layout.DisplayLineEnd(line);
         const int y = int(row) * m_cellHeight;
         style.Links.clear();
-        for (const TLink &link : Links::Near(m_doc, start, end))
+        // Only the bytes that can show: a character takes one to eight
+        // cells and one to four bytes, and a line may be gigabytes long.
+        const qsizetype shownFrom = std::min(end, start + firstColumn / TTextLayout::kTabWidth);
+        const qsizetype shownTo = std::min(end, start + 4 * (lastColumn + 1));
+        for (const TLink &link : Links::Near(m_doc, shownFrom, shownTo))
             style.Links.append({qsizetype(link.Start), qsizetype(link.End)});
         const qsizetype column = TextRenderer::DrawRow(p, m_cells, m_doc, start, end, QPoint(0, y), style,
                                                  firstColumn, lastColumn);

@@ -35,8 +35,27 @@ qsizetype TTextLayout::Cells(const TTextBuffer &doc, qsizetype from, qsizetype t
 {
     if (doc.SingleByte()) {
         const std::array<unsigned char, 256> &cells = SingleByteCells(doc.Charset());
+        // Where every byte but a tab takes one cell, the tabs alone are
+        // looked for: a line may be gigabytes long.
+        static const bool narrow = [] {
+            for (const TCharset set : {TCharset::csCp437, TCharset::csWindows1252}) {
+                for (int b = 0; b < 256; ++b) {
+                    if (b != '\t' && SingleByteCells(set)[size_t(b)] != 1)
+                        return false;
+                }
+            }
+            return true;
+        }();
         doc.Read(from, to, [&cells, &column](const char *p, qsizetype n, qsizetype) {
-            for (qsizetype i = 0; i < n; ++i) {
+            for (const char *end = p + n; p < end && narrow;) {
+                const char *tab = static_cast<const char *>(std::memchr(p, '\t', size_t(end - p)));
+                column += (tab ? tab : end) - p;
+                if (!tab)
+                    return true;
+                column += kTabWidth - column % kTabWidth;
+                p = tab + 1;
+            }
+            for (qsizetype i = 0; !narrow && i < n; ++i) {
                 const unsigned char b = static_cast<unsigned char>(p[i]);
                 column += b == '\t' ? kTabWidth - column % kTabWidth : cells[b];
             }
