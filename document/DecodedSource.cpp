@@ -4,11 +4,10 @@
 
 #include <QStandardPaths>
 
-#include <QSemaphore>
-
 #include <algorithm>
-#include <atomic>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
 #include <thread>
 
 namespace {
@@ -195,11 +194,11 @@ TSourceFile::TState TDecodedSource::ReadRaw(const TSourceFile &file, size_t firs
     return file.Read(m_offsets[first], raw.data(), bytes);
 }
 
-const QByteArray &TDecodedSource::DecodeRaw(size_t first, size_t last, TSourceFile::TState state, QByteArray &raw,
-                                            QByteArray &text) const
+TSourceFile::TState TDecodedSource::DecodeRaw(size_t first, size_t last, TSourceFile::TState state, QByteArray &raw,
+                                             QByteArray &text) const
 {
     // Bytes decode where they were read: the text is never longer.
-    QByteArray &out = m_shape.Units == TUnits::Bytes ? raw : text;
+    QByteArray &out = TextOf(raw, text);
     if (&out == &text)
         out.resize(Room(m_shape, raw.size()));
     const qint64 offset = m_offsets[first];
@@ -212,6 +211,12 @@ const QByteArray &TDecodedSource::DecodeRaw(size_t first, size_t last, TSourceFi
         at += got;
     }
     out.resize(qsizetype(m_positions[last] - m_positions[first]));
+    return state;
+}
+
+const QByteArray &TDecodedSource::Settle(TSourceFile::TState state, QByteArray &raw, QByteArray &text) const
+{
+    QByteArray &out = TextOf(raw, text);
     if (state != TSourceFile::TState::Intact) {
         Fail(state);
         out.fill('\0');
@@ -223,9 +228,10 @@ bool TDecodedSource::ReadBlocks(size_t first, size_t last, QByteArray &out) cons
 {
     CheckName();
     QByteArray raw;
-    const TSourceFile::TState state = m_state == TSourceFile::TState::Intact ? ReadRaw(*m_file, first, last, raw) : m_state;
-    out = DecodeRaw(first, last, state, raw, out);
-    return state == TSourceFile::TState::Intact && m_state == TSourceFile::TState::Intact;
+    TSourceFile::TState state = m_state == TSourceFile::TState::Intact ? ReadRaw(*m_file, first, last, raw) : m_state;
+    state = DecodeRaw(first, last, state, raw, out);
+    out = Settle(state, raw, out);
+    return state == TSourceFile::TState::Intact;
 }
 
 const QByteArray &TDecodedSource::Block(size_t block) const
@@ -291,8 +297,8 @@ void TDecodedSource::Read(qint64 from, qint64 to, TRunVisitor run, bool sequenti
 
 void TDecodedSource::ReadInOrder(size_t b, qint64 from, qint64 to, TRunVisitor run) const
 {
-    // Groups of blocks of about a megabyte, read while the one before is
-    // decoded and used: reading and the work on what was read overlap.
+    // Groups of blocks of about a megabyte, read and decoded while the one
+    // before is used: reading and the work on what was read overlap.
     std::vector<size_t> groups{b};
     const size_t blocks = m_positions.size() - 1;
     while (m_positions[groups.back()] < to) {
@@ -305,36 +311,54 @@ void TDecodedSource::ReadInOrder(size_t b, qint64 from, qint64 to, TRunVisitor r
     const std::shared_ptr<TSourceFile> file = m_file;
     const bool failed = m_state != TSourceFile::TState::Intact;
     if (groups.size() == 2) { // one group: nothing to overlap
-        const TSourceFile::TState state = failed ? m_state : ReadRaw(*file, groups[0], groups[1], m_rawSlots[0]);
-        const QByteArray &text = DecodeRaw(groups[0], groups[1], state, m_rawSlots[0], m_textSlots[0]);
+        TSourceFile::TState state = failed ? m_state : ReadRaw(*file, groups[0], groups[1], m_rawSlots[0]);
+        state = DecodeRaw(groups[0], groups[1], state, m_rawSlots[0], m_textSlots[0]);
+        const QByteArray &text = Settle(state, m_rawSlots[0], m_textSlots[0]);
         run(text.constData() + (from - m_positions[groups[0]]), qsizetype(to - from), qsizetype(from));
         return;
     }
     TSourceFile::TState states[2];
-    QSemaphore free(2), ready(0);
-    std::atomic<bool> stop{false};
+    std::mutex lock;
+    std::condition_variable changed;
+    size_t read = 0, used = 0; // groups read, groups used
+    bool stop = false;
     std::thread reader([&] {
         for (size_t g = 0; g + 1 < groups.size(); ++g) {
-            free.acquire();
-            if (stop)
-                return;
-            states[g % 2] = failed ? TSourceFile::TState::Changed : ReadRaw(*file, groups[g], groups[g + 1], m_rawSlots[g % 2]);
-            ready.release();
+            {
+                std::unique_lock<std::mutex> hold(lock);
+                changed.wait(hold, [&] { return stop || g < used + 2; });
+                if (stop)
+                    return;
+            }
+            // Decoded here too, while the bytes are still in this core's cache.
+            const size_t k = g % 2;
+            states[k] = failed ? TSourceFile::TState::Changed : ReadRaw(*file, groups[g], groups[g + 1], m_rawSlots[k]);
+            states[k] = DecodeRaw(groups[g], groups[g + 1], states[k], m_rawSlots[k], m_textSlots[k]);
+            {
+                const std::lock_guard<std::mutex> hold(lock);
+                read = g + 1;
+            }
+            changed.notify_all();
         }
     });
     for (size_t g = 0; g + 1 < groups.size(); ++g) {
-        ready.acquire();
-        const QByteArray &text = DecodeRaw(groups[g], groups[g + 1], states[g % 2], m_rawSlots[g % 2], m_textSlots[g % 2]);
+        {
+            std::unique_lock<std::mutex> hold(lock);
+            changed.wait(hold, [&] { return read > g; });
+        }
+        const QByteArray &text = Settle(states[g % 2], m_rawSlots[g % 2], m_textSlots[g % 2]);
         const qint64 start = m_positions[groups[g]];
         const qint64 end = std::min(to, m_positions[groups[g + 1]]);
         const bool goOn = run(text.constData() + (from - start), qsizetype(end - from), qsizetype(from));
         from = end;
-        if (!goOn) {
-            stop = true;
-            free.release(2);
-            break;
+        {
+            const std::lock_guard<std::mutex> hold(lock);
+            used = g + 1;
+            stop = !goOn;
         }
-        free.release();
+        changed.notify_all();
+        if (!goOn)
+            break;
     }
     reader.join();
 }

@@ -131,10 +131,14 @@ private:
     bool ReadBlocks(size_t first, size_t last, QByteArray &out) const;
     // The file bytes of the blocks; safe in any thread.
     TSourceFile::TState ReadRaw(const TSourceFile &file, size_t first, size_t last, QByteArray &raw) const;
-    // Their text: in raw itself for bytes, else in text; NULs when state
-    // says they could not be had.
-    const QByteArray &DecodeRaw(size_t first, size_t last, TSourceFile::TState state, QByteArray &raw,
-                                QByteArray &text) const;
+    // Decodes them: in raw itself for bytes, else in text; the state, Changed
+    // when a block decodes to another length than the scan found. Safe in any
+    // thread, as nothing else is touched.
+    TSourceFile::TState DecodeRaw(size_t first, size_t last, TSourceFile::TState state, QByteArray &raw,
+                                  QByteArray &text) const;
+    QByteArray &TextOf(QByteArray &raw, QByteArray &text) const { return m_shape.Units == TUnits::Bytes ? raw : text; }
+    // The text, told and made NULs when the state says it could not be had.
+    const QByteArray &Settle(TSourceFile::TState state, QByteArray &raw, QByteArray &text) const;
     void ReadInOrder(size_t block, qint64 from, qint64 to, TRunVisitor run) const;
     void Fail(TSourceFile::TState state) const;
     void CheckName() const;

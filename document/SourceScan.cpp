@@ -1,7 +1,5 @@
 #include "document/SourceScan.h"
 
-#include <QMutexLocker>
-
 #include <cstring>
 
 namespace {
@@ -20,10 +18,10 @@ TSourceScan::TSourceScan(std::shared_ptr<TSourceFile> file, const TDecodedSource
 TSourceScan::~TSourceScan()
 {
     {
-        QMutexLocker lock(&m_mutex);
+        const std::lock_guard<std::mutex> lock(m_mutex);
         m_stop = true;
-        m_taken.wakeAll();
     }
+    m_taken.notify_all();
     wait();
 }
 
@@ -136,10 +134,10 @@ std::deque<TScanBatch> TSourceScan::Take()
 {
     std::deque<TScanBatch> batches;
     {
-        QMutexLocker lock(&m_mutex);
+        const std::lock_guard<std::mutex> lock(m_mutex);
         batches.swap(m_queue);
-        m_taken.wakeAll();
     }
+    m_taken.notify_all();
     for (const TScanBatch &batch : batches) {
         if (!batch.BlockOffsets.empty())
             m_offset = batch.BlockOffsets.back();
@@ -152,9 +150,8 @@ void TSourceScan::run()
 {
     for (;;) {
         {
-            QMutexLocker lock(&m_mutex);
-            while (!m_stop && m_queue.size() >= kQueued)
-                m_taken.wait(&m_mutex);
+            std::unique_lock<std::mutex> lock(m_mutex);
+            m_taken.wait(lock, [this] { return m_stop || m_queue.size() < kQueued; });
             if (m_stop)
                 return;
         }
@@ -162,7 +159,7 @@ void TSourceScan::run()
         const bool last = batch.Last;
         bool wasEmpty;
         {
-            QMutexLocker lock(&m_mutex);
+            const std::lock_guard<std::mutex> lock(m_mutex);
             wasEmpty = m_queue.empty();
             m_queue.push_back(std::move(batch));
         }

@@ -7,11 +7,11 @@
 
 #include "document/DecodedSource.h"
 
-#include <QMutex>
 #include <QThread>
-#include <QWaitCondition>
 
+#include <condition_variable>
 #include <deque>
+#include <mutex>
 
 class TSourceScan : public QThread
 {
@@ -63,8 +63,8 @@ private:
     qint64 m_offset;
     bool m_done = false;
 
-    QMutex m_mutex;
-    QWaitCondition m_taken;
+    std::mutex m_mutex;
+    std::condition_variable m_taken;
     std::deque<TScanBatch> m_queue;
     bool m_stop = false;
 };
