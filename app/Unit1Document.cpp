@@ -175,6 +175,8 @@ void TMain::SourceChanged(TDecodedSource *source, TSourceFile::TState state)
         return; // another document's by now
     const QString name = m_documentName;
     const bool lost = state != TSourceFile::TState::Intact;
+    if (!lost && source->NameIntact())
+        return; // told before a save of ours, which the name names now
     if (!richedit->Modified()) {
         // Nothing to keep: the file is read again as it is now.
         const bool there = QFileInfo(name).isFile();

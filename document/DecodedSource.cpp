@@ -157,12 +157,15 @@ void TDecodedSource::Fail(TSourceFile::TState state) const
     QMetaObject::invokeMethod(const_cast<TDecodedSource *>(this), &TDecodedSource::ReadFailed, Qt::QueuedConnection);
 }
 
+bool TDecodedSource::NameIntact() const
+{
+    const std::optional<TSourceFile::TIdentity> now = TSourceFile::IdentityOf(m_watchedPath);
+    return m_watchedPath.isEmpty() || (now && *now == m_watched);
+}
+
 void TDecodedSource::CheckName() const
 {
-    if (m_nameChanged || m_watchedPath.isEmpty())
-        return;
-    const std::optional<TSourceFile::TIdentity> now = TSourceFile::IdentityOf(m_watchedPath);
-    if (now && *now == m_watched)
+    if (m_nameChanged || NameIntact())
         return;
     m_nameChanged = true;
     QMetaObject::invokeMethod(const_cast<TDecodedSource *>(this), &TDecodedSource::NameChanged, Qt::QueuedConnection);
@@ -286,7 +289,7 @@ void TDecodedSource::Read(qint64 from, qint64 to, TRunVisitor run, bool sequenti
         return;
     }
     while (from < to) {
-        const QByteArray &bytes = Block(b);
+        const QByteArray bytes = Block(b); // shared, so that no eviction frees it under run
         const qint64 end = std::min(to, m_positions[b + 1]);
         if (!run(bytes.constData() + (from - m_positions[b]), qsizetype(end - from), qsizetype(from)))
             return;

@@ -89,6 +89,8 @@ public:
     void Watch(const QString &path, const TSourceFile::TIdentity &identity);
     // Checks the file read from and the watched name now; the state.
     TSourceFile::TState Check() const;
+    // The watched name names what it named when last known, now.
+    bool NameIntact() const;
 
     // The private copy: started before the first edit unless the file is
     // one no name reaches; Copying until it ends, successful or not.
