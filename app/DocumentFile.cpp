@@ -102,7 +102,7 @@ TDocumentFile ReadStart(const QString &name, std::optional<TCharset> charset, TD
     start.Format = charset ? FileFormat::ForCharset(*charset, head) : FileFormat::Detect(head);
     if (start.Format.Charset == TCharset::csUtf16)
         return Read(name, charset); // converted as a whole
-    const qsizetype tail = Sauce::TailLength(end, size - reach);
+    const qsizetype tail = Sauce::TailLength(end);
     start.Format.Tail = end.last(tail);
     rest.End = size - tail;
     head.truncate(qsizetype(std::min<qint64>(head.size(), rest.End)));
