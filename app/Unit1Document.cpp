@@ -4,6 +4,7 @@
 
 #include "app/Unit1.h"
 
+#include "app/ChosenCharsets.h"
 #include "app/DocumentFile.h"
 #include "app/DocumentLoader.h"
 #include "app/PropertiesDialog.h"
@@ -69,9 +70,11 @@ void TMain::QuerySaveChanges()
     }
 }
 
+// A file is read in the set the user last chose for it, else in the set its
+// bytes tell.
 void TMain::LoadDocument(const QString &name)
 {
-    LoadDocumentAs(name, std::nullopt);
+    LoadDocumentAs(name, ChosenCharsets::Find(ChosenCharsets::Read(*Reg), QFileInfo(name).absoluteFilePath()));
 }
 
 void TMain::LoadDocumentAs(const QString &name, std::optional<TCharset> charset)
@@ -172,6 +175,8 @@ void TMain::CharacterSetClick(TCharset charset)
             return;
         }
         LoadDocumentAs(m_documentName, charset);
+        const QString path = QFileInfo(m_documentName).absoluteFilePath();
+        ChosenCharsets::Write(*Reg, ChosenCharsets::Choose(ChosenCharsets::Read(*Reg), path, charset));
     } catch (...) {
         ShowFormat(); // the check mark stays on the set in use
         throw;

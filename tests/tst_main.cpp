@@ -213,6 +213,11 @@ void TestMain::promptBeforeReplacing()
         QCOMPARE(f.Window->richedit->Bytes(), MainFixture::ReadFile(current));
         QCOMPARE(Panel(f, 4), QStringLiteral("UTF-8"));
         QVERIFY(f.Window->Item("Utf81")->isChecked() && !f.Window->Item("Cp4371")->isChecked());
+        // The set chosen for the file is remembered when it is opened again.
+        f.Window->LoadDocument(other);
+        QCOMPARE(Panel(f, 4), QStringLiteral("CP437"));
+        f.Window->LoadDocument(current);
+        QCOMPARE(Panel(f, 4), QStringLiteral("UTF-8"));
     } else if (command == QLatin1String("New")) {
         QCOMPARE(f.Window->DocumentName(), QStringLiteral("Untitled"));
         QCOMPARE(f.Window->richedit->Bytes(), QByteArray());
