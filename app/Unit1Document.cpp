@@ -13,6 +13,7 @@
 #include "platform/Errors.h"
 #include "platform/StatusBar.h"
 #include "textview/RichEdit.h"
+#include "textview/TextRenderer.h"
 #include "formats/Sauce.h"
 
 #include <QActionGroup>
@@ -190,8 +191,11 @@ void TMain::Properties1Click()
     properties.FileName = m_documentName;
     if (m_documentName != QLatin1String(UntitledName) && QFileInfo(m_documentName).isFile())
         properties.FileSize = QFileInfo(m_documentName).size();
-    properties.Lines = richedit->Document().LineCount();
-    properties.Width = richedit->WidestLine();
+    // Every line is measured, painted or not: tabs make a line wider than
+    // its bytes.
+    const TTextBuffer &doc = richedit->Document();
+    properties.Lines = doc.LineCount() - (doc.LineStart(doc.LineCount() - 1) == doc.Length() ? 1 : 0);
+    properties.Width = TextRenderer::Columns(doc, 0, doc.LineCount());
     properties.Charset = FileFormat::Name(m_format);
     properties.Record = Sauce::Parse(m_format.Tail);
     TPropertiesDialog dialog(properties, this);
@@ -200,10 +204,7 @@ void TMain::Properties1Click()
     if (dialog.Change() == TPropertiesDialog::TChange::pcRemove) {
         m_format.Tail.clear();
     } else {
-        TFileFormat withoutTail = m_format;
-        withoutTail.Tail.clear();
-        const qsizetype size = FileFormat::ToFile(richedit->Document(), withoutTail).size();
-        m_format.Tail = Sauce::Make(dialog.NewRecord(quint32(std::min<qsizetype>(size, 0xFFFFFFFF))));
+        m_format.Tail = Sauce::Make(dialog.NewRecord()); // its size is written with the file
     }
     // The record is written with the next save, after the usual question.
     richedit->SetModified(true);

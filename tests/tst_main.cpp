@@ -21,6 +21,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtEndian>
 #include <QTimer>
 
 #include <csignal>
@@ -61,7 +62,8 @@ private slots:
     void dropOpensFirstFileOnly_data();
     void dropOpensFirstFileOnly();
     void ctrlClickOpensALink();
-    void propertiesRemoveAndAddTheRecord();
+    void propertiesWriteTheRecord_data();
+    void propertiesWriteTheRecord();
     void largeFileShowsAtOnceAndLoadsInSlices();
     void filesBeyondTwoGigabytesOpenAndTooLargeOnesAreRefused();
 
@@ -536,33 +538,68 @@ void TestMain::ctrlClickOpensALink()
     QCOMPARE(opened, QStringList{QStringLiteral("http://a.test/x")});
 }
 
-void TestMain::propertiesRemoveAndAddTheRecord()
+void TestMain::propertiesWriteTheRecord_data()
 {
+    // The file, what is done in the dialog (keys typed where the focus
+    // starts, then Enter, unless the Remove button is pressed), and the
+    // title, width and height in the saved record (none when removed).
+    QByteArray art;
+    for (int line = 1; line <= 44; ++line)
+        art += line == 43 ? QByteArray("\t\t\t\t\t\t\t\xDB\xDB\r\n") // the widest line, not the longest
+                          : "line " + QByteArray::number(line).rightJustified(2, '0') + " of the art\r\n";
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QByteArray>("title");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::newRow("removed") << TestData::Read(QStringLiteral("record.nfo")) << QString() << QByteArray() << 0 << 0;
+    QTest::newRow("added with Enter") << art << QStringLiteral("Harbour") << QByteArray("Harbour") << 58 << 44;
+    QTest::newRow("edited in place") << TestData::Read(QStringLiteral("record.nfo")) << QStringLiteral("!") << QByteArray("Glimra!")
+                                     << 0 << 0;
+}
+
+void TestMain::propertiesWriteTheRecord()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, typed);
+    QFETCH(QByteArray, title);
+    QFETCH(int, width);
+    QFETCH(int, height);
     MainFixture f;
-    const QString path = f.WriteFile(QStringLiteral("record.nfo"), TestData::Read(QStringLiteral("record.nfo")));
+    const QString path = f.WriteFile(QStringLiteral("art.nfo"), file);
     f.Window->LoadDocument(path);
-    const auto answer = [](const std::function<void(TPropertiesDialog *)> &click) {
-        QTimer::singleShot(0, [click] { click(qobject_cast<TPropertiesDialog *>(QApplication::activeModalWidget())); });
-    };
-    answer([](TPropertiesDialog *d) {
-        d->RemoveButton->click();
-        d->accept();
+    QTimer::singleShot(0, [typed] {
+        auto *dialog = qobject_cast<TPropertiesDialog *>(QApplication::activeModalWidget());
+        if (typed.isEmpty()) {
+            dialog->RemoveButton->click();
+            dialog->accept();
+            return;
+        }
+        QWidget *focus = dialog->focusWidget(); // where the focus starts
+        QTest::keyClick(focus, Qt::Key_End);
+        QTest::keyClicks(focus, typed);
+        QTest::keyClick(focus, Qt::Key_Return);
     });
     f.Window->Item("Properties1")->trigger();
     QVERIFY(f.Window->richedit->Modified());
     f.Window->Save();
-    QCOMPARE(MainFixture::ReadFile(path), QByteArray("Glimra <3\r\n"));
-
-    answer([](TPropertiesDialog *d) {
-        d->TitleEdit->setText(QStringLiteral("Harbour"));
-        d->AddButton->click();
-    });
-    f.Window->Item("Properties1")->trigger();
-    f.Window->Save();
     const QByteArray saved = MainFixture::ReadFile(path);
-    QCOMPARE(Sauce::TailLength(saved), saved.size() - 11);
-    QCOMPARE(Sauce::Parse(saved.mid(11))->Title, QByteArray("Harbour"));
-    QCOMPARE(Sauce::Parse(saved.mid(11))->FileSize, 11u);
+    const qsizetype text = saved.indexOf("\x1A");
+    if (title.isEmpty()) {
+        QCOMPARE(saved, QByteArray("Glimra <3\r\n"));
+        return;
+    }
+    // The record's fields at their offsets in the last 128 bytes.
+    const QByteArray record = saved.right(128);
+    QVERIFY(record.startsWith("SAUCE00"));
+    QCOMPARE(record.mid(7, 35), title.leftJustified(35, ' '));
+    QCOMPARE(qFromLittleEndian<quint32>(record.constData() + 90), quint32(text));
+    if (width > 0) {
+        QCOMPARE(qFromLittleEndian<quint16>(record.constData() + 96), quint16(width));
+        QCOMPARE(qFromLittleEndian<quint16>(record.constData() + 98), quint16(height));
+    } else {
+        QVERIFY(saved.mid(text).contains("COMNTA record made for the tests")); // the comments stay
+    }
 }
 
 void TestMain::largeFileShowsAtOnceAndLoadsInSlices()
