@@ -129,7 +129,7 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::TMa
         m_editHeld = true;
         ShowLoadProgress();
     });
-    connect(richedit, &TRichEdit::LinkActivated, this, Guarded([this](const QString &url) { ShellOpenFile(this, url); }));
+    connect(richedit, &TRichEdit::LinkActivated, this, Guarded([this](const QString &url) { OpenLink(url); }));
     connect(qApp, &QGuiApplication::commitDataRequest, this, &TMain::CommitData);
 
     FormCreate();
@@ -263,6 +263,14 @@ void TMain::BuildTextModeMenu()
     });
 }
 
+// An address of the document handed to the desktop; one it cannot open is
+// told, unlike the about box's labels.
+void TMain::OpenLink(const QString &url)
+{
+    if (!ShellOpenFile(this, url))
+        throw EGlimraError(QStringLiteral("Cannot open the address %1: no program on this system opens it").arg(url));
+}
+
 void TMain::RunCommand(TCommand command)
 {
     switch (command) {
@@ -300,7 +308,7 @@ void TMain::RunCommand(TCommand command)
     case TCommand::cmCharsetUtf16: CharacterSetClick(TCharset::csUtf16); break;
     case TCommand::cmCharsetWindows1252: CharacterSetClick(TCharset::csWindows1252); break;
     case TCommand::cmProperties: Properties1Click(); break;
-    case TCommand::cmOpenLink: ShellOpenFile(this, m_popupLink); break;
+    case TCommand::cmOpenLink: OpenLink(m_popupLink); break;
     case TCommand::cmCopyLink: QGuiApplication::clipboard()->setText(m_popupLink); break;
     }
 }

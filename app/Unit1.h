@@ -145,6 +145,7 @@ private:
     void BuildCommands();
     void BuildTextModeMenu();
     void RunCommand(TCommand command);
+    void OpenLink(const QString &url);
     void WriteDocument(const QString &fileName);
     void SetDocument(TDocumentFile file);
     void LoadFinished(const QString &name);

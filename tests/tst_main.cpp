@@ -526,7 +526,11 @@ void TestMain::ctrlClickOpensALink()
     QVERIFY(QTest::qWaitForWindowExposed(f.Window));
     f.Window->LoadDocument(f.WriteFile(QStringLiteral("links.nfo"), "\xBA see http://a.test/x. \xBA"));
     QStringList opened;
-    const TShellOpen previous = SetShellOpen([&opened](QWidget *, const QString &, const QString &file) { opened << file; });
+    bool opens = true;
+    const TShellOpen previous = SetShellOpen([&](QWidget *, const QString &, const QString &file) {
+        opened << file;
+        return opens;
+    });
     TRichEdit *edit = f.Window->richedit;
     const QPoint at = edit->CharRect(8).center();
     QTest::mouseClick(edit->viewport(), Qt::LeftButton, Qt::NoModifier, at);
@@ -534,8 +538,14 @@ void TestMain::ctrlClickOpensALink()
     QVERIFY(edit->SelStart() > 0); // a plain click places the caret
     QTest::mouseClick(edit->viewport(), Qt::LeftButton, Qt::ControlModifier, at);
     QTest::mouseClick(edit->viewport(), Qt::LeftButton, Qt::ControlModifier, edit->CharRect(2).center());
-    SetShellOpen(previous);
     QCOMPARE(opened, QStringList{QStringLiteral("http://a.test/x")});
+    QVERIFY(f.Dialogs.Texts(QStringLiteral("Error")).isEmpty());
+    // An address the desktop cannot open is told.
+    opens = false;
+    QTest::mouseClick(edit->viewport(), Qt::LeftButton, Qt::ControlModifier, at);
+    SetShellOpen(previous);
+    QCOMPARE(f.Dialogs.Texts(QStringLiteral("Error")).size(), 1);
+    QVERIFY(f.Dialogs.Texts(QStringLiteral("Error")).constFirst().contains(QStringLiteral("http://a.test/x")));
 }
 
 void TestMain::propertiesWriteTheRecord_data()
