@@ -21,7 +21,7 @@ constexpr TMenuItemDef kItems[] = {
     {mpFile, "Properties1", "Propert&ies...", "", "Properties of the file and its record", -1, cmProperties, false},
     {mpFile, "N1", "-", "", "", -1, cmNone, false},
     {mpFile, "Print1", "&Print", "Ctrl+P", "Print existing file", 3, cmPrint, false},
-    {mpFile, "ExportImage1", "Export &Image...", "", "Save the text as a PNG image", -1, cmExportImage, false},
+    {mpFile, "ExportImage1", "&Export Image...", "", "Save the text as a PNG image", -1, cmExportImage, false},
     {mpFile, "ExportPdf1", "Export P&DF...", "", "Save the printed pages as a PDF file", -1, cmExportPdf, false},
     {mpFile, "N2", "-", "", "", -1, cmNone, false},
     {mpFile, "RecentFiles1", "&Recent Files", "", "List of recent files", -1, cmNone, false},

@@ -110,6 +110,7 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::TMa
     OpenDialog.Filter = QString::fromLatin1(FileFilter);
     OpenDialog.DefaultExt = QStringLiteral("nfo");
     SaveDialog = OpenDialog;
+    OpenDialog.Filter.prepend(QString::fromLatin1(SupportedFilter) + u'|');
     ExportImageDialog = ExportCommands::ImageDialog();
     ExportPdfDialog = ExportCommands::PdfDialog();
 
@@ -636,13 +637,13 @@ void TMain::Print1Click()
 void TMain::ExportImage1Click()
 {
     WaitForLoad();
-    ExportCommands::ExportImage(this, *richedit, ExportImageDialog);
+    ExportCommands::ExportImage(this, *richedit, m_documentName, ExportImageDialog);
 }
 
 void TMain::ExportPdf1Click()
 {
     WaitForLoad();
-    ExportCommands::ExportPdf(this, *richedit, PrintJobName(windowTitle()), ExportPdfDialog);
+    ExportCommands::ExportPdf(this, *richedit, m_documentName, PrintJobName(windowTitle()), ExportPdfDialog);
 }
 
 void TMain::CopyAsImage1Click()

@@ -41,6 +41,9 @@ public:
     static constexpr const char *UntitledName = "Untitled";
     static constexpr const char *FileFilter =
         "Information File|*.nfo|Description File|*.diz|Text File|*.txt|LOG Files|*.log|All Files|*.*";
+    // The Open dialog's first entry: every type Glimra opens.
+    static constexpr const char *SupportedFilter =
+        "All supported files|*.nfo;*.diz;*.txt;*.asc;*.ans;*.log;*.bin;*.NFO;*.DIZ;*.TXT;*.ASC;*.ANS;*.LOG;*.BIN";
 
     explicit TMain(QWidget *parent = nullptr);
     ~TMain() override;

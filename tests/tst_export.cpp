@@ -2,6 +2,7 @@
 // PDF against Print, the window's commands and the command line.
 
 #include "app/Export.h"
+#include "app/ExportCommands.h"
 #include "platform/Errors.h"
 #include "platform/Printing.h"
 #include "support/MainFixture.h"
@@ -168,8 +169,13 @@ void TestExport::windowExportsTheSelectedLines()
     edit->SetSel(6, 12); // from "cond" into "\tt"
     const QString png = f.Dir.filePath(QStringLiteral("out.png"));
     f.Dialogs.FileAnswers << png;
-    f.Window->ExportImageDialog.LastFilterIndex = 3; // the selection at 2x
+    f.Window->ExportImageDialog.Options[ExportCommands::ioScale].Chosen = 1; // 2x
+    f.Window->ExportImageDialog.Options[ExportCommands::ioSelection].Chosen = 1;
     f.Window->Item("ExportImage1")->trigger();
+    // The dialog is titled for what it does and proposes the document's
+    // name as a picture, in its folder.
+    QCOMPARE(f.Dialogs.Log.constLast().Caption, QStringLiteral("Export Image"));
+    QCOMPARE(f.Dialogs.Log.constLast().Text, f.Dir.filePath(QStringLiteral("a.png")));
     const QImage image(png);
     // Two lines, as wide as the tab makes the third: 8 + 5 cells.
     const QSize cell = edit->CharRect(1).size();
@@ -180,6 +186,14 @@ void TestExport::windowExportsTheSelectedLines()
     edit->SetSel(0, 0);
     f.Window->Item("CopyAsImage1")->trigger(); // no selection: the whole document
     QCOMPARE(QGuiApplication::clipboard()->image().height(), 5 * cell.height());
+
+    // The picture is replaced only when the user says so.
+    const QByteArray before = MainFixture::ReadFile(png);
+    f.Dialogs.FileAnswers << png;
+    f.Dialogs.ConfirmAnswers << TModalResult::mrNo;
+    f.Window->Item("ExportImage1")->trigger();
+    QCOMPARE(f.Dialogs.Texts(QStringLiteral("Confirm")), QStringList{QStringLiteral("OK to overwrite %1").arg(png)});
+    QCOMPARE(MainFixture::ReadFile(png), before);
 }
 
 void TestExport::commandLine_data()

@@ -19,6 +19,8 @@
 #include <QRegularExpression>
 #include <QToolBar>
 #include <QToolButton>
+#include <QMap>
+#include <QMenu>
 #include <QTest>
 
 class TestMainCommands : public QObject
@@ -29,6 +31,7 @@ private slots:
     void menuItemsMatchTheirTable_data();
     void menuItemsMatchTheirTable();
     void toolBarOrderAndIcons();
+    void accessKeysDifferWithinAMenu();
     void caretPanel_data();
     void caretPanel();
     void caretPanelCountsDisplayLinesWithWordWrap();
@@ -80,6 +83,26 @@ void TestMainCommands::menuItemsMatchTheirTable()
     QCOMPARE(item->text(), caption);
     QCOMPARE(item->shortcut().toString(), shortcut);
     QCOMPARE(f.Window->findChild<QAction *>(name), item);
+}
+
+void TestMainCommands::accessKeysDifferWithinAMenu()
+{
+    // Two items of one menu with the same access key: neither runs from the keyboard.
+    MainFixture f;
+    QList<QMenu *> menus = f.Window->findChildren<QMenu *>();
+    QVERIFY(menus.size() > 5);
+    for (const QMenu *menu : menus) {
+        QMap<QChar, QString> taken;
+        for (const QAction *item : menu->actions()) {
+            const QString text = item->text();
+            const qsizetype amp = text.indexOf(u'&');
+            if (amp < 0 || amp + 1 >= text.size() || !item->isVisible())
+                continue;
+            const QChar key = text[amp + 1].toLower();
+            QVERIFY2(!taken.contains(key), qPrintable(QStringLiteral("%1: %2 and %3").arg(menu->objectName(), taken.value(key), text)));
+            taken.insert(key, text);
+        }
+    }
 }
 
 void TestMainCommands::toolBarOrderAndIcons()
