@@ -130,6 +130,7 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::TMa
         m_editHeld = true;
         ShowLoadProgress();
     });
+    connect(richedit, &TRichEdit::ZoomRequested, this, Guarded([this](int step) { Zoom(step); }));
     connect(richedit, &TRichEdit::LinkActivated, this, Guarded([this](const QString &url) { OpenLink(url); }));
     connect(qApp, &QGuiApplication::commitDataRequest, this, &TMain::CommitData);
 
@@ -301,6 +302,7 @@ void TMain::RunCommand(TCommand command)
     case TCommand::cmAutocopy: Autocopy1Click(); break;
     case TCommand::cmZoomIn: ZoomIn1Click(); break;
     case TCommand::cmZoomOut: ZoomOutButonClick(); break;
+    case TCommand::cmZoomNormal: Zoom(0); break;
     case TCommand::cmFont: FontButonClick(); break;
     case TCommand::cmHelp: GlimraHelp1Click(); break;
     case TCommand::cmAbout: About1Click(); break;
@@ -675,7 +677,9 @@ void TMain::UpdateFontPanel()
 {
     // The face drawn, not the name asked for, which may not be installed.
     const QFont font = richedit->font();
-    StatusBar1->SetPanelText(2, FontPanelText(TTextModeFace::DrawnFamily(font), font.pointSize()));
+    const TTextModeFace *face = TTextModeFace::Find(font.family());
+    StatusBar1->SetPanelText(2, FontPanelText(TTextModeFace::DrawnFamily(font), font.pointSize(),
+                                              face ? face->Scale(font, nullptr) : 0));
 }
 
 void TMain::SetFontSize(int pointSize)
@@ -717,23 +721,26 @@ void TMain::FontDialogApply(const QFont &font)
 
 void TMain::ZoomIn1Click()
 {
-    const int size = richedit->font().pointSize();
-    if (size > 72) {
-        TDialogs::Instance().Beep();
-        return;
-    }
-    SetFontSize(size + 1);
-    UpdateFontPanel();
+    Zoom(+1);
 }
 
 void TMain::ZoomOutButonClick()
 {
+    Zoom(-1);
+}
+
+// A step of zoom; a text-mode face steps between its whole multiples.
+void TMain::Zoom(int step)
+{
     const int size = richedit->font().pointSize();
-    if (size < 6) {
+    const TTextModeFace *face = TTextModeFace::Find(richedit->font().family());
+    const int zoomed = step == 0 ? NormalSize(face ? face->Height() : 0, richedit->logicalDpiY())
+                                 : ZoomedSize(size, step, face ? face->Height() : 0, richedit->logicalDpiY());
+    if (zoomed == size && step != 0) {
         TDialogs::Instance().Beep();
         return;
     }
-    SetFontSize(size - 1);
+    SetFontSize(zoomed);
     UpdateFontPanel();
 }
 

@@ -103,6 +103,7 @@ public:
     void FontDialogApply(const QFont &font);
     void ZoomIn1Click();
     void ZoomOutButonClick();
+    void Zoom(int step); // in, out, or back to the normal size (0)
     void BColorButtonClick();
     void FColorButtonClick();
     void TextModeFontClick(const QString &family);

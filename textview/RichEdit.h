@@ -123,6 +123,7 @@ signals:
     void PopupRequested(const QPoint &globalPos); // the pop-up menu is asked for
     void LinkActivated(const QString &url);       // Ctrl+click on a link
     void EditHeld();                              // an edit waits for the load
+    void ZoomRequested(int step);                 // Ctrl+wheel: +1 in, -1 out
 
 protected:
     bool event(QEvent *event) override;
@@ -143,6 +144,7 @@ protected:
     void dropEvent(QDropEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
     bool viewportEvent(QEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
 
 private:
     bool IsCommandKey(const QKeyEvent *event) const;
@@ -202,5 +204,6 @@ private:
     QBasicTimer m_autoScroll;
 
     QList<QKeySequence> m_commandKeys;
+    int m_zoomWheel = 0; // Ctrl+wheel turned, not yet a whole step
     TAltKeypad m_altKeypad;
 };
