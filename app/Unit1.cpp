@@ -77,6 +77,7 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::TMa
     richedit = ui->richedit;
     StatusBar1 = ui->StatusBar1;
     StatusBar1->SetPanelWidths({150, 80, 160, 140, 110, 200});
+    StatusBar1->SetHiddenWhenEmpty(5, true); // the loading panel, while nothing loads
     setMinimumSize(400, 188);
     QFont windowFont(QStringLiteral("MS Sans Serif"));
     windowFont.setPixelSize(11);

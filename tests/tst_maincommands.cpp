@@ -20,9 +20,12 @@
 #include <QRegularExpression>
 #include <QToolBar>
 #include <QToolButton>
+#include <QLabel>
 #include <QMap>
 #include <QWheelEvent>
 #include <QTest>
+
+#include <algorithm>
 
 class TestMainCommands : public QObject
 {
@@ -36,6 +39,7 @@ private slots:
     void caretPanel_data();
     void caretPanel();
     void caretPanelCountsDisplayLinesWithWordWrap();
+    void panelsFitANarrowWindow();
     void copyAndCutFollowSelection();
     void copyCollapsesSelectionToItsStart();
     void standardAlternativeKeysRunTheCommands();
@@ -182,6 +186,31 @@ void TestMainCommands::caretPanelCountsDisplayLinesWithWordWrap()
     QVERIFY(lastPart > lineStart);
     f.Window->richedit->SetSel(lastPart + 1, 0);
     QCOMPARE(Panel(f, 0), QStringLiteral("Line:   4   Col:   2"));
+}
+
+void TestMainCommands::panelsFitANarrowWindow()
+{
+    // At the default width the panels side by side stay inside the bar; the
+    // loading panel shows only while a file loads.
+    MainFixture f;
+    f.Window->resize(640, 480);
+    f.Window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.Window));
+    TStatusBar *bar = f.Window->StatusBar1;
+    QVERIFY(!bar->PanelVisible(5));
+    bar->SetPanelText(5, QStringLiteral("Loading 5%"));
+    QVERIFY(bar->PanelVisible(5));
+    QTRY_VERIFY(bar->PanelWidth(5) > 0);
+    QList<QLabel *> panels = bar->findChildren<QLabel *>();
+    std::sort(panels.begin(), panels.end(), [](QLabel *a, QLabel *b) { return a->x() < b->x(); });
+    int right = 0;
+    for (const QLabel *panel : panels) {
+        QVERIFY2(panel->x() >= right, qPrintable(panel->text()));
+        right = panel->geometry().right() + 1;
+    }
+    QVERIFY(right <= bar->width());
+    bar->SetPanelText(5, QString());
+    QVERIFY(!bar->PanelVisible(5));
 }
 
 void TestMainCommands::copyAndCutFollowSelection()
