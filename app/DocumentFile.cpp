@@ -46,7 +46,7 @@ TDocumentFile Decode(QByteArray bytes, std::optional<TCharset> charset)
 
 EGlimraError CannotOpen(const QString &name)
 {
-    return EGlimraError(QStringLiteral("Cannot open file %1").arg(name));
+    return EGlimraError(QStringLiteral("Cannot open file %1").arg(name), ReadFailureReason(name));
 }
 
 TDocumentFile Read(const QString &name, std::optional<TCharset> charset)
@@ -121,7 +121,7 @@ void Write(const QString &name, const TTextBuffer &doc, const TFileFormat &forma
     const QByteArray bytes = FileFormat::ToFile(doc, format);
     QSaveFile file(name);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !CommitToDisk(file))
-        throw EGlimraError(QStringLiteral("Cannot create file %1").arg(name));
+        throw EGlimraError(QStringLiteral("Cannot create file %1").arg(name), file.errorString());
 }
 
 } // namespace DocumentFile

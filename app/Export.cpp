@@ -77,7 +77,7 @@ void WritePng(const QImage &image, const QString &name)
         written = writer.write(image);
     }
     if (!written || !CommitToDisk(file))
-        throw EGlimraError(QStringLiteral("Cannot create file %1").arg(name));
+        throw EGlimraError(QStringLiteral("Cannot create file %1").arg(name), file.errorString());
 }
 
 int PaintPages(TRichEdit &edit, QPainter &painter, QPagedPaintDevice &device, const TProgress &progress)
@@ -121,7 +121,7 @@ void WritePdf(TRichEdit &edit, const QString &title, const QString &name, const 
     }
     QSaveFile file(name);
     if (!file.open(QIODevice::WriteOnly))
-        throw EGlimraError(QStringLiteral("Cannot create file %1").arg(name));
+        throw EGlimraError(QStringLiteral("Cannot create file %1").arg(name), file.errorString());
     QPdfWriter writer(&file);
     writer.setTitle(title);
     writer.setCreator(QStringLiteral("Glimra"));
@@ -129,10 +129,10 @@ void WritePdf(TRichEdit &edit, const QString &title, const QString &name, const 
     writer.setPageLayout(layout);
     QPainter painter;
     if (!painter.begin(&writer))
-        throw EGlimraError(QStringLiteral("Cannot create file %1").arg(name));
+        throw EGlimraError(QStringLiteral("Cannot create file %1").arg(name), file.errorString());
     PaintPages(edit, painter, writer, progress);
     if (!painter.end() || !CommitToDisk(file))
-        throw EGlimraError(QStringLiteral("Cannot create file %1").arg(name));
+        throw EGlimraError(QStringLiteral("Cannot create file %1").arg(name), file.errorString());
 }
 
 QImage Thumbnail(const QString &fileName, const TLook &look, int size)
@@ -140,7 +140,7 @@ QImage Thumbnail(const QString &fileName, const TLook &look, int size)
     // Only a regular file is opened: a FIFO would wait for a writer.
     QFile file(fileName);
     if (!QFileInfo(fileName).isFile() || !file.open(QIODevice::ReadOnly))
-        throw EGlimraError(QStringLiteral("Cannot open file %1").arg(fileName));
+        throw EGlimraError(QStringLiteral("Cannot open file %1").arg(fileName), ReadFailureReason(fileName));
     QByteArray head = file.read(kThumbnailBytes);
     const bool cut = !file.atEnd();
     TFileFormat format = FileFormat::Detect(head);

@@ -209,9 +209,17 @@ void TestExport::commandLine_data()
                                                     << QSize() << "";
     QTest::newRow("thumbnail") << QStringList{"--thumbnail", "64", "blank.nfo", "out.png"} << 0 << "" << QSize(64, 64) << "";
     QTest::newRow("missing input") << QStringList{"--export-png", "out.png", "missing.nfo"} << 1
-                                   << "glimra: Cannot open file missing.nfo\n" << QSize() << "";
+                                   << "glimra: Cannot open file missing.nfo: No such file or directory\n" << QSize() << "";
     QTest::newRow("unwritable output") << QStringList{"--export-pdf", "no/such/dir/out.pdf", example} << 1
-                                       << "glimra: Cannot create file no/such/dir/out.pdf\n" << QSize() << "";
+                                       << "glimra: Cannot create file no/such/dir/out.pdf: " << QSize() << "";
+    QTest::newRow("a folder as input") << QStringList{"--export-png", "out.png", "."} << 1
+                                       << "glimra: Cannot open file .: Is a directory\n" << QSize() << "";
+    QTest::newRow("a second file") << QStringList{"--export-png", "out.png", example, example} << 2
+                                   << "glimra: Give one file to draw; 1 more were given.\n" << QSize() << "";
+    QTest::newRow("scale of a PDF") << QStringList{"--export-pdf", "out.pdf", "--scale", "2", example} << 2
+                                    << "glimra: --scale applies to --export-png only.\n" << QSize() << "";
+    QTest::newRow("font not installed") << QStringList{"--export-png", "out.png", "--font", "No Such Face", example} << 0
+                                        << "glimra: The font No Such Face is not installed; drawing in " << QSize() << "";
     QTest::newRow("too large") << QStringList{"--export-png", "out.png", "long.txt"} << 1
                                << "glimra: The image would be" << QSize() << "";
     QTest::newRow("version") << QStringList{"--version"} << 0 << "" << QSize() << "glimra " GLIMRA_VERSION_STRING "\n";
