@@ -15,6 +15,8 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QImageReader>
+#include <QPainter>
+#include <QPdfWriter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
@@ -31,6 +33,9 @@ private slots:
     void pngSideLimitIsTheWritersOwn();
     void cancelledExportLeavesNoFile();
     void pdfHasPrintsPages();
+    void pagesEndWithTheText_data();
+    void pagesEndWithTheText();
+    void thumbnailKeepsTheShapeAndReadsTheTop();
     void windowExportsTheSelectedLines();
     void commandLine_data();
     void commandLine();
@@ -161,6 +166,63 @@ void TestExport::pdfHasPrintsPages()
     QCOMPARE(PdfPages(exported), PdfPages(printed));
 }
 
+void TestExport::pagesEndWithTheText_data()
+{
+    // Lines of text, in pages' worth of rows (plus or minus a line), and the
+    // pages they fill.
+    QTest::addColumn<int>("pagesOfRows");
+    QTest::addColumn<int>("extra");
+    QTest::addColumn<int>("pages");
+    QTest::newRow("one page exactly") << 1 << 0 << 1;
+    QTest::newRow("a line over") << 1 << 1 << 2;
+    QTest::newRow("two pages exactly") << 2 << 0 << 2;
+    QTest::newRow("a line short of two") << 2 << -1 << 2;
+}
+
+void TestExport::pagesEndWithTheText()
+{
+    QFETCH(int, pagesOfRows);
+    QFETCH(int, extra);
+    QFETCH(int, pages);
+    QTemporaryDir dir;
+    QPdfWriter writer(dir.filePath(QStringLiteral("rows.pdf")));
+    TRichEdit edit;
+    // The rows a page holds: its printable height in cells of the font as
+    // the device measures it.
+    TCellPainter cells;
+    cells.SetFont(edit.font(), &writer);
+    const int rows = int(writer.pageLayout().paintRectPixels(writer.logicalDpiX()).height()) / cells.CellHeight();
+    QVERIFY(rows > 10);
+    QByteArrayList lines(rows * pagesOfRows + extra, "short line");
+    edit.SetBytes(lines.join("\r\n")); // no break after the last
+    QPainter painter(&writer);
+    QCOMPARE(Export::PaintPages(edit, painter, writer), pages);
+}
+
+void TestExport::thumbnailKeepsTheShapeAndReadsTheTop()
+{
+    // Three lines of sixty blocks, then a hole of 64 GB: only the top is
+    // read, and the picture keeps its width to height.
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("wide.nfo")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(60, '\xDB') + "\r\n" + QByteArray(60, '\xDB') + "\r\n" + QByteArray(60, '\xDB') + "\r\n");
+    const bool sparse = file.resize(qint64(64) << 30);
+    file.close();
+    if (!sparse)
+        QSKIP("the file system holds no sparse file of 64 GB");
+    TRichEdit edit;
+    const TLook look = LookOf(edit);
+    TCellPainter cells;
+    cells.SetFont(look.Font);
+    const QImage thumbnail = Export::Thumbnail(file.fileName(), look, 64);
+    QCOMPARE(thumbnail.width(), 64);
+    // The top read: its three lines, then the first row of NULs (blank).
+    const double height = 64.0 * 3 * cells.CellHeight() / (60 * cells.CellWidth());
+    QVERIFY2(qAbs(thumbnail.height() - height) <= 4 * 64.0 * cells.CellHeight() / (60 * cells.CellWidth()) + 1,
+             qPrintable(QStringLiteral("%1 high, %2 expected").arg(thumbnail.height()).arg(height)));
+}
+
 void TestExport::windowExportsTheSelectedLines()
 {
     MainFixture f;
@@ -177,9 +239,15 @@ void TestExport::windowExportsTheSelectedLines()
     QCOMPARE(f.Dialogs.Log.constLast().Caption, QStringLiteral("Export Image"));
     QCOMPARE(f.Dialogs.Log.constLast().Text, f.Dir.filePath(QStringLiteral("a.png")));
     const QImage image(png);
-    // Two lines, as wide as the tab makes the third: 8 + 5 cells.
+    // Two lines, as wide as the tab makes the third: 8 + 5 cells; drawn as a
+    // document of those two lines alone would be.
     const QSize cell = edit->CharRect(1).size();
     QCOMPARE(image.size(), QSize(13 * cell.width() * 2, 2 * cell.height() * 2));
+    TTextBuffer alone;
+    alone.Load("second line\n\tthird");
+    QImage expected = Export::Picture(alone, LookOf(*edit), 0, 2, 2).convertToFormat(QImage::Format_RGB32);
+    expected.setDevicePixelRatio(1); // as read back from the file
+    QCOMPARE(image.convertToFormat(QImage::Format_RGB32), expected);
 
     f.Window->Item("CopyAsImage1")->trigger();
     QCOMPARE(QGuiApplication::clipboard()->image().size(), image.size() / 2);

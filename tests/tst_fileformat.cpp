@@ -93,6 +93,8 @@ void TestFileFormat::detection_data()
     // Frame and letter bytes of the code page that happen to be valid UTF-8.
     QTest::newRow("code page bytes valid as UTF-8") << QByteArray("\xC4\x80\xC2\x9A") << "CP437";
     QTest::newRow("code page art valid as UTF-8") << QByteArray("--\xC3\xB7plur\xC3\xB7--") << "CP437";
+    QTest::newRow("upper half blocks valid as UTF-8") << QByteArray("\xDF\xB0 \xDF\xB1\r\n") << "CP437";
+    QTest::newRow("only a sequence cut at the end") << QByteArray("plain text \xE2\x95") << "CP437";
     QTest::newRow("Windows-1252 letters in words") << QByteArray("caf\xE9 na\xEFve \xFCber-m\xE4\xDF") << "CP437";
     QTest::newRow("Windows-1252 letters in words only") << QByteArray("caf\xE9, na\xEFve\r\n") << "Windows-1252";
     QTest::newRow("code page Greek after a digit") << QByteArray("took 5\xE6s\r\n") << "CP437";
