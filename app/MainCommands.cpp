@@ -113,7 +113,29 @@ constexpr TToolButtonDef kButtons[] = {
     {"ExitButon", "Exit", 18, cmExit},
 };
 
+constexpr TColourScheme kSchemes[] = {
+    {"SchemeNavy1", "&Silver on Navy", 0xC0C0C0, 0x000080},
+    {"SchemeDos1", "&DOS Grey on Black", 0xAAAAAA, 0x000000},
+    {"SchemePaper1", "&Black on Paper", 0x000000, 0xFAF6E8},
+    {"SchemeAmber1", "&Amber Phosphor", 0xFFB000, 0x000000},
+    {"SchemeGreen1", "&Green Phosphor", 0x33FF33, 0x000000},
+};
+
 } // namespace
+
+std::span<const TColourScheme> ColourSchemes()
+{
+    return kSchemes;
+}
+
+int SchemeOf(quint32 text, quint32 background)
+{
+    for (size_t k = 0; k < std::size(kSchemes); ++k) {
+        if (kSchemes[k].Text == (text & 0xFFFFFF) && kSchemes[k].Background == (background & 0xFFFFFF))
+            return int(k);
+    }
+    return -1;
+}
 
 std::span<const TMenuDef> MenuBarMenus()
 {

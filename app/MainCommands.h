@@ -72,6 +72,19 @@ int ZoomedSize(int size, int step, int faceHeight = 0, double dpi = 96);
 // face at 1x.
 int NormalSize(int faceHeight = 0, double dpi = 96);
 
+// View > Colour Scheme: named pairs of text and background colours
+// (0xRRGGBB), each set at once; the user's own pair is "Custom".
+struct TColourScheme
+{
+    const char *Name;    // the menu item's object name
+    const char *Caption;
+    quint32 Text;
+    quint32 Background;
+};
+std::span<const TColourScheme> ColourSchemes();
+// The scheme whose pair the colours are, or -1 for the user's own.
+int SchemeOf(quint32 text, quint32 background);
+
 // The name of the View > Character Set item of a character set.
 const char *CharsetItemName(TCharset charset);
 
