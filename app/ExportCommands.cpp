@@ -19,16 +19,11 @@ namespace {
 // The lines the selection touches, or the whole document without one.
 std::pair<qsizetype, qsizetype> LinesToShow(const TRichEdit &edit, bool selection)
 {
-    const TTextBuffer &doc = edit.Document();
+    const TTextBuffer &doc = edit.ShownText();
     if (!selection || edit.SelLength() == 0)
         return {0, doc.LineCount()};
     const qsizetype start = edit.SelStart(), end = start + edit.SelLength();
     return {doc.LineOf(start), doc.LineOf(end - 1) + 1};
-}
-
-TLook LookOf(const TRichEdit &edit)
-{
-    return {edit.font(), edit.TextColor(), edit.BackgroundColor()};
 }
 
 // The file to write, asked for; nothing when the user cancelled or declined
@@ -90,7 +85,7 @@ void ExportImage(QWidget *parent, TRichEdit &edit, TFileDialogState &dialog)
     const int choice = std::clamp(dialog.LastFilterIndex, 0, 3);
     const auto [first, last] = LinesToShow(edit, choice >= 2);
     TProgressWindow progress(parent, QStringLiteral("Drawing the image..."));
-    const QImage image = Export::Picture(edit.Document(), LookOf(edit), first, last, choice % 2 + 1, progress.Progress());
+    const QImage image = Export::Picture(edit.ShownText(), Export::LookOf(edit), first, last, choice % 2 + 1, progress.Progress());
     Export::WritePng(image, *name);
 }
 
@@ -106,7 +101,7 @@ void ExportPdf(QWidget *parent, TRichEdit &edit, const QString &title, TFileDial
 void CopyAsImage(TRichEdit &edit)
 {
     const auto [first, last] = LinesToShow(edit, true);
-    QGuiApplication::clipboard()->setImage(Export::Picture(edit.Document(), LookOf(edit), first, last, 1));
+    QGuiApplication::clipboard()->setImage(Export::Picture(edit.ShownText(), Export::LookOf(edit), first, last, 1));
 }
 
 } // namespace ExportCommands
