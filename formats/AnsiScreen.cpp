@@ -128,10 +128,31 @@ void TAnsiScreen::Text(unsigned char byte)
         else
             MoveTo(m_row + 1, 0);
         break;
-    default:
-        Put(Current(byte));
+    default: {
+        TAnsiCell cell = Pen();
+        cell.Char = byte;
+        Put(cell);
         break;
     }
+    }
+}
+
+TAnsiCell TAnsiScreen::Pen()
+{
+    if (!m_penStale)
+        return m_pen;
+    m_penStale = false;
+    // Reverse swaps the colours but not the brightness: bold still brightens the ink.
+    const bool reverse = m_attributes & atReverse;
+    m_pen = TAnsiCell();
+    m_pen.Attributes = m_attributes;
+    m_pen.Ink = ColorIndex(reverse ? m_paper : m_ink, m_attributes & atBold);
+    m_pen.Paper = ColorIndex(reverse ? m_ink : m_paper, m_ice && (m_attributes & atBlink));
+    if (m_attributes & atConcealed)
+        m_pen.Ink = m_pen.Paper;
+    if (m_ice)
+        m_pen.Attributes &= ~atBlink; // shown as the bright paper
+    return m_pen;
 }
 
 void TAnsiScreen::Binary(unsigned char byte)
@@ -162,22 +183,6 @@ void TAnsiScreen::Put(const TAnsiCell &cell)
         MoveTo(m_row + 1, 0);
 }
 
-TAnsiCell TAnsiScreen::Current(unsigned char ch)
-{
-    // Reverse swaps the colours but not the brightness: bold still brightens the ink.
-    const bool reverse = m_attributes & atReverse;
-    TAnsiCell cell;
-    cell.Char = ch;
-    cell.Attributes = m_attributes;
-    cell.Ink = ColorIndex(reverse ? m_paper : m_ink, m_attributes & atBold);
-    cell.Paper = ColorIndex(reverse ? m_ink : m_paper, m_ice && (m_attributes & atBlink));
-    if (m_attributes & atConcealed)
-        cell.Ink = cell.Paper;
-    if (m_ice)
-        cell.Attributes &= ~atBlink; // shown as the bright paper
-    return cell;
-}
-
 quint16 TAnsiScreen::ColorIndex(const TColor &color, bool bright)
 {
     if (!color.Indexed)
@@ -205,6 +210,24 @@ void TAnsiScreen::MoveTo(qsizetype row, qsizetype column)
 
 std::vector<TAnsiCell> *TAnsiScreen::Row(qsizetype row, qsizetype length)
 {
+    // Most characters go where the row has room, or right after its end.
+    if (row < qsizetype(m_cells.size())) {
+        std::vector<TAnsiCell> &cells = m_cells[size_t(row)];
+        const qsizetype size = qsizetype(cells.size());
+        if (length <= size || (length == size + 1 && size > 0 && m_cellCount < kMaxCells)) {
+            if (length > size) {
+                cells.emplace_back();
+                ++m_cellCount;
+            }
+            m_rows = std::max(m_rows, row + 1);
+            return &cells;
+        }
+    }
+    return GrowRow(row, length);
+}
+
+std::vector<TAnsiCell> *TAnsiScreen::GrowRow(qsizetype row, qsizetype length)
+{
     if (row >= kMaxRows) {
         m_cut = m_ended = true;
         return nullptr;
@@ -218,8 +241,10 @@ std::vector<TAnsiCell> *TAnsiScreen::Row(qsizetype row, qsizetype length)
             m_cut = m_ended = true;
             return nullptr;
         }
-        if (cells.empty())
+        if (cells.empty()) {
             m_dirty.push_back(row);
+            cells.reserve(size_t(std::max(length, qsizetype(std::min(m_width, 256)))));
+        }
         m_cellCount += more;
         cells.resize(size_t(length));
     }
@@ -229,7 +254,7 @@ std::vector<TAnsiCell> *TAnsiScreen::Row(qsizetype row, qsizetype length)
 
 void TAnsiScreen::Erase(qsizetype row, qsizetype from, qsizetype to)
 {
-    const TAnsiCell blank = Current(' ');
+    const TAnsiCell blank = Pen();
     if (blank == TAnsiCell() && row < qsizetype(m_cells.size())) {
         // Blanks on black to the end of a row are no cells at all.
         std::vector<TAnsiCell> &cells = m_cells[size_t(row)];
@@ -310,6 +335,7 @@ void TAnsiScreen::Sequence(unsigned char final)
             const quint32 rgb = quint32(std::min(255, Parameter(1, 0)) << 16 | std::min(255, Parameter(2, 0)) << 8
                                         | std::min(255, Parameter(3, 0)));
             (Parameter(0, 0) == 1 ? m_ink : m_paper) = {false, 0, rgb};
+            m_penStale = true;
         }
         break;
     default:
@@ -319,6 +345,7 @@ void TAnsiScreen::Sequence(unsigned char final)
 
 void TAnsiScreen::Graphics()
 {
+    m_penStale = true;
     const int count = std::max(1, m_parameterCount);
     for (int k = 0; k < count; ++k) {
         const int p = Parameter(k, 0);
@@ -375,6 +402,11 @@ qsizetype TAnsiScreen::RowLength(qsizetype row) const
     while (length > 0 && cells[size_t(length - 1)].Char == ' ' && cells[size_t(length - 1)].Paper == 0)
         --length;
     return length;
+}
+
+const TAnsiCell *TAnsiScreen::RowCells(qsizetype row) const
+{
+    return row >= 0 && row < qsizetype(m_cells.size()) ? m_cells[size_t(row)].data() : nullptr;
 }
 
 TAnsiCell TAnsiScreen::Cell(qsizetype row, qsizetype column) const

@@ -53,6 +53,7 @@ public:
     // The cells of a row up to the last one that is not a blank on black.
     qsizetype RowLength(qsizetype row) const;
     TAnsiCell Cell(qsizetype row, qsizetype column) const;
+    const TAnsiCell *RowCells(qsizetype row) const; // RowLength(row) of them
     // A colour index as 0xRRGGBB: 0 to 15 the VGA colours, 16 to 255 the
     // 256-colour set, then the 24-bit colours the art used.
     quint32 Color(quint16 index) const { return m_colors[index]; }
@@ -73,13 +74,15 @@ private:
     void Sequence(unsigned char final);
     void Graphics();
     void Put(const TAnsiCell &cell);
-    TAnsiCell Current(unsigned char ch); // the character in the colours in force
+    // A blank in the colours in force, kept until they change.
+    TAnsiCell Pen();
     void Erase(qsizetype row, qsizetype from, qsizetype to);
     void ClearScreen();
     void MoveTo(qsizetype row, qsizetype column);
     // The row with at least length cells; null when that passes the bounds,
     // which cuts the art.
     std::vector<TAnsiCell> *Row(qsizetype row, qsizetype length);
+    std::vector<TAnsiCell> *GrowRow(qsizetype row, qsizetype length);
     quint16 ColorIndex(const TColor &color, bool bright);
     quint16 RgbIndex(quint32 rgb);
     void PushParameter();
@@ -100,6 +103,8 @@ private:
 
     TColor m_ink, m_paper{true, 0, 0};
     quint8 m_attributes = 0;
+    TAnsiCell m_pen;
+    bool m_penStale = true;
     std::vector<quint32> m_colors;
     QHash<quint32, quint16> m_rgbIndex;
 

@@ -44,11 +44,10 @@ std::unique_ptr<TAnsiView> TAnsiView::For(const TFileFormat &format)
 void TAnsiView::Load(TRichEdit &edit, QByteArray text, const TFileFormat &format, bool keepFace)
 {
     std::unique_ptr<TAnsiView> view = For(format);
-    edit.SetBytes(std::move(text), format.Charset, view ? TTextBuffer::TBreaks::LfOnly : TTextBuffer::TBreaks::Any);
-    if (!view)
-        return;
-    view->m_keepFace = keepFace;
-    edit.SetDerivedText(std::move(view));
+    if (view)
+        view->m_keepFace = keepFace;
+    const TTextBuffer::TBreaks breaks = view ? TTextBuffer::TBreaks::LfOnly : TTextBuffer::TBreaks::Any;
+    edit.SetBytes(std::move(text), format.Charset, breaks, std::move(view));
 }
 
 TAnsiView::TAnsiView(TArtKind kind, int width, bool iceColors, bool ninthColumn, const QByteArray &recordFont)
@@ -85,23 +84,26 @@ void TAnsiView::Build(const TTextBuffer &bytes)
     m_hints.Columns = screen.Width();
     m_colors = screen.Colors();
 
+    // A character a cell, and a break with a cell of its own after each row but the last.
     qsizetype size = 0;
     for (qsizetype row = 0; row < screen.Rows(); ++row)
-        size += screen.RowLength(row) + 1;
-    QByteArray text;
-    text.reserve(size);
-    m_cells.clear();
-    m_cells.reserve(size_t(size));
+        size += screen.RowLength(row) + (row > 0);
+    QByteArray text(size, '\n');
+    m_cells.assign(size_t(size), TAnsiCell());
+    char *out = text.data();
+    TAnsiCell *cells = m_cells.data();
     for (qsizetype row = 0; row < screen.Rows(); ++row) {
         if (row > 0) {
-            text += '\n';
-            m_cells.emplace_back();
+            ++out;
+            ++cells;
         }
-        for (qsizetype column = 0, length = screen.RowLength(row); column < length; ++column) {
-            const TAnsiCell cell = screen.Cell(row, column);
-            text += PictureOf(cell.Char) ? ' ' : char(cell.Char);
-            m_cells.push_back(cell);
-        }
+        const qsizetype length = screen.RowLength(row);
+        const TAnsiCell *in = screen.RowCells(row);
+        std::copy(in, in + length, cells);
+        for (qsizetype column = 0; column < length; ++column)
+            out[column] = PictureOf(in[column].Char) ? ' ' : char(in[column].Char);
+        out += length;
+        cells += length;
     }
     m_text.Load(std::move(text));
 }

@@ -72,16 +72,19 @@ qsizetype TRichEdit::CharCount(qsizetype from, qsizetype to) const
     return Text().CharCount(from, std::clamp(to, from, TextLength()));
 }
 
-void TRichEdit::SetBytes(QByteArray bytes, TCharset charset, TTextBuffer::TBreaks breaks)
+void TRichEdit::SetBytes(QByteArray bytes, TCharset charset, TTextBuffer::TBreaks breaks, std::unique_ptr<TDerivedText> derived)
 {
     m_loading = false;
     const qsizetype before = TextLength();
-    m_derived.reset(); // it was made from the old bytes
-    m_derivedShown = false;
-    BindView();
     m_doc.SetCharset(charset);
     m_doc.SetBreaks(breaks);
     m_doc.Load(std::move(bytes));
+    // The old one was made from the old bytes; the bytes are laid out only when shown.
+    m_derived = std::move(derived);
+    if (m_derived)
+        m_derived->Build(m_doc);
+    m_derivedShown = m_derived != nullptr;
+    BindView();
     if (QAccessible::isActive()) {
         // The old text is gone: its length is told, as blanks.
         TTextBuffer::TChange change;

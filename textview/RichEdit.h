@@ -39,10 +39,11 @@ public:
     // whole text, empties the undo history and lowers the modified flag; the
     // bytes are taken over, so a moved-in file is not copied.
     // The document's bytes are read in a character set (code page 437 unless
-    // told), breaking lines as told; Bytes writes them with CR LF breaks.
+    // told), breaking lines as told, and shown or, given a derived text (see
+    // SetDerivedText), shown as that; Bytes writes them with CR LF breaks.
     QByteArray Bytes() const;
     void SetBytes(QByteArray bytes, TCharset charset = TCharset::csCp437,
-                  TTextBuffer::TBreaks breaks = TTextBuffer::TBreaks::Any);
+                  TTextBuffer::TBreaks breaks = TTextBuffer::TBreaks::Any, std::unique_ptr<TDerivedText> derived = nullptr);
     TCharset Charset() const;
     // A file read in pieces: the first screen shows as soon as its bytes
     // are in; edits are held back until the last piece (EditHeld tells).
