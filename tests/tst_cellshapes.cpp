@@ -27,6 +27,7 @@ private slots:
     void partialCellsCoverTheirShare();
     void textModeFaceScalesByWholePixels_data();
     void textModeFaceScalesByWholePixels();
+    void textModeFaceDrawsDoubleLinesDouble();
     void linesAreAsHeavyAsTheText_data();
     void linesAreAsHeavyAsTheText();
     void artCellsHaveTheirOwnColours_data();
@@ -214,6 +215,32 @@ void TestCellShapes::textModeFaceScalesByWholePixels()
         }
     }
     QVERIFY(ink > 0);
+}
+
+void TestCellShapes::textModeFaceDrawsDoubleLinesDouble()
+{
+    // Some console fonts stand single lines in for double ones: those are not taken.
+    if (!TTextModeFace::Find(QStringLiteral("Text Mode 8x16")))
+        QSKIP("the console fonts are not installed (package console-setup-linux)");
+    QFont font(QStringLiteral("Text Mode 8x16"));
+    font.setPixelSize(16);
+    TCellPainter cells;
+    cells.SetFont(font);
+    for (const char16_t ch : {u'\u2551', u'\u2550', u'\u256C'}) {
+        QImage image(8, 16, QImage::Format_RGB32);
+        image.fill(Qt::black);
+        QPainter painter(&image);
+        cells.Draw(painter, image.rect(), ch, kInk);
+        cells.Flush(painter);
+        painter.end();
+        // Runs of ink across the top row and down the left column.
+        int across = 0, down = 0;
+        for (int x = 0; x < 8; ++x)
+            across += image.pixelColor(x, 0) == kInk && (x == 0 || image.pixelColor(x - 1, 0) != kInk);
+        for (int y = 0; y < 16; ++y)
+            down += image.pixelColor(0, y) == kInk && (y == 0 || image.pixelColor(0, y - 1) != kInk);
+        QCOMPARE(std::pair(across, down), std::pair(ch == u'\u2550' ? 0 : 2, ch == u'\u2551' ? 0 : 2));
+    }
 }
 
 void TestCellShapes::linesAreAsHeavyAsTheText_data()
