@@ -598,6 +598,8 @@ void TestMain::colourArtDrawnAndItsCodesEdited()
     f.Window->Item("ShowCodes1")->trigger();
     QVERIFY(edit->ShownDerived()->LookAt(0, &look));
     QCOMPARE(look.Ink, 0x00AA00u);
+    f.Window->Item("ShowCodes1")->trigger(); // the codes again, where they were left
+    QCOMPARE(edit->CaretPosition(), 4);
     // Saved byte for byte: only the byte edited differs.
     f.Window->Item("Save1")->trigger();
     QByteArray expected = file;

@@ -84,6 +84,7 @@ void TRichEdit::SetBytes(QByteArray bytes, TCharset charset, TTextBuffer::TBreak
     if (m_derived)
         m_derived->Build(m_doc);
     m_derivedShown = m_derived != nullptr;
+    m_places[0] = m_places[1] = {};
     BindView();
     if (QAccessible::isActive()) {
         // The old text is gone: its length is told, as blanks.
@@ -177,11 +178,18 @@ void TRichEdit::SetDerivedText(std::unique_ptr<TDerivedText> text)
 
 void TRichEdit::ShowDerived(bool show)
 {
+    // Each text comes back where it was left: the selection and the first line shown.
+    TPlace &left = m_places[m_derivedShown];
+    left = {m_anchor, m_caret, TopLine(), LeftColumn()};
     if (show && m_derived)
         m_derived->Build(m_doc); // from the bytes as they are now
     m_derivedShown = show && m_derived;
     BindView();
     Reset();
+    const TPlace &back = m_places[m_derivedShown];
+    SetSel(back.Anchor, back.Caret - back.Anchor);
+    SetTopLine(back.Top);
+    SetLeftColumn(back.Left);
 }
 
 // The layout, cells and face of the text shown.

@@ -202,6 +202,11 @@ private:
     mutable TTextBuffer m_doc;
     std::unique_ptr<TDerivedText> m_derived;
     bool m_derivedShown = false;
+    struct TPlace
+    {
+        qsizetype Anchor = 0, Caret = 0, Top = 0, Left = 0;
+    };
+    TPlace m_places[2]; // where the bytes [0] and the derived text [1] were left
     bool m_wrap = false; // asked for; a derived text may keep its lines whole
     qsizetype m_anchor = 0;
     qsizetype m_caret = 0;
