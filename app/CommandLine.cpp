@@ -4,6 +4,7 @@
 #include "app/Export.h"
 #include "app/StoredLook.h"
 #include "platform/Errors.h"
+#include "render/TextModeFace.h"
 #include "settings/MyRegistry.h"
 #include "textview/AnsiView.h"
 #include "textview/RichEdit.h"
@@ -71,6 +72,11 @@ TLook LookFor(const TCommandLine &command)
     TRichEdit edit;
     edit.SetTextFont(look.Font);
     look.Font = edit.font();
+    // A face that is not installed is drawn in another: said, not hidden.
+    const QString drawn = TTextModeFace::DrawnFamily(look.Font);
+    if (!command.Font.isEmpty() && drawn.compare(command.Font, Qt::CaseInsensitive) != 0)
+        std::fprintf(stderr, "glimra: The font %s is not installed; drawing in %s.\n", qPrintable(command.Font),
+                     qPrintable(drawn));
     return look;
 }
 
@@ -108,8 +114,9 @@ TCommandLine Parse(const QStringList &arguments)
     parser.addOption({kScale, QStringLiteral("Draw the picture at 1x or 2x (default 1)."), QStringLiteral("N")});
     parser.addOption({kFont, QStringLiteral("Draw in this font face instead of the stored one."), QStringLiteral("FAMILY")});
     parser.addOption({kSize, QStringLiteral("Draw at this size in points instead of the stored one."), QStringLiteral("POINTS")});
+    // The value name shows the two files that follow the size.
     parser.addOption({kThumbnail, QStringLiteral("Write a thumbnail of IN, at most SIZE pixels a side, to OUT and exit."),
-                      QStringLiteral("SIZE")});
+                      QStringLiteral("SIZE> <IN> <OUT")});
     for (const TQtOption &option : kQtOptions) {
         QCommandLineOption qt(QString::fromLatin1(option.Name));
         if (option.TakesValue)
@@ -138,6 +145,13 @@ TCommandLine Parse(const QStringList &arguments)
     }
     if (exports > 1)
         return Failed(QStringLiteral("Give only one of --export-png, --export-pdf and --thumbnail."));
+    // What does not apply is refused rather than left unused.
+    if (parser.isSet(kScale) && !parser.isSet(kPng))
+        return Failed(QStringLiteral("--scale applies to --export-png only."));
+    if ((parser.isSet(kFont) || parser.isSet(kSize)) && exports == 0)
+        return Failed(QStringLiteral("--font and --size apply to --export-png, --export-pdf and --thumbnail only."));
+    if ((parser.isSet(kPng) || parser.isSet(kPdf)) && files.size() > 1)
+        return Failed(QStringLiteral("Give one file to draw; %1 more were given.").arg(files.size() - 1));
     if (parser.isSet(kScale)) {
         const std::optional<int> scale = Number(parser.value(kScale), 1, 2);
         if (!scale)
@@ -200,7 +214,8 @@ int Run(const TCommandLine &command, int &argc, char **argv)
         WritePicture(command);
         return 0;
     } catch (const EGlimraError &error) {
-        std::fprintf(stderr, "glimra: %s\n", qPrintable(error.Message()));
+        const QString reason = error.Reason().isEmpty() ? QString() : QStringLiteral(": ") + error.Reason();
+        std::fprintf(stderr, "glimra: %s%s\n", qPrintable(error.Message()), qPrintable(reason));
     } catch (const std::exception &error) {
         std::fprintf(stderr, "glimra: %s\n", error.what());
     }

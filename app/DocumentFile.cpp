@@ -47,7 +47,7 @@ TDocumentFile Decode(QByteArray bytes, std::optional<TCharset> charset, const QS
 
 EGlimraError CannotOpen(const QString &name)
 {
-    return EGlimraError(QStringLiteral("Cannot open file %1").arg(name));
+    return EGlimraError(QStringLiteral("Cannot open file %1").arg(name), ReadFailureReason(name));
 }
 
 TDocumentFile Read(const QString &name, std::optional<TCharset> charset)
@@ -103,7 +103,7 @@ TDocumentFile ReadStart(const QString &name, std::optional<TCharset> charset, TD
     start.Format = charset ? FileFormat::ForCharset(*charset, head) : FileFormat::Detect(head);
     if (start.Format.Charset == TCharset::csUtf16)
         return Read(name, charset); // converted as a whole
-    const qsizetype tail = Sauce::TailLength(end, size - reach);
+    const qsizetype tail = Sauce::TailLength(end);
     start.Format.Tail = end.last(tail);
     FileFormat::DetectArt(start.Format, name, head, charset.has_value());
     if (start.Format.Art != TArtKind::akText)
@@ -125,7 +125,7 @@ void Write(const QString &name, const TTextBuffer &doc, const TFileFormat &forma
     const QByteArray bytes = FileFormat::ToFile(doc, format);
     QSaveFile file(name);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !CommitToDisk(file))
-        throw EGlimraError(QStringLiteral("Cannot create file %1").arg(name));
+        throw EGlimraError(QStringLiteral("Cannot create file %1").arg(name), file.errorString());
 }
 
 } // namespace DocumentFile

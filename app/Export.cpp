@@ -106,7 +106,7 @@ void WritePng(const QImage &image, const QString &name)
         written = writer.write(image);
     }
     if (!written || !CommitToDisk(file))
-        throw EGlimraError(QStringLiteral("Cannot create file %1").arg(name));
+        throw EGlimraError(QStringLiteral("Cannot create file %1").arg(name), file.errorString());
 }
 
 int PaintPages(TRichEdit &edit, QPainter &painter, QPagedPaintDevice &device, const TProgress &progress)
@@ -150,7 +150,7 @@ void WritePdf(TRichEdit &edit, const QString &title, const QString &name, const 
     }
     QSaveFile file(name);
     if (!file.open(QIODevice::WriteOnly))
-        throw EGlimraError(QStringLiteral("Cannot create file %1").arg(name));
+        throw EGlimraError(QStringLiteral("Cannot create file %1").arg(name), file.errorString());
     QPdfWriter writer(&file);
     writer.setTitle(title);
     writer.setCreator(QStringLiteral("Glimra"));
@@ -158,10 +158,10 @@ void WritePdf(TRichEdit &edit, const QString &title, const QString &name, const 
     writer.setPageLayout(layout);
     QPainter painter;
     if (!painter.begin(&writer))
-        throw EGlimraError(QStringLiteral("Cannot create file %1").arg(name));
+        throw EGlimraError(QStringLiteral("Cannot create file %1").arg(name), file.errorString());
     PaintPages(edit, painter, writer, progress);
     if (!painter.end() || !CommitToDisk(file))
-        throw EGlimraError(QStringLiteral("Cannot create file %1").arg(name));
+        throw EGlimraError(QStringLiteral("Cannot create file %1").arg(name), file.errorString());
 }
 
 QImage Thumbnail(const QString &fileName, const TLook &fileLook, int size)
@@ -169,7 +169,7 @@ QImage Thumbnail(const QString &fileName, const TLook &fileLook, int size)
     // Only a regular file is opened: a FIFO would wait for a writer.
     QFile file(fileName);
     if (!QFileInfo(fileName).isFile() || !file.open(QIODevice::ReadOnly))
-        throw EGlimraError(QStringLiteral("Cannot open file %1").arg(fileName));
+        throw EGlimraError(QStringLiteral("Cannot open file %1").arg(fileName), ReadFailureReason(fileName));
     QByteArray head = file.read(kThumbnailBytes);
     const bool cut = !file.atEnd();
     TFileFormat format = FileFormat::Detect(head);
@@ -178,7 +178,7 @@ QImage Thumbnail(const QString &fileName, const TLook &fileLook, int size)
         // Art's record, which says how to draw it, is at the file's end.
         const qint64 reach = std::min<qint64>(file.size(), 1 + 5 + 255 * Sauce::kCommentSize + Sauce::kRecordSize);
         const QByteArray end = file.seek(file.size() - reach) ? file.read(reach) : QByteArray();
-        format.Tail = end.last(Sauce::TailLength(end, file.size() - reach));
+        format.Tail = end.last(Sauce::TailLength(end));
     }
     FileFormat::DetectArt(format, fileName, head, false);
     TTextBuffer bytes;

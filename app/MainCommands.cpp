@@ -1,5 +1,8 @@
 #include "app/MainCommands.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
 
 using enum TMenuPlace;
@@ -21,7 +24,7 @@ constexpr TMenuItemDef kItems[] = {
     {mpFile, "Properties1", "Propert&ies...", "", "Properties of the file and its record", -1, cmProperties, false},
     {mpFile, "N1", "-", "", "", -1, cmNone, false},
     {mpFile, "Print1", "&Print", "Ctrl+P", "Print existing file", 3, cmPrint, false},
-    {mpFile, "ExportImage1", "Export &Image...", "", "Save the text as a PNG image", -1, cmExportImage, false},
+    {mpFile, "ExportImage1", "&Export Image...", "", "Save the text as a PNG image", -1, cmExportImage, false},
     {mpFile, "ExportPdf1", "Export P&DF...", "", "Save the printed pages as a PDF file", -1, cmExportPdf, false},
     {mpFile, "N2", "-", "", "", -1, cmNone, false},
     {mpFile, "RecentFiles1", "&Recent Files", "", "List of recent files", -1, cmNone, false},
@@ -58,8 +61,9 @@ constexpr TMenuItemDef kItems[] = {
     {mpTools, "Find1", "&Find", "Ctrl+F", "Find and Replace...", 14, cmFind, false},
     {mpTools, "Autocopy1", "Auto Copy", "", "Toggle Auto Copy", -1, cmAutocopy, true},
     {mpTools, "N17", "-", "", "", -1, cmNone, false},
-    {mpTools, "ZoomIn1", "Zoom &In", "Ctrl+U", "", 9, cmZoomIn, false},
-    {mpTools, "ZoomOut1", "Zoom Out", "Ctrl+D", "", 10, cmZoomOut, false},
+    {mpTools, "ZoomIn1", "Zoom &In", "Ctrl+U; Ctrl++; Ctrl+=", "", 9, cmZoomIn, false},
+    {mpTools, "ZoomOut1", "Zoom Out", "Ctrl+D; Ctrl+-", "", 10, cmZoomOut, false},
+    {mpTools, "ZoomNormal1", "&Normal Size", "Ctrl+0", "Back to the normal size", -1, cmZoomNormal, false},
     {mpTools, "N16", "-", "", "", -1, cmNone, false},
     {mpTools, "Font1", "Font...", "", "", 11, cmFont, false},
 
@@ -132,9 +136,38 @@ QString CaretPanelText(qint64 line, qint64 column)
     return QString::asprintf("Line: %3lld   Col: %3lld", line + 1, column + 1);
 }
 
-QString FontPanelText(const QString &family, int pointSize)
+QString FontPanelText(const QString &family, int pointSize, int scale)
 {
-    return QStringLiteral("%1 %2").arg(family).arg(pointSize);
+    return scale > 0 ? QStringLiteral("%1 %2x").arg(family).arg(scale) : QStringLiteral("%1 %2").arg(family).arg(pointSize);
+}
+
+namespace {
+
+int FaceScale(int size, int faceHeight, double dpi)
+{
+    return std::clamp(int(std::lround(size * dpi / 72.0 / faceHeight)), 1, 4);
+}
+
+int FaceSize(int scale, int faceHeight, double dpi)
+{
+    return int(std::lround(scale * faceHeight * 72.0 / dpi));
+}
+
+} // namespace
+
+int ZoomedSize(int size, int step, int faceHeight, double dpi)
+{
+    if (faceHeight <= 0) {
+        const int zoomed = size + step;
+        return zoomed < 5 || zoomed > 73 ? size : zoomed;
+    }
+    const int scale = FaceScale(size, faceHeight, dpi) + step;
+    return scale < 1 || scale > 4 ? size : FaceSize(scale, faceHeight, dpi);
+}
+
+int NormalSize(int faceHeight, double dpi)
+{
+    return faceHeight > 0 ? FaceSize(1, faceHeight, dpi) : 9;
 }
 
 const char *CharsetItemName(TCharset charset)

@@ -77,6 +77,7 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::TMa
     richedit = ui->richedit;
     StatusBar1 = ui->StatusBar1;
     StatusBar1->SetPanelWidths({150, 80, 160, 140, 110, 200});
+    StatusBar1->SetHiddenWhenEmpty(5, true); // the loading panel, while nothing loads
     setMinimumSize(400, 188);
     QFont windowFont(QStringLiteral("MS Sans Serif"));
     windowFont.setPixelSize(11);
@@ -110,6 +111,7 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::TMa
     OpenDialog.Filter = QString::fromLatin1(FileFilter);
     OpenDialog.DefaultExt = QStringLiteral("nfo");
     SaveDialog = OpenDialog;
+    OpenDialog.Filter.prepend(QString::fromLatin1(SupportedFilter) + u'|');
     ExportImageDialog = ExportCommands::ImageDialog();
     ExportPdfDialog = ExportCommands::PdfDialog();
 
@@ -130,7 +132,8 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::TMa
         m_editHeld = true;
         ShowLoadProgress();
     });
-    connect(richedit, &TRichEdit::LinkActivated, this, Guarded([this](const QString &url) { ShellOpenFile(this, url); }));
+    connect(richedit, &TRichEdit::ZoomRequested, this, Guarded([this](int step) { Zoom(step); }));
+    connect(richedit, &TRichEdit::LinkActivated, this, Guarded([this](const QString &url) { OpenLink(url); }));
     connect(qApp, &QGuiApplication::commitDataRequest, this, &TMain::CommitData);
 
     FormCreate();
@@ -264,6 +267,14 @@ void TMain::BuildTextModeMenu()
     });
 }
 
+// An address of the document handed to the desktop; one it cannot open is
+// told, unlike the about box's labels.
+void TMain::OpenLink(const QString &url)
+{
+    if (!ShellOpenFile(this, url))
+        throw EGlimraError(QStringLiteral("Cannot open the address %1: no program on this system opens it").arg(url));
+}
+
 void TMain::RunCommand(TCommand command)
 {
     switch (command) {
@@ -294,6 +305,7 @@ void TMain::RunCommand(TCommand command)
     case TCommand::cmAutocopy: Autocopy1Click(); break;
     case TCommand::cmZoomIn: ZoomIn1Click(); break;
     case TCommand::cmZoomOut: ZoomOutButonClick(); break;
+    case TCommand::cmZoomNormal: Zoom(0); break;
     case TCommand::cmFont: FontButonClick(); break;
     case TCommand::cmHelp: GlimraHelp1Click(); break;
     case TCommand::cmAbout: About1Click(); break;
@@ -302,7 +314,7 @@ void TMain::RunCommand(TCommand command)
     case TCommand::cmCharsetUtf16: CharacterSetClick(TCharset::csUtf16); break;
     case TCommand::cmCharsetWindows1252: CharacterSetClick(TCharset::csWindows1252); break;
     case TCommand::cmProperties: Properties1Click(); break;
-    case TCommand::cmOpenLink: ShellOpenFile(this, m_popupLink); break;
+    case TCommand::cmOpenLink: OpenLink(m_popupLink); break;
     case TCommand::cmCopyLink: QGuiApplication::clipboard()->setText(m_popupLink); break;
     }
 }
@@ -649,13 +661,13 @@ void TMain::Print1Click()
 void TMain::ExportImage1Click()
 {
     WaitForLoad();
-    ExportCommands::ExportImage(this, *richedit, ExportImageDialog);
+    ExportCommands::ExportImage(this, *richedit, m_documentName, ExportImageDialog);
 }
 
 void TMain::ExportPdf1Click()
 {
     WaitForLoad();
-    ExportCommands::ExportPdf(this, *richedit, PrintJobName(windowTitle()), ExportPdfDialog);
+    ExportCommands::ExportPdf(this, *richedit, m_documentName, PrintJobName(windowTitle()), ExportPdfDialog);
 }
 
 void TMain::CopyAsImage1Click()
@@ -687,7 +699,9 @@ void TMain::UpdateFontPanel()
 {
     // The face drawn, not the name asked for, which may not be installed.
     const QFont font = richedit->ShownFont();
-    StatusBar1->SetPanelText(2, FontPanelText(TTextModeFace::DrawnFamily(font), font.pointSize()));
+    const TTextModeFace *face = TTextModeFace::Find(font.family());
+    StatusBar1->SetPanelText(2, FontPanelText(TTextModeFace::DrawnFamily(font), font.pointSize(),
+                                              face ? face->Scale(font, nullptr) : 0));
 }
 
 void TMain::SetFontSize(int pointSize)
@@ -729,23 +743,27 @@ void TMain::FontDialogApply(const QFont &font)
 
 void TMain::ZoomIn1Click()
 {
-    const int size = richedit->font().pointSize();
-    if (size > 72) {
-        TDialogs::Instance().Beep();
-        return;
-    }
-    SetFontSize(size + 1);
-    UpdateFontPanel();
+    Zoom(+1);
 }
 
 void TMain::ZoomOutButonClick()
 {
+    Zoom(-1);
+}
+
+// A step of zoom; a text-mode face steps between its whole multiples.
+void TMain::Zoom(int step)
+{
+    // The face shown: colour art may be drawn in a text-mode face of its own.
     const int size = richedit->font().pointSize();
-    if (size < 6) {
+    const TTextModeFace *face = TTextModeFace::Find(richedit->ShownFont().family());
+    const int zoomed = step == 0 ? NormalSize(face ? face->Height() : 0, richedit->logicalDpiY())
+                                 : ZoomedSize(size, step, face ? face->Height() : 0, richedit->logicalDpiY());
+    if (zoomed == size && step != 0) {
         TDialogs::Instance().Beep();
         return;
     }
-    SetFontSize(size - 1);
+    SetFontSize(zoomed);
     UpdateFontPanel();
 }
 

@@ -41,6 +41,9 @@ public:
     static constexpr const char *UntitledName = "Untitled";
     static constexpr const char *FileFilter =
         "Information File|*.nfo|Description File|*.diz|Text File|*.txt|LOG Files|*.log|All Files|*.*";
+    // The Open dialog's first entry: every type Glimra opens.
+    static constexpr const char *SupportedFilter =
+        "All supported files|*.nfo;*.diz;*.txt;*.asc;*.ans;*.log;*.bin;*.NFO;*.DIZ;*.TXT;*.ASC;*.ANS;*.LOG;*.BIN";
 
     explicit TMain(QWidget *parent = nullptr);
     ~TMain() override;
@@ -101,6 +104,7 @@ public:
     void FontDialogApply(const QFont &font);
     void ZoomIn1Click();
     void ZoomOutButonClick();
+    void Zoom(int step); // in, out, or back to the normal size (0)
     void BColorButtonClick();
     void FColorButtonClick();
     void TextModeFontClick(const QString &family);
@@ -147,6 +151,7 @@ private:
     void BuildCommands();
     void BuildTextModeMenu();
     void RunCommand(TCommand command);
+    void OpenLink(const QString &url);
     void WriteDocument(const QString &fileName);
     void SetDocument(TDocumentFile file);
     void LoadFinished(const QString &name);

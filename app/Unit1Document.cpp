@@ -4,6 +4,7 @@
 
 #include "app/Unit1.h"
 
+#include "app/ChosenCharsets.h"
 #include "app/DocumentFile.h"
 #include "app/DocumentLoader.h"
 #include "app/PropertiesDialog.h"
@@ -13,6 +14,7 @@
 #include "platform/StatusBar.h"
 #include "textview/AnsiView.h"
 #include "textview/RichEdit.h"
+#include "textview/TextRenderer.h"
 #include "formats/Sauce.h"
 
 #include <QActionGroup>
@@ -70,9 +72,11 @@ void TMain::QuerySaveChanges()
     }
 }
 
+// A file is read in the set the user last chose for it, else in the set its
+// bytes tell.
 void TMain::LoadDocument(const QString &name)
 {
-    LoadDocumentAs(name, std::nullopt);
+    LoadDocumentAs(name, ChosenCharsets::Find(ChosenCharsets::Read(*Reg), QFileInfo(name).absoluteFilePath()));
 }
 
 void TMain::LoadDocumentAs(const QString &name, std::optional<TCharset> charset)
@@ -184,6 +188,8 @@ void TMain::CharacterSetClick(TCharset charset)
             return;
         }
         LoadDocumentAs(m_documentName, charset);
+        const QString path = QFileInfo(m_documentName).absoluteFilePath();
+        ChosenCharsets::Write(*Reg, ChosenCharsets::Choose(ChosenCharsets::Read(*Reg), path, charset));
     } catch (...) {
         ShowFormat(); // the check mark stays on the set in use
         throw;
@@ -197,8 +203,11 @@ void TMain::Properties1Click()
     properties.FileName = m_documentName;
     if (m_documentName != QLatin1String(UntitledName) && QFileInfo(m_documentName).isFile())
         properties.FileSize = QFileInfo(m_documentName).size();
-    properties.Lines = richedit->Document().LineCount();
-    properties.Width = richedit->WidestLine();
+    // Every line is measured, painted or not: tabs make a line wider than
+    // its bytes.
+    const TTextBuffer &doc = richedit->Document();
+    properties.Lines = doc.LineCount() - (doc.LineStart(doc.LineCount() - 1) == doc.Length() ? 1 : 0);
+    properties.Width = TextRenderer::Columns(doc, 0, doc.LineCount());
     properties.Charset = FileFormat::Name(m_format);
     properties.Record = Sauce::Parse(m_format.Tail);
     TPropertiesDialog dialog(properties, this);
@@ -207,10 +216,7 @@ void TMain::Properties1Click()
     if (dialog.Change() == TPropertiesDialog::TChange::pcRemove) {
         m_format.Tail.clear();
     } else {
-        TFileFormat withoutTail = m_format;
-        withoutTail.Tail.clear();
-        const qsizetype size = FileFormat::ToFile(richedit->Document(), withoutTail).size();
-        m_format.Tail = Sauce::Make(dialog.NewRecord(quint32(std::min<qsizetype>(size, 0xFFFFFFFF))));
+        m_format.Tail = Sauce::Make(dialog.NewRecord()); // its size is written with the file
     }
     // The record is written with the next save, after the usual question.
     richedit->SetModified(true);

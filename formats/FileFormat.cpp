@@ -13,35 +13,45 @@ bool StartsWith(QByteArrayView bytes, const char *mark, qsizetype n)
     return bytes.size() >= n && std::memcmp(bytes.data(), mark, size_t(n)) == 0;
 }
 
-// UTF-16 without a mark only where nothing else fits: over the first bytes,
-// the high byte of every unit is 0 (Latin) or 0x25 (frames, blocks and
-// shades), mostly 0, and no unit is 0.
-bool LooksUtf16(QByteArrayView head, bool bigEndian)
+// The units of the first bytes read as UTF-16 in one byte order: plain text
+// (printable ASCII, tabs and breaks: a high byte of 0), frames, blocks and
+// shades (a high byte of 0x25), and units of 0. Text of any script has many plain units, since blanks and breaks are
+// among them; a file in an 8-bit set almost never does, as it would need a
+// NUL at every other byte.
+struct TUnits
+{
+    qsizetype All = 0, Latin = 0, Art = 0, Zero = 0;
+};
+
+TUnits CountUnits(QByteArrayView head, bool bigEndian)
 {
     const qsizetype n = std::min<qsizetype>(head.size(), 1024) & ~qsizetype(1);
-    if (n < 16)
-        return false;
     const int high = bigEndian ? 0 : 1;
-    qsizetype latin = 0;
+    TUnits units;
     for (qsizetype i = 0; i < n; i += 2) {
         const char h = head[i + high], l = head[i + 1 - high];
-        if ((h != 0 && h != 0x25) || (h == 0 && l == 0))
-            return false;
-        latin += h == 0;
+        ++units.All;
+        units.Latin += h == 0 && ((l >= 0x20 && l < 0x7F) || l == '\t' || l == '\n' || l == '\r');
+        units.Zero += h == 0 && l == 0;
+        units.Art += h == 0x25;
     }
-    return 2 * latin * 2 >= n;
+    return units;
 }
 
-// Text in UTF-16 chosen by the user, without a mark: big-endian when the
-// first byte of the units is 0 more often than the second.
-bool MoreZerosFirst(QByteArrayView head)
+// The byte order that reads more units as text or art; little-endian where
+// both read as many (text such as "%\u2500%\u2500" reads either way), so
+// that a file is always read back in the order it was taken for.
+bool BigEndianUnits(QByteArrayView head)
 {
-    qsizetype first = 0, second = 0;
-    for (qsizetype i = 0; i + 1 < std::min<qsizetype>(head.size(), 4096); i += 2) {
-        first += head[i] == 0;
-        second += head[i + 1] == 0;
-    }
-    return first > second;
+    const TUnits little = CountUnits(head, false), big = CountUnits(head, true);
+    return big.Latin + big.Art > little.Latin + little.Art;
+}
+
+// UTF-16 without a mark: at least half the units plain text, none 0.
+bool LooksUtf16(QByteArrayView head, bool bigEndian)
+{
+    const TUnits units = CountUnits(head, bigEndian);
+    return units.All >= 8 && units.Zero == 0 && 2 * units.Latin >= units.All;
 }
 
 // A byte of code page 437's frames, blocks and shades.
@@ -111,6 +121,38 @@ bool HasCursorCodes(QByteArrayView bytes)
     return false;
 }
 
+bool IsAsciiLetter(unsigned char b)
+{
+    return (b | 0x20) >= 'a' && (b | 0x20) <= 'z';
+}
+
+// Windows-1252 only where code page 437 cannot be meant: no frame, block or
+// shade byte, and every byte above ASCII a small accented letter (0xE0 to
+// 0xFF, the division sign aside) that follows an ASCII letter, as in
+// "caf\xE9" or "na\xEFve". In code page 437 those bytes are Greek letters
+// and signs, which do not sit inside Latin words; its own accented letters
+// (0x80 to 0xA5) never count, since Windows-1252 reads some of them as
+// letters too.
+bool LooksWindows1252(QByteArrayView head)
+{
+    const auto *p = reinterpret_cast<const unsigned char *>(head.data());
+    bool letter = false;
+    for (qsizetype i = 0; i < head.size(); ++i) {
+        if (p[i] < 0x80)
+            continue;
+        if (p[i] < 0xE0 || p[i] == 0xF7)
+            return false;
+        // Back over accented letters to the start of the run.
+        qsizetype k = i;
+        while (k > 0 && p[k - 1] >= 0xE0 && p[k - 1] != 0xF7)
+            --k;
+        if (k == 0 || !IsAsciiLetter(p[k - 1]))
+            return false;
+        letter = true;
+    }
+    return letter;
+}
+
 QByteArray FirstBreak(QByteArrayView bytes)
 {
     for (qsizetype i = 0; i < bytes.size(); ++i) {
@@ -172,6 +214,8 @@ QByteArray Utf8ToUtf16(QByteArrayView bytes, bool bigEndian)
 
 TFileFormat Detect(QByteArrayView head)
 {
+    // The art's record at the end is in code page 437, whatever the text is.
+    head.chop(Sauce::TailLength(head));
     TFileFormat format;
     if (StartsWith(head, "\xEF\xBB\xBF", 3)) {
         format.Charset = TCharset::csUtf8;
@@ -180,24 +224,27 @@ TFileFormat Detect(QByteArrayView head)
         format.Charset = TCharset::csUtf16;
         format.Bom = true;
         format.BigEndian = head[0] == '\xFE';
-    } else if (LooksUtf16(head, false) || LooksUtf16(head, true)) {
+    } else if (LooksUtf16(head, BigEndianUnits(head))) {
         format.Charset = TCharset::csUtf16;
-        format.BigEndian = LooksUtf16(head, true);
+        format.BigEndian = BigEndianUnits(head);
     } else if (LooksUtf8(head.first(std::min(head.size(), kDetectBytes)))) {
         format.Charset = TCharset::csUtf8;
+    } else if (LooksWindows1252(head.first(std::min(head.size(), kDetectBytes)))) {
+        format.Charset = TCharset::csWindows1252;
     }
     return format;
 }
 
 TFileFormat ForCharset(TCharset charset, QByteArrayView head)
 {
+    head.chop(Sauce::TailLength(head));
     TFileFormat format;
     format.Charset = charset;
     if (charset == TCharset::csUtf8) {
         format.Bom = StartsWith(head, "\xEF\xBB\xBF", 3);
     } else if (charset == TCharset::csUtf16) {
         format.Bom = StartsWith(head, "\xFF\xFE", 2) || StartsWith(head, "\xFE\xFF", 2);
-        format.BigEndian = format.Bom ? head[0] == '\xFE' : MoreZerosFirst(head);
+        format.BigEndian = format.Bom ? head[0] == '\xFE' : BigEndianUnits(head);
     }
     return format;
 }
@@ -289,7 +336,8 @@ QByteArray ToFile(const TTextBuffer &doc, const TFileFormat &format)
         out += format.OddByte;
         break;
     }
-    return out + format.Tail;
+    // The record counts the bytes before it as they are now.
+    return format.Tail.isEmpty() ? out : out + Sauce::WithFileSize(format.Tail, out.size());
 }
 
 } // namespace FileFormat

@@ -38,10 +38,12 @@ namespace FileFormat {
 // The bytes looked at to find the character set of a large file.
 inline constexpr qsizetype kDetectBytes = 1 << 20;
 
-// The character set of a file from its first bytes: a UTF-8 mark, a UTF-16
-// mark, UTF-16 without a mark where every other byte is 0, valid UTF-8 with
-// at least one multi-byte sequence (a sequence cut off at the end does not
-// count against it), else code page 437.
+// The character set of a file from its first bytes (the art's record at the
+// end, when they hold it, aside): a UTF-8 mark, a UTF-16 mark, UTF-16 without
+// a mark where half the units are plain text, valid UTF-8 with at least one
+// multi-byte sequence (a sequence cut off at the end does not count against
+// it), Windows-1252 where its accented letters sit in Latin words and no
+// byte could be art, else code page 437.
 TFileFormat Detect(QByteArrayView head);
 
 // The format of a file read in a character set the user chose: the mark and

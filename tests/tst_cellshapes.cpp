@@ -28,6 +28,7 @@ private slots:
     void textModeFaceScalesByWholePixels_data();
     void textModeFaceScalesByWholePixels();
     void textModeFaceDrawsDoubleLinesDouble();
+    void textModeFaceLeavesShapesThatDoNotJoin();
     void linesAreAsHeavyAsTheText_data();
     void linesAreAsHeavyAsTheText();
     void artCellsHaveTheirOwnColours_data();
@@ -174,19 +175,23 @@ void TestCellShapes::partialCellsCoverTheirShare()
 
 void TestCellShapes::textModeFaceScalesByWholePixels_data()
 {
+    // The size asked for, in multiples of the face, and the multiple drawn.
+    QTest::addColumn<int>("asked");
     QTest::addColumn<int>("scale");
-    QTest::newRow("2x") << 2;
-    QTest::newRow("3x") << 3;
+    QTest::newRow("2x") << 2 << 2;
+    QTest::newRow("3x") << 3 << 3;
+    QTest::newRow("5x on the screen is 4x") << 5 << 4;
 }
 
 void TestCellShapes::textModeFaceScalesByWholePixels()
 {
+    QFETCH(int, asked);
     QFETCH(int, scale);
     const TTextModeFace *face = TTextModeFace::Find(QStringLiteral("Text Mode 8x16"));
     if (!face)
         QSKIP("the console fonts are not installed (package console-setup-linux)");
     QFont font(face->Family());
-    font.setPixelSize(16 * scale);
+    font.setPixelSize(16 * asked);
     TCellPainter cells;
     cells.SetFont(font);
     QCOMPARE(QSize(cells.CellWidth(), cells.CellHeight()), QSize(8 * scale, 16 * scale));
@@ -241,6 +246,39 @@ void TestCellShapes::textModeFaceDrawsDoubleLinesDouble()
             down += image.pixelColor(0, y) == kInk && (y == 0 || image.pixelColor(0, y - 1) != kInk);
         QCOMPARE(std::pair(across, down), std::pair(ch == u'\u2550' ? 0 : 2, ch == u'\u2551' ? 0 : 2));
     }
+}
+
+void TestCellShapes::textModeFaceLeavesShapesThatDoNotJoin()
+{
+    // Where the face's own glyph of a frame, block or shade would not join
+    // its neighbours, the exact shape is drawn instead.
+    const TTextModeFace *face = TTextModeFace::Find(QStringLiteral("Text Mode 8x16"));
+    if (!face)
+        QSKIP("the console fonts are not installed (package console-setup-linux)");
+    QFont font(face->Family());
+    font.setPixelSize(32);
+    TCellPainter cells;
+    cells.SetFont(font);
+    const QRect cell(0, 0, cells.CellWidth(), cells.CellHeight());
+    int compared = 0;
+    for (char16_t ch = 0x2500; ch < 0x25A0; ++ch) {
+        if (!CellShapes::IsShape(ch) || !face->Has(ch) || face->Joins(ch))
+            continue;
+        QImage drawn(cell.size(), QImage::Format_RGB32), shape(cell.size(), QImage::Format_RGB32);
+        drawn.fill(Qt::black);
+        shape.fill(Qt::black);
+        QPainter painter(&drawn);
+        cells.Draw(painter, cell, ch, kInk);
+        cells.Flush(painter);
+        painter.end();
+        painter.begin(&shape);
+        CellShapes::Draw(painter, cell, ch, kInk, CellShapes::LineWeight(font));
+        painter.end();
+        QVERIFY2(drawn == shape, qPrintable(QString::number(ch, 16)));
+        ++compared;
+    }
+    if (compared == 0)
+        QSKIP("every shape of this face joins");
 }
 
 void TestCellShapes::linesAreAsHeavyAsTheText_data()

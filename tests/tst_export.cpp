@@ -2,6 +2,7 @@
 // PDF against Print, the window's commands and the command line.
 
 #include "app/Export.h"
+#include "app/ExportCommands.h"
 #include "platform/Errors.h"
 #include "platform/Printing.h"
 #include "support/MainFixture.h"
@@ -16,6 +17,8 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QImageReader>
+#include <QPainter>
+#include <QPdfWriter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
@@ -32,6 +35,9 @@ private slots:
     void pngSideLimitIsTheWritersOwn();
     void cancelledExportLeavesNoFile();
     void pdfHasPrintsPages();
+    void pagesEndWithTheText_data();
+    void pagesEndWithTheText();
+    void thumbnailKeepsTheShapeAndReadsTheTop();
     void windowExportsTheSelectedLines();
     void commandLine_data();
     void commandLine();
@@ -164,6 +170,63 @@ void TestExport::pdfHasPrintsPages()
     QCOMPARE(PdfPages(exported), PdfPages(printed));
 }
 
+void TestExport::pagesEndWithTheText_data()
+{
+    // Lines of text, in pages' worth of rows (plus or minus a line), and the
+    // pages they fill.
+    QTest::addColumn<int>("pagesOfRows");
+    QTest::addColumn<int>("extra");
+    QTest::addColumn<int>("pages");
+    QTest::newRow("one page exactly") << 1 << 0 << 1;
+    QTest::newRow("a line over") << 1 << 1 << 2;
+    QTest::newRow("two pages exactly") << 2 << 0 << 2;
+    QTest::newRow("a line short of two") << 2 << -1 << 2;
+}
+
+void TestExport::pagesEndWithTheText()
+{
+    QFETCH(int, pagesOfRows);
+    QFETCH(int, extra);
+    QFETCH(int, pages);
+    QTemporaryDir dir;
+    QPdfWriter writer(dir.filePath(QStringLiteral("rows.pdf")));
+    TRichEdit edit;
+    // The rows a page holds: its printable height in cells of the font as
+    // the device measures it.
+    TCellPainter cells;
+    cells.SetFont(edit.font(), &writer);
+    const int rows = int(writer.pageLayout().paintRectPixels(writer.logicalDpiX()).height()) / cells.CellHeight();
+    QVERIFY(rows > 10);
+    QByteArrayList lines(rows * pagesOfRows + extra, "short line");
+    edit.SetBytes(lines.join("\r\n")); // no break after the last
+    QPainter painter(&writer);
+    QCOMPARE(Export::PaintPages(edit, painter, writer), pages);
+}
+
+void TestExport::thumbnailKeepsTheShapeAndReadsTheTop()
+{
+    // Three lines of sixty blocks, then a hole of 64 GB: only the top is
+    // read, and the picture keeps its width to height.
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("wide.nfo")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(60, '\xDB') + "\r\n" + QByteArray(60, '\xDB') + "\r\n" + QByteArray(60, '\xDB') + "\r\n");
+    const bool sparse = file.resize(qint64(64) << 30);
+    file.close();
+    if (!sparse)
+        QSKIP("the file system holds no sparse file of 64 GB");
+    TRichEdit edit;
+    const TLook look = LookOf(edit);
+    TCellPainter cells;
+    cells.SetFont(look.Font);
+    const QImage thumbnail = Export::Thumbnail(file.fileName(), look, 64);
+    QCOMPARE(thumbnail.width(), 64);
+    // The top read: its three lines, then the first row of NULs (blank).
+    const double height = 64.0 * 3 * cells.CellHeight() / (60 * cells.CellWidth());
+    QVERIFY2(qAbs(thumbnail.height() - height) <= 4 * 64.0 * cells.CellHeight() / (60 * cells.CellWidth()) + 1,
+             qPrintable(QStringLiteral("%1 high, %2 expected").arg(thumbnail.height()).arg(height)));
+}
+
 void TestExport::windowExportsTheSelectedLines()
 {
     MainFixture f;
@@ -172,18 +235,37 @@ void TestExport::windowExportsTheSelectedLines()
     edit->SetSel(6, 12); // from "cond" into "\tt"
     const QString png = f.Dir.filePath(QStringLiteral("out.png"));
     f.Dialogs.FileAnswers << png;
-    f.Window->ExportImageDialog.LastFilterIndex = 3; // the selection at 2x
+    f.Window->ExportImageDialog.Options[ExportCommands::ioScale].Chosen = 1; // 2x
+    f.Window->ExportImageDialog.Options[ExportCommands::ioSelection].Chosen = 1;
     f.Window->Item("ExportImage1")->trigger();
+    // The dialog is titled for what it does and proposes the document's
+    // name as a picture, in its folder.
+    QCOMPARE(f.Dialogs.Log.constLast().Caption, QStringLiteral("Export Image"));
+    QCOMPARE(f.Dialogs.Log.constLast().Text, f.Dir.filePath(QStringLiteral("a.png")));
     const QImage image(png);
-    // Two lines, as wide as the tab makes the third: 8 + 5 cells.
+    // Two lines, as wide as the tab makes the third: 8 + 5 cells; drawn as a
+    // document of those two lines alone would be.
     const QSize cell = edit->CharRect(1).size();
     QCOMPARE(image.size(), QSize(13 * cell.width() * 2, 2 * cell.height() * 2));
+    TTextBuffer alone;
+    alone.Load("second line\n\tthird");
+    QImage expected = Export::Picture(alone, LookOf(*edit), 0, 2, 2).convertToFormat(QImage::Format_RGB32);
+    expected.setDevicePixelRatio(1); // as read back from the file
+    QCOMPARE(image.convertToFormat(QImage::Format_RGB32), expected);
 
     f.Window->Item("CopyAsImage1")->trigger();
     QCOMPARE(QGuiApplication::clipboard()->image().size(), image.size() / 2);
     edit->SetSel(0, 0);
     f.Window->Item("CopyAsImage1")->trigger(); // no selection: the whole document
     QCOMPARE(QGuiApplication::clipboard()->image().height(), 5 * cell.height());
+
+    // The picture is replaced only when the user says so.
+    const QByteArray before = MainFixture::ReadFile(png);
+    f.Dialogs.FileAnswers << png;
+    f.Dialogs.ConfirmAnswers << TModalResult::mrNo;
+    f.Window->Item("ExportImage1")->trigger();
+    QCOMPARE(f.Dialogs.Texts(QStringLiteral("Confirm")), QStringList{QStringLiteral("OK to overwrite %1").arg(png)});
+    QCOMPARE(MainFixture::ReadFile(png), before);
 }
 
 void TestExport::commandLine_data()
@@ -199,9 +281,17 @@ void TestExport::commandLine_data()
                                                     << QSize() << "";
     QTest::newRow("thumbnail") << QStringList{"--thumbnail", "64", "blank.nfo", "out.png"} << 0 << "" << QSize(64, 64) << "";
     QTest::newRow("missing input") << QStringList{"--export-png", "out.png", "missing.nfo"} << 1
-                                   << "glimra: Cannot open file missing.nfo\n" << QSize() << "";
+                                   << "glimra: Cannot open file missing.nfo: No such file or directory\n" << QSize() << "";
     QTest::newRow("unwritable output") << QStringList{"--export-pdf", "no/such/dir/out.pdf", example} << 1
-                                       << "glimra: Cannot create file no/such/dir/out.pdf\n" << QSize() << "";
+                                       << "glimra: Cannot create file no/such/dir/out.pdf: " << QSize() << "";
+    QTest::newRow("a folder as input") << QStringList{"--export-png", "out.png", "."} << 1
+                                       << "glimra: Cannot open file .: Is a directory\n" << QSize() << "";
+    QTest::newRow("a second file") << QStringList{"--export-png", "out.png", example, example} << 2
+                                   << "glimra: Give one file to draw; 1 more were given.\n" << QSize() << "";
+    QTest::newRow("scale of a PDF") << QStringList{"--export-pdf", "out.pdf", "--scale", "2", example} << 2
+                                    << "glimra: --scale applies to --export-png only.\n" << QSize() << "";
+    QTest::newRow("font not installed") << QStringList{"--export-png", "out.png", "--font", "No Such Face", example} << 0
+                                        << "glimra: The font No Such Face is not installed; drawing in " << QSize() << "";
     QTest::newRow("too large") << QStringList{"--export-png", "out.png", "long.txt"} << 1
                                << "glimra: The image would be" << QSize() << "";
     QTest::newRow("version") << QStringList{"--version"} << 0 << "" << QSize() << "glimra " GLIMRA_VERSION_STRING "\n";

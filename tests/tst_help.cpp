@@ -73,6 +73,8 @@ void TestHelp::viewerShowsTheShippedFileFromItsBeginning()
     QVERIFY(WinHelp(&owner, QStringLiteral("Glimra.hlp")));
     QCOMPARE(owner.findChildren<THelpViewer *>().size(), 1);
     QVERIFY(dialogs.Log.isEmpty());
+    QTest::keyClick(browser->viewport(), Qt::Key_Escape);
+    QVERIFY(!viewer->isVisible());
 }
 
 void TestHelp::missingFileIsReportedByTheViewer()

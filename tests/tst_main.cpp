@@ -22,6 +22,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtEndian>
 #include <QTimer>
 
 #include <csignal>
@@ -62,8 +63,9 @@ private slots:
     void dropOpensFirstFileOnly_data();
     void dropOpensFirstFileOnly();
     void ctrlClickOpensALink();
-    void propertiesRemoveAndAddTheRecord();
     void colourArtDrawnAndItsCodesEdited();
+    void propertiesWriteTheRecord_data();
+    void propertiesWriteTheRecord();
     void largeFileShowsAtOnceAndLoadsInSlices();
     void filesBeyondTwoGigabytesOpenAndTooLargeOnesAreRefused();
 
@@ -215,6 +217,11 @@ void TestMain::promptBeforeReplacing()
         QCOMPARE(f.Window->richedit->Bytes(), MainFixture::ReadFile(current));
         QCOMPARE(Panel(f, 4), QStringLiteral("UTF-8"));
         QVERIFY(f.Window->Item("Utf81")->isChecked() && !f.Window->Item("Cp4371")->isChecked());
+        // The set chosen for the file is remembered when it is opened again.
+        f.Window->LoadDocument(other);
+        QCOMPARE(Panel(f, 4), QStringLiteral("CP437"));
+        f.Window->LoadDocument(current);
+        QCOMPARE(Panel(f, 4), QStringLiteral("UTF-8"));
     } else if (command == QLatin1String("New")) {
         QCOMPARE(f.Window->DocumentName(), QStringLiteral("Untitled"));
         QCOMPARE(f.Window->richedit->Bytes(), QByteArray());
@@ -521,7 +528,11 @@ void TestMain::ctrlClickOpensALink()
     QVERIFY(QTest::qWaitForWindowExposed(f.Window));
     f.Window->LoadDocument(f.WriteFile(QStringLiteral("links.nfo"), "\xBA see http://a.test/x. \xBA"));
     QStringList opened;
-    const TShellOpen previous = SetShellOpen([&opened](QWidget *, const QString &, const QString &file) { opened << file; });
+    bool opens = true;
+    const TShellOpen previous = SetShellOpen([&](QWidget *, const QString &, const QString &file) {
+        opened << file;
+        return opens;
+    });
     TRichEdit *edit = f.Window->richedit;
     const QPoint at = edit->CharRect(8).center();
     QTest::mouseClick(edit->viewport(), Qt::LeftButton, Qt::NoModifier, at);
@@ -529,37 +540,78 @@ void TestMain::ctrlClickOpensALink()
     QVERIFY(edit->SelStart() > 0); // a plain click places the caret
     QTest::mouseClick(edit->viewport(), Qt::LeftButton, Qt::ControlModifier, at);
     QTest::mouseClick(edit->viewport(), Qt::LeftButton, Qt::ControlModifier, edit->CharRect(2).center());
-    SetShellOpen(previous);
     QCOMPARE(opened, QStringList{QStringLiteral("http://a.test/x")});
+    QVERIFY(f.Dialogs.Texts(QStringLiteral("Error")).isEmpty());
+    // An address the desktop cannot open is told.
+    opens = false;
+    QTest::mouseClick(edit->viewport(), Qt::LeftButton, Qt::ControlModifier, at);
+    SetShellOpen(previous);
+    QCOMPARE(f.Dialogs.Texts(QStringLiteral("Error")).size(), 1);
+    QVERIFY(f.Dialogs.Texts(QStringLiteral("Error")).constFirst().contains(QStringLiteral("http://a.test/x")));
 }
 
-void TestMain::propertiesRemoveAndAddTheRecord()
+void TestMain::propertiesWriteTheRecord_data()
 {
+    // The file, what is done in the dialog (keys typed where the focus
+    // starts, then Enter, unless the Remove button is pressed), and the
+    // title, width and height in the saved record (none when removed).
+    QByteArray art;
+    for (int line = 1; line <= 44; ++line)
+        art += line == 43 ? QByteArray("\t\t\t\t\t\t\t\xDB\xDB\r\n") // the widest line, not the longest
+                          : "line " + QByteArray::number(line).rightJustified(2, '0') + " of the art\r\n";
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QByteArray>("title");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::newRow("removed") << TestData::Read(QStringLiteral("record.nfo")) << QString() << QByteArray() << 0 << 0;
+    QTest::newRow("added with Enter") << art << QStringLiteral("Harbour") << QByteArray("Harbour") << 58 << 44;
+    QTest::newRow("edited in place") << TestData::Read(QStringLiteral("record.nfo")) << QStringLiteral("!") << QByteArray("Glimra!")
+                                     << 0 << 0;
+}
+
+void TestMain::propertiesWriteTheRecord()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, typed);
+    QFETCH(QByteArray, title);
+    QFETCH(int, width);
+    QFETCH(int, height);
     MainFixture f;
-    const QString path = f.WriteFile(QStringLiteral("record.nfo"), TestData::Read(QStringLiteral("record.nfo")));
+    const QString path = f.WriteFile(QStringLiteral("art.nfo"), file);
     f.Window->LoadDocument(path);
-    const auto answer = [](const std::function<void(TPropertiesDialog *)> &click) {
-        QTimer::singleShot(0, [click] { click(qobject_cast<TPropertiesDialog *>(QApplication::activeModalWidget())); });
-    };
-    answer([](TPropertiesDialog *d) {
-        d->RemoveButton->click();
-        d->accept();
+    QTimer::singleShot(0, [typed] {
+        auto *dialog = qobject_cast<TPropertiesDialog *>(QApplication::activeModalWidget());
+        if (typed.isEmpty()) {
+            dialog->RemoveButton->click();
+            dialog->accept();
+            return;
+        }
+        QWidget *focus = dialog->focusWidget(); // where the focus starts
+        QTest::keyClick(focus, Qt::Key_End);
+        QTest::keyClicks(focus, typed);
+        QTest::keyClick(focus, Qt::Key_Return);
     });
     f.Window->Item("Properties1")->trigger();
     QVERIFY(f.Window->richedit->Modified());
     f.Window->Save();
-    QCOMPARE(MainFixture::ReadFile(path), QByteArray("Glimra <3\r\n"));
-
-    answer([](TPropertiesDialog *d) {
-        d->TitleEdit->setText(QStringLiteral("Harbour"));
-        d->AddButton->click();
-    });
-    f.Window->Item("Properties1")->trigger();
-    f.Window->Save();
     const QByteArray saved = MainFixture::ReadFile(path);
-    QCOMPARE(Sauce::TailLength(saved), saved.size() - 11);
-    QCOMPARE(Sauce::Parse(saved.mid(11))->Title, QByteArray("Harbour"));
-    QCOMPARE(Sauce::Parse(saved.mid(11))->FileSize, 11u);
+    const qsizetype text = saved.indexOf("\x1A");
+    if (title.isEmpty()) {
+        QCOMPARE(saved, QByteArray("Glimra <3\r\n"));
+        return;
+    }
+    // The record's fields at their offsets in the last 128 bytes.
+    const QByteArray record = saved.right(128);
+    QVERIFY(record.startsWith("SAUCE00"));
+    QCOMPARE(record.mid(7, 35), title.leftJustified(35, ' '));
+    QCOMPARE(qFromLittleEndian<quint32>(record.constData() + 90), quint32(text));
+    if (width > 0) {
+        QCOMPARE(qFromLittleEndian<quint16>(record.constData() + 96), quint16(width));
+        QCOMPARE(qFromLittleEndian<quint16>(record.constData() + 98), quint16(height));
+    } else {
+        QVERIFY(saved.mid(text).contains("COMNTA record made for the tests")); // the comments stay
+    }
 }
 
 void TestMain::colourArtDrawnAndItsCodesEdited()
@@ -567,9 +619,10 @@ void TestMain::colourArtDrawnAndItsCodesEdited()
     MainFixture f;
     TRichEdit *edit = f.Window->richedit;
     // Red "Hi", a lone LF (down a row, same column), a lone CR, then the record.
-    TSauce record = Sauce::New(QStringLiteral("t"), {}, {}, 80, 2, 21, QDate(2026, 1, 1));
+    const QByteArray art("\x1B[31mHi\n!\r\x1B[0mok\r\n");
+    TSauce record = Sauce::New(QStringLiteral("t"), {}, {}, 80, 2, quint32(art.size()), QDate(2026, 1, 1));
     record.FileType = 1; // ANSi
-    const QByteArray file = "\x1B[31mHi\n!\r\x1B[0mok\r\n" + Sauce::Make(record);
+    const QByteArray file = art + Sauce::Make(record);
     const QString path = f.WriteFile(QStringLiteral("art.txt"), file);
     f.Window->LoadDocument(path);
     QVERIFY(edit->ShownDerived());

@@ -140,6 +140,8 @@ void TestRichEdit::altKeypadTypesTheCode_data()
     QTest::newRow("leading zero") << QList<int>{Qt::Key_0, Qt::Key_2, Qt::Key_0, Qt::Key_0} << true << QByteArray("\xC8");
     QTest::newRow("above 255 wraps") << QList<int>{Qt::Key_4, Qt::Key_5, Qt::Key_6} << true << QByteArray("\xC8");
     QTest::newRow("num lock off") << QList<int>{Qt::Key_Down, Qt::Key_Insert, Qt::Key_Insert} << true << QByteArray("\xC8");
+    QTest::newRow("num lock off, the middle key") << QList<int>{Qt::Key_Right, Qt::Key_Clear} << true << QByteArray("A");
+    QTest::newRow("zero types nothing") << QList<int>{Qt::Key_0} << true << QByteArray();
     QTest::newRow("num lock between") << QList<int>{Qt::Key_2, Qt::Key_NumLock, Qt::Key_0, Qt::Key_0} << true << QByteArray("\xC8");
     QTest::newRow("digits above the letters") << QList<int>{Qt::Key_6, Qt::Key_5} << false << QByteArray();
     QTest::newRow("a letter between") << QList<int>{Qt::Key_6, Qt::Key_F, Qt::Key_5} << true << QByteArray();

@@ -777,9 +777,13 @@ void TRichEdit::paintEvent(QPaintEvent *event)
         const qsizetype start = m_layout.DisplayLineStart(line);
         const qsizetype end = m_layout.DisplayLineEnd(line);
         const int y = int(row) * m_cellHeight;
+        // Links of the painted cells only: a line may be megabytes long.
         style.Links.clear();
-        for (const TLink &link : Links::Near(Text(), start, end))
-            style.Links.append({qsizetype(link.Start), qsizetype(link.End)});
+        qsizetype shownColumn = 0;
+        const qsizetype shownFrom = TTextLayout::SkipToColumn(Text(), start, end, firstColumn, &shownColumn);
+        const qsizetype shownTo = TTextLayout::SkipToColumn(Text(), shownFrom, end, lastColumn, &shownColumn);
+        for (const TLink &link : Links::Near(Text(), shownFrom, std::min(end, shownTo + 1)))
+            style.Links.append({link.Start, link.End});
         const qsizetype column = TextRenderer::DrawRow(p, m_cells, Text(), start, end, QPoint(0, y), style,
                                                  firstColumn, lastColumn);
         // A selected line break shows as one selected cell.

@@ -143,6 +143,7 @@ signals:
     void LinkActivated(const QString &url);       // Ctrl+click on a link
     void EditHeld();                              // an edit waits for the load
     void EditRefused();                           // an edit of a derived text
+    void ZoomRequested(int step);                 // Ctrl+wheel: +1 in, -1 out
 
 protected:
     bool event(QEvent *event) override;
@@ -163,6 +164,7 @@ protected:
     void dropEvent(QDropEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
     bool viewportEvent(QEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
 
 private:
     bool IsCommandKey(const QKeyEvent *event) const;
@@ -234,5 +236,6 @@ private:
     QBasicTimer m_autoScroll;
 
     QList<QKeySequence> m_commandKeys;
+    int m_zoomWheel = 0; // Ctrl+wheel turned, not yet a whole step
     TAltKeypad m_altKeypad;
 };

@@ -12,6 +12,7 @@
 #include <QMimeData>
 #include <QScrollBar>
 #include <QToolTip>
+#include <QWheelEvent>
 
 #include <algorithm>
 
@@ -370,4 +371,19 @@ void TRichEdit::dropEvent(QDropEvent *event)
     m_anchor = m_caret = pos;
     Edit(pos, pos, bytes, TTextBuffer::TEditKind::Step);
     SetSel(pos, qsizetype(bytes.size()));
+}
+
+// Ctrl+wheel zooms a step a notch; fine wheels add up to notches.
+void TRichEdit::wheelEvent(QWheelEvent *event)
+{
+    if (!(event->modifiers() & Qt::ControlModifier)) {
+        QAbstractScrollArea::wheelEvent(event);
+        return;
+    }
+    m_zoomWheel += event->angleDelta().y();
+    for (; m_zoomWheel >= 120; m_zoomWheel -= 120)
+        emit ZoomRequested(+1);
+    for (; m_zoomWheel <= -120; m_zoomWheel += 120)
+        emit ZoomRequested(-1);
+    event->accept();
 }

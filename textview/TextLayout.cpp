@@ -49,6 +49,41 @@ qsizetype TTextLayout::Cells(const TTextBuffer &doc, qsizetype from, qsizetype t
     return column;
 }
 
+qsizetype TTextLayout::SkipToColumn(const TTextBuffer &doc, qsizetype from, qsizetype to, qsizetype target,
+                                     qsizetype *column)
+{
+    qsizetype c = *column, p = from;
+    if (doc.SingleByte()) {
+        // A slice at a time: a line may be many megabytes long.
+        const std::array<unsigned char, 256> &cells = SingleByteCells(doc.Charset());
+        constexpr qsizetype kSlice = 1 << 16;
+        while (p < to) {
+            const QByteArray bytes = doc.Slice(p, std::min(to, p + kSlice));
+            for (const char byte : bytes) {
+                const unsigned char b = static_cast<unsigned char>(byte);
+                const qsizetype width = b == '\t' ? kTabWidth - c % kTabWidth : cells[b];
+                if (c + width > target) {
+                    *column = c;
+                    return p;
+                }
+                c += width;
+                ++p;
+            }
+        }
+    } else {
+        while (p < to) {
+            qsizetype length = 1;
+            const qsizetype width = Advance(doc.ShownAt(p, &length), c);
+            if (c + width > target)
+                break;
+            c += width;
+            p += length;
+        }
+    }
+    *column = c;
+    return p;
+}
+
 qsizetype TTextLayout::NextPart(const TTextBuffer &doc, qsizetype start, qsizetype end, qsizetype columns)
 {
     qsizetype column = 0;
@@ -248,15 +283,11 @@ qsizetype TTextLayout::PosAtColumn(qsizetype displayLine, qsizetype column) cons
     qsizetype end = DisplayLineEnd(displayLine);
     if (end > start && end < m_doc->LineEnd(m_doc->LineOf(start)))
         end = m_doc->PrevChar(end);
+    // The character that reaches past the column, or the next one when it
+    // begins before the column (a tab across it).
     qsizetype c = 0;
-    for (qsizetype p = start; p < end;) {
-        if (c >= column)
-            return p;
-        qsizetype length = 1;
-        c += Advance(m_doc->ShownAt(p, &length), c);
-        p += length;
-    }
-    return end;
+    const qsizetype p = SkipToColumn(*m_doc, start, end, column, &c);
+    return p < end && c < column ? m_doc->NextChar(p) : p;
 }
 
 qsizetype TTextLayout::LineColumns(qsizetype line) const

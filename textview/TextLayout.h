@@ -28,6 +28,11 @@ public:
     // The column after the characters [from, to) when the first is at column.
     static qsizetype Cells(const TTextBuffer &doc, qsizetype from, qsizetype to, qsizetype column);
     static qsizetype NextPart(const TTextBuffer &doc, qsizetype start, qsizetype end, qsizetype columns);
+    // The first character of [from, to) that reaches past the column target,
+    // or to; column holds the column at from and receives the column where
+    // that character starts. Single-byte text is walked by table.
+    static qsizetype SkipToColumn(const TTextBuffer &doc, qsizetype from, qsizetype to, qsizetype target,
+                                  qsizetype *column);
 
     bool Wrap() const { return m_wrap; }
     qsizetype Columns() const { return m_columns; }

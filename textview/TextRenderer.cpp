@@ -18,16 +18,7 @@ qsizetype ForEachCell(const TTextBuffer &doc, qsizetype start, qsizetype end, qs
                       qsizetype lastColumn, Visit visit)
 {
     qsizetype column = 0;
-    qsizetype p = start;
-    while (p < end) {
-        qsizetype size = 1;
-        const char32_t ch = doc.SingleByte() ? char32_t(static_cast<unsigned char>(doc.At(p))) : doc.ShownAt(p, &size);
-        const qsizetype width = TTextLayout::Advance(ch, column);
-        if (column + width > firstColumn)
-            break;
-        column += width;
-        p += size;
-    }
+    const qsizetype p = TTextLayout::SkipToColumn(doc, start, end, firstColumn, &column);
     // A character takes at least one cell and at most four bytes.
     const qsizetype stop = (end - p) / 4 - 2 > lastColumn - column ? p + (lastColumn - column + 2) * 4 : end;
     const QByteArray bytes = doc.Slice(p, stop);

@@ -14,8 +14,8 @@ public:
     struct Shown
     {
         QString Kind; // "Confirm", "Error", "Warning", "Open", "Save", "Color", "Font"
-        QString Caption;
-        QString Text;
+        QString Caption; // a file dialog's title
+        QString Text;    // a file dialog's proposed file
     };
 
     ScriptedDialogs();
