@@ -50,6 +50,18 @@ private:
         return MainFixture::ReadFile(QStringLiteral(GLIMRA_EXAMPLES "/glimra.nfo"));
     }
     static TLook LookOf(const TRichEdit &edit) { return {edit.font(), edit.TextColor(), edit.BackgroundColor()}; }
+    // The program run on arguments in dir, on its own settings there, without a display.
+    static bool Run(QProcess &glimra, const QTemporaryDir &dir, const QStringList &arguments)
+    {
+        glimra.setWorkingDirectory(dir.path());
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("QT_QPA_PLATFORM")); // it must choose offscreen itself
+        environment.remove(QStringLiteral("DISPLAY"));
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path());
+        glimra.setProcessEnvironment(environment);
+        glimra.start(QStringLiteral(GLIMRA_EXECUTABLE), arguments);
+        return glimra.waitForFinished(60000);
+    }
     static int PdfPages(const QString &path)
     {
         static const QRegularExpression count(QStringLiteral("/Count (\\d+)"));
@@ -319,14 +331,7 @@ void TestExport::commandLine()
     blank.close();
 
     QProcess glimra;
-    glimra.setWorkingDirectory(dir.path());
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove(QStringLiteral("QT_QPA_PLATFORM")); // it must choose offscreen itself
-    environment.remove(QStringLiteral("DISPLAY"));
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path());
-    glimra.setProcessEnvironment(environment);
-    glimra.start(QStringLiteral(GLIMRA_EXECUTABLE), arguments);
-    QVERIFY(glimra.waitForFinished(60000));
+    QVERIFY(Run(glimra, dir, arguments));
     const QString stderrText = QString::fromLocal8Bit(glimra.readAllStandardError());
     QVERIFY2(error.isEmpty() ? stderrText.isEmpty() : stderrText.startsWith(error), qPrintable(stderrText));
     QCOMPARE(stderrText.count(u'\n'), error.isEmpty() ? 0 : 1);
@@ -380,13 +385,8 @@ void TestExport::artPictureIsCellExact()
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
     file.close();
     QProcess glimra;
-    glimra.setWorkingDirectory(dir.path());
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path());
-    glimra.setProcessEnvironment(environment);
     const bool thumbnail = arguments.first() == QLatin1String("--thumbnail");
-    glimra.start(QStringLiteral(GLIMRA_EXECUTABLE), arguments << name << (thumbnail ? QStringList{"out.png"} : QStringList()));
-    QVERIFY(glimra.waitForFinished(60000));
+    QVERIFY(Run(glimra, dir, arguments << name << (thumbnail ? QStringList{"out.png"} : QStringList())));
     QCOMPARE(glimra.exitCode(), 0);
     const QImage image(dir.filePath(QStringLiteral("out.png")));
     QCOMPARE(image.size(), size);
