@@ -340,4 +340,36 @@ QByteArray ToFile(const TTextBuffer &doc, const TFileFormat &format)
     return format.Tail.isEmpty() ? out : out + Sauce::WithFileSize(format.Tail, out.size());
 }
 
+TConversion Convert(const TTextBuffer &doc, const TFileFormat &format, const TFileFormat &target)
+{
+    // The characters as shown, the code page's pictures of control bytes
+    // included, so that the art looks the same in the other set.
+    const QString text = Charset::ToText(doc.Charset(), doc.Slice(0, doc.Length()));
+    TConversion conversion;
+    conversion.Format = target;
+    conversion.Format.Tail = format.Tail;
+    conversion.Format.OddByte.clear();
+    // A Unicode file keeps its kind of break; the single-byte sets write CR LF.
+    const bool unicode = !Charset::IsSingleByte(target.Charset);
+    conversion.Format.Break = unicode && !Charset::IsSingleByte(format.Charset) ? format.Break : QByteArray("\r\n");
+    if (!unicode) {
+        qsizetype line = 0;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const QChar ch = text[i];
+            line += ch == u'\n';
+            const qsizetype length = ch.isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+            if (ch != u'?' && Charset::Encode(target.Charset, QStringView(text).sliced(i, length)) == "?") {
+                if (conversion.Lacking++ == 0)
+                    conversion.FirstLacking = line;
+            }
+            i += length - 1;
+        }
+    }
+    TTextBuffer converted;
+    converted.SetCharset(target.Charset);
+    converted.Load(Charset::Encode(target.Charset, text));
+    conversion.File = ToFile(converted, conversion.Format);
+    return conversion;
+}
+
 } // namespace FileFormat

@@ -73,4 +73,17 @@ QByteArray StartOfDocument(QByteArray head, TFileFormat &format);
 // The document written as the file's bytes.
 QByteArray ToFile(const TTextBuffer &doc, const TFileFormat &format);
 
+// The document written in another set (target gives the set, the mark and
+// the byte order; the record stays). Characters the target set lacks are
+// written as "?": Lacking counts them, FirstLacking is the line (from 0) of
+// the first.
+struct TConversion
+{
+    QByteArray File;
+    TFileFormat Format;
+    qsizetype Lacking = 0;
+    qsizetype FirstLacking = -1;
+};
+TConversion Convert(const TTextBuffer &doc, const TFileFormat &format, const TFileFormat &target);
+
 } // namespace FileFormat

@@ -29,6 +29,8 @@ private slots:
     void colourArt_data();
     void colourArt();
     void randomFilesKeepTheirForm();
+    void conversions_data();
+    void conversions();
 };
 
 namespace {
@@ -100,7 +102,7 @@ void TestFileFormat::detection_data()
     QTest::newRow("Windows-1252 letters in words") << QByteArray("caf\xE9 na\xEFve \xFC" "ber-m\xE4\xDF") << "CP437";
     QTest::newRow("Windows-1252 letters in words only") << QByteArray("caf\xE9, na\xEFve\r\n") << "Windows-1252";
     QTest::newRow("code page Greek after a digit") << QByteArray("took 5\xE6s\r\n") << "CP437";
-    QTest::newRow("code page letters in words") << QByteArray("cr\x8A" "me br\x81l\x82" "e") << "CP437";
+    QTest::newRow("code page letters in words") << QByteArray("cr\x8Ame br\x81l\x82" "e") << "CP437";
     QTest::newRow("code page shade beside a letter") << QByteArray("a\xE9 \xB0") << "CP437";
     QTest::newRow("UTF-16 LE box and percent") << QByteArray("\x00\x25\x25\x00", 4).repeated(8) << "UTF-16 LE";
     QTest::newRow("UTF-16 BE frames") << Utf16(QStringLiteral("\u2500\u2500ab\u2500\u2500cd"), true) << "UTF-16 BE";
@@ -458,6 +460,52 @@ void TestFileFormat::colourArt()
     doc.SetBreaks(TTextBuffer::TBreaks::LfOnly);
     doc.Load(text);
     QCOMPARE(FileFormat::ToFile(doc, format), bytes);
+}
+
+void TestFileFormat::conversions_data()
+{
+    // A file, the set it is written in anew, the bytes written and the
+    // characters that set lacks (with the line of the first).
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<int>("charset");
+    QTest::addColumn<bool>("bom");
+    QTest::addColumn<QByteArray>("written");
+    QTest::addColumn<int>("lacking");
+    QTest::addColumn<int>("firstLine");
+    const int cp437 = int(TCharset::csCp437), utf8 = int(TCharset::csUtf8), utf16 = int(TCharset::csUtf16),
+              w1252 = int(TCharset::csWindows1252);
+    QTest::newRow("art to UTF-8") << QByteArray("\xC9\xCD\xBB\r\n\xBA\x10\xBA\r\n") << utf8 << false
+                                  << QByteArray("\xE2\x95\x94\xE2\x95\x90\xE2\x95\x97\r\n\xE2\x95\x91\xE2\x96\xBA\xE2\x95\x91\r\n")
+                                  << 0 << -1;
+    QTest::newRow("art to UTF-16 LE with mark") << QByteArray("\xC9" "a") << utf16 << true << QByteArray("\xFF\xFE\x54\x25" "a\0", 6)
+                                                << 0 << -1;
+    QTest::newRow("UTF-8 to the code page") << QByteArray("a\n\xE6\x97\xA5\xE6\x9C\xAC?\nb\xE2\x82\xAC") << cp437 << false
+                                            << QByteArray("a\r\n???\r\nb?") << 3 << 1;
+    QTest::newRow("UTF-8 to Windows-1252") << QByteArray("caf\xC3\xA9 \xE2\x82\xAC\n") << w1252 << false
+                                           << QByteArray("caf\xE9 \x80\r\n") << 0 << -1;
+    QTest::newRow("frames lack in Windows-1252") << QByteArray("ok\r\n\xC9\xCD") << w1252 << false << QByteArray("ok\r\n??") << 2
+                                                 << 1;
+    QTest::newRow("UTF-8 with mark, breaks kept") << QByteArray("\xEF\xBB\xBF\xC3\xA9\n\xC3\xA9") << utf8 << false
+                                                  << QByteArray("\xC3\xA9\n\xC3\xA9") << 0 << -1;
+}
+
+void TestFileFormat::conversions()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(int, charset);
+    QFETCH(bool, bom);
+    QFETCH(QByteArray, written);
+    QFETCH(int, lacking);
+    QFETCH(int, firstLine);
+    RoundTrip::TDocument doc;
+    RoundTrip::Read(file, doc);
+    TFileFormat target;
+    target.Charset = TCharset(charset);
+    target.Bom = bom;
+    const FileFormat::TConversion conversion = FileFormat::Convert(doc.Text, doc.Format, target);
+    QCOMPARE(conversion.File, written);
+    QCOMPARE(conversion.Lacking, lacking);
+    QCOMPARE(conversion.FirstLacking, firstLine);
 }
 
 QTEST_GUILESS_MAIN(TestFileFormat)
