@@ -6,6 +6,7 @@
 #include "platform/Errors.h"
 #include "render/TextModeFace.h"
 #include "settings/MyRegistry.h"
+#include "textview/AnsiView.h"
 #include "textview/RichEdit.h"
 
 #include "Version.h"
@@ -90,11 +91,12 @@ void WritePicture(const TCommandLine &command)
     TRichEdit edit;
     edit.SetTextFont(look.Font);
     edit.SetColors(look.Text, look.Background);
-    edit.SetBytes(std::move(file.Text), file.Format.Charset);
+    TAnsiView::Load(edit, std::move(file.Text), file.Format, !command.Font.isEmpty());
     if (command.Mode == TCommandLine::TMode::cmPdf)
         Export::WritePdf(edit, command.File.section(u'/', -1), command.Output);
     else
-        Export::WritePng(Export::Picture(edit.Document(), look, 0, edit.Document().LineCount(), command.Scale), command.Output);
+        Export::WritePng(Export::Picture(edit.ShownText(), Export::LookOf(edit), 0, edit.ShownText().LineCount(), command.Scale),
+                         command.Output);
 }
 
 } // namespace

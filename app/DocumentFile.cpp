@@ -34,11 +34,12 @@ qint64 ReadLimit()
     return available < 0 ? std::numeric_limits<qsizetype>::max() / 2 : available / 9 * 8;
 }
 
-TDocumentFile Decode(QByteArray bytes, std::optional<TCharset> charset)
+TDocumentFile Decode(QByteArray bytes, std::optional<TCharset> charset, const QString &name)
 {
     TDocumentFile file;
     file.Format = charset ? FileFormat::ForCharset(*charset, bytes) : FileFormat::Detect(bytes);
     file.Text = FileFormat::ToDocument(std::move(bytes), file.Format);
+    FileFormat::DetectArt(file.Format, name, file.Text, charset.has_value());
     return file;
 }
 
@@ -63,7 +64,7 @@ TDocumentFile Read(const QString &name, std::optional<TCharset> charset)
     case TReadResult::trCannotOpen:
         throw CannotOpen(name);
     }
-    return Decode(std::move(bytes), charset);
+    return Decode(std::move(bytes), charset, name);
 }
 
 namespace {
@@ -104,6 +105,9 @@ TDocumentFile ReadStart(const QString &name, std::optional<TCharset> charset, TD
         return Read(name, charset); // converted as a whole
     const qsizetype tail = Sauce::TailLength(end);
     start.Format.Tail = end.last(tail);
+    FileFormat::DetectArt(start.Format, name, head, charset.has_value());
+    if (start.Format.Art != TArtKind::akText)
+        return Read(name, charset); // art is drawn from all of its bytes
     rest.End = size - tail;
     head.truncate(qsizetype(std::min<qint64>(head.size(), rest.End)));
     start.Text = FileFormat::StartOfDocument(std::move(head), start.Format);
@@ -113,7 +117,7 @@ TDocumentFile ReadStart(const QString &name, std::optional<TCharset> charset, TD
 
 TDocumentFile Reinterpret(const TTextBuffer &doc, const TFileFormat &format, TCharset charset)
 {
-    return Decode(FileFormat::ToFile(doc, format), charset);
+    return Decode(FileFormat::ToFile(doc, format), charset, QString());
 }
 
 void Write(const QString &name, const TTextBuffer &doc, const TFileFormat &format)

@@ -5,6 +5,8 @@
 #include "platform/SafeFile.h"
 #include "render/CellPainter.h"
 #include "formats/FileFormat.h"
+#include "formats/Sauce.h"
+#include "textview/AnsiView.h"
 #include "textview/RichEdit.h"
 #include "textview/TextRenderer.h"
 
@@ -43,20 +45,47 @@ QImage Draw(const TTextBuffer &doc, TCellPainter &cells, const TLook &look, qsiz
         if (progress && !progress(line - first, last - first))
             throw EAbort();
         TextRenderer::DrawLines(painter, cells, doc, line, std::min(last, line + kLinesPerStep),
-                                QPoint(0, int(line - first) * cells.CellHeight()), look.Text, look.Background);
+                                QPoint(0, int(line - first) * cells.CellHeight()), look.Text, look.Background,
+                                look.Looks, columns);
     }
     return image;
 }
 
+// The cells of a look.
+void SetCells(TCellPainter &cells, const TLook &look)
+{
+    cells.SetFont(look.Font);
+    cells.SetNinthColumn(look.NinthColumn);
+}
+
+// The look of a control's font and colours with the art's over them.
+TLook ArtLook(TLook look, const TDerivedText *art)
+{
+    if (!art)
+        return look;
+    look.Font = art->FontFor(look.Font);
+    if (art->Hints().Paper.isValid())
+        look.Background = art->Hints().Paper;
+    look.Looks = art;
+    look.NinthColumn = art->Hints().NinthColumn;
+    look.Columns = art->Hints().Columns;
+    return look;
+}
+
 } // namespace
+
+TLook LookOf(const TRichEdit &edit)
+{
+    return ArtLook({edit.font(), edit.TextColor(), edit.BackgroundColor()}, edit.ShownDerived());
+}
 
 QImage Picture(const TTextBuffer &doc, const TLook &look, qsizetype first, qsizetype last, int scale, const TProgress &progress)
 {
     first = std::clamp<qsizetype>(first, 0, doc.LineCount());
     last = std::clamp<qsizetype>(last, first, doc.LineCount());
     TCellPainter cells;
-    cells.SetFont(look.Font);
-    const qint64 columns = std::max<qsizetype>(1, TextRenderer::Columns(doc, first, last));
+    SetCells(cells, look);
+    const qint64 columns = std::max({qsizetype(1), look.Columns, TextRenderer::Columns(doc, first, last)});
     const qint64 width = qint64(columns) * cells.CellWidth() * scale;
     const qint64 lineHeight = qint64(cells.CellHeight()) * scale;
     const qint64 rows = std::max<qsizetype>(1, last - first);
@@ -135,7 +164,7 @@ void WritePdf(TRichEdit &edit, const QString &title, const QString &name, const 
         throw EGlimraError(QStringLiteral("Cannot create file %1").arg(name), file.errorString());
 }
 
-QImage Thumbnail(const QString &fileName, const TLook &look, int size)
+QImage Thumbnail(const QString &fileName, const TLook &fileLook, int size)
 {
     // Only a regular file is opened: a FIFO would wait for a writer.
     QFile file(fileName);
@@ -144,16 +173,30 @@ QImage Thumbnail(const QString &fileName, const TLook &look, int size)
     QByteArray head = file.read(kThumbnailBytes);
     const bool cut = !file.atEnd();
     TFileFormat format = FileFormat::Detect(head);
-    TTextBuffer doc;
-    doc.SetCharset(format.Charset);
-    doc.Load(FileFormat::ToDocument(std::move(head), format));
+    head = FileFormat::ToDocument(std::move(head), format);
+    if (cut) {
+        // Art's record, which says how to draw it, is at the file's end.
+        const qint64 reach = std::min<qint64>(file.size(), 1 + 5 + 255 * Sauce::kCommentSize + Sauce::kRecordSize);
+        const QByteArray end = file.seek(file.size() - reach) ? file.read(reach) : QByteArray();
+        format.Tail = end.last(Sauce::TailLength(end));
+    }
+    FileFormat::DetectArt(format, fileName, head, false);
+    TTextBuffer bytes;
+    bytes.SetCharset(format.Charset);
+    bytes.SetBreaks(format.Art == TArtKind::akText ? TTextBuffer::TBreaks::Any : TTextBuffer::TBreaks::LfOnly);
+    bytes.Load(std::move(head));
+    const std::unique_ptr<TAnsiView> art = TAnsiView::For(format);
+    if (art)
+        art->Build(bytes);
+    const TTextBuffer &doc = art ? art->Text() : bytes;
+    const TLook look = ArtLook(fileLook, art.get());
 
     TCellPainter cells;
-    cells.SetFont(look.Font);
+    SetCells(cells, look);
     // The top of the art, about as high as it is wide; a line cut off by the
     // end of what was read is left out.
     const int lines = int(std::min<qsizetype>(kThumbnailColumns, std::max<qsizetype>(1, doc.LineCount() - (cut && doc.LineCount() > 1 ? 1 : 0))));
-    const int columns = int(std::clamp<qsizetype>(TextRenderer::Columns(doc, 0, lines), 1, kThumbnailColumns));
+    const int columns = int(std::clamp<qsizetype>(std::max(look.Columns, TextRenderer::Columns(doc, 0, lines)), 1, kThumbnailColumns));
     const int rows = std::clamp((columns * cells.CellWidth() + cells.CellHeight() - 1) / cells.CellHeight(), 1, lines);
     const QImage top = Draw(doc, cells, look, 0, rows, columns, 1, {});
     if (top.width() <= size && top.height() <= size)

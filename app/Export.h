@@ -15,19 +15,29 @@ class QPagedPaintDevice;
 class QPainter;
 class TRichEdit;
 class TTextBuffer;
+namespace TextRenderer {
+class TCellLooks;
+}
 
-// The font and colours a picture is drawn in.
+// The font and colours a picture is drawn in; colour art adds the looks of
+// its characters, its letter spacing and its width.
 struct TLook
 {
     QFont Font;
     QColor Text;
     QColor Background;
+    const TextRenderer::TCellLooks *Looks = nullptr;
+    bool NinthColumn = false;
+    qsizetype Columns = 0; // the fewest columns of a picture
 };
 
 // Tells how much of the work is done; false asks to stop.
 using TProgress = std::function<bool(qint64 done, qint64 total)>;
 
 namespace Export {
+
+// The look of what the control shows: its font and colours, or colour art's.
+TLook LookOf(const TRichEdit &edit);
 
 // libpng refuses a larger side on write as on read (its default user limit).
 inline constexpr qint64 kMaxImageSide = 1000000;

@@ -20,16 +20,11 @@ namespace {
 // The lines the selection touches, or the whole document without one.
 std::pair<qsizetype, qsizetype> LinesToShow(const TRichEdit &edit, bool selection)
 {
-    const TTextBuffer &doc = edit.Document();
+    const TTextBuffer &doc = edit.ShownText();
     if (!selection || edit.SelLength() == 0)
         return {0, doc.LineCount()};
     const qsizetype start = edit.SelStart(), end = start + edit.SelLength();
     return {doc.LineOf(start), doc.LineOf(end - 1) + 1};
-}
-
-TLook LookOf(const TRichEdit &edit)
-{
-    return {edit.font(), edit.TextColor(), edit.BackgroundColor()};
 }
 
 // The file to write, asked for; nothing when the user cancelled or declined
@@ -102,7 +97,7 @@ void ExportImage(QWidget *parent, TRichEdit &edit, const QString &documentName, 
     const auto [first, last] = LinesToShow(edit, selection.Enabled && selection.Chosen);
     TProgressWindow progress(parent, QStringLiteral("Drawing the image..."));
     const int scale = dialog.Options[ioScale].Chosen + 1;
-    const QImage image = Export::Picture(edit.Document(), LookOf(edit), first, last, scale, progress.Progress());
+    const QImage image = Export::Picture(edit.ShownText(), Export::LookOf(edit), first, last, scale, progress.Progress());
     Export::WritePng(image, *name);
 }
 
@@ -119,7 +114,7 @@ void ExportPdf(QWidget *parent, TRichEdit &edit, const QString &documentName, co
 void CopyAsImage(TRichEdit &edit)
 {
     const auto [first, last] = LinesToShow(edit, true);
-    QGuiApplication::clipboard()->setImage(Export::Picture(edit.Document(), LookOf(edit), first, last, 1));
+    QGuiApplication::clipboard()->setImage(Export::Picture(edit.ShownText(), Export::LookOf(edit), first, last, 1));
 }
 
 } // namespace ExportCommands

@@ -50,6 +50,7 @@ constexpr TMenuItemDef kItems[] = {
     {mpColors, "FontColor1", "&Font Color", "", "Choose Font color", 12, cmFontColor, false},
     {mpView, "N12", "-", "", "", -1, cmNone, false},
     {mpView, "WordWrap1", "&Word Wrap", "", "Toggle Word Wrap", -1, cmWordWrap, true},
+    {mpView, "ShowCodes1", "Show Co&des", "F4", "Show the codes of colour art to edit them, or the art drawn", -1, cmShowCodes, true},
     {mpView, "N18", "-", "", "", -1, cmNone, false},
     {mpView, "CharacterSet1", "C&haracter Set", "", "Character set of the document", -1, cmNone, false},
     {mpCharset, "Cp4371", "Code Page 437 (DOS)", "", "Read the document as code page 437", -1, cmCharsetCp437, true},

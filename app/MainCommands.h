@@ -14,7 +14,7 @@ enum class TCommand {
     cmToolbar, cmStatusBar, cmMap, cmBackgroundColor, cmFontColor, cmWordWrap,
     cmFind, cmAutocopy, cmZoomIn, cmZoomOut, cmZoomNormal, cmFont, cmHelp, cmAbout,
     cmCharsetCp437, cmCharsetUtf8, cmCharsetUtf16, cmCharsetWindows1252, cmProperties,
-    cmOpenLink, cmCopyLink, cmExportImage, cmExportPdf, cmCopyImage,
+    cmOpenLink, cmCopyLink, cmExportImage, cmExportPdf, cmCopyImage, cmShowCodes,
 };
 
 // Where a menu item sits; submenus are items whose Command is cmNone and

@@ -127,6 +127,7 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::TMa
             Item(name)->setVisible(!m_popupLink.isEmpty());
         EditMenu->popup(at);
     });
+    connect(richedit, &TRichEdit::EditRefused, this, Guarded(this, &TMain::richeditEditRefused));
     connect(richedit, &TRichEdit::EditHeld, this, [this] {
         m_editHeld = true;
         ShowLoadProgress();
@@ -299,6 +300,7 @@ void TMain::RunCommand(TCommand command)
     case TCommand::cmBackgroundColor: BColorButtonClick(); break;
     case TCommand::cmFontColor: FColorButtonClick(); break;
     case TCommand::cmWordWrap: WordWrap(); break;
+    case TCommand::cmShowCodes: ShowCodes1Click(); break;
     case TCommand::cmFind: Find1Click(); break;
     case TCommand::cmAutocopy: Autocopy1Click(); break;
     case TCommand::cmZoomIn: ZoomIn1Click(); break;
@@ -347,6 +349,7 @@ void TMain::FormCreate()
     UpdateFontPanel();
     SetDocumentName(QString::fromLatin1(UntitledName));
     ShowFormat();
+    ShowArtView();
     UpdateCaretPanel();
     Reg->Close();
 }
@@ -454,6 +457,15 @@ void TMain::UpdateCaretPanel()
 void TMain::richeditSelectionChange()
 {
     UpdateCaretPanel();
+    if (m_refusalShown)
+        ShowArtView(); // the hint goes once the caret moves
+}
+
+// A key that would change colour art as drawn: the codes are where it is edited.
+void TMain::richeditEditRefused()
+{
+    StatusBar1->SetPanelText(5, QStringLiteral("Press F4 to edit the codes"));
+    m_refusalShown = true;
 }
 
 void TMain::UpdatePasteCommand()
@@ -530,6 +542,15 @@ void TMain::WordWrap()
     QAction *item = Item("WordWrap1");
     item->setChecked(!item->isChecked());
     richedit->SetWordWrap(item->isChecked());
+}
+
+// Colour art drawn, or its codes as text to edit; the art is drawn again from
+// the codes as they are when it comes back.
+void TMain::ShowCodes1Click()
+{
+    richedit->ShowDerived(richedit->HasDerivedText() && !richedit->ShownDerived());
+    ShowArtView();
+    UpdateFontPanel();
 }
 
 void TMain::Toolbar1Click()
@@ -677,7 +698,7 @@ void TMain::Exit1Click()
 void TMain::UpdateFontPanel()
 {
     // The face drawn, not the name asked for, which may not be installed.
-    const QFont font = richedit->font();
+    const QFont font = richedit->ShownFont();
     const TTextModeFace *face = TTextModeFace::Find(font.family());
     StatusBar1->SetPanelText(2, FontPanelText(TTextModeFace::DrawnFamily(font), font.pointSize(),
                                               face ? face->Scale(font, nullptr) : 0));
@@ -733,8 +754,9 @@ void TMain::ZoomOutButonClick()
 // A step of zoom; a text-mode face steps between its whole multiples.
 void TMain::Zoom(int step)
 {
+    // The face shown: colour art may be drawn in a text-mode face of its own.
     const int size = richedit->font().pointSize();
-    const TTextModeFace *face = TTextModeFace::Find(richedit->font().family());
+    const TTextModeFace *face = TTextModeFace::Find(richedit->ShownFont().family());
     const int zoomed = step == 0 ? NormalSize(face ? face->Height() : 0, richedit->logicalDpiY())
                                  : ZoomedSize(size, step, face ? face->Height() : 0, richedit->logicalDpiY());
     if (zoomed == size && step != 0) {

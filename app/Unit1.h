@@ -81,6 +81,7 @@ public:
     void DelButtonClick();
     void SelectAll();
     void WordWrap();
+    void ShowCodes1Click();
     void Toolbar1Click();
     void StatusBar3Click();
     void Map1Click();
@@ -144,6 +145,7 @@ private:
     void richeditChange();
     void richeditSelectionChange();
     void richeditMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, const QPoint &pos);
+    void richeditEditRefused();
     void OnClipboardChanged();
 
     void BuildCommands();
@@ -158,6 +160,7 @@ private:
     void ShowLoadProgress();
     void WaitForLoad(); // raises the silent abort when the load failed
     void ShowFormat(); // the character set's panel and menu check
+    void ShowArtView(); // Show Codes and the note on colour art
     // Save and Save As; false when the user cancelled the dialog or declined
     // to overwrite.
     bool SaveDocument();
@@ -174,6 +177,7 @@ private:
     QString m_popupLink; // the link the pop-up menu was opened over
     QPointer<TDocumentLoader> m_loader; // reads the rest of a large file
     bool m_editHeld = false;            // an edit was refused during the load
+    bool m_refusalShown = false;        // the status bar tells how to edit colour art
     bool m_shown = false;
     QColor m_lastDialogColor = Qt::black; // the colour dialog opens on its last choice
     QString m_outlineFamily = QStringLiteral("Lucida Console ANSI"); // what leaving a text-mode face returns to

@@ -12,6 +12,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Errors.h"
 #include "platform/StatusBar.h"
+#include "textview/AnsiView.h"
 #include "textview/RichEdit.h"
 #include "textview/TextRenderer.h"
 #include "formats/Sauce.h"
@@ -150,8 +151,19 @@ void TMain::WaitForLoad()
 void TMain::SetDocument(TDocumentFile file)
 {
     m_format = file.Format;
-    richedit->SetBytes(std::move(file.Text), m_format.Charset); // taken over, not copied
+    TAnsiView::Load(*richedit, std::move(file.Text), m_format); // taken over, not copied
     ShowFormat();
+    ShowArtView();
+    UpdateFontPanel();
+}
+
+void TMain::ShowArtView()
+{
+    Item("ShowCodes1")->setEnabled(richedit->HasDerivedText());
+    Item("ShowCodes1")->setChecked(richedit->HasDerivedText() && !richedit->ShownDerived());
+    const TDerivedText *art = richedit->ShownDerived();
+    StatusBar1->SetPanelText(5, art ? art->Note() : QString());
+    m_refusalShown = false;
 }
 
 void TMain::ShowFormat()

@@ -105,6 +105,22 @@ bool LooksUtf8(QByteArrayView head)
     return multiByte;
 }
 
+// An escape sequence that sets colours or moves the cursor: ESC [, digits
+// and semicolons, and a final byte of the ones an ANSI driver knew.
+bool HasCursorCodes(QByteArrayView bytes)
+{
+    for (qsizetype at = bytes.indexOf('\x1B'); at >= 0; at = bytes.indexOf('\x1B', at + 1)) {
+        qsizetype k = at + 1;
+        if (k >= bytes.size() || bytes[k] != '[')
+            continue;
+        while (++k < bytes.size() && ((bytes[k] >= '0' && bytes[k] <= '9') || bytes[k] == ';')) {
+        }
+        if (k < bytes.size() && bytes[k] != 0 && std::strchr("mABCDEFGHfJKsu", bytes[k]))
+            return true;
+    }
+    return false;
+}
+
 bool IsAsciiLetter(unsigned char b)
 {
     return (b | 0x20) >= 'a' && (b | 0x20) <= 'z';
@@ -233,8 +249,29 @@ TFileFormat ForCharset(TCharset charset, QByteArrayView head)
     return format;
 }
 
+void DetectArt(TFileFormat &format, QStringView fileName, QByteArrayView head, bool charsetChosen)
+{
+    format.Art = TArtKind::akText;
+    const std::optional<TSauce> record = Sauce::Parse(format.Tail);
+    const bool characterRecord = record && record->DataType == 1 && (record->FileType == 1 || record->FileType == 2);
+    if (fileName.endsWith(u".bin", Qt::CaseInsensitive) || (record && record->DataType == 5))
+        format.Art = TArtKind::akBinary;
+    else if (fileName.endsWith(u".ans", Qt::CaseInsensitive) || characterRecord)
+        format.Art = TArtKind::akAnsi;
+    if (format.Art != TArtKind::akText && !charsetChosen && !format.Bom && format.Charset != TCharset::csUtf16)
+        format.Charset = TCharset::csCp437;
+    if (format.Art == TArtKind::akText && Charset::IsSingleByte(format.Charset) && HasCursorCodes(head.first(std::min(head.size(), kDetectBytes))))
+        format.Art = TArtKind::akAnsi;
+    if (!Charset::IsSingleByte(format.Charset))
+        format.Art = TArtKind::akText;
+}
+
 QString Name(const TFileFormat &format)
 {
+    if (format.Art == TArtKind::akAnsi)
+        return QStringLiteral("ANSI");
+    if (format.Art == TArtKind::akBinary)
+        return QStringLiteral("Binary text");
     switch (format.Charset) {
     case TCharset::csCp437:
         return QStringLiteral("CP437");
@@ -287,7 +324,7 @@ QByteArray ToFile(const TTextBuffer &doc, const TFileFormat &format)
     switch (format.Charset) {
     case TCharset::csCp437:
     case TCharset::csWindows1252:
-        out = doc.FileBytes("\r\n");
+        out = doc.FileBytes(format.Art == TArtKind::akText ? "\r\n" : "\n");
         break;
     case TCharset::csUtf8:
         out = format.Bom ? "\xEF\xBB\xBF" + doc.FileBytes(format.Break) : doc.FileBytes(format.Break);

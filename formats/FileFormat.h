@@ -12,13 +12,20 @@
 
 class TTextBuffer;
 
+// Colour art is kept byte for byte and drawn in its colours: ANSI art (text
+// with escape codes) or binary text (character and attribute byte pairs).
+enum class TArtKind { akText, akAnsi, akBinary };
+
 struct TFileFormat
 {
     TCharset Charset = TCharset::csCp437;
+    TArtKind Art = TArtKind::akText;
     bool Bom = false;
     bool BigEndian = false; // UTF-16 only
     // The break a Unicode file is written with: the first one it was read
-    // with (CR LF when it had none). The single-byte sets always write CR LF.
+    // with (CR LF when it had none). The single-byte sets always write CR LF,
+    // but for art, whose lone CRs and LFs move the cursor each its own way:
+    // only LF breaks its lines and it is written with LF.
     QByteArray Break = "\r\n";
     QByteArray OddByte; // a last byte of UTF-16 text that makes no 16-bit unit
     QByteArray Tail;    // what follows the text: a record of the art, kept as it is
@@ -43,7 +50,16 @@ TFileFormat Detect(QByteArrayView head);
 // byte order still come from the bytes.
 TFileFormat ForCharset(TCharset charset, QByteArrayView head);
 
-// The name the status bar shows: "CP437", "UTF-8 BOM", "UTF-16 LE", ...
+// Whether the document is colour art, set in format.Art: ANSI art by its
+// name (.ans), its record (character art, ANSi or ANSiMation) or escape codes
+// among its first bytes that set colours or move the cursor; binary text by
+// its name (.bin) or its record. Art found by name or record is read in code
+// page 437 unless the user chose the set or the bytes begin with a mark;
+// escape codes make art only of a single-byte text. Call it once the tail is
+// set; head is the start of the text.
+void DetectArt(TFileFormat &format, QStringView fileName, QByteArrayView head, bool charsetChosen);
+
+// The name the status bar shows: "CP437", "UTF-8 BOM", "UTF-16 LE", "ANSI", ...
 QString Name(const TFileFormat &format);
 
 // A file's bytes as the text control loads them (breaks as they come; the

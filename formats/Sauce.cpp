@@ -85,6 +85,16 @@ QString TSauce::FlagsText() const
              QString::fromLatin1(aspect[(Flags >> 3) & 3]));
 }
 
+bool TSauce::IceColors() const
+{
+    return HasCharacterFlags(*this) && (Flags & 1);
+}
+
+bool TSauce::NinePixels() const
+{
+    return HasCharacterFlags(*this) && ((Flags >> 1) & 3) == 2;
+}
+
 namespace Sauce {
 
 qsizetype TailLength(QByteArrayView bytes)

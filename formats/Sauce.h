@@ -31,6 +31,8 @@ struct TSauce
     int Width() const;
     int Height() const;
     QString FlagsText() const; // ice colours, letter spacing, aspect ratio
+    bool IceColors() const;    // blink asks for a bright paper
+    bool NinePixels() const;   // letters 9 pixels apart
 };
 
 namespace Sauce {

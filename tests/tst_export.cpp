@@ -6,7 +6,9 @@
 #include "platform/Errors.h"
 #include "platform/Printing.h"
 #include "support/MainFixture.h"
+#include "formats/Sauce.h"
 #include "render/CellPainter.h"
+#include "render/TextModeFace.h"
 #include "textview/RichEdit.h"
 
 #include "Version.h"
@@ -39,6 +41,8 @@ private slots:
     void windowExportsTheSelectedLines();
     void commandLine_data();
     void commandLine();
+    void artPictureIsCellExact_data();
+    void artPictureIsCellExact();
 
 private:
     static QByteArray Example()
@@ -46,6 +50,18 @@ private:
         return MainFixture::ReadFile(QStringLiteral(GLIMRA_EXAMPLES "/glimra.nfo"));
     }
     static TLook LookOf(const TRichEdit &edit) { return {edit.font(), edit.TextColor(), edit.BackgroundColor()}; }
+    // The program run on arguments in dir, on its own settings there, without a display.
+    static bool Run(QProcess &glimra, const QTemporaryDir &dir, const QStringList &arguments)
+    {
+        glimra.setWorkingDirectory(dir.path());
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("QT_QPA_PLATFORM")); // it must choose offscreen itself
+        environment.remove(QStringLiteral("DISPLAY"));
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path());
+        glimra.setProcessEnvironment(environment);
+        glimra.start(QStringLiteral(GLIMRA_EXECUTABLE), arguments);
+        return glimra.waitForFinished(60000);
+    }
     static int PdfPages(const QString &path)
     {
         static const QRegularExpression count(QStringLiteral("/Count (\\d+)"));
@@ -315,14 +331,7 @@ void TestExport::commandLine()
     blank.close();
 
     QProcess glimra;
-    glimra.setWorkingDirectory(dir.path());
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove(QStringLiteral("QT_QPA_PLATFORM")); // it must choose offscreen itself
-    environment.remove(QStringLiteral("DISPLAY"));
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path());
-    glimra.setProcessEnvironment(environment);
-    glimra.start(QStringLiteral(GLIMRA_EXECUTABLE), arguments);
-    QVERIFY(glimra.waitForFinished(60000));
+    QVERIFY(Run(glimra, dir, arguments));
     const QString stderrText = QString::fromLocal8Bit(glimra.readAllStandardError());
     QVERIFY2(error.isEmpty() ? stderrText.isEmpty() : stderrText.startsWith(error), qPrintable(stderrText));
     QCOMPARE(stderrText.count(u'\n'), error.isEmpty() ? 0 : 1);
@@ -336,6 +345,54 @@ void TestExport::commandLine()
         QVERIFY(image.width() == thumbnail.width() || image.height() == thumbnail.height());
         QCOMPARE(image.pixel(0, image.height() - 1), qRgb(0, 0, 128)); // the stored background
     }
+}
+
+void TestExport::artPictureIsCellExact_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("arguments"); // before the file's name
+    QTest::addColumn<QSize>("size");
+    // Three rows, the first cell on a blue paper; nothing else set.
+    const QByteArray art("\x1B[44mA\x1B[0m\r\n\r\nB");
+    const auto record = [](int width, int flags) {
+        TSauce sauce = Sauce::New(QStringLiteral("t"), {}, {}, width, 3, 0, QDate(2026, 1, 1));
+        sauce.FileType = 1; // ANSi
+        sauce.Flags = quint8(flags);
+        return Sauce::Make(sauce);
+    };
+    const QStringList png{"--export-png", "out.png"};
+    QTest::newRow("80 columns") << "a.ans" << art << png << QSize(640, 48);
+    QTest::newRow("9 pixels a letter") << "a.ans" << art + record(80, 4) << png << QSize(720, 48);
+    QTest::newRow("40 columns") << "a.txt" << art + record(40, 0) << png << QSize(320, 48);
+    QTest::newRow("width 0") << "a.txt" << art + record(0, 0) << png << QSize(640, 48);
+    QTest::newRow("scale 2") << "a.ans" << art << QStringList{"--export-png", "out.png", "--scale", "2"} << QSize(1280, 96);
+    QTest::newRow("binary text") << "a.bin" << QByteArray("A\x17" "B\x07", 4) << png << QSize(1280, 16);
+    // Three rows of blue, scaled down.
+    QTest::newRow("thumbnail") << "a.ans" << "\x1B[44m" + QByteArray(240, ' ') << QStringList{"--thumbnail", "64"} << QSize(64, 4);
+}
+
+void TestExport::artPictureIsCellExact()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, arguments);
+    QFETCH(QSize, size);
+    if (!TTextModeFace::Find(QStringLiteral("Text Mode 8x16")))
+        QSKIP("the console fonts are not installed (package console-setup-linux)");
+    QTemporaryDir dir;
+    QFile file(dir.filePath(name));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    file.close();
+    QProcess glimra;
+    const bool thumbnail = arguments.first() == QLatin1String("--thumbnail");
+    QVERIFY(Run(glimra, dir, arguments << name << (thumbnail ? QStringList{"out.png"} : QStringList())));
+    QCOMPARE(glimra.exitCode(), 0);
+    const QImage image(dir.filePath(QStringLiteral("out.png")));
+    QCOMPARE(image.size(), size);
+    // The art's colours, not the stored silver on navy: its paper, black where it sets none.
+    QCOMPARE(image.pixel(0, 0), qRgb(0, 0, 0xAA));
+    QCOMPARE(image.pixel(image.width() - 1, 0), thumbnail ? qRgb(0, 0, 0xAA) : qRgb(0, 0, 0));
 }
 
 QTEST_MAIN(TestExport)

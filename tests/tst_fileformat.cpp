@@ -26,6 +26,8 @@ private slots:
     void recordsChecked_data();
     void recordsChecked();
     void newRecordChecksOut();
+    void colourArt_data();
+    void colourArt();
     void randomFilesKeepTheirForm();
     void conversions_data();
     void conversions();
@@ -407,6 +409,57 @@ void TestFileFormat::randomFilesKeepTheirForm()
         });
         QVERIFY2(problem.isEmpty(), qPrintable(problem + QStringLiteral(" in ") + QString::fromLatin1(file.Bytes.toHex())));
     }
+}
+
+void TestFileFormat::colourArt_data()
+{
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("charset"); // the set chosen, -1 to find it
+    QTest::addColumn<QString>("name");
+    // Lone CRs and LFs, CR LF, LF CR and the end-of-file byte: art keeps them all.
+    const QByteArray art("\x1B[1;31m\xDB\xB0\r\n\x1B[2A\r\r\n\n\rX\x1A");
+    const auto record = [](int dataType, int fileType, quint32 size) {
+        TSauce sauce = Sauce::New(QStringLiteral("t"), {}, {}, 80, 2, size, QDate(2026, 1, 1));
+        sauce.DataType = quint8(dataType);
+        sauce.FileType = quint8(fileType);
+        return Sauce::Make(sauce);
+    };
+    QTest::newRow(".ans") << "a.ans" << art << -1 << "ANSI";
+    QTest::newRow(".ANS") << "A.ANS" << QByteArray("plain\n") << -1 << "ANSI";
+    QTest::newRow("colour codes in .nfo") << "a.nfo" << art << -1 << "ANSI";
+    QTest::newRow("cursor codes in .diz") << "a.diz" << QByteArray("x\x1B[10Cy\r\n") << -1 << "ANSI";
+    QTest::newRow("other codes stay text") << "a.nfo" << QByteArray("x\x1B[5ny\x1B[31\r\n") << -1 << "CP437";
+    QTest::newRow("no codes") << "a.nfo" << QByteArray("\xDB\xB0\r\n") << -1 << "CP437";
+    QTest::newRow("record ANSi") << "a.txt" << "x\r\n" + record(1, 1, 3) << -1 << "ANSI";
+    QTest::newRow("record ANSiMation") << "a" << "x\r\n" + record(1, 2, 3) << -1 << "ANSI";
+    QTest::newRow("record ASCII") << "a.txt" << "x\r\n" + record(1, 0, 3) << -1 << "CP437";
+    QTest::newRow(".bin") << "a.bin" << QByteArray("A\x0A\x0D\x1F\x1A\x07", 6) << -1 << "Binary text";
+    QTest::newRow("record binary text") << "a.xb" << QByteArray("A\x0A\x0D\x1F") + record(5, 2, 4) << -1 << "Binary text";
+    QTest::newRow(".ans read as code page 437") << "a.ans" << QByteArray("\xE2\x95\x94\r\n") << -1 << "ANSI";
+    QTest::newRow("codes in UTF-8 text stay text") << "a.nfo" << QByteArray("\x1B[31m\xE2\x95\x94\r\n") << -1 << "UTF-8";
+    QTest::newRow(".ans chosen UTF-8") << "a.ans" << art << int(TCharset::csUtf8) << "UTF-8";
+    QTest::newRow(".ans chosen code page 437") << "a.ans" << art << int(TCharset::csCp437) << "ANSI";
+}
+
+void TestFileFormat::colourArt()
+{
+    QFETCH(QString, fileName);
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, charset);
+    QFETCH(QString, name);
+    TFileFormat format = charset < 0 ? FileFormat::Detect(bytes) : FileFormat::ForCharset(TCharset(charset), bytes);
+    const QByteArray text = FileFormat::ToDocument(bytes, format);
+    FileFormat::DetectArt(format, fileName, text, charset >= 0);
+    QCOMPARE(FileFormat::Name(format), name);
+    if (format.Art == TArtKind::akText)
+        return;
+    // Read with only LF breaking lines and written back unchanged, byte for byte.
+    QCOMPARE(format.Charset, TCharset::csCp437);
+    TTextBuffer doc;
+    doc.SetBreaks(TTextBuffer::TBreaks::LfOnly);
+    doc.Load(text);
+    QCOMPARE(FileFormat::ToFile(doc, format), bytes);
 }
 
 void TestFileFormat::conversions_data()

@@ -15,6 +15,7 @@
 #include "textview/RichEdit.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QFile>
 #include <QSaveFile>
 #include <QLineEdit>
@@ -62,6 +63,7 @@ private slots:
     void dropOpensFirstFileOnly_data();
     void dropOpensFirstFileOnly();
     void ctrlClickOpensALink();
+    void colourArtDrawnAndItsCodesEdited();
     void propertiesWriteTheRecord_data();
     void propertiesWriteTheRecord();
     void largeFileShowsAtOnceAndLoadsInSlices();
@@ -610,6 +612,52 @@ void TestMain::propertiesWriteTheRecord()
     } else {
         QVERIFY(saved.mid(text).contains("COMNTA record made for the tests")); // the comments stay
     }
+}
+
+void TestMain::colourArtDrawnAndItsCodesEdited()
+{
+    MainFixture f;
+    TRichEdit *edit = f.Window->richedit;
+    // Red "Hi", a lone LF (down a row, same column), a lone CR, then the record.
+    const QByteArray art("\x1B[31mHi\n!\r\x1B[0mok\r\n");
+    TSauce record = Sauce::New(QStringLiteral("t"), {}, {}, 80, 2, quint32(art.size()), QDate(2026, 1, 1));
+    record.FileType = 1; // ANSi
+    const QByteArray file = art + Sauce::Make(record);
+    const QString path = f.WriteFile(QStringLiteral("art.txt"), file);
+    f.Window->LoadDocument(path);
+    QVERIFY(edit->ShownDerived());
+    QCOMPARE(Panel(f, 4), QStringLiteral("ANSI"));
+    QCOMPARE(f.Window->Item("ShowCodes1")->shortcut(), QKeySequence(Qt::Key_F4));
+    QVERIFY(!f.Window->Item("ShowCodes1")->isChecked());
+    // Find, Select All and Copy work on the characters drawn.
+    QCOMPARE(edit->FindText(QStringLiteral("OK!"), 0), 3);
+    f.Window->Item("SelectAll1")->trigger();
+    f.Window->Item("Copy1")->trigger();
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("Hi\nok!"));
+    TextRenderer::TCellLook look;
+    QVERIFY(edit->ShownDerived()->LookAt(0, &look));
+    QCOMPARE(look.Ink, 0xAA0000u);
+    // A key refused says where editing is.
+    edit->SetSel(0, 0);
+    QTest::keyClicks(edit, QStringLiteral("x"));
+    QVERIFY(!edit->Modified());
+    QCOMPARE(Panel(f, 5), QStringLiteral("Press F4 to edit the codes"));
+    // The codes are edited as text: red becomes green; the art is drawn again from them.
+    f.Window->Item("ShowCodes1")->trigger();
+    QVERIFY(!edit->ShownDerived());
+    QVERIFY(f.Window->Item("ShowCodes1")->isChecked());
+    edit->SetSel(3, 1);
+    QTest::keyClicks(edit, QStringLiteral("2"));
+    f.Window->Item("ShowCodes1")->trigger();
+    QVERIFY(edit->ShownDerived()->LookAt(0, &look));
+    QCOMPARE(look.Ink, 0x00AA00u);
+    f.Window->Item("ShowCodes1")->trigger(); // the codes again, where they were left
+    QCOMPARE(edit->CaretPosition(), 4);
+    // Saved byte for byte: only the byte edited differs.
+    f.Window->Item("Save1")->trigger();
+    QByteArray expected = file;
+    expected[3] = '2';
+    QCOMPARE(MainFixture::ReadFile(path), expected);
 }
 
 void TestMain::largeFileShowsAtOnceAndLoadsInSlices()

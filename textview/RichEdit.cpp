@@ -69,15 +69,23 @@ TCharset TRichEdit::Charset() const
 qsizetype TRichEdit::CharCount(qsizetype from, qsizetype to) const
 {
     from = std::clamp<qsizetype>(from, 0, TextLength());
-    return m_doc.CharCount(from, std::clamp(to, from, TextLength()));
+    return Text().CharCount(from, std::clamp(to, from, TextLength()));
 }
 
-void TRichEdit::SetBytes(QByteArray bytes, TCharset charset)
+void TRichEdit::SetBytes(QByteArray bytes, TCharset charset, TTextBuffer::TBreaks breaks, std::unique_ptr<TDerivedText> derived)
 {
     m_loading = false;
     const qsizetype before = TextLength();
     m_doc.SetCharset(charset);
+    m_doc.SetBreaks(breaks);
     m_doc.Load(std::move(bytes));
+    // The old one was made from the old bytes; the bytes are laid out only when shown.
+    m_derived = std::move(derived);
+    if (m_derived)
+        m_derived->Build(m_doc);
+    m_derivedShown = m_derived != nullptr;
+    m_places[0] = m_places[1] = {};
+    BindView();
     if (QAccessible::isActive()) {
         // The old text is gone: its length is told, as blanks.
         TTextBuffer::TChange change;
@@ -119,7 +127,7 @@ void TRichEdit::Reset()
 {
     m_anchor = m_caret = 0;
     m_goalColumn = -1;
-    RebuildWrap(m_layout.Wrap());
+    RebuildWrap();
     UpdateScrollBars();
     SetTopLine(0);
     SetLeftColumn(0);
@@ -131,7 +139,7 @@ void TRichEdit::Reset()
 
 qsizetype TRichEdit::TextLength() const
 {
-    return m_doc.Length();
+    return Text().Length();
 }
 
 bool TRichEdit::Modified() const
@@ -144,9 +152,61 @@ void TRichEdit::SetModified(bool modified)
     m_doc.SetModified(modified);
 }
 
+// ---- A derived text shown in place of the bytes ----
+
+TTextBuffer &TRichEdit::Text() const
+{
+    return m_derivedShown ? m_derived->Text() : m_doc;
+}
+
+const TTextBuffer &TRichEdit::ShownText() const
+{
+    return Text();
+}
+
+const TDerivedText *TRichEdit::ShownDerived() const
+{
+    return m_derivedShown ? m_derived.get() : nullptr;
+}
+
+void TRichEdit::SetDerivedText(std::unique_ptr<TDerivedText> text)
+{
+    m_derived = std::move(text);
+    m_derivedShown = false;
+    ShowDerived(m_derived != nullptr);
+}
+
+void TRichEdit::ShowDerived(bool show)
+{
+    // Each text comes back where it was left: the selection and the first line shown.
+    TPlace &left = m_places[m_derivedShown];
+    left = {m_anchor, m_caret, TopLine(), LeftColumn()};
+    if (show && m_derived)
+        m_derived->Build(m_doc); // from the bytes as they are now
+    m_derivedShown = show && m_derived;
+    BindView();
+    Reset();
+    const TPlace &back = m_places[m_derivedShown];
+    SetSel(back.Anchor, back.Caret - back.Anchor);
+    SetTopLine(back.Top);
+    SetLeftColumn(back.Left);
+}
+
+// The layout, cells and face of the text shown.
+void TRichEdit::BindView()
+{
+    m_layout.SetDocument(Text());
+    ApplyFont();
+}
+
+QFont TRichEdit::ShownFont() const
+{
+    return m_derivedShown ? m_derived->FontFor(m_font) : m_font;
+}
+
 QString TRichEdit::TextRange(qsizetype from, qsizetype to) const
 {
-    return m_doc.ToText(m_doc.Slice(from, to));
+    return Text().ToText(Text().Slice(from, to));
 }
 
 // ---- Selection and editing ----
@@ -170,9 +230,9 @@ void TRichEdit::SetSel(qsizetype start, qsizetype length)
 {
     // Positions from outside (screen readers, the window) never land inside a character.
     const qsizetype size = TextLength();
-    start = m_doc.CharStart(std::clamp<qsizetype>(start, 0, size));
+    start = Text().CharStart(std::clamp<qsizetype>(start, 0, size));
     m_anchor = start;
-    m_caret = m_doc.CharStart(std::clamp<qsizetype>(start + length, 0, size));
+    m_caret = Text().CharStart(std::clamp<qsizetype>(start + length, 0, size));
     m_goalColumn = -1;
     SelectionMoved();
 }
@@ -239,8 +299,18 @@ void TRichEdit::NotifyText(const TTextBuffer::TChange &change, const QString &re
     }
 }
 
+bool TRichEdit::RefuseEdit()
+{
+    if (!m_derivedShown)
+        return false;
+    emit EditRefused();
+    return true;
+}
+
 void TRichEdit::Edit(qsizetype from, qsizetype to, const QByteArray &bytes, TTextBuffer::TEditKind kind)
 {
+    if (RefuseEdit())
+        return;
     if (m_loading) {
         emit EditHeld();
         return;
@@ -270,7 +340,7 @@ void TRichEdit::AfterEdit(const TTextBuffer::TChange &change, qsizetype caret)
 
 void TRichEdit::ReplaceSel(const QString &text, bool canUndo)
 {
-    Edit(SelStart(), SelStart() + SelLength(), m_doc.FromText(text),
+    Edit(SelStart(), SelStart() + SelLength(), Text().FromText(text),
          canUndo ? TTextBuffer::TEditKind::Step : TTextBuffer::TEditKind::Untracked);
 }
 
@@ -278,7 +348,7 @@ qsizetype TRichEdit::FindText(const QString &what, qsizetype from, qsizetype *le
 {
     // The bytes are searched where they lie; the gap is closed, not copied.
     qsizetype found = 0;
-    const qsizetype at = TextSearch::FindInDocument(m_doc.Contiguous(), m_doc.Charset(), what,
+    const qsizetype at = TextSearch::FindInDocument(Text().Contiguous(), Text().Charset(), what,
                                                     std::clamp<qsizetype>(from, 0, TextLength()), &found);
     if (length)
         *length = qsizetype(found);
@@ -287,18 +357,20 @@ qsizetype TRichEdit::FindText(const QString &what, qsizetype from, qsizetype *le
 
 bool TRichEdit::CanUndo() const
 {
-    return m_doc.CanUndo();
+    return !m_derivedShown && m_doc.CanUndo();
 }
 
 void TRichEdit::Undo()
 {
+    if (RefuseEdit())
+        return;
     TTextBuffer::TChange change;
     QByteArray removed;
     const qsizetype caret = m_doc.Undo(&change, &removed);
     if (caret < 0)
         return;
     if (QAccessible::isActive())
-        NotifyText(change, m_doc.ToText(removed));
+        NotifyText(change, Text().ToText(removed));
     AfterEdit(change, caret);
 }
 
@@ -317,7 +389,7 @@ QMimeData *TRichEdit::SelectionMimeData() const
 
 void TRichEdit::CutToClipboard()
 {
-    if (SelLength() == 0)
+    if (SelLength() == 0 || RefuseEdit())
         return;
     CopyToClipboard();
     Edit(SelStart(), SelStart() + SelLength(), {}, TTextBuffer::TEditKind::Step);
@@ -338,7 +410,7 @@ void TRichEdit::InsertFromMimeData(const QMimeData *source, TTextBuffer::TEditKi
 {
     if (!source || !source->hasText())
         return;
-    Edit(SelStart(), SelStart() + SelLength(), m_doc.FromText(source->text()), kind);
+    Edit(SelStart(), SelStart() + SelLength(), Text().FromText(source->text()), kind);
 }
 
 void TRichEdit::SelectAllText()
@@ -357,12 +429,18 @@ qsizetype TRichEdit::WrapColumns() const
     return std::max(1, viewport()->width() / m_cellWidth);
 }
 
-void TRichEdit::RebuildWrap(bool wrap)
+void TRichEdit::RebuildWrap()
 {
     m_wrapTimer.stop();
+    // A derived text may keep its lines whole (the rows of colour art).
+    const bool wrap = m_wrap && (!m_derivedShown || m_derived->Hints().Wrap);
     m_layout.SetWrap(wrap, WrapColumns());
     if (!m_layout.Complete())
         m_wrapTimer.start(0, this);
+    // Hiding the scroll bar resizes the viewport: the lines are ready for it.
+    const Qt::ScrollBarPolicy policy = wrap ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded;
+    if (horizontalScrollBarPolicy() != policy)
+        setHorizontalScrollBarPolicy(policy);
 }
 
 void TRichEdit::LayOutShownLines()
@@ -372,9 +450,9 @@ void TRichEdit::LayOutShownLines()
     const int rows = viewport()->height() / m_cellHeight + 1;
     for (qsizetype pass = 0; pass < 4; ++pass) {
         const qsizetype top = std::clamp<qsizetype>(TopLine(), 0, m_layout.DisplayLineCount() - 1);
-        const qsizetype first = m_doc.LineOf(m_layout.DisplayLineStart(top));
-        const qsizetype last = m_doc.LineOf(m_layout.DisplayLineStart(top + rows));
-        const qsizetype caretLine = m_doc.LineOf(m_caret);
+        const qsizetype first = Text().LineOf(m_layout.DisplayLineStart(top));
+        const qsizetype last = Text().LineOf(m_layout.DisplayLineStart(top + rows));
+        const qsizetype caretLine = Text().LineOf(m_caret);
         qsizetype missing = -1;
         for (qsizetype line = first; line <= last && missing < 0; ++line) {
             if (!m_layout.LaidOut(line))
@@ -396,7 +474,7 @@ void TRichEdit::LayOutMore()
 {
     // One slice of the background pass, short enough to keep the window responsive.
     const qsizetype top = std::clamp<qsizetype>(TopLine(), 0, m_layout.DisplayLineCount() - 1);
-    const qsizetype first = m_doc.LineOf(m_layout.DisplayLineStart(top));
+    const qsizetype first = Text().LineOf(m_layout.DisplayLineStart(top));
     const qsizetype part = top - m_layout.FirstDisplayLine(first);
     m_layout.LayOutMore(8);
     if (m_layout.Complete())
@@ -438,12 +516,12 @@ qsizetype TRichEdit::CharAt(const QPoint &pos) const
     // A tab's or a wide character's cells are its own; past the end of a
     // line is no character.
     if (at > m_layout.DisplayLineStart(line) && m_layout.ColumnOf(at) > column)
-        at = m_doc.PrevChar(at);
-    if (at >= TextLength() || m_doc.At(at) == '\n')
+        at = Text().PrevChar(at);
+    if (at >= TextLength() || Text().At(at) == '\n')
         return -1;
     const qsizetype first = m_layout.ColumnOf(at);
     qsizetype size = 1;
-    const qsizetype cells = TTextLayout::Advance(m_doc.ShownAt(at, &size), first);
+    const qsizetype cells = TTextLayout::Advance(Text().ShownAt(at, &size), first);
     return column >= first && column < first + cells ? at : -1;
 }
 
@@ -463,7 +541,7 @@ qsizetype TRichEdit::HitTest(const QPoint &pos) const
 TRichEdit::TCharClass TRichEdit::ClassAt(qsizetype pos) const
 {
     qsizetype length = 1;
-    return ClassOf(m_doc.ShownAt(pos, &length));
+    return ClassOf(Text().ShownAt(pos, &length));
 }
 
 void TRichEdit::WordRange(qsizetype pos, qsizetype *start, qsizetype *end) const
@@ -476,8 +554,8 @@ void TRichEdit::WordRange(qsizetype pos, qsizetype *start, qsizetype *end) const
 qsizetype TRichEdit::WordStart(qsizetype pos) const
 {
     const TCharClass cls = ClassAt(pos);
-    while (pos > 0 && ClassAt(m_doc.PrevChar(pos)) == cls)
-        pos = m_doc.PrevChar(pos);
+    while (pos > 0 && ClassAt(Text().PrevChar(pos)) == cls)
+        pos = Text().PrevChar(pos);
     return pos;
 }
 
@@ -486,7 +564,7 @@ qsizetype TRichEdit::WordEnd(qsizetype pos) const
     const qsizetype length = TextLength();
     const TCharClass cls = ClassAt(pos);
     while (pos < length && ClassAt(pos) == cls)
-        pos = m_doc.NextChar(pos);
+        pos = Text().NextChar(pos);
     return pos;
 }
 
@@ -513,7 +591,7 @@ void TRichEdit::UpdateScrollBars()
 void TRichEdit::EnsureCaretVisible()
 {
     if (m_layout.Wrap()) {
-        const qsizetype line = m_doc.LineOf(m_caret);
+        const qsizetype line = Text().LineOf(m_caret);
         m_layout.LayOutLines(line, line + 1);
     }
     const int rows = std::max(1, viewport()->height() / m_cellHeight);
@@ -569,7 +647,7 @@ void TRichEdit::resizeEvent(QResizeEvent *event)
     QAbstractScrollArea::resizeEvent(event);
     if (m_layout.Wrap() && WrapColumns() != m_layout.Columns()) {
         const qsizetype top = m_layout.DisplayLineStart(TopLine());
-        RebuildWrap(m_layout.Wrap());
+        RebuildWrap();
         UpdateScrollBars();
         SetTopLine(m_layout.DisplayLineOf(top));
     } else {
@@ -579,17 +657,16 @@ void TRichEdit::resizeEvent(QResizeEvent *event)
 
 bool TRichEdit::WordWrap() const
 {
-    return m_layout.Wrap();
+    return m_wrap;
 }
 
 void TRichEdit::SetWordWrap(bool wrap)
 {
-    if (wrap == m_layout.Wrap())
+    if (wrap == m_wrap)
         return;
+    m_wrap = wrap;
     const qsizetype top = m_layout.DisplayLineStart(TopLine());
-    RebuildWrap(wrap);
-    // Hiding the scroll bar resizes the viewport: the lines are ready for it.
-    setHorizontalScrollBarPolicy(wrap ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded);
+    RebuildWrap();
     UpdateScrollBars();
     SetTopLine(m_layout.DisplayLineOf(top));
     EnsureCaretVisible();
@@ -638,16 +715,24 @@ void TRichEdit::SetTextFont(const QFont &requested)
     font.setKerning(false);
     setFont(font);
     m_font = font;
+    ApplyFont();
+    RebuildWrap();
+    UpdateScrollBars();
+    EnsureCaretVisible();
+    viewport()->update();
+}
+
+// The cells of the face shown: the control's, or the one a derived text asks for.
+void TRichEdit::ApplyFont()
+{
+    const QFont font = ShownFont();
     m_cells.SetFont(font);
+    m_cells.SetNinthColumn(m_derivedShown && m_derived->Hints().NinthColumn);
     m_cellWidth = m_cells.CellWidth();
     m_cellHeight = m_cells.CellHeight();
     const QFontMetrics metrics(font);
     m_underlineHeight = std::max(1, metrics.lineWidth());
     m_underlineY = std::clamp(metrics.ascent() + std::max(1, metrics.underlinePos()), 0, m_cellHeight - m_underlineHeight);
-    RebuildWrap(m_layout.Wrap());
-    UpdateScrollBars();
-    EnsureCaretVisible();
-    viewport()->update();
 }
 
 // ---- Painting ----
@@ -658,7 +743,9 @@ void TRichEdit::paintEvent(QPaintEvent *event)
         LayOutShownLines();
     QPainter p(viewport());
     const QRect area = event->rect();
-    const QColor background = BackgroundColor(), text = TextColor();
+    const TDerivedText *derived = ShownDerived();
+    const QColor background = derived && derived->Hints().Paper.isValid() ? derived->Hints().Paper : BackgroundColor();
+    const QColor text = TextColor();
     const QColor selBack = palette().color(QPalette::Active, QPalette::Highlight);
     p.fillRect(area, background);
 
@@ -676,6 +763,7 @@ void TRichEdit::paintEvent(QPaintEvent *event)
     style.Link = palette().color(QPalette::Active, QPalette::Link);
     style.UnderlineY = m_underlineY;
     style.UnderlineHeight = m_underlineHeight;
+    style.Looks = derived;
     const qsizetype firstColumn = left;
     const qsizetype lastColumn = left + viewport()->width() / m_cellWidth + 1;
 
@@ -692,14 +780,14 @@ void TRichEdit::paintEvent(QPaintEvent *event)
         // Links of the painted cells only: a line may be megabytes long.
         style.Links.clear();
         qsizetype shownColumn = 0;
-        const qsizetype shownFrom = TTextLayout::SkipToColumn(m_doc, start, end, firstColumn, &shownColumn);
-        const qsizetype shownTo = TTextLayout::SkipToColumn(m_doc, shownFrom, end, lastColumn, &shownColumn);
-        for (const TLink &link : Links::Near(m_doc, shownFrom, std::min(end, shownTo + 1)))
+        const qsizetype shownFrom = TTextLayout::SkipToColumn(Text(), start, end, firstColumn, &shownColumn);
+        const qsizetype shownTo = TTextLayout::SkipToColumn(Text(), shownFrom, end, lastColumn, &shownColumn);
+        for (const TLink &link : Links::Near(Text(), shownFrom, std::min(end, shownTo + 1)))
             style.Links.append({link.Start, link.End});
-        const qsizetype column = TextRenderer::DrawRow(p, m_cells, m_doc, start, end, QPoint(0, y), style,
+        const qsizetype column = TextRenderer::DrawRow(p, m_cells, Text(), start, end, QPoint(0, y), style,
                                                  firstColumn, lastColumn);
         // A selected line break shows as one selected cell.
-        if (end < TextLength() && end >= selStart && end < selEnd && m_doc.At(end) == '\n')
+        if (end < TextLength() && end >= selStart && end < selEnd && Text().At(end) == '\n')
             p.fillRect(QRect(ClampedPixels(column - left, m_cellWidth), y, m_cellWidth, m_cellHeight), selBack);
     }
     m_cells.Flush(p);
@@ -762,21 +850,28 @@ void TRichEdit::focusOutEvent(QFocusEvent *event)
 
 qsizetype TRichEdit::FormatRange(QPainter &painter, QPagedPaintDevice &device, qsizetype first)
 {
-    // The cells as the printer measures the font, drawn black; the page is white.
+    // The cells as the printer measures the font, drawn black; the page is
+    // white. Colour art is drawn in its colours, on its paper.
     const QSizeF page = device.pageLayout().paintRectPixels(device.logicalDpiX()).size();
+    const TDerivedText *derived = ShownDerived();
     TCellPainter cells;
-    cells.SetFont(m_font, &device);
+    cells.SetFont(ShownFont(), &device);
+    cells.SetNinthColumn(m_cells.NinthColumn());
     const int cellWidth = cells.CellWidth(), cellHeight = cells.CellHeight();
     const int columns = std::max(1, int(page.width()) / cellWidth);
     const int rows = std::max(1, int(page.height()) / cellHeight);
     const qsizetype length = TextLength();
     TextRenderer::TRowStyle ink;
     ink.Text = Qt::black;
+    ink.Looks = derived;
+    const int paperWidth = derived ? int(std::min<qsizetype>(columns, derived->Hints().Columns)) * cellWidth : 0;
     qsizetype pos = std::clamp<qsizetype>(first, 0, length);
     for (qsizetype row = 0; row < rows && pos < length; ++row) {
-        const qsizetype lineEnd = m_doc.LineEnd(m_doc.LineOf(pos));
-        const qsizetype end = TTextLayout::NextPart(m_doc, pos, lineEnd, columns);
-        TextRenderer::DrawRow(painter, cells, m_doc, pos, end, QPoint(0, int(row) * cellHeight), ink);
+        const qsizetype lineEnd = Text().LineEnd(Text().LineOf(pos));
+        const qsizetype end = TTextLayout::NextPart(Text(), pos, lineEnd, columns);
+        if (derived && derived->Hints().Paper.isValid())
+            painter.fillRect(QRect(0, int(row) * cellHeight, paperWidth, cellHeight), derived->Hints().Paper);
+        TextRenderer::DrawRow(painter, cells, Text(), pos, end, QPoint(0, int(row) * cellHeight), ink);
         pos = end == lineEnd ? std::min(length, lineEnd + 1) : end;
     }
     cells.Flush(painter);
