@@ -6,11 +6,13 @@
 #include "render/CellPainter.h"
 #include "formats/FileFormat.h"
 #include "formats/Sauce.h"
+#include "formats/HtmlPage.h"
 #include "textview/AnsiView.h"
 #include "textview/RichEdit.h"
 #include "textview/TextRenderer.h"
 
 #include <QFile>
+#include <QFontInfo>
 #include <QFileInfo>
 #include <QImageWriter>
 #include <QPainter>
@@ -162,6 +164,35 @@ void WritePdf(TRichEdit &edit, const QString &title, const QString &name, const 
     PaintPages(edit, painter, writer, progress);
     if (!painter.end() || !CommitToDisk(file))
         throw EGlimraError(QStringLiteral("Cannot create file %1").arg(name), file.errorString());
+}
+
+QByteArray Html(const TTextBuffer &bytes, const TFileFormat &format, const QString &name, const TLook &look)
+{
+    THtmlLook html{look.Text.rgb() & 0xFFFFFF, look.Background.rgb() & 0xFFFFFF, QFontInfo(look.Font).family()};
+    const std::optional<TSauce> record = Sauce::Parse(format.Tail);
+    std::unique_ptr<TAnsiView> art = TAnsiView::For(format);
+    if (!art)
+        return HtmlPage::Make(bytes, record, name, html);
+    // The characters the art draws, each run of cells in its colours.
+    art->Build(bytes);
+    const TTextBuffer &drawn = art->Text();
+    html.Text = 0xAAAAAA;
+    html.Background = 0x000000;
+    const auto colours = [&art, &drawn](qsizetype line) {
+        QList<THtmlRun> runs;
+        for (qsizetype pos = drawn.LineStart(line); pos < drawn.LineEnd(line); pos = drawn.NextChar(pos)) {
+            TextRenderer::TCellLook cell;
+            if (!art->LookAt(pos, &cell))
+                cell = {0xAAAAAA, 0x000000, 0};
+            const quint32 ink = cell.Ink & 0xFFFFFF, paper = cell.Paper & 0xFFFFFF;
+            if (!runs.isEmpty() && runs.back().Ink == ink && runs.back().Paper == paper)
+                ++runs.back().Length;
+            else
+                runs.append({1, ink, paper});
+        }
+        return runs;
+    };
+    return HtmlPage::Make(drawn, record, name, html, colours);
 }
 
 QImage Thumbnail(const QString &fileName, const TLook &fileLook, int size)

@@ -15,6 +15,7 @@ class QPagedPaintDevice;
 class QPainter;
 class TRichEdit;
 class TTextBuffer;
+struct TFileFormat;
 namespace TextRenderer {
 class TCellLooks;
 }
@@ -60,6 +61,11 @@ int PaintPages(TRichEdit &edit, QPainter &painter, QPagedPaintDevice &device, co
 
 // The pages Print would make, written as a PDF file.
 void WritePdf(TRichEdit &edit, const QString &title, const QString &name, const TProgress &progress = {});
+
+// The document (its bytes, read in format) as one standalone web page;
+// colour art as it is drawn, in its colours. name stands for the title
+// where the art's record gives none.
+QByteArray Html(const TTextBuffer &bytes, const TFileFormat &format, const QString &name, const TLook &look);
 
 // The top of a file's art no larger than size by size, scaled down smoothly;
 // only the file's first bytes are read.

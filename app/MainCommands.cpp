@@ -19,6 +19,9 @@ constexpr TMenuDef kMenus[] = {
 constexpr TMenuItemDef kItems[] = {
     {mpFile, "New1", "&New", "Ctrl+N", "Create new file...", 0, cmNew, false},
     {mpFile, "Open1", "&Open", "Ctrl+O", "Open an existing file", 1, cmOpen, false},
+    {mpFile, "NextFile1", "Nex&t File in Folder", "Alt+Right", "Open the next file of the folder", -1, cmNextFile, false},
+    {mpFile, "PreviousFile1", "Pre&vious File in Folder", "Alt+Left", "Open the previous file of the folder", -1,
+     cmPreviousFile, false},
     {mpFile, "Save1", "&Save", "Ctrl+S", "Save existing file", 2, cmSave, false},
     {mpFile, "SaveAs1", "Save &As", "Ctrl+Alt+S", "Save existing file with other name", -1, cmSaveAs, false},
     {mpFile, "Properties1", "Propert&ies...", "", "Properties of the file and its record", -1, cmProperties, false},
@@ -26,6 +29,7 @@ constexpr TMenuItemDef kItems[] = {
     {mpFile, "Print1", "&Print", "Ctrl+P", "Print existing file", 3, cmPrint, false},
     {mpFile, "ExportImage1", "&Export Image...", "", "Save the text as a PNG image", -1, cmExportImage, false},
     {mpFile, "ExportPdf1", "Export P&DF...", "", "Save the printed pages as a PDF file", -1, cmExportPdf, false},
+    {mpFile, "ExportHtml1", "Export &HTML...", "", "Save the text as a web page", -1, cmExportHtml, false},
     {mpFile, "N2", "-", "", "", -1, cmNone, false},
     {mpFile, "RecentFiles1", "&Recent Files", "", "List of recent files", -1, cmNone, false},
     {mpFile, "N3", "-", "", "", -1, cmNone, false},
@@ -51,6 +55,12 @@ constexpr TMenuItemDef kItems[] = {
     {mpView, "N12", "-", "", "", -1, cmNone, false},
     {mpView, "WordWrap1", "&Word Wrap", "", "Toggle Word Wrap", -1, cmWordWrap, true},
     {mpView, "ShowCodes1", "Show Co&des", "F4", "Show the codes of colour art to edit them, or the art drawn", -1, cmShowCodes, true},
+    {mpView, "TextOnly1", "Text &Only", "", "Show the words without the art", -1, cmTextOnly, true},
+    {mpView, "N20", "-", "", "", -1, cmNone, false},
+    {mpView, "FitWindow1", "&Fit Window to Text", "Ctrl+Shift+F", "Make the window as wide as the widest line", -1,
+     cmFitWindow, false},
+    {mpView, "FitOnOpen1", "Fit on Op&en", "", "Fit the window to each file opened", -1, cmFitOnOpen, true},
+    {mpView, "Centre1", "Ce&ntre Narrow Text", "", "Draw text narrower than the window in its middle", -1, cmCentre, true},
     {mpView, "N18", "-", "", "", -1, cmNone, false},
     {mpView, "CharacterSet1", "C&haracter Set", "", "Character set of the document", -1, cmNone, false},
     {mpCharset, "Cp4371", "Code Page 437 (DOS)", "", "Read the document as code page 437", -1, cmCharsetCp437, true},
@@ -136,6 +146,33 @@ int SchemeOf(quint32 text, quint32 background)
             return int(k);
     }
     return -1;
+}
+
+bool SameForm(const TFileFormat &a, const TFileFormat &b)
+{
+    return a.Charset == b.Charset && a.Bom == b.Bom && (a.Charset != TCharset::csUtf16 || a.BigEndian == b.BigEndian);
+}
+
+QList<TSaveSet> SaveSets(const TFileFormat &current)
+{
+    const auto form = [](TCharset charset, bool bom) {
+        TFileFormat format;
+        format.Charset = charset;
+        format.Bom = bom;
+        return format;
+    };
+    QList<TSaveSet> sets;
+    if (current.Art == TArtKind::akText) {
+        sets = {{QStringLiteral("Code page 437"), form(TCharset::csCp437, false)},
+                {QStringLiteral("UTF-8"), form(TCharset::csUtf8, false)},
+                {QStringLiteral("UTF-8 with mark"), form(TCharset::csUtf8, true)},
+                {QStringLiteral("UTF-16 LE"), form(TCharset::csUtf16, true)},
+                {QStringLiteral("Windows-1252"), form(TCharset::csWindows1252, false)}};
+    }
+    const bool listed = std::any_of(sets.begin(), sets.end(), [&](const TSaveSet &set) { return SameForm(set.Format, current); });
+    if (!listed)
+        sets.prepend({FileFormat::Name(current) + QStringLiteral(" (as read)"), current});
+    return sets;
 }
 
 std::span<const TMenuDef> MenuBarMenus()

@@ -4,7 +4,9 @@
 // builds its widgets from these tables.
 
 #include "document/Charset.h"
+#include "formats/FileFormat.h"
 
+#include <QList>
 #include <QString>
 #include <span>
 
@@ -15,6 +17,7 @@ enum class TCommand {
     cmFind, cmAutocopy, cmZoomIn, cmZoomOut, cmZoomNormal, cmFont, cmHelp, cmAbout,
     cmCharsetCp437, cmCharsetUtf8, cmCharsetUtf16, cmCharsetWindows1252, cmProperties,
     cmOpenLink, cmCopyLink, cmExportImage, cmExportPdf, cmCopyImage, cmShowCodes,
+    cmNextFile, cmPreviousFile, cmExportHtml, cmTextOnly, cmFitWindow, cmFitOnOpen, cmCentre,
 };
 
 // Where a menu item sits; submenus are items whose Command is cmNone and
@@ -84,6 +87,18 @@ struct TColourScheme
 std::span<const TColourScheme> ColourSchemes();
 // The scheme whose pair the colours are, or -1 for the user's own.
 int SchemeOf(quint32 text, quint32 background);
+
+// The character sets Save As offers: code page 437, UTF-8, UTF-8 with mark,
+// UTF-16 LE and Windows-1252, with the document's own form first where it is
+// none of these; colour art only in its own form, since its codes are bytes.
+struct TSaveSet
+{
+    QString Caption;
+    TFileFormat Format;
+};
+QList<TSaveSet> SaveSets(const TFileFormat &current);
+// Whether two forms write the same bytes for a text.
+bool SameForm(const TFileFormat &a, const TFileFormat &b);
 
 // The name of the View > Character Set item of a character set.
 const char *CharsetItemName(TCharset charset);

@@ -3,6 +3,7 @@
 #include "app/CommandLine.h"
 #include "app/DocumentFile.h"
 #include "app/Export.h"
+#include "app/DocumentLoader.h"
 #include "app/ExportCommands.h"
 #include "app/RecentFiles.h"
 #include "app/StoredLook.h"
@@ -114,6 +115,9 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::TMa
     OpenDialog.Filter.prepend(QString::fromLatin1(SupportedFilter) + u'|');
     ExportImageDialog = ExportCommands::ImageDialog();
     ExportPdfDialog = ExportCommands::PdfDialog();
+    ExportHtmlDialog.Filter = QStringLiteral("Web Page|*.html;*.htm");
+    ExportHtmlDialog.DefaultExt = QStringLiteral("html");
+    ExportHtmlDialog.Title = QStringLiteral("Export HTML");
 
     BuildCommands();
 
@@ -237,6 +241,7 @@ void TMain::BuildCommands()
 
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, Guarded(this, &TMain::OnClipboardChanged));
     BuildTextModeMenu();
+    BuildSchemeMenu();
 }
 
 // View, "Text-Mode Font": the faces whose console fonts are installed; absent
@@ -301,6 +306,13 @@ void TMain::RunCommand(TCommand command)
     case TCommand::cmFontColor: FColorButtonClick(); break;
     case TCommand::cmWordWrap: WordWrap(); break;
     case TCommand::cmShowCodes: ShowCodes1Click(); break;
+    case TCommand::cmNextFile: StepFile(+1); break;
+    case TCommand::cmPreviousFile: StepFile(-1); break;
+    case TCommand::cmExportHtml: ExportHtml1Click(); break;
+    case TCommand::cmTextOnly: TextOnlyClick(); break;
+    case TCommand::cmFitWindow: FitWindowToText(); break;
+    case TCommand::cmFitOnOpen: FitOnOpenClick(); break;
+    case TCommand::cmCentre: CentreClick(); break;
     case TCommand::cmFind: Find1Click(); break;
     case TCommand::cmAutocopy: Autocopy1Click(); break;
     case TCommand::cmZoomIn: ZoomIn1Click(); break;
@@ -343,6 +355,16 @@ void TMain::FormCreate()
     Item("WordWrap1")->setChecked(Reg->ReadBool(QStringLiteral("Misc"), QStringLiteral("WordWrap"), false));
     Item("Autocopy1")->setChecked(Reg->ReadBool(QStringLiteral("Misc"), QStringLiteral("AutoCopy"), false));
     Item("StatusBar3")->setChecked(Reg->ReadBool(QStringLiteral("Misc"), QStringLiteral("Statusbar"), true));
+    Item("FitOnOpen1")->setChecked(Reg->ReadBool(QStringLiteral("Main"), QStringLiteral("FitOnOpen"), false));
+    Item("Centre1")->setChecked(Reg->ReadBool(QStringLiteral("Main"), QStringLiteral("CentreNarrow"), false));
+    richedit->SetCentred(Item("Centre1")->isChecked());
+    // The user's own colours, kept while a colour scheme is in use.
+    const qint32 customText = Reg->ReadInteger(QStringLiteral("Colors"), QStringLiteral("customfont"), -1);
+    const qint32 customBackground = Reg->ReadInteger(QStringLiteral("Colors"), QStringLiteral("custombackground"), -1);
+    if (customText >= 0 && customBackground >= 0) {
+        m_customText = ColorFromValue(quint32(customText));
+        m_customBackground = ColorFromValue(quint32(customBackground));
+    }
 
     richedit->SetWordWrap(Item("WordWrap1")->isChecked());
     ui->Panel->setVisible(Item("StatusBar3")->isChecked());
@@ -421,11 +443,29 @@ void TMain::FormClose()
     Reg->WriteBoolIfChanged(QStringLiteral("Misc"), QStringLiteral("AutoCopy"), Item("Autocopy1")->isChecked());
     Reg->WriteBoolIfChanged(QStringLiteral("Misc"), QStringLiteral("Statusbar"), Item("StatusBar3")->isChecked());
     Reg->WriteBoolIfChanged(QStringLiteral("Misc"), QStringLiteral("Map"), Map && Map->isVisible());
+    Reg->WriteBoolIfChanged(QStringLiteral("Main"), QStringLiteral("FitOnOpen"), Item("FitOnOpen1")->isChecked());
+    Reg->WriteBoolIfChanged(QStringLiteral("Main"), QStringLiteral("CentreNarrow"), Item("Centre1")->isChecked());
+    if (m_customText.isValid()) {
+        Reg->WriteIntegerIfChanged(QStringLiteral("Colors"), QStringLiteral("customfont"), qint32(ColorToValue(m_customText)));
+        Reg->WriteIntegerIfChanged(QStringLiteral("Colors"), QStringLiteral("custombackground"),
+                                   qint32(ColorToValue(m_customBackground)));
+    }
     Reg->WriteStringIfChanged(QStringLiteral("Font"), QStringLiteral("Name"), richedit->font().family());
     Reg->WriteIntegerIfChanged(QStringLiteral("Font"), QStringLiteral("Size"), richedit->font().pointSize());
     Reg->WriteStringIfChanged(QStringLiteral("Misc"), QStringLiteral("MapFont"),
                      Map ? Map->GridFontName() : QStringLiteral("Lucida Console ANSI"));
     Reg->Close();
+}
+
+void TMain::timerEvent(QTimerEvent *event)
+{
+    if (event->timerId() != m_notice.timerId()) {
+        QMainWindow::timerEvent(event);
+        return;
+    }
+    m_notice.stop();
+    if (!m_loader)
+        ShowArtView(); // the panel's own note, or nothing
 }
 
 void TMain::closeEvent(QCloseEvent *event)
@@ -464,7 +504,8 @@ void TMain::richeditSelectionChange()
 // A key that would change colour art as drawn: the codes are where it is edited.
 void TMain::richeditEditRefused()
 {
-    StatusBar1->SetPanelText(5, QStringLiteral("Press F4 to edit the codes"));
+    StatusBar1->SetPanelText(5, Item("TextOnly1")->isChecked() ? QStringLiteral("Text only: turn View > Text Only off to edit")
+                                                               : QStringLiteral("Press F4 to edit the codes"));
     m_refusalShown = true;
 }
 
@@ -788,6 +829,8 @@ void TMain::BColorButtonClick()
     if (const std::optional<QColor> color = TDialogs::Instance().Color(this, m_lastDialogColor)) {
         m_lastDialogColor = *color;
         richedit->SetColors(richedit->TextColor(), *color);
+        m_customText = richedit->TextColor(); // the user's own pair now
+        m_customBackground = *color;
     }
 }
 
@@ -796,5 +839,7 @@ void TMain::FColorButtonClick()
     if (const std::optional<QColor> color = TDialogs::Instance().Color(this, m_lastDialogColor)) {
         m_lastDialogColor = *color;
         richedit->SetColors(*color, richedit->BackgroundColor());
+        m_customText = *color;
+        m_customBackground = richedit->BackgroundColor();
     }
 }

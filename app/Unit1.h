@@ -9,6 +9,7 @@
 #include <QHash>
 #include <QIcon>
 #include <QList>
+#include <QBasicTimer>
 #include <QMainWindow>
 #include <QPoint>
 #include <QPointer>
@@ -91,6 +92,13 @@ public:
     void Print1Click();
     void ExportImage1Click();
     void ExportPdf1Click();
+    void ExportHtml1Click();
+    void StepFile(int step); // the next (+1) or previous (-1) file of the folder
+    void FitWindowToText();
+    void FitOnOpenClick();
+    void CentreClick();
+    void SchemeClick(int scheme); // -1: the user's own colours
+    void TextOnlyClick();
     void CopyAsImage1Click();
     void GlimraHelp1Click();
     void About1Click();
@@ -132,9 +140,11 @@ public:
     TFileDialogState SaveDialog;
     TFileDialogState ExportImageDialog;
     TFileDialogState ExportPdfDialog;
+    TFileDialogState ExportHtmlDialog;
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void timerEvent(QTimerEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
@@ -150,6 +160,10 @@ private:
 
     void BuildCommands();
     void BuildTextModeMenu();
+    void BuildSchemeMenu();
+    void UpdateSchemeChecks();
+    void ShowTextOnly(); // the derived text the view shows: the words alone, or colour art
+    void ShowNotice(const QString &text);
     void RunCommand(TCommand command);
     void OpenLink(const QString &url);
     void WriteDocument(const QString &fileName);
@@ -165,6 +179,7 @@ private:
     // to overwrite.
     bool SaveDocument();
     bool SaveDocumentAs();
+    bool SaveConverted(const QString &name, const TFileFormat &target);
     void CommitData(QSessionManager &manager);
     void ApplyDialogFont(const QFont &font);
     void SetFontSize(int pointSize);
@@ -181,6 +196,8 @@ private:
     bool m_shown = false;
     QColor m_lastDialogColor = Qt::black; // the colour dialog opens on its last choice
     QString m_outlineFamily = QStringLiteral("Lucida Console ANSI"); // what leaving a text-mode face returns to
+    QColor m_customText, m_customBackground; // the user's own colours, kept while a scheme is chosen
+    QBasicTimer m_notice; // clears a notice of the status bar
     QHash<QString, QAction *> m_items;
     QHash<QString, QToolButton *> m_buttons;
     QHash<QString, QMenu *> m_menus;

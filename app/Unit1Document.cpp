@@ -7,10 +7,12 @@
 #include "app/ChosenCharsets.h"
 #include "app/DocumentFile.h"
 #include "app/DocumentLoader.h"
+#include "app/MainCommands.h"
 #include "app/PropertiesDialog.h"
 #include "app/RecentFiles.h"
 #include "platform/Dialogs.h"
 #include "platform/Errors.h"
+#include "platform/SafeFile.h"
 #include "platform/StatusBar.h"
 #include "textview/AnsiView.h"
 #include "textview/RichEdit.h"
@@ -152,9 +154,13 @@ void TMain::SetDocument(TDocumentFile file)
 {
     m_format = file.Format;
     TAnsiView::Load(*richedit, std::move(file.Text), m_format); // taken over, not copied
+    if (Item("TextOnly1")->isChecked())
+        ShowTextOnly();
     ShowFormat();
     ShowArtView();
     UpdateFontPanel();
+    if (Item("FitOnOpen1")->isChecked() && m_documentName != QLatin1String(UntitledName))
+        QMetaObject::invokeMethod(this, Guarded(this, &TMain::FitWindowToText), Qt::QueuedConnection);
 }
 
 void TMain::ShowArtView()
@@ -272,17 +278,53 @@ bool TMain::SaveDocument()
 bool TMain::SaveDocumentAs()
 {
     WaitForLoad();
+    // The character set to write in, the document's own first chosen.
+    const QList<TSaveSet> sets = SaveSets(m_format);
+    TDialogOption charset{QStringLiteral("Character &set:"), {}};
+    for (const TSaveSet &set : sets) {
+        if (SameForm(set.Format, m_format))
+            charset.Chosen = int(charset.Choices.size());
+        charset.Choices << set.Caption;
+    }
+    SaveDialog.Options = {charset};
     const std::optional<QString> name = TDialogs::Instance().SaveFileName(this, SaveDialog);
     if (!name)
         return false;
     if (QFileInfo::exists(*name)
         && TDialogs::Instance().Confirm(this, QStringLiteral("OK to overwrite %1").arg(*name)) != TModalResult::mrYes)
         return false;
+    const TFileFormat &target = sets.value(SaveDialog.Options.value(0).Chosen, sets.constFirst()).Format;
+    if (!SameForm(target, m_format))
+        return SaveConverted(*name, target);
     WriteDocument(*name);
     SetDocumentName(*name);
     richedit->SetModified(false);
     ShowModifiedState(false);
     AddRecent(*name);
+    return true;
+}
+
+// Save As in another character set: what that set lacks is told first, and
+// the document then is the file written, read in its new set.
+bool TMain::SaveConverted(const QString &name, const TFileFormat &target)
+{
+    const FileFormat::TConversion conversion = FileFormat::Convert(richedit->Document(), m_format, target);
+    if (conversion.Lacking > 0) {
+        const QString question = QStringLiteral("%1 has %2 characters that %3 lacks, the first on line %4; they are "
+                                                "written as \"?\". Save anyway?")
+                                     .arg(m_documentName)
+                                     .arg(conversion.Lacking)
+                                     .arg(FileFormat::Name(target))
+                                     .arg(conversion.FirstLacking + 1);
+        if (TDialogs::Instance().Confirm(this, question) != TModalResult::mrYes)
+            return false;
+    }
+    if (!WriteFileAtomically(name, conversion.File))
+        throw EGlimraError(QStringLiteral("Cannot create file %1").arg(name));
+    LoadDocumentAs(name, target.Charset);
+    // Plain text written in UTF-8 reads as code page 437 by its bytes alone.
+    ChosenCharsets::Write(*Reg, ChosenCharsets::Choose(ChosenCharsets::Read(*Reg), QFileInfo(name).absoluteFilePath(),
+                                                       target.Charset));
     return true;
 }
 

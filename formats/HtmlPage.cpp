@@ -112,7 +112,9 @@ QByteArray Make(const TTextBuffer &doc, const std::optional<TSauce> &record, con
     page += QStringLiteral("<meta name=\"generator\" content=\"Glimra\">\n");
     // A line exactly one character cell high and no room between letters,
     // so that blocks and frames meet; the page shows the text's own colours.
-    const QString family = look.Family.isEmpty() ? QString() : QStringLiteral("\"%1\", ").arg(Escaped(look.Family));
+    const QString family = look.Family.isEmpty() || look.Family == QLatin1String("DejaVu Sans Mono")
+                               ? QString()
+                               : QStringLiteral("\"%1\", ").arg(Escaped(look.Family));
     page += QStringLiteral("<style>\nbody { margin: 0; background: %1; }\n"
                            "pre { margin: 0; padding: 8px; color: %2; background: %1; font-family: %3\"DejaVu Sans Mono\", "
                            "monospace; font-size: 16px; line-height: 1; letter-spacing: 0; font-variant-ligatures: none; }\n"

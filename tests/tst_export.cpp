@@ -306,6 +306,7 @@ void TestExport::commandLine_data()
                                         << "glimra: The font No Such Face is not installed; drawing in " << QSize() << "";
     QTest::newRow("too large") << QStringList{"--export-png", "out.png", "long.txt"} << 1
                                << "glimra: The image would be" << QSize() << "";
+    QTest::newRow("web page") << QStringList{"--export-html", "page.html", example} << 0 << "" << QSize() << "";
     QTest::newRow("version") << QStringList{"--version"} << 0 << "" << QSize() << "glimra " GLIMRA_VERSION_STRING "\n";
     QTest::newRow("unknown option") << QStringList{"--bogus", example} << 2 << "glimra: Unknown option 'bogus'.\n" << QSize() << "";
 }
@@ -337,7 +338,8 @@ void TestExport::commandLine()
     QCOMPARE(stderrText.count(u'\n'), error.isEmpty() ? 0 : 1);
     QCOMPARE(glimra.exitCode(), status);
     QCOMPARE(QString::fromLocal8Bit(glimra.readAllStandardOutput()), output);
-    const QString out = dir.filePath(QStringLiteral("out.png"));
+    const QString out = dir.filePath(arguments.constFirst() == QLatin1String("--export-html") ? QStringLiteral("page.html")
+                                                                                           : QStringLiteral("out.png"));
     QCOMPARE(QFile::exists(out), status == 0 && output.isEmpty());
     if (thumbnail.isValid()) {
         const QImage image(out);

@@ -503,7 +503,31 @@ QRect TRichEdit::CharRect(qsizetype index) const
     index = std::clamp<qsizetype>(index, 0, TextLength());
     const qsizetype row = m_layout.DisplayLineOf(index) - TopLine();
     const qsizetype column = m_layout.ColumnOf(index) - LeftColumn();
-    return QRect(ClampedPixels(column, m_cellWidth), ClampedPixels(row, m_cellHeight), m_cellWidth, m_cellHeight);
+    return QRect(Indent() + ClampedPixels(column, m_cellWidth), ClampedPixels(row, m_cellHeight), m_cellWidth, m_cellHeight);
+}
+
+int TRichEdit::Indent() const
+{
+    if (!m_centred)
+        return 0;
+    const qsizetype width = m_layout.WidestColumns() * m_cellWidth;
+    return width < viewport()->width() ? int(viewport()->width() - width) / 2 : 0;
+}
+
+void TRichEdit::SetCentred(bool centred)
+{
+    m_centred = centred;
+    viewport()->update();
+}
+
+qsizetype TRichEdit::MeasureWidestLine()
+{
+    constexpr qsizetype kMeasuredAtOnce = 16 << 20;
+    if (Text().Length() <= kMeasuredAtOnce) {
+        for (qsizetype line = 0; line < Text().LineCount(); ++line)
+            m_layout.Measure(line);
+    }
+    return m_layout.WidestColumns();
 }
 
 qsizetype TRichEdit::CharAt(const QPoint &pos) const
@@ -511,7 +535,9 @@ qsizetype TRichEdit::CharAt(const QPoint &pos) const
     const qsizetype line = TopLine() + pos.y() / m_cellHeight;
     if (!viewport()->rect().contains(pos) || line >= m_layout.DisplayLineCount())
         return -1;
-    const qsizetype column = LeftColumn() + pos.x() / m_cellWidth;
+    if (pos.x() < Indent())
+        return -1;
+    const qsizetype column = LeftColumn() + (pos.x() - Indent()) / m_cellWidth;
     qsizetype at = m_layout.PosAtColumn(line, column);
     // A tab's or a wide character's cells are its own; past the end of a
     // line is no character.
@@ -533,7 +559,7 @@ qsizetype TRichEdit::HitTest(const QPoint &pos) const
     if (line >= m_layout.DisplayLineCount())
         return TextLength();
     // The nearer edge of a cell; left of the viewport counts cells back.
-    const int x = pos.x() + m_cellWidth / 2;
+    const int x = pos.x() - Indent() + m_cellWidth / 2;
     const qsizetype cells = x >= 0 ? x / m_cellWidth : -((m_cellWidth - 1 - x) / m_cellWidth);
     return m_layout.PosAtColumn(line, std::max<qsizetype>(0, LeftColumn() + cells));
 }
@@ -768,6 +794,7 @@ void TRichEdit::paintEvent(QPaintEvent *event)
     const qsizetype lastColumn = left + viewport()->width() / m_cellWidth + 1;
 
     const qsizetype widest = m_layout.Wrap() ? 0 : m_layout.WidestColumns();
+    const int indent = Indent();
     for (qsizetype row = firstRow; row <= lastRow; ++row) {
         const qsizetype line = top + row;
         if (line >= m_layout.DisplayLineCount())
@@ -784,15 +811,18 @@ void TRichEdit::paintEvent(QPaintEvent *event)
         const qsizetype shownTo = TTextLayout::SkipToColumn(Text(), shownFrom, end, lastColumn, &shownColumn);
         for (const TLink &link : Links::Near(Text(), shownFrom, std::min(end, shownTo + 1)))
             style.Links.append({link.Start, link.End});
-        const qsizetype column = TextRenderer::DrawRow(p, m_cells, Text(), start, end, QPoint(0, y), style,
+        const qsizetype column = TextRenderer::DrawRow(p, m_cells, Text(), start, end, QPoint(indent, y), style,
                                                  firstColumn, lastColumn);
         // A selected line break shows as one selected cell.
         if (end < TextLength() && end >= selStart && end < selEnd && Text().At(end) == '\n')
-            p.fillRect(QRect(ClampedPixels(column - left, m_cellWidth), y, m_cellWidth, m_cellHeight), selBack);
+            p.fillRect(QRect(indent + ClampedPixels(column - left, m_cellWidth), y, m_cellWidth, m_cellHeight), selBack);
     }
     m_cells.Flush(p);
-    if (!m_layout.Wrap() && m_layout.WidestColumns() != widest)
+    if (!m_layout.Wrap() && m_layout.WidestColumns() != widest) {
         QMetaObject::invokeMethod(this, &TRichEdit::UpdateScrollBars, Qt::QueuedConnection);
+        if (m_centred) // the middle moved
+            viewport()->update();
+    }
 
     if (hasFocus() && m_caretVisible) {
         const QRect caret = CharRect(m_caret);

@@ -101,6 +101,13 @@ public:
 
     bool WordWrap() const;
     void SetWordWrap(bool wrap); // keeps text, caret and modified flag
+    // Text narrower than the view drawn in its middle instead of at the left.
+    bool Centred() const { return m_centred; }
+    void SetCentred(bool centred);
+    QSize CellSize() const { return {m_cellWidth, m_cellHeight}; }
+    // The widest line shown, in cells, every line measured where the text
+    // is small enough to measure at once (else as WidestLine).
+    qsizetype MeasureWidestLine();
 
     // Colours and the OEM font; the font keeps a fixed pitch.
     void SetColors(const QColor &text, const QColor &background);
@@ -197,6 +204,7 @@ private:
     qsizetype LeftColumn() const;
     void SetLeftColumn(qsizetype column);
     static int ClampedPixels(qsizetype cells, int cellSize);
+    int Indent() const; // pixels before column 0: the centring
     void RebuildWrap();
     void LayOutShownLines(); // the lines on the screen and the caret's
     void LayOutMore();       // a slice of the background pass
@@ -236,6 +244,7 @@ private:
     QBasicTimer m_autoScroll;
 
     QList<QKeySequence> m_commandKeys;
+    bool m_centred = false;
     int m_zoomWheel = 0; // Ctrl+wheel turned, not yet a whole step
     TAltKeypad m_altKeypad;
 };

@@ -52,6 +52,8 @@ std::optional<QString> ScriptedDialogs::OpenFileName(QWidget *, TFileDialogState
 
 std::optional<QString> ScriptedDialogs::SaveFileName(QWidget *, TFileDialogState &state)
 {
+    if (OnSave)
+        OnSave(state);
     return NextFile(QStringLiteral("Save"), state);
 }
 
