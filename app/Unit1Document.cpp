@@ -165,8 +165,10 @@ void TMain::SetDocument(TDocumentFile file)
 
 void TMain::ShowArtView()
 {
-    Item("ShowCodes1")->setEnabled(richedit->HasDerivedText());
-    Item("ShowCodes1")->setChecked(richedit->HasDerivedText() && !richedit->ShownDerived());
+    // Codes are shown of colour art only (the words alone are shown of any text).
+    const bool art = m_format.Art != TArtKind::akText && richedit->HasDerivedText();
+    Item("ShowCodes1")->setEnabled(art);
+    Item("ShowCodes1")->setChecked(art && !richedit->ShownDerived());
     const TDerivedText *art = richedit->ShownDerived();
     StatusBar1->SetPanelText(5, art ? art->Note() : QString());
     m_refusalShown = false;
