@@ -166,9 +166,9 @@ void TMain::SetDocument(TDocumentFile file)
 void TMain::ShowArtView()
 {
     // Codes are shown of colour art only (the words alone are shown of any text).
-    const bool art = m_format.Art != TArtKind::akText && richedit->HasDerivedText();
-    Item("ShowCodes1")->setEnabled(art);
-    Item("ShowCodes1")->setChecked(art && !richedit->ShownDerived());
+    const bool codes = m_format.Art != TArtKind::akText && richedit->HasDerivedText();
+    Item("ShowCodes1")->setEnabled(codes);
+    Item("ShowCodes1")->setChecked(codes && !richedit->ShownDerived());
     const TDerivedText *art = richedit->ShownDerived();
     StatusBar1->SetPanelText(5, art ? art->Note() : QString());
     m_refusalShown = false;
