@@ -5,7 +5,7 @@
 set -euo pipefail
 source "$(dirname "$0")/scripts/common.sh"
 glimra_install_packages
-glimra_build
+glimra_build glimra # the tests are built by test.sh
 
 if [[ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]]; then
     exec "$GLIMRA_BUILD/glimra" "$@"

@@ -4,7 +4,10 @@
 #include "app/Export.h"
 #include "app/StoredLook.h"
 #include "platform/Errors.h"
+#include "platform/SafeFile.h"
+#include "render/TextModeFace.h"
 #include "settings/MyRegistry.h"
+#include "textview/AnsiView.h"
 #include "textview/RichEdit.h"
 
 #include "Version.h"
@@ -12,7 +15,9 @@
 #include <QApplication>
 #include <QCommandLineParser>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace CommandLine {
 namespace {
@@ -33,7 +38,7 @@ constexpr TQtOption kQtOptions[] = {
 };
 
 const QString kHelp = QStringLiteral("help"), kVersion = QStringLiteral("version"), kPng = QStringLiteral("export-png"),
-              kPdf = QStringLiteral("export-pdf"), kThumbnail = QStringLiteral("thumbnail"),
+              kPdf = QStringLiteral("export-pdf"), kHtml = QStringLiteral("export-html"), kThumbnail = QStringLiteral("thumbnail"),
               kScale = QStringLiteral("scale"), kFont = QStringLiteral("font"), kSize = QStringLiteral("size");
 
 // A whole number within [low, high], or nothing.
@@ -70,6 +75,11 @@ TLook LookFor(const TCommandLine &command)
     TRichEdit edit;
     edit.SetTextFont(look.Font);
     look.Font = edit.font();
+    // A face that is not installed is drawn in another: said, not hidden.
+    const QString drawn = TTextModeFace::DrawnFamily(look.Font);
+    if (!command.Font.isEmpty() && drawn.compare(command.Font, Qt::CaseInsensitive) != 0)
+        std::fprintf(stderr, "glimra: The font %s is not installed; drawing in %s.\n", qPrintable(command.Font),
+                     qPrintable(drawn));
     return look;
 }
 
@@ -81,14 +91,25 @@ void WritePicture(const TCommandLine &command)
         return;
     }
     TDocumentFile file = DocumentFile::Read(command.File);
+    if (command.Mode == TCommandLine::TMode::cmHtml) {
+        TTextBuffer bytes;
+        bytes.SetCharset(file.Format.Charset);
+        bytes.SetBreaks(file.Format.Art == TArtKind::akText ? TTextBuffer::TBreaks::Any : TTextBuffer::TBreaks::LfOnly);
+        bytes.Load(std::move(file.Text));
+        const QByteArray page = Export::Html(bytes, file.Format, command.File.section(u'/', -1), look);
+        if (!WriteFileAtomically(command.Output, page))
+            throw EGlimraError(QStringLiteral("Cannot create file %1").arg(command.Output), QString::fromLocal8Bit(std::strerror(errno)));
+        return;
+    }
     TRichEdit edit;
     edit.SetTextFont(look.Font);
     edit.SetColors(look.Text, look.Background);
-    edit.SetBytes(std::move(file.Text), file.Format.Charset);
+    TAnsiView::Load(edit, std::move(file.Text), file.Format, !command.Font.isEmpty());
     if (command.Mode == TCommandLine::TMode::cmPdf)
         Export::WritePdf(edit, command.File.section(u'/', -1), command.Output);
     else
-        Export::WritePng(Export::Picture(edit.Document(), look, 0, edit.Document().LineCount(), command.Scale), command.Output);
+        Export::WritePng(Export::Picture(edit.ShownText(), Export::LookOf(edit), 0, edit.ShownText().LineCount(), command.Scale),
+                         command.Output);
 }
 
 } // namespace
@@ -103,11 +124,13 @@ TCommandLine Parse(const QStringList &arguments)
     parser.addOption({{QStringLiteral("v"), kVersion}, QStringLiteral("Show the version and exit.")});
     parser.addOption({kPng, QStringLiteral("Write the picture of FILE to OUT.png and exit."), QStringLiteral("OUT.png")});
     parser.addOption({kPdf, QStringLiteral("Write the printed pages of FILE to OUT.pdf and exit."), QStringLiteral("OUT.pdf")});
+    parser.addOption({kHtml, QStringLiteral("Write FILE as a web page to OUT.html and exit."), QStringLiteral("OUT.html")});
     parser.addOption({kScale, QStringLiteral("Draw the picture at 1x or 2x (default 1)."), QStringLiteral("N")});
     parser.addOption({kFont, QStringLiteral("Draw in this font face instead of the stored one."), QStringLiteral("FAMILY")});
     parser.addOption({kSize, QStringLiteral("Draw at this size in points instead of the stored one."), QStringLiteral("POINTS")});
+    // The value name shows the two files that follow the size.
     parser.addOption({kThumbnail, QStringLiteral("Write a thumbnail of IN, at most SIZE pixels a side, to OUT and exit."),
-                      QStringLiteral("SIZE")});
+                      QStringLiteral("SIZE> <IN> <OUT")});
     for (const TQtOption &option : kQtOptions) {
         QCommandLineOption qt(QString::fromLatin1(option.Name));
         if (option.TakesValue)
@@ -125,7 +148,7 @@ TCommandLine Parse(const QStringList &arguments)
     command.Help = parser.helpText().replace(QStringLiteral("<executable_name>"), QStringLiteral("glimra"));
     const QStringList files = parser.positionalArguments();
     command.File = files.value(0);
-    const int exports = int(parser.isSet(kPng)) + int(parser.isSet(kPdf)) + int(parser.isSet(kThumbnail));
+    const int exports = int(parser.isSet(kPng)) + int(parser.isSet(kPdf)) + int(parser.isSet(kHtml)) + int(parser.isSet(kThumbnail));
     if (parser.isSet(kHelp)) {
         command.Mode = TCommandLine::TMode::cmHelp;
         return command;
@@ -135,7 +158,14 @@ TCommandLine Parse(const QStringList &arguments)
         return command;
     }
     if (exports > 1)
-        return Failed(QStringLiteral("Give only one of --export-png, --export-pdf and --thumbnail."));
+        return Failed(QStringLiteral("Give only one of --export-png, --export-pdf, --export-html and --thumbnail."));
+    // What does not apply is refused rather than left unused.
+    if (parser.isSet(kScale) && !parser.isSet(kPng))
+        return Failed(QStringLiteral("--scale applies to --export-png only."));
+    if ((parser.isSet(kFont) || parser.isSet(kSize)) && exports == 0)
+        return Failed(QStringLiteral("--font and --size apply to the exports and --thumbnail only."));
+    if ((parser.isSet(kPng) || parser.isSet(kPdf) || parser.isSet(kHtml)) && files.size() > 1)
+        return Failed(QStringLiteral("Give one file to draw; %1 more were given.").arg(files.size() - 1));
     if (parser.isSet(kScale)) {
         const std::optional<int> scale = Number(parser.value(kScale), 1, 2);
         if (!scale)
@@ -159,8 +189,10 @@ TCommandLine Parse(const QStringList &arguments)
         return command;
     }
     if (exports == 1) {
-        command.Mode = parser.isSet(kPng) ? TCommandLine::TMode::cmPng : TCommandLine::TMode::cmPdf;
-        command.Output = parser.value(parser.isSet(kPng) ? kPng : kPdf);
+        const QString option = parser.isSet(kPng) ? kPng : parser.isSet(kPdf) ? kPdf : kHtml;
+        command.Mode = option == kPng ? TCommandLine::TMode::cmPng
+                       : option == kPdf ? TCommandLine::TMode::cmPdf : TCommandLine::TMode::cmHtml;
+        command.Output = parser.value(option);
         if (command.File.isEmpty())
             return Failed(QStringLiteral("Which file? Give its name after the options."));
     }
@@ -183,6 +215,7 @@ int Run(const TCommandLine &command, int &argc, char **argv)
         return 2;
     case TCommandLine::TMode::cmPng:
     case TCommandLine::TMode::cmPdf:
+    case TCommandLine::TMode::cmHtml:
     case TCommandLine::TMode::cmThumbnail:
         break;
     }
@@ -198,7 +231,8 @@ int Run(const TCommandLine &command, int &argc, char **argv)
         WritePicture(command);
         return 0;
     } catch (const EGlimraError &error) {
-        std::fprintf(stderr, "glimra: %s\n", qPrintable(error.Message()));
+        const QString reason = error.Reason().isEmpty() ? QString() : QStringLiteral(": ") + error.Reason();
+        std::fprintf(stderr, "glimra: %s%s\n", qPrintable(error.Message()), qPrintable(reason));
     } catch (const std::exception &error) {
         std::fprintf(stderr, "glimra: %s\n", error.what());
     }

@@ -7,7 +7,7 @@
 
 struct TCommandLine
 {
-    enum class TMode { cmWindow, cmHelp, cmVersion, cmPng, cmPdf, cmThumbnail, cmError };
+    enum class TMode { cmWindow, cmHelp, cmVersion, cmPng, cmPdf, cmHtml, cmThumbnail, cmError };
     TMode Mode = TMode::cmWindow;
     QString File;   // the document; in the window, empty for none
     QString Output; // the picture to write

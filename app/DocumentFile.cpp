@@ -34,11 +34,12 @@ qint64 ReadLimit()
     return available < 0 ? std::numeric_limits<qsizetype>::max() / 2 : available / 9 * 8;
 }
 
-TDocumentFile Decode(QByteArray bytes, std::optional<TCharset> charset)
+TDocumentFile Decode(QByteArray bytes, std::optional<TCharset> charset, const QString &name)
 {
     TDocumentFile file;
     file.Format = charset ? FileFormat::ForCharset(*charset, bytes) : FileFormat::Detect(bytes);
     file.Text = FileFormat::ToDocument(std::move(bytes), file.Format);
+    FileFormat::DetectArt(file.Format, name, file.Text, charset.has_value());
     return file;
 }
 
@@ -46,7 +47,7 @@ TDocumentFile Decode(QByteArray bytes, std::optional<TCharset> charset)
 
 EGlimraError CannotOpen(const QString &name)
 {
-    return EGlimraError(QStringLiteral("Cannot open file %1").arg(name));
+    return EGlimraError(QStringLiteral("Cannot open file %1").arg(name), ReadFailureReason(name));
 }
 
 TDocumentFile Read(const QString &name, std::optional<TCharset> charset)
@@ -63,7 +64,7 @@ TDocumentFile Read(const QString &name, std::optional<TCharset> charset)
     case TReadResult::trCannotOpen:
         throw CannotOpen(name);
     }
-    return Decode(std::move(bytes), charset);
+    return Decode(std::move(bytes), charset, name);
 }
 
 namespace {
@@ -99,13 +100,16 @@ TDocumentFile Open(const QString &name, std::optional<TCharset> charset)
     TDocumentFile start;
     start.Format = charset ? FileFormat::ForCharset(*charset, head) : FileFormat::Detect(head);
     const TDecodedSource::TShape shape = FileFormat::Shape(start.Format, size, end);
+    FileFormat::DetectArt(start.Format, name, head, charset.has_value());
+    if (start.Format.Art != TArtKind::akText)
+        return Read(name, charset); // art is drawn from all of its bytes
     start.Source = std::make_shared<TDecodedSource>(std::move(file), shape);
     return start;
 }
 
 TDocumentFile Reinterpret(const TTextBuffer &doc, const TFileFormat &format, TCharset charset)
 {
-    return Decode(FileFormat::ToFile(doc, format), charset);
+    return Decode(FileFormat::ToFile(doc, format), charset, QString());
 }
 
 void Write(const QString &name, const TTextBuffer &doc, const TFileFormat &format,
@@ -129,7 +133,7 @@ void Write(const QString &name, const TTextBuffer &doc, const TFileFormat &forma
         throw cannotRead();
     }
     if (!written || !CommitToDisk(file))
-        throw EGlimraError(QStringLiteral("Cannot create file %1").arg(name));
+        throw EGlimraError(QStringLiteral("Cannot create file %1").arg(name), file.errorString());
     // Our own save is no change on disk to tell about.
     if (doc.Source()) {
         if (const std::optional<TSourceFile::TIdentity> saved = TSourceFile::IdentityOf(name))

@@ -5,10 +5,14 @@
 #include "platform/SafeFile.h"
 #include "render/CellPainter.h"
 #include "formats/FileFormat.h"
+#include "formats/Sauce.h"
+#include "formats/HtmlPage.h"
+#include "textview/AnsiView.h"
 #include "textview/RichEdit.h"
 #include "textview/TextRenderer.h"
 
 #include <QFile>
+#include <QFontInfo>
 #include <QFileInfo>
 #include <QImageWriter>
 #include <QPainter>
@@ -43,20 +47,47 @@ QImage Draw(const TTextBuffer &doc, TCellPainter &cells, const TLook &look, qsiz
         if (progress && !progress(line - first, last - first))
             throw EAbort();
         TextRenderer::DrawLines(painter, cells, doc, line, std::min(last, line + kLinesPerStep),
-                                QPoint(0, int(line - first) * cells.CellHeight()), look.Text, look.Background);
+                                QPoint(0, int(line - first) * cells.CellHeight()), look.Text, look.Background,
+                                look.Looks, columns);
     }
     return image;
 }
 
+// The cells of a look.
+void SetCells(TCellPainter &cells, const TLook &look)
+{
+    cells.SetFont(look.Font);
+    cells.SetNinthColumn(look.NinthColumn);
+}
+
+// The look of a control's font and colours with the art's over them.
+TLook ArtLook(TLook look, const TDerivedText *art)
+{
+    if (!art)
+        return look;
+    look.Font = art->FontFor(look.Font);
+    if (art->Hints().Paper.isValid())
+        look.Background = art->Hints().Paper;
+    look.Looks = art;
+    look.NinthColumn = art->Hints().NinthColumn;
+    look.Columns = art->Hints().Columns;
+    return look;
+}
+
 } // namespace
+
+TLook LookOf(const TRichEdit &edit)
+{
+    return ArtLook({edit.font(), edit.TextColor(), edit.BackgroundColor()}, edit.ShownDerived());
+}
 
 QImage Picture(const TTextBuffer &doc, const TLook &look, qsizetype first, qsizetype last, int scale, const TProgress &progress)
 {
     first = std::clamp<qsizetype>(first, 0, doc.LineCount());
     last = std::clamp<qsizetype>(last, first, doc.LineCount());
     TCellPainter cells;
-    cells.SetFont(look.Font);
-    const qint64 columns = std::max<qsizetype>(1, TextRenderer::Columns(doc, first, last));
+    SetCells(cells, look);
+    const qint64 columns = std::max({qsizetype(1), look.Columns, TextRenderer::Columns(doc, first, last)});
     const qint64 width = qint64(columns) * cells.CellWidth() * scale;
     const qint64 lineHeight = qint64(cells.CellHeight()) * scale;
     const qint64 rows = std::max<qsizetype>(1, last - first);
@@ -77,7 +108,7 @@ void WritePng(const QImage &image, const QString &name)
         written = writer.write(image);
     }
     if (!written || !CommitToDisk(file))
-        throw EGlimraError(QStringLiteral("Cannot create file %1").arg(name));
+        throw EGlimraError(QStringLiteral("Cannot create file %1").arg(name), file.errorString());
 }
 
 int PaintPages(TRichEdit &edit, QPainter &painter, QPagedPaintDevice &device, const TProgress &progress)
@@ -121,7 +152,7 @@ void WritePdf(TRichEdit &edit, const QString &title, const QString &name, const 
     }
     QSaveFile file(name);
     if (!file.open(QIODevice::WriteOnly))
-        throw EGlimraError(QStringLiteral("Cannot create file %1").arg(name));
+        throw EGlimraError(QStringLiteral("Cannot create file %1").arg(name), file.errorString());
     QPdfWriter writer(&file);
     writer.setTitle(title);
     writer.setCreator(QStringLiteral("Glimra"));
@@ -129,31 +160,74 @@ void WritePdf(TRichEdit &edit, const QString &title, const QString &name, const 
     writer.setPageLayout(layout);
     QPainter painter;
     if (!painter.begin(&writer))
-        throw EGlimraError(QStringLiteral("Cannot create file %1").arg(name));
+        throw EGlimraError(QStringLiteral("Cannot create file %1").arg(name), file.errorString());
     PaintPages(edit, painter, writer, progress);
     if (!painter.end() || !CommitToDisk(file))
-        throw EGlimraError(QStringLiteral("Cannot create file %1").arg(name));
+        throw EGlimraError(QStringLiteral("Cannot create file %1").arg(name), file.errorString());
 }
 
-QImage Thumbnail(const QString &fileName, const TLook &look, int size)
+QByteArray Html(const TTextBuffer &bytes, const TFileFormat &format, const QString &name, const TLook &look)
+{
+    THtmlLook html{look.Text.rgb() & 0xFFFFFF, look.Background.rgb() & 0xFFFFFF, QFontInfo(look.Font).family()};
+    const std::optional<TSauce> record = Sauce::Parse(format.Tail);
+    std::unique_ptr<TAnsiView> art = TAnsiView::For(format);
+    if (!art)
+        return HtmlPage::Make(bytes, record, name, html);
+    // The characters the art draws, each run of cells in its colours.
+    art->Build(bytes);
+    const TTextBuffer &drawn = art->Text();
+    html.Text = 0xAAAAAA;
+    html.Background = 0x000000;
+    const auto colours = [&art, &drawn](qsizetype line) {
+        QList<THtmlRun> runs;
+        for (qsizetype pos = drawn.LineStart(line); pos < drawn.LineEnd(line); pos = drawn.NextChar(pos)) {
+            TextRenderer::TCellLook cell;
+            if (!art->LookAt(pos, &cell))
+                cell = {0xAAAAAA, 0x000000, 0};
+            const quint32 ink = cell.Ink & 0xFFFFFF, paper = cell.Paper & 0xFFFFFF;
+            if (!runs.isEmpty() && runs.back().Ink == ink && runs.back().Paper == paper)
+                ++runs.back().Length;
+            else
+                runs.append({1, ink, paper});
+        }
+        return runs;
+    };
+    return HtmlPage::Make(drawn, record, name, html, colours);
+}
+
+QImage Thumbnail(const QString &fileName, const TLook &fileLook, int size)
 {
     // Only a regular file is opened: a FIFO would wait for a writer.
     QFile file(fileName);
     if (!QFileInfo(fileName).isFile() || !file.open(QIODevice::ReadOnly))
-        throw EGlimraError(QStringLiteral("Cannot open file %1").arg(fileName));
+        throw EGlimraError(QStringLiteral("Cannot open file %1").arg(fileName), ReadFailureReason(fileName));
     QByteArray head = file.read(kThumbnailBytes);
     const bool cut = !file.atEnd();
     TFileFormat format = FileFormat::Detect(head);
-    TTextBuffer doc;
-    doc.SetCharset(format.Charset);
-    doc.Load(FileFormat::ToDocument(std::move(head), format));
+    head = FileFormat::ToDocument(std::move(head), format);
+    if (cut) {
+        // Art's record, which says how to draw it, is at the file's end.
+        const qint64 reach = std::min<qint64>(file.size(), 1 + 5 + 255 * Sauce::kCommentSize + Sauce::kRecordSize);
+        const QByteArray end = file.seek(file.size() - reach) ? file.read(reach) : QByteArray();
+        format.Tail = end.last(Sauce::TailLength(end));
+    }
+    FileFormat::DetectArt(format, fileName, head, false);
+    TTextBuffer bytes;
+    bytes.SetCharset(format.Charset);
+    bytes.SetBreaks(format.Art == TArtKind::akText ? TTextBuffer::TBreaks::Any : TTextBuffer::TBreaks::LfOnly);
+    bytes.Load(std::move(head));
+    const std::unique_ptr<TAnsiView> art = TAnsiView::For(format);
+    if (art)
+        art->Build(bytes);
+    const TTextBuffer &doc = art ? art->Text() : bytes;
+    const TLook look = ArtLook(fileLook, art.get());
 
     TCellPainter cells;
-    cells.SetFont(look.Font);
+    SetCells(cells, look);
     // The top of the art, about as high as it is wide; a line cut off by the
     // end of what was read is left out.
     const int lines = int(std::min<qsizetype>(kThumbnailColumns, std::max<qsizetype>(1, doc.LineCount() - (cut && doc.LineCount() > 1 ? 1 : 0))));
-    const int columns = int(std::clamp<qsizetype>(TextRenderer::Columns(doc, 0, lines), 1, kThumbnailColumns));
+    const int columns = int(std::clamp<qsizetype>(std::max(look.Columns, TextRenderer::Columns(doc, 0, lines)), 1, kThumbnailColumns));
     const int rows = std::clamp((columns * cells.CellWidth() + cells.CellHeight() - 1) / cells.CellHeight(), 1, lines);
     const QImage top = Draw(doc, cells, look, 0, rows, columns, 1, {});
     if (top.width() <= size && top.height() <= size)

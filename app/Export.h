@@ -15,19 +15,30 @@ class QPagedPaintDevice;
 class QPainter;
 class TRichEdit;
 class TTextBuffer;
+struct TFileFormat;
+namespace TextRenderer {
+class TCellLooks;
+}
 
-// The font and colours a picture is drawn in.
+// The font and colours a picture is drawn in; colour art adds the looks of
+// its characters, its letter spacing and its width.
 struct TLook
 {
     QFont Font;
     QColor Text;
     QColor Background;
+    const TextRenderer::TCellLooks *Looks = nullptr;
+    bool NinthColumn = false;
+    qsizetype Columns = 0; // the fewest columns of a picture
 };
 
 // Tells how much of the work is done; false asks to stop.
 using TProgress = std::function<bool(qint64 done, qint64 total)>;
 
 namespace Export {
+
+// The look of what the control shows: its font and colours, or colour art's.
+TLook LookOf(const TRichEdit &edit);
 
 // libpng refuses a larger side on write as on read (its default user limit).
 inline constexpr qint64 kMaxImageSide = 1000000;
@@ -50,6 +61,11 @@ int PaintPages(TRichEdit &edit, QPainter &painter, QPagedPaintDevice &device, co
 
 // The pages Print would make, written as a PDF file.
 void WritePdf(TRichEdit &edit, const QString &title, const QString &name, const TProgress &progress = {});
+
+// The document (its bytes, read in format) as one standalone web page;
+// colour art as it is drawn, in its colours. name stands for the title
+// where the art's record gives none.
+QByteArray Html(const TTextBuffer &bytes, const TFileFormat &format, const QString &name, const TLook &look);
 
 // The top of a file's art no larger than size by size, scaled down smoothly;
 // only the file's first bytes are read.

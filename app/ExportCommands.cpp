@@ -5,6 +5,7 @@
 #include "textview/RichEdit.h"
 
 #include <QClipboard>
+#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QProgressDialog>
@@ -19,22 +20,21 @@ namespace {
 // The lines the selection touches, or the whole document without one.
 std::pair<qsizetype, qsizetype> LinesToShow(const TRichEdit &edit, bool selection)
 {
-    const TTextBuffer &doc = edit.Document();
+    const TTextBuffer &doc = edit.ShownText();
     if (!selection || edit.SelLength() == 0)
         return {0, doc.LineCount()};
     const qsizetype start = edit.SelStart(), end = start + edit.SelLength();
     return {doc.LineOf(start), doc.LineOf(end - 1) + 1};
 }
 
-TLook LookOf(const TRichEdit &edit)
-{
-    return {edit.font(), edit.TextColor(), edit.BackgroundColor()};
-}
-
 // The file to write, asked for; nothing when the user cancelled or declined
-// to overwrite, as Save As asks.
-std::optional<QString> AskFileName(QWidget *parent, TFileDialogState &dialog)
+// to overwrite, as Save As asks. A document with a file proposes its name
+// with the dialog's extension, in its folder.
+std::optional<QString> AskFileName(QWidget *parent, const QString &documentName, TFileDialogState &dialog)
 {
+    const QFileInfo document(documentName);
+    if (document.isAbsolute() || QFileInfo::exists(documentName))
+        dialog.LastFileName = document.absoluteDir().filePath(document.completeBaseName() + u'.' + dialog.DefaultExt);
     const std::optional<QString> name = TDialogs::Instance().SaveFileName(parent, dialog);
     if (name && QFileInfo::exists(*name)
         && TDialogs::Instance().Confirm(parent, QStringLiteral("OK to overwrite %1").arg(*name)) != TModalResult::mrYes)
@@ -69,8 +69,11 @@ private:
 TFileDialogState ImageDialog()
 {
     TFileDialogState dialog;
-    dialog.Filter = QStringLiteral("Whole document, 1x|*.png|Whole document, 2x|*.png|Selection, 1x|*.png|Selection, 2x|*.png");
+    dialog.Filter = QStringLiteral("PNG Image|*.png");
     dialog.DefaultExt = QStringLiteral("png");
+    dialog.Title = QStringLiteral("Export Image");
+    dialog.Options = {{QStringLiteral("&Scale:"), {QStringLiteral("1x"), QStringLiteral("2x")}},
+                      {QStringLiteral("Selected &lines only"), {}}};
     return dialog;
 }
 
@@ -79,24 +82,29 @@ TFileDialogState PdfDialog()
     TFileDialogState dialog;
     dialog.Filter = QStringLiteral("PDF Document|*.pdf");
     dialog.DefaultExt = QStringLiteral("pdf");
+    dialog.Title = QStringLiteral("Export PDF");
     return dialog;
 }
 
-void ExportImage(QWidget *parent, TRichEdit &edit, TFileDialogState &dialog)
+void ExportImage(QWidget *parent, TRichEdit &edit, const QString &documentName, TFileDialogState &dialog)
 {
-    const std::optional<QString> name = AskFileName(parent, dialog);
+    // Selected lines only where there is a selection.
+    TDialogOption &selection = dialog.Options[ioSelection];
+    selection.Enabled = edit.SelLength() > 0;
+    const std::optional<QString> name = AskFileName(parent, documentName, dialog);
     if (!name)
         return;
-    const int choice = std::clamp(dialog.LastFilterIndex, 0, 3);
-    const auto [first, last] = LinesToShow(edit, choice >= 2);
+    const auto [first, last] = LinesToShow(edit, selection.Enabled && selection.Chosen);
     TProgressWindow progress(parent, QStringLiteral("Drawing the image..."));
-    const QImage image = Export::Picture(edit.Document(), LookOf(edit), first, last, choice % 2 + 1, progress.Progress());
+    const int scale = dialog.Options[ioScale].Chosen + 1;
+    const QImage image = Export::Picture(edit.ShownText(), Export::LookOf(edit), first, last, scale, progress.Progress());
     Export::WritePng(image, *name);
 }
 
-void ExportPdf(QWidget *parent, TRichEdit &edit, const QString &title, TFileDialogState &dialog)
+void ExportPdf(QWidget *parent, TRichEdit &edit, const QString &documentName, const QString &title,
+               TFileDialogState &dialog)
 {
-    const std::optional<QString> name = AskFileName(parent, dialog);
+    const std::optional<QString> name = AskFileName(parent, documentName, dialog);
     if (!name)
         return;
     TProgressWindow progress(parent, QStringLiteral("Writing the pages..."));
@@ -106,7 +114,7 @@ void ExportPdf(QWidget *parent, TRichEdit &edit, const QString &title, TFileDial
 void CopyAsImage(TRichEdit &edit)
 {
     const auto [first, last] = LinesToShow(edit, true);
-    QGuiApplication::clipboard()->setImage(Export::Picture(edit.Document(), LookOf(edit), first, last, 1));
+    QGuiApplication::clipboard()->setImage(Export::Picture(edit.ShownText(), Export::LookOf(edit), first, last, 1));
 }
 
 } // namespace ExportCommands

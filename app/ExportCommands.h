@@ -12,13 +12,17 @@ class TRichEdit;
 
 namespace ExportCommands {
 
-// The image dialog's filter: its entry chooses whole document or selection,
-// and the scale.
+// The dialogs, titled for what they do; the image dialog's options are the
+// scale and whether only the selection's lines are drawn.
 TFileDialogState ImageDialog();
 TFileDialogState PdfDialog();
+enum TImageOption { ioScale, ioSelection };
 
-void ExportImage(QWidget *parent, TRichEdit &edit, TFileDialogState &dialog);
-void ExportPdf(QWidget *parent, TRichEdit &edit, const QString &title, TFileDialogState &dialog);
+// Each dialog proposes the document's name with the new extension, in the
+// document's folder; documentName is empty or "Untitled" for none.
+void ExportImage(QWidget *parent, TRichEdit &edit, const QString &documentName, TFileDialogState &dialog);
+void ExportPdf(QWidget *parent, TRichEdit &edit, const QString &documentName, const QString &title,
+               TFileDialogState &dialog);
 void CopyAsImage(TRichEdit &edit);
 
 } // namespace ExportCommands

@@ -1,5 +1,8 @@
 #include "app/MainCommands.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
 
 using enum TMenuPlace;
@@ -16,13 +19,17 @@ constexpr TMenuDef kMenus[] = {
 constexpr TMenuItemDef kItems[] = {
     {mpFile, "New1", "&New", "Ctrl+N", "Create new file...", 0, cmNew, false},
     {mpFile, "Open1", "&Open", "Ctrl+O", "Open an existing file", 1, cmOpen, false},
+    {mpFile, "NextFile1", "Nex&t File in Folder", "Alt+Right", "Open the next file of the folder", -1, cmNextFile, false},
+    {mpFile, "PreviousFile1", "Pre&vious File in Folder", "Alt+Left", "Open the previous file of the folder", -1,
+     cmPreviousFile, false},
     {mpFile, "Save1", "&Save", "Ctrl+S", "Save existing file", 2, cmSave, false},
     {mpFile, "SaveAs1", "Save &As", "Ctrl+Alt+S", "Save existing file with other name", -1, cmSaveAs, false},
     {mpFile, "Properties1", "Propert&ies...", "", "Properties of the file and its record", -1, cmProperties, false},
     {mpFile, "N1", "-", "", "", -1, cmNone, false},
     {mpFile, "Print1", "&Print", "Ctrl+P", "Print existing file", 3, cmPrint, false},
-    {mpFile, "ExportImage1", "Export &Image...", "", "Save the text as a PNG image", -1, cmExportImage, false},
+    {mpFile, "ExportImage1", "&Export Image...", "", "Save the text as a PNG image", -1, cmExportImage, false},
     {mpFile, "ExportPdf1", "Export P&DF...", "", "Save the printed pages as a PDF file", -1, cmExportPdf, false},
+    {mpFile, "ExportHtml1", "Export &HTML...", "", "Save the text as a web page", -1, cmExportHtml, false},
     {mpFile, "N2", "-", "", "", -1, cmNone, false},
     {mpFile, "RecentFiles1", "&Recent Files", "", "List of recent files", -1, cmNone, false},
     {mpFile, "N3", "-", "", "", -1, cmNone, false},
@@ -47,6 +54,13 @@ constexpr TMenuItemDef kItems[] = {
     {mpColors, "FontColor1", "&Font Color", "", "Choose Font color", 12, cmFontColor, false},
     {mpView, "N12", "-", "", "", -1, cmNone, false},
     {mpView, "WordWrap1", "&Word Wrap", "", "Toggle Word Wrap", -1, cmWordWrap, true},
+    {mpView, "ShowCodes1", "Show Co&des", "F4", "Show the codes of colour art to edit them, or the art drawn", -1, cmShowCodes, true},
+    {mpView, "TextOnly1", "Text &Only", "", "Show the words without the art", -1, cmTextOnly, true},
+    {mpView, "N20", "-", "", "", -1, cmNone, false},
+    {mpView, "FitWindow1", "&Fit Window to Text", "Ctrl+Shift+F", "Make the window as wide as the widest line", -1,
+     cmFitWindow, false},
+    {mpView, "FitOnOpen1", "Fit on Op&en", "", "Fit the window to each file opened", -1, cmFitOnOpen, true},
+    {mpView, "Centre1", "Ce&ntre Narrow Text", "", "Draw text narrower than the window in its middle", -1, cmCentre, true},
     {mpView, "N18", "-", "", "", -1, cmNone, false},
     {mpView, "CharacterSet1", "C&haracter Set", "", "Character set of the document", -1, cmNone, false},
     {mpCharset, "Cp4371", "Code Page 437 (DOS)", "", "Read the document as code page 437", -1, cmCharsetCp437, true},
@@ -57,8 +71,9 @@ constexpr TMenuItemDef kItems[] = {
     {mpTools, "Find1", "&Find", "Ctrl+F", "Find and Replace...", 14, cmFind, false},
     {mpTools, "Autocopy1", "Auto Copy", "", "Toggle Auto Copy", -1, cmAutocopy, true},
     {mpTools, "N17", "-", "", "", -1, cmNone, false},
-    {mpTools, "ZoomIn1", "Zoom &In", "Ctrl+U", "", 9, cmZoomIn, false},
-    {mpTools, "ZoomOut1", "Zoom Out", "Ctrl+D", "", 10, cmZoomOut, false},
+    {mpTools, "ZoomIn1", "Zoom &In", "Ctrl+U; Ctrl++; Ctrl+=", "", 9, cmZoomIn, false},
+    {mpTools, "ZoomOut1", "Zoom Out", "Ctrl+D; Ctrl+-", "", 10, cmZoomOut, false},
+    {mpTools, "ZoomNormal1", "&Normal Size", "Ctrl+0", "Back to the normal size", -1, cmZoomNormal, false},
     {mpTools, "N16", "-", "", "", -1, cmNone, false},
     {mpTools, "Font1", "Font...", "", "", 11, cmFont, false},
 
@@ -109,7 +124,56 @@ constexpr TToolButtonDef kButtons[] = {
     {"ExitButon", "Exit", 18, cmExit},
 };
 
+constexpr TColourScheme kSchemes[] = {
+    {"SchemeNavy1", "&Silver on Navy", 0xC0C0C0, 0x000080},
+    {"SchemeDos1", "&DOS Grey on Black", 0xAAAAAA, 0x000000},
+    {"SchemePaper1", "&Black on Paper", 0x000000, 0xFAF6E8},
+    {"SchemeAmber1", "&Amber Phosphor", 0xFFB000, 0x000000},
+    {"SchemeGreen1", "&Green Phosphor", 0x33FF33, 0x000000},
+};
+
 } // namespace
+
+std::span<const TColourScheme> ColourSchemes()
+{
+    return kSchemes;
+}
+
+int SchemeOf(quint32 text, quint32 background)
+{
+    for (size_t k = 0; k < std::size(kSchemes); ++k) {
+        if (kSchemes[k].Text == (text & 0xFFFFFF) && kSchemes[k].Background == (background & 0xFFFFFF))
+            return int(k);
+    }
+    return -1;
+}
+
+bool SameForm(const TFileFormat &a, const TFileFormat &b)
+{
+    return a.Charset == b.Charset && a.Bom == b.Bom && (a.Charset != TCharset::csUtf16 || a.BigEndian == b.BigEndian);
+}
+
+QList<TSaveSet> SaveSets(const TFileFormat &current)
+{
+    const auto form = [](TCharset charset, bool bom) {
+        TFileFormat format;
+        format.Charset = charset;
+        format.Bom = bom;
+        return format;
+    };
+    QList<TSaveSet> sets;
+    if (current.Art == TArtKind::akText) {
+        sets = {{QStringLiteral("Code page 437"), form(TCharset::csCp437, false)},
+                {QStringLiteral("UTF-8"), form(TCharset::csUtf8, false)},
+                {QStringLiteral("UTF-8 with mark"), form(TCharset::csUtf8, true)},
+                {QStringLiteral("UTF-16 LE"), form(TCharset::csUtf16, true)},
+                {QStringLiteral("Windows-1252"), form(TCharset::csWindows1252, false)}};
+    }
+    const bool listed = std::any_of(sets.begin(), sets.end(), [&](const TSaveSet &set) { return SameForm(set.Format, current); });
+    if (!listed)
+        sets.prepend({FileFormat::Name(current) + QStringLiteral(" (as read)"), current});
+    return sets;
+}
 
 std::span<const TMenuDef> MenuBarMenus()
 {
@@ -131,9 +195,38 @@ QString CaretPanelText(qint64 line, qint64 column)
     return QString::asprintf("Line: %3lld   Col: %3lld", line + 1, column + 1);
 }
 
-QString FontPanelText(const QString &family, int pointSize)
+QString FontPanelText(const QString &family, int pointSize, int scale)
 {
-    return QStringLiteral("%1 %2").arg(family).arg(pointSize);
+    return scale > 0 ? QStringLiteral("%1 %2x").arg(family).arg(scale) : QStringLiteral("%1 %2").arg(family).arg(pointSize);
+}
+
+namespace {
+
+int FaceScale(int size, int faceHeight, double dpi)
+{
+    return std::clamp(int(std::lround(size * dpi / 72.0 / faceHeight)), 1, 4);
+}
+
+int FaceSize(int scale, int faceHeight, double dpi)
+{
+    return int(std::lround(scale * faceHeight * 72.0 / dpi));
+}
+
+} // namespace
+
+int ZoomedSize(int size, int step, int faceHeight, double dpi)
+{
+    if (faceHeight <= 0) {
+        const int zoomed = size + step;
+        return zoomed < 5 || zoomed > 73 ? size : zoomed;
+    }
+    const int scale = FaceScale(size, faceHeight, dpi) + step;
+    return scale < 1 || scale > 4 ? size : FaceSize(scale, faceHeight, dpi);
+}
+
+int NormalSize(int faceHeight, double dpi)
+{
+    return faceHeight > 0 ? FaceSize(1, faceHeight, dpi) : 9;
 }
 
 const char *CharsetItemName(TCharset charset)

@@ -56,10 +56,20 @@ TPropertiesDialog::TPropertiesDialog(const TDocumentProperties &properties, QWid
     auto *box = new QGroupBox(QStringLiteral("Record of the art"), this);
     auto *record = new QFormLayout(box);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    if (const std::optional<TSauce> &s = properties.Record) {
-        record->addRow(QStringLiteral("Title:"), Value(Text(s->Title), box));
-        record->addRow(QStringLiteral("Author:"), Value(Text(s->Author), box));
-        record->addRow(QStringLiteral("Group:"), Value(Text(s->Group), box));
+    const std::optional<TSauce> &s = properties.Record;
+    if (!s)
+        record->addRow(new QLabel(QStringLiteral("The file has no record. Fill in the fields to add one:"), box));
+    // The texts are typed in place, with or without a record.
+    for (auto [edit, caption, name, length, text] :
+         {std::tuple{&TitleEdit, "&Title:", "TitleEdit", 35, s ? s->Title : QByteArray()},
+          {&AuthorEdit, "&Author:", "AuthorEdit", 20, s ? s->Author : QByteArray()},
+          {&GroupEdit, "&Group:", "GroupEdit", 20, s ? s->Group : QByteArray()}}) {
+        *edit = new QLineEdit(Text(text), box);
+        (*edit)->setObjectName(QString::fromLatin1(name));
+        (*edit)->setMaxLength(length);
+        record->addRow(QString::fromLatin1(caption), *edit);
+    }
+    if (s) {
         record->addRow(QStringLiteral("Date:"), Value(DateText(s->Date), box));
         record->addRow(QStringLiteral("Type:"), Value(s->DataTypeName() + QStringLiteral(", ") + s->FileTypeName(), box));
         if (s->Width() > 0)
@@ -78,6 +88,7 @@ TPropertiesDialog::TPropertiesDialog(const TDocumentProperties &properties, QWid
         }
         RemoveButton = buttons->addButton(QStringLiteral("&Remove Record"), QDialogButtonBox::ActionRole);
         RemoveButton->setObjectName(QStringLiteral("RemoveButton"));
+        RemoveButton->setAutoDefault(false);
         connect(RemoveButton, &QPushButton::clicked, this, [this, box] {
             m_change = TChange::pcRemove;
             box->setTitle(QStringLiteral("Record of the art (removed when the file is saved)"));
@@ -85,19 +96,11 @@ TPropertiesDialog::TPropertiesDialog(const TDocumentProperties &properties, QWid
             RemoveButton->setEnabled(false);
         });
     } else {
-        record->addRow(new QLabel(QStringLiteral("The file has no record. Fill in the fields to add one:"), box));
-        for (auto [edit, caption, name, length] : {std::tuple{&TitleEdit, "&Title:", "TitleEdit", 35},
-                                                   {&AuthorEdit, "&Author:", "AuthorEdit", 20},
-                                                   {&GroupEdit, "&Group:", "GroupEdit", 20}}) {
-            *edit = new QLineEdit(box);
-            (*edit)->setObjectName(QString::fromLatin1(name));
-            (*edit)->setMaxLength(length);
-            record->addRow(QString::fromLatin1(caption), *edit);
-        }
         record->addRow(QStringLiteral("Date:"), Value(QLocale().toString(QDate::currentDate(), QLocale::ShortFormat), box));
         record->addRow(QStringLiteral("Size:"), Value(QStringLiteral("%1 x %2 characters").arg(properties.Width).arg(properties.Lines), box));
         AddButton = buttons->addButton(QStringLiteral("A&dd Record"), QDialogButtonBox::ActionRole);
         AddButton->setObjectName(QStringLiteral("AddButton"));
+        AddButton->setAutoDefault(false);
         connect(AddButton, &QPushButton::clicked, this, [this] {
             m_change = TChange::pcAdd;
             accept();
@@ -105,15 +108,41 @@ TPropertiesDialog::TPropertiesDialog(const TDocumentProperties &properties, QWid
     }
     layout->addWidget(box);
     layout->addWidget(buttons);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    // OK (and Enter in a field) keeps what was typed: a record is added when
+    // a field is filled, a record's texts are written when they changed.
+    connect(buttons, &QDialogButtonBox::accepted, this, [this] {
+        if (m_change == TChange::pcNone)
+            m_change = m_properties.Record ? (Typed() != Stored() ? TChange::pcEdit : TChange::pcNone)
+                                           : (Typed().join(QString()).isEmpty() ? TChange::pcNone : TChange::pcAdd);
+        accept();
+    });
     connect(buttons, &QDialogButtonBox::rejected, this, [this] {
         m_change = TChange::pcNone;
         reject();
     });
+    TitleEdit->setFocus(); // typing at once fills the title, never the document behind
 }
 
-TSauce TPropertiesDialog::NewRecord(quint32 fileSize) const
+QStringList TPropertiesDialog::Typed() const
 {
-    return Sauce::New(TitleEdit ? TitleEdit->text() : QString(), AuthorEdit ? AuthorEdit->text() : QString(),
-                      GroupEdit ? GroupEdit->text() : QString(), m_properties.Width, m_properties.Lines, fileSize);
+    return {TitleEdit->text(), AuthorEdit->text(), GroupEdit->text()};
+}
+
+QStringList TPropertiesDialog::Stored() const
+{
+    const std::optional<TSauce> &s = m_properties.Record;
+    return s ? QStringList{Text(s->Title), Text(s->Author), Text(s->Group)} : QStringList{{}, {}, {}};
+}
+
+TSauce TPropertiesDialog::NewRecord() const
+{
+    const TSauce added = Sauce::New(TitleEdit->text(), AuthorEdit->text(), GroupEdit->text(), m_properties.Width,
+                                    m_properties.Lines, 0);
+    if (!m_properties.Record)
+        return added;
+    TSauce edited = *m_properties.Record;
+    edited.Title = added.Title;
+    edited.Author = added.Author;
+    edited.Group = added.Group;
+    return edited;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // File > Properties: the document's file, size, lines and character set,
-// and the art's record, which the dialog can remove, or add to art without one.
+// and the art's record, whose texts can be edited, which can be removed, or
+// added to art without one.
 
 #include "formats/Sauce.h"
 
@@ -15,8 +16,8 @@ struct TDocumentProperties
 {
     QString FileName;
     qint64 FileSize = -1; // -1: no file
-    qint64 Lines = 0;
-    qint64 Width = 0; // of the widest line, in characters
+    qint64 Lines = 0; // rows of the art: a break at the end starts no row
+    qint64 Width = 0; // of the widest line, in cells
     QString Charset;
     std::optional<TSauce> Record;
 };
@@ -26,14 +27,16 @@ class TPropertiesDialog : public QDialog
     Q_OBJECT
 
 public:
-    enum class TChange { pcNone, pcRemove, pcAdd };
+    enum class TChange { pcNone, pcRemove, pcAdd, pcEdit };
 
     explicit TPropertiesDialog(const TDocumentProperties &properties, QWidget *parent = nullptr);
 
     TChange Change() const { return m_change; }
-    // The record to add: title, author and group as typed, today's date,
-    // the width of the widest line and the number of lines.
-    TSauce NewRecord(quint32 fileSize) const;
+    // The record to write. Added: title, author and group as typed, today's
+    // date, the width of the widest line and the number of lines. Edited:
+    // the record read, with the texts as typed. Its FileSize is set when
+    // the file is written.
+    TSauce NewRecord() const;
 
     QPushButton *RemoveButton = nullptr;
     QPushButton *AddButton = nullptr;
@@ -42,6 +45,9 @@ public:
     QLineEdit *GroupEdit = nullptr;
 
 private:
+    QStringList Typed() const;  // title, author and group as in the fields
+    QStringList Stored() const; // as the record read holds them
+
     TDocumentProperties m_properties;
     TChange m_change = TChange::pcNone;
 };

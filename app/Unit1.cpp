@@ -80,6 +80,7 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::TMa
     richedit = ui->richedit;
     StatusBar1 = ui->StatusBar1;
     StatusBar1->SetPanelWidths({150, 80, 160, 140, 110, 200});
+    StatusBar1->SetHiddenWhenEmpty(5, true); // the loading panel, while nothing loads
     setMinimumSize(400, 188);
     QFont windowFont(QStringLiteral("MS Sans Serif"));
     windowFont.setPixelSize(11);
@@ -113,8 +114,12 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::TMa
     OpenDialog.Filter = QString::fromLatin1(FileFilter);
     OpenDialog.DefaultExt = QStringLiteral("nfo");
     SaveDialog = OpenDialog;
+    OpenDialog.Filter.prepend(QString::fromLatin1(SupportedFilter) + u'|');
     ExportImageDialog = ExportCommands::ImageDialog();
     ExportPdfDialog = ExportCommands::PdfDialog();
+    ExportHtmlDialog.Filter = QStringLiteral("Web Page|*.html;*.htm");
+    ExportHtmlDialog.DefaultExt = QStringLiteral("html");
+    ExportHtmlDialog.Title = QStringLiteral("Export HTML");
 
     BuildCommands();
 
@@ -128,7 +133,9 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::TMa
             Item(name)->setVisible(!m_popupLink.isEmpty());
         EditMenu->popup(at);
     });
-    connect(richedit, &TRichEdit::LinkActivated, this, Guarded([this](const QString &url) { ShellOpenFile(this, url); }));
+    connect(richedit, &TRichEdit::EditRefused, this, Guarded(this, &TMain::richeditEditRefused));
+    connect(richedit, &TRichEdit::ZoomRequested, this, Guarded([this](int step) { Zoom(step); }));
+    connect(richedit, &TRichEdit::LinkActivated, this, Guarded([this](const QString &url) { OpenLink(url); }));
     connect(qApp, &QGuiApplication::commitDataRequest, this, &TMain::CommitData);
 
     FormCreate();
@@ -232,6 +239,7 @@ void TMain::BuildCommands()
 
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, Guarded(this, &TMain::OnClipboardChanged));
     BuildTextModeMenu();
+    BuildSchemeMenu();
 }
 
 // View, "Text-Mode Font": the faces whose console fonts are installed; absent
@@ -262,6 +270,14 @@ void TMain::BuildTextModeMenu()
     });
 }
 
+// An address of the document handed to the desktop; one it cannot open is
+// told, unlike the about box's labels.
+void TMain::OpenLink(const QString &url)
+{
+    if (!ShellOpenFile(this, url))
+        throw EGlimraError(QStringLiteral("Cannot open the address %1: no program on this system opens it").arg(url));
+}
+
 void TMain::RunCommand(TCommand command)
 {
     switch (command) {
@@ -287,10 +303,19 @@ void TMain::RunCommand(TCommand command)
     case TCommand::cmBackgroundColor: BColorButtonClick(); break;
     case TCommand::cmFontColor: FColorButtonClick(); break;
     case TCommand::cmWordWrap: WordWrap(); break;
+    case TCommand::cmShowCodes: ShowCodes1Click(); break;
+    case TCommand::cmNextFile: StepFile(+1); break;
+    case TCommand::cmPreviousFile: StepFile(-1); break;
+    case TCommand::cmExportHtml: ExportHtml1Click(); break;
+    case TCommand::cmTextOnly: TextOnlyClick(); break;
+    case TCommand::cmFitWindow: FitWindowToText(); break;
+    case TCommand::cmFitOnOpen: FitOnOpenClick(); break;
+    case TCommand::cmCentre: CentreClick(); break;
     case TCommand::cmFind: Find1Click(); break;
     case TCommand::cmAutocopy: Autocopy1Click(); break;
     case TCommand::cmZoomIn: ZoomIn1Click(); break;
     case TCommand::cmZoomOut: ZoomOutButonClick(); break;
+    case TCommand::cmZoomNormal: Zoom(0); break;
     case TCommand::cmFont: FontButonClick(); break;
     case TCommand::cmHelp: GlimraHelp1Click(); break;
     case TCommand::cmAbout: About1Click(); break;
@@ -299,7 +324,7 @@ void TMain::RunCommand(TCommand command)
     case TCommand::cmCharsetUtf16: CharacterSetClick(TCharset::csUtf16); break;
     case TCommand::cmCharsetWindows1252: CharacterSetClick(TCharset::csWindows1252); break;
     case TCommand::cmProperties: Properties1Click(); break;
-    case TCommand::cmOpenLink: ShellOpenFile(this, m_popupLink); break;
+    case TCommand::cmOpenLink: OpenLink(m_popupLink); break;
     case TCommand::cmCopyLink: QGuiApplication::clipboard()->setText(m_popupLink); break;
     }
 }
@@ -328,12 +353,23 @@ void TMain::FormCreate()
     Item("WordWrap1")->setChecked(Reg->ReadBool(QStringLiteral("Misc"), QStringLiteral("WordWrap"), false));
     Item("Autocopy1")->setChecked(Reg->ReadBool(QStringLiteral("Misc"), QStringLiteral("AutoCopy"), false));
     Item("StatusBar3")->setChecked(Reg->ReadBool(QStringLiteral("Misc"), QStringLiteral("Statusbar"), true));
+    Item("FitOnOpen1")->setChecked(Reg->ReadBool(QStringLiteral("Main"), QStringLiteral("FitOnOpen"), false));
+    Item("Centre1")->setChecked(Reg->ReadBool(QStringLiteral("Main"), QStringLiteral("CentreNarrow"), false));
+    richedit->SetCentred(Item("Centre1")->isChecked());
+    // The user's own colours, kept while a colour scheme is in use.
+    const qint32 customText = Reg->ReadInteger(QStringLiteral("Colors"), QStringLiteral("customfont"), -1);
+    const qint32 customBackground = Reg->ReadInteger(QStringLiteral("Colors"), QStringLiteral("custombackground"), -1);
+    if (customText >= 0 && customBackground >= 0) {
+        m_customText = ColorFromValue(quint32(customText));
+        m_customBackground = ColorFromValue(quint32(customBackground));
+    }
 
     richedit->SetWordWrap(Item("WordWrap1")->isChecked());
     ui->Panel->setVisible(Item("StatusBar3")->isChecked());
     UpdateFontPanel();
     SetDocumentName(QString::fromLatin1(UntitledName));
     ShowFormat();
+    ShowArtView();
     UpdateCaretPanel();
     Reg->Close();
 }
@@ -405,11 +441,29 @@ void TMain::FormClose()
     Reg->WriteBoolIfChanged(QStringLiteral("Misc"), QStringLiteral("AutoCopy"), Item("Autocopy1")->isChecked());
     Reg->WriteBoolIfChanged(QStringLiteral("Misc"), QStringLiteral("Statusbar"), Item("StatusBar3")->isChecked());
     Reg->WriteBoolIfChanged(QStringLiteral("Misc"), QStringLiteral("Map"), Map && Map->isVisible());
+    Reg->WriteBoolIfChanged(QStringLiteral("Main"), QStringLiteral("FitOnOpen"), Item("FitOnOpen1")->isChecked());
+    Reg->WriteBoolIfChanged(QStringLiteral("Main"), QStringLiteral("CentreNarrow"), Item("Centre1")->isChecked());
+    if (m_customText.isValid()) {
+        Reg->WriteIntegerIfChanged(QStringLiteral("Colors"), QStringLiteral("customfont"), qint32(ColorToValue(m_customText)));
+        Reg->WriteIntegerIfChanged(QStringLiteral("Colors"), QStringLiteral("custombackground"),
+                                   qint32(ColorToValue(m_customBackground)));
+    }
     Reg->WriteStringIfChanged(QStringLiteral("Font"), QStringLiteral("Name"), richedit->font().family());
     Reg->WriteIntegerIfChanged(QStringLiteral("Font"), QStringLiteral("Size"), richedit->font().pointSize());
     Reg->WriteStringIfChanged(QStringLiteral("Misc"), QStringLiteral("MapFont"),
                      Map ? Map->GridFontName() : QStringLiteral("Lucida Console ANSI"));
     Reg->Close();
+}
+
+void TMain::timerEvent(QTimerEvent *event)
+{
+    if (event->timerId() != m_notice.timerId()) {
+        QMainWindow::timerEvent(event);
+        return;
+    }
+    m_notice.stop();
+    if (!m_loader)
+        ShowArtView(); // the panel's own note, or nothing
 }
 
 void TMain::closeEvent(QCloseEvent *event)
@@ -442,6 +496,16 @@ void TMain::UpdateCaretPanel()
 void TMain::richeditSelectionChange()
 {
     UpdateCaretPanel();
+    if (m_refusalShown)
+        ShowArtView(); // the hint goes once the caret moves
+}
+
+// A key that would change colour art as drawn: the codes are where it is edited.
+void TMain::richeditEditRefused()
+{
+    StatusBar1->SetPanelText(5, Item("TextOnly1")->isChecked() ? QStringLiteral("Text only: turn View > Text Only off to edit")
+                                                               : QStringLiteral("Press F4 to edit the codes"));
+    m_refusalShown = true;
 }
 
 void TMain::UpdatePasteCommand()
@@ -518,6 +582,15 @@ void TMain::WordWrap()
     QAction *item = Item("WordWrap1");
     item->setChecked(!item->isChecked());
     richedit->SetWordWrap(item->isChecked());
+}
+
+// Colour art drawn, or its codes as text to edit; the art is drawn again from
+// the codes as they are when it comes back.
+void TMain::ShowCodes1Click()
+{
+    richedit->ShowDerived(richedit->HasDerivedText() && !richedit->ShownDerived());
+    ShowArtView();
+    UpdateFontPanel();
 }
 
 void TMain::Toolbar1Click()
@@ -644,13 +717,13 @@ void TMain::Print1Click()
 void TMain::ExportImage1Click()
 {
     WaitForLoad();
-    ExportCommands::ExportImage(this, *richedit, ExportImageDialog);
+    ExportCommands::ExportImage(this, *richedit, m_documentName, ExportImageDialog);
 }
 
 void TMain::ExportPdf1Click()
 {
     WaitForLoad();
-    ExportCommands::ExportPdf(this, *richedit, PrintJobName(windowTitle()), ExportPdfDialog);
+    ExportCommands::ExportPdf(this, *richedit, m_documentName, PrintJobName(windowTitle()), ExportPdfDialog);
 }
 
 void TMain::CopyAsImage1Click()
@@ -681,8 +754,10 @@ void TMain::Exit1Click()
 void TMain::UpdateFontPanel()
 {
     // The face drawn, not the name asked for, which may not be installed.
-    const QFont font = richedit->font();
-    StatusBar1->SetPanelText(2, FontPanelText(TTextModeFace::DrawnFamily(font), font.pointSize()));
+    const QFont font = richedit->ShownFont();
+    const TTextModeFace *face = TTextModeFace::Find(font.family());
+    StatusBar1->SetPanelText(2, FontPanelText(TTextModeFace::DrawnFamily(font), font.pointSize(),
+                                              face ? face->Scale(font, nullptr) : 0));
 }
 
 void TMain::SetFontSize(int pointSize)
@@ -724,23 +799,27 @@ void TMain::FontDialogApply(const QFont &font)
 
 void TMain::ZoomIn1Click()
 {
-    const int size = richedit->font().pointSize();
-    if (size > 72) {
-        TDialogs::Instance().Beep();
-        return;
-    }
-    SetFontSize(size + 1);
-    UpdateFontPanel();
+    Zoom(+1);
 }
 
 void TMain::ZoomOutButonClick()
 {
+    Zoom(-1);
+}
+
+// A step of zoom; a text-mode face steps between its whole multiples.
+void TMain::Zoom(int step)
+{
+    // The face shown: colour art may be drawn in a text-mode face of its own.
     const int size = richedit->font().pointSize();
-    if (size < 6) {
+    const TTextModeFace *face = TTextModeFace::Find(richedit->ShownFont().family());
+    const int zoomed = step == 0 ? NormalSize(face ? face->Height() : 0, richedit->logicalDpiY())
+                                 : ZoomedSize(size, step, face ? face->Height() : 0, richedit->logicalDpiY());
+    if (zoomed == size && step != 0) {
         TDialogs::Instance().Beep();
         return;
     }
-    SetFontSize(size - 1);
+    SetFontSize(zoomed);
     UpdateFontPanel();
 }
 
@@ -765,6 +844,8 @@ void TMain::BColorButtonClick()
     if (const std::optional<QColor> color = TDialogs::Instance().Color(this, m_lastDialogColor)) {
         m_lastDialogColor = *color;
         richedit->SetColors(richedit->TextColor(), *color);
+        m_customText = richedit->TextColor(); // the user's own pair now
+        m_customBackground = *color;
     }
 }
 
@@ -773,5 +854,7 @@ void TMain::FColorButtonClick()
     if (const std::optional<QColor> color = TDialogs::Instance().Color(this, m_lastDialogColor)) {
         m_lastDialogColor = *color;
         richedit->SetColors(*color, richedit->BackgroundColor());
+        m_customText = *color;
+        m_customBackground = richedit->BackgroundColor();
     }
 }

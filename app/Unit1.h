@@ -9,6 +9,7 @@
 #include <QHash>
 #include <QIcon>
 #include <QList>
+#include <QBasicTimer>
 #include <QMainWindow>
 #include <QPoint>
 #include <QPointer>
@@ -42,6 +43,9 @@ public:
     static constexpr const char *UntitledName = "Untitled";
     static constexpr const char *FileFilter =
         "Information File|*.nfo|Description File|*.diz|Text File|*.txt|LOG Files|*.log|All Files|*.*";
+    // The Open dialog's first entry: every type Glimra opens.
+    static constexpr const char *SupportedFilter =
+        "All supported files|*.nfo;*.diz;*.txt;*.asc;*.ans;*.log;*.bin;*.NFO;*.DIZ;*.TXT;*.ASC;*.ANS;*.LOG;*.BIN";
 
     explicit TMain(QWidget *parent = nullptr);
     ~TMain() override;
@@ -79,6 +83,7 @@ public:
     void DelButtonClick();
     void SelectAll();
     void WordWrap();
+    void ShowCodes1Click();
     void Toolbar1Click();
     void StatusBar3Click();
     void Map1Click();
@@ -88,6 +93,13 @@ public:
     void Print1Click();
     void ExportImage1Click();
     void ExportPdf1Click();
+    void ExportHtml1Click();
+    void StepFile(int step); // the next (+1) or previous (-1) file of the folder
+    void FitWindowToText();
+    void FitOnOpenClick();
+    void CentreClick();
+    void SchemeClick(int scheme); // -1: the user's own colours
+    void TextOnlyClick();
     void CopyAsImage1Click();
     void GlimraHelp1Click();
     void About1Click();
@@ -101,6 +113,7 @@ public:
     void FontDialogApply(const QFont &font);
     void ZoomIn1Click();
     void ZoomOutButonClick();
+    void Zoom(int step); // in, out, or back to the normal size (0)
     void BColorButtonClick();
     void FColorButtonClick();
     void TextModeFontClick(const QString &family);
@@ -128,9 +141,11 @@ public:
     TFileDialogState SaveDialog;
     TFileDialogState ExportImageDialog;
     TFileDialogState ExportPdfDialog;
+    TFileDialogState ExportHtmlDialog;
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void timerEvent(QTimerEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
@@ -141,11 +156,17 @@ private:
     void richeditChange();
     void richeditSelectionChange();
     void richeditMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, const QPoint &pos);
+    void richeditEditRefused();
     void OnClipboardChanged();
 
     void BuildCommands();
     void BuildTextModeMenu();
+    void BuildSchemeMenu();
+    void UpdateSchemeChecks();
+    void ShowTextOnly(); // the derived text the view shows: the words alone, or colour art
+    void ShowNotice(const QString &text);
     void RunCommand(TCommand command);
+    void OpenLink(const QString &url);
     void WriteDocument(const QString &fileName);
     void SetDocument(TDocumentFile file);
     void LoadFinished(const QString &name);
@@ -158,10 +179,12 @@ private:
     void WaitForLoad(); // raises the silent abort when the load failed
     void WaitForCopy();
     void ShowFormat(); // the character set's panel and menu check
+    void ShowArtView(); // Show Codes and the note on colour art
     // Save and Save As; false when the user cancelled the dialog or declined
     // to overwrite.
     bool SaveDocument();
     bool SaveDocumentAs();
+    bool SaveConverted(const QString &name, const TFileFormat &target);
     void CommitData(QSessionManager &manager);
     void ApplyDialogFont(const QFont &font);
     void SetFontSize(int pointSize);
@@ -176,9 +199,12 @@ private:
     int m_loads = 0;                    // counts them, so that a late call finds its own
     QString m_diskNotice;               // what was noticed of the file on disk
     bool m_lossTold = false;            // the user heard the file's text is lost
+    bool m_refusalShown = false;        // the status bar tells how to edit colour art
     bool m_shown = false;
     QColor m_lastDialogColor = Qt::black; // the colour dialog opens on its last choice
     QString m_outlineFamily = QStringLiteral("Lucida Console ANSI"); // what leaving a text-mode face returns to
+    QColor m_customText, m_customBackground; // the user's own colours, kept while a scheme is chosen
+    QBasicTimer m_notice; // clears a notice of the status bar
     QHash<QString, QAction *> m_items;
     QHash<QString, QToolButton *> m_buttons;
     QHash<QString, QMenu *> m_menus;

@@ -6,14 +6,19 @@
 #include "app/Unit1.h"
 
 #include "app/BusyScope.h"
+#include "app/ChosenCharsets.h"
 #include "app/DocumentFile.h"
 #include "app/DocumentLoader.h"
+#include "app/MainCommands.h"
 #include "app/PropertiesDialog.h"
 #include "app/RecentFiles.h"
 #include "platform/Dialogs.h"
 #include "platform/Errors.h"
+#include "platform/SafeFile.h"
 #include "platform/StatusBar.h"
+#include "textview/AnsiView.h"
 #include "textview/RichEdit.h"
+#include "textview/TextRenderer.h"
 #include "formats/Sauce.h"
 
 #include <QActionGroup>
@@ -73,9 +78,11 @@ void TMain::QuerySaveChanges()
     }
 }
 
+// A file is read in the set the user last chose for it, else in the set its
+// bytes tell.
 void TMain::LoadDocument(const QString &name)
 {
-    LoadDocumentAs(name, std::nullopt);
+    LoadDocumentAs(name, ChosenCharsets::Find(ChosenCharsets::Read(*Reg), QFileInfo(name).absoluteFilePath()));
 }
 
 void TMain::LoadDocumentAs(const QString &name, std::optional<TCharset> charset)
@@ -251,8 +258,25 @@ void TMain::WaitForCopy()
 void TMain::SetDocument(TDocumentFile file)
 {
     m_format = file.Format;
-    richedit->SetBytes(std::move(file.Text), m_format.Charset); // taken over, not copied
+    TAnsiView::Load(*richedit, std::move(file.Text), m_format); // taken over, not copied
+    if (Item("TextOnly1")->isChecked())
+        ShowTextOnly();
     ShowFormat();
+    ShowArtView();
+    UpdateFontPanel();
+    if (Item("FitOnOpen1")->isChecked() && m_documentName != QLatin1String(UntitledName))
+        QMetaObject::invokeMethod(this, Guarded(this, &TMain::FitWindowToText), Qt::QueuedConnection);
+}
+
+void TMain::ShowArtView()
+{
+    // Codes are shown of colour art only (the words alone are shown of any text).
+    const bool codes = m_format.Art != TArtKind::akText && richedit->HasDerivedText();
+    Item("ShowCodes1")->setEnabled(codes);
+    Item("ShowCodes1")->setChecked(codes && !richedit->ShownDerived());
+    const TDerivedText *art = richedit->ShownDerived();
+    StatusBar1->SetPanelText(5, art ? art->Note() : QString());
+    m_refusalShown = false;
 }
 
 void TMain::ShowFormat()
@@ -277,6 +301,8 @@ void TMain::CharacterSetClick(TCharset charset)
             return;
         }
         LoadDocumentAs(m_documentName, charset);
+        const QString path = QFileInfo(m_documentName).absoluteFilePath();
+        ChosenCharsets::Write(*Reg, ChosenCharsets::Choose(ChosenCharsets::Read(*Reg), path, charset));
     } catch (...) {
         ShowFormat(); // the check mark stays on the set in use
         throw;
@@ -290,8 +316,11 @@ void TMain::Properties1Click()
     properties.FileName = m_documentName;
     if (m_documentName != QLatin1String(UntitledName) && QFileInfo(m_documentName).isFile())
         properties.FileSize = QFileInfo(m_documentName).size();
-    properties.Lines = richedit->Document().LineCount();
-    properties.Width = richedit->WidestLine();
+    // Every line is measured, painted or not: tabs make a line wider than
+    // its bytes.
+    const TTextBuffer &doc = richedit->Document();
+    properties.Lines = doc.LineCount() - (doc.LineStart(doc.LineCount() - 1) == doc.Length() ? 1 : 0);
+    properties.Width = TextRenderer::Columns(doc, 0, doc.LineCount());
     properties.Charset = FileFormat::Name(m_format);
     properties.Record = Sauce::Parse(m_format.Tail);
     TPropertiesDialog dialog(properties, this);
@@ -300,10 +329,7 @@ void TMain::Properties1Click()
     if (dialog.Change() == TPropertiesDialog::TChange::pcRemove) {
         m_format.Tail.clear();
     } else {
-        TFileFormat withoutTail = m_format;
-        withoutTail.Tail.clear();
-        const qint64 size = FileFormat::FileSize(richedit->Document(), withoutTail);
-        m_format.Tail = Sauce::Make(dialog.NewRecord(quint32(std::min<qint64>(size, 0xFFFFFFFF))));
+        m_format.Tail = Sauce::Make(dialog.NewRecord()); // its size is written with the file
     }
     // The record is written with the next save, after the usual question.
     richedit->SetModified(true);
@@ -372,17 +398,53 @@ bool TMain::SaveDocument()
 bool TMain::SaveDocumentAs()
 {
     WaitForLoad();
+    // The character set to write in, the document's own first chosen.
+    const QList<TSaveSet> sets = SaveSets(m_format);
+    TDialogOption charset{QStringLiteral("Character &set:"), {}};
+    for (const TSaveSet &set : sets) {
+        if (SameForm(set.Format, m_format))
+            charset.Chosen = int(charset.Choices.size());
+        charset.Choices << set.Caption;
+    }
+    SaveDialog.Options = {charset};
     const std::optional<QString> name = TDialogs::Instance().SaveFileName(this, SaveDialog);
     if (!name)
         return false;
     if (QFileInfo::exists(*name)
         && TDialogs::Instance().Confirm(this, QStringLiteral("OK to overwrite %1").arg(*name)) != TModalResult::mrYes)
         return false;
+    const TFileFormat &target = sets.value(SaveDialog.Options.value(0).Chosen, sets.constFirst()).Format;
+    if (!SameForm(target, m_format))
+        return SaveConverted(*name, target);
     WriteDocument(*name);
     SetDocumentName(*name);
     richedit->SetModified(false);
     ShowModifiedState(false);
     AddRecent(*name);
+    return true;
+}
+
+// Save As in another character set: what that set lacks is told first, and
+// the document then is the file written, read in its new set.
+bool TMain::SaveConverted(const QString &name, const TFileFormat &target)
+{
+    const FileFormat::TConversion conversion = FileFormat::Convert(richedit->Document(), m_format, target);
+    if (conversion.Lacking > 0) {
+        const QString question = QStringLiteral("%1 has %2 characters that %3 lacks, the first on line %4; they are "
+                                                "written as \"?\". Save anyway?")
+                                     .arg(m_documentName)
+                                     .arg(conversion.Lacking)
+                                     .arg(FileFormat::Name(target))
+                                     .arg(conversion.FirstLacking + 1);
+        if (TDialogs::Instance().Confirm(this, question) != TModalResult::mrYes)
+            return false;
+    }
+    if (!WriteFileAtomically(name, conversion.File))
+        throw EGlimraError(QStringLiteral("Cannot create file %1").arg(name));
+    LoadDocumentAs(name, target.Charset);
+    // Plain text written in UTF-8 reads as code page 437 by its bytes alone.
+    ChosenCharsets::Write(*Reg, ChosenCharsets::Choose(ChosenCharsets::Read(*Reg), QFileInfo(name).absoluteFilePath(),
+                                                       target.Charset));
     return true;
 }
 

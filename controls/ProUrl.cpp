@@ -24,18 +24,17 @@ TShellOpen SetShellOpen(TShellOpen open)
     return previous;
 }
 
-void ShellOpenDefault(QWidget *, const QString &, const QString &file)
+bool ShellOpenDefault(QWidget *, const QString &, const QString &file)
 {
     // A local file by its path, anything else as an address (http:, mailto:).
     const QUrl url = QFileInfo::exists(file) ? QUrl::fromLocalFile(QFileInfo(file).absoluteFilePath())
                                              : QUrl(file, QUrl::TolerantMode);
-    if (url.isValid() && !url.isEmpty())
-        QDesktopServices::openUrl(url);
+    return url.isValid() && !url.isEmpty() && QDesktopServices::openUrl(url);
 }
 
-void ShellOpenFile(QWidget *window, const QString &file)
+bool ShellOpenFile(QWidget *window, const QString &file)
 {
-    ShellOpen()(window, QStringLiteral("open"), file);
+    return ShellOpen()(window, QStringLiteral("open"), file);
 }
 
 TProUrlLabel::TProUrlLabel(QWidget *owner) : TProLabel(owner)

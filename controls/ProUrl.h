@@ -6,13 +6,14 @@
 
 #include <functional>
 
-// Hands an address to the desktop; a failure is not reported. Tests put a
-// recorder here so that nothing is launched.
-using TShellOpen = std::function<void(QWidget *Window, const QString &Operation, const QString &File)>;
+// Hands an address to the desktop; false when it could not be opened. Tests
+// put a recorder here so that nothing is launched.
+using TShellOpen = std::function<bool(QWidget *Window, const QString &Operation, const QString &File)>;
 TShellOpen SetShellOpen(TShellOpen open); // returns the previous one
-void ShellOpenDefault(QWidget *window, const QString &operation, const QString &file);
-// Opens file or address through the seam in use, as a link label does.
-void ShellOpenFile(QWidget *window, const QString &file);
+bool ShellOpenDefault(QWidget *window, const QString &operation, const QString &file);
+// Opens file or address through the seam in use, as a link label does (a
+// label does not report a failure); false when it could not be opened.
+bool ShellOpenFile(QWidget *window, const QString &file);
 
 constexpr quint32 clUrlBlue = 0xFF0000u;
 constexpr quint32 clUrlRed = 0x0000FFu;

@@ -30,16 +30,20 @@ bool IsHostChar(QChar c)
     return IsAlnum(c) || c == u'.' || c == u'-';
 }
 
-// The end of an address without what ends the sentence around it.
+// The end of an address without what ends the sentence around it: marks,
+// and brackets that close what the address did not open, as in
+// "[https://x.org]" or "(see www.x.org)".
 qsizetype TrimEnd(QStringView line, qsizetype start, qsizetype end)
 {
+    static constexpr char16_t kOpen[] = u"([{<", kClose[] = u")]}>";
     while (end > start) {
         const QChar last = line[end - 1];
-        if (last == u')') {
+        const qsizetype pair = QStringView(kClose).indexOf(last);
+        if (pair >= 0) {
             const QStringView body = line.sliced(start, end - start);
-            if (body.count(u'(') >= body.count(u')'))
+            if (body.count(QChar(kOpen[pair])) >= body.count(last))
                 break;
-        } else if (!QStringView(u".,>;:!?'").contains(last)) {
+        } else if (!QStringView(u".,;:!?'\"").contains(last)) {
             break;
         }
         --end;
@@ -57,8 +61,8 @@ bool StartsWord(QStringView line, qsizetype at)
 QList<TLink> Find(QStringView line)
 {
     QList<TLink> links;
-    static const QString prefixes[] = {QStringLiteral("http://"), QStringLiteral("https://"),
-                                       QStringLiteral("ftp://"), QStringLiteral("www.")};
+    static const QString prefixes[] = {QStringLiteral("http://"), QStringLiteral("https://"), QStringLiteral("ftp://"),
+                                       QStringLiteral("telnet://"), QStringLiteral("www.")};
     const qsizetype n = line.size();
     qsizetype i = 0;
     while (i < n) {
@@ -126,7 +130,8 @@ QList<TLink> Near(const TTextBuffer &doc, qsizetype from, qsizetype to)
     text.reserve(bytes.size());
     std::vector<qsizetype> at;
     at.reserve(size_t(bytes.size()) + 1);
-    for (int i = 0, size = 1; i < bytes.size(); i += size) {
+    int size = 1;
+    for (qsizetype i = 0; i < bytes.size(); i += size) {
         char32_t ch = Charset::TextChar(doc.Charset(), data + i, bytes.size() - i, &size);
         if (ch >= 0x10000) {
             text += QChar(QChar::highSurrogate(ch));

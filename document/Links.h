@@ -1,8 +1,8 @@
 #pragma once
-// Addresses in a line of text that a click can open: web and ftp addresses
-// (http://, https://, ftp://, and names that begin "www.") and e-mail
-// addresses. Only these schemes are ever produced, so no other text (file:,
-// javascript:) can be opened from the document.
+// Addresses in a line of text that a click can open: web, ftp and telnet
+// addresses (http://, https://, ftp://, telnet://, and names that begin
+// "www.") and e-mail addresses. Only these schemes are ever produced, so no
+// other text (file:, javascript:) can be opened from the document.
 
 #include <QList>
 #include <QString>
@@ -21,8 +21,9 @@ struct TLink
 
 namespace Links {
 
-// The addresses in one line. A ".", ",", ")" or ">" that ends a sentence is
-// not part of an address; a ")" is when the address opened a "(".
+// The addresses in one line. A ".", "," or other mark that ends a sentence
+// is not part of an address, nor is a closing ")", "]", "}" or ">" unless
+// the address opened it.
 QList<TLink> Find(QStringView line);
 
 // The addresses of the document line that holds [from, to), as document

@@ -15,35 +15,45 @@ bool StartsWith(QByteArrayView bytes, const char *mark, qsizetype n)
     return bytes.size() >= n && std::memcmp(bytes.data(), mark, size_t(n)) == 0;
 }
 
-// UTF-16 without a mark only where nothing else fits: over the first bytes,
-// the high byte of every unit is 0 (Latin) or 0x25 (frames, blocks and
-// shades), mostly 0, and no unit is 0.
-bool LooksUtf16(QByteArrayView head, bool bigEndian)
+// The units of the first bytes read as UTF-16 in one byte order: plain text
+// (printable ASCII, tabs and breaks: a high byte of 0), frames, blocks and
+// shades (a high byte of 0x25), and units of 0. Text of any script has many plain units, since blanks and breaks are
+// among them; a file in an 8-bit set almost never does, as it would need a
+// NUL at every other byte.
+struct TUnits
+{
+    qsizetype All = 0, Latin = 0, Art = 0, Zero = 0;
+};
+
+TUnits CountUnits(QByteArrayView head, bool bigEndian)
 {
     const qsizetype n = std::min<qsizetype>(head.size(), 1024) & ~qsizetype(1);
-    if (n < 16)
-        return false;
     const int high = bigEndian ? 0 : 1;
-    qsizetype latin = 0;
+    TUnits units;
     for (qsizetype i = 0; i < n; i += 2) {
         const char h = head[i + high], l = head[i + 1 - high];
-        if ((h != 0 && h != 0x25) || (h == 0 && l == 0))
-            return false;
-        latin += h == 0;
+        ++units.All;
+        units.Latin += h == 0 && ((l >= 0x20 && l < 0x7F) || l == '\t' || l == '\n' || l == '\r');
+        units.Zero += h == 0 && l == 0;
+        units.Art += h == 0x25;
     }
-    return 2 * latin * 2 >= n;
+    return units;
 }
 
-// Text in UTF-16 chosen by the user, without a mark: big-endian when the
-// first byte of the units is 0 more often than the second.
-bool MoreZerosFirst(QByteArrayView head)
+// The byte order that reads more units as text or art; little-endian where
+// both read as many (text such as "%\u2500%\u2500" reads either way), so
+// that a file is always read back in the order it was taken for.
+bool BigEndianUnits(QByteArrayView head)
 {
-    qsizetype first = 0, second = 0;
-    for (qsizetype i = 0; i + 1 < std::min<qsizetype>(head.size(), 4096); i += 2) {
-        first += head[i] == 0;
-        second += head[i + 1] == 0;
-    }
-    return first > second;
+    const TUnits little = CountUnits(head, false), big = CountUnits(head, true);
+    return big.Latin + big.Art > little.Latin + little.Art;
+}
+
+// UTF-16 without a mark: at least half the units plain text, none 0.
+bool LooksUtf16(QByteArrayView head, bool bigEndian)
+{
+    const TUnits units = CountUnits(head, bigEndian);
+    return units.All >= 8 && units.Zero == 0 && 2 * units.Latin >= units.All;
 }
 
 // A byte of code page 437's frames, blocks and shades.
@@ -95,6 +105,54 @@ bool LooksUtf8(QByteArrayView head)
         i += length;
     }
     return multiByte;
+}
+
+// An escape sequence that sets colours or moves the cursor: ESC [, digits
+// and semicolons, and a final byte of the ones an ANSI driver knew.
+bool HasCursorCodes(QByteArrayView bytes)
+{
+    for (qsizetype at = bytes.indexOf('\x1B'); at >= 0; at = bytes.indexOf('\x1B', at + 1)) {
+        qsizetype k = at + 1;
+        if (k >= bytes.size() || bytes[k] != '[')
+            continue;
+        while (++k < bytes.size() && ((bytes[k] >= '0' && bytes[k] <= '9') || bytes[k] == ';')) {
+        }
+        if (k < bytes.size() && bytes[k] != 0 && std::strchr("mABCDEFGHfJKsu", bytes[k]))
+            return true;
+    }
+    return false;
+}
+
+bool IsAsciiLetter(unsigned char b)
+{
+    return (b | 0x20) >= 'a' && (b | 0x20) <= 'z';
+}
+
+// Windows-1252 only where code page 437 cannot be meant: no frame, block or
+// shade byte, and every byte above ASCII a small accented letter (0xE0 to
+// 0xFF, the division sign aside) that follows an ASCII letter, as in
+// "caf\xE9" or "na\xEFve". In code page 437 those bytes are Greek letters
+// and signs, which do not sit inside Latin words; its own accented letters
+// (0x80 to 0xA5) never count, since Windows-1252 reads some of them as
+// letters too.
+bool LooksWindows1252(QByteArrayView head)
+{
+    const auto *p = reinterpret_cast<const unsigned char *>(head.data());
+    bool letter = false;
+    for (qsizetype i = 0; i < head.size(); ++i) {
+        if (p[i] < 0x80)
+            continue;
+        if (p[i] < 0xE0 || p[i] == 0xF7)
+            return false;
+        // Back over accented letters to the start of the run.
+        qsizetype k = i;
+        while (k > 0 && p[k - 1] >= 0xE0 && p[k - 1] != 0xF7)
+            --k;
+        if (k == 0 || !IsAsciiLetter(p[k - 1]))
+            return false;
+        letter = true;
+    }
+    return letter;
 }
 
 QByteArray FirstBreak(QByteArrayView bytes)
@@ -158,6 +216,8 @@ QByteArray Utf8ToUtf16(QByteArrayView bytes, bool bigEndian)
 
 TFileFormat Detect(QByteArrayView head)
 {
+    // The art's record at the end is in code page 437, whatever the text is.
+    head.chop(Sauce::TailLength(head));
     TFileFormat format;
     if (StartsWith(head, "\xEF\xBB\xBF", 3)) {
         format.Charset = TCharset::csUtf8;
@@ -166,30 +226,54 @@ TFileFormat Detect(QByteArrayView head)
         format.Charset = TCharset::csUtf16;
         format.Bom = true;
         format.BigEndian = head[0] == '\xFE';
-    } else if (LooksUtf16(head, false) || LooksUtf16(head, true)) {
+    } else if (LooksUtf16(head, BigEndianUnits(head))) {
         format.Charset = TCharset::csUtf16;
-        format.BigEndian = LooksUtf16(head, true);
+        format.BigEndian = BigEndianUnits(head);
     } else if (LooksUtf8(head.first(std::min(head.size(), kDetectBytes)))) {
         format.Charset = TCharset::csUtf8;
+    } else if (LooksWindows1252(head.first(std::min(head.size(), kDetectBytes)))) {
+        format.Charset = TCharset::csWindows1252;
     }
     return format;
 }
 
 TFileFormat ForCharset(TCharset charset, QByteArrayView head)
 {
+    head.chop(Sauce::TailLength(head));
     TFileFormat format;
     format.Charset = charset;
     if (charset == TCharset::csUtf8) {
         format.Bom = StartsWith(head, "\xEF\xBB\xBF", 3);
     } else if (charset == TCharset::csUtf16) {
         format.Bom = StartsWith(head, "\xFF\xFE", 2) || StartsWith(head, "\xFE\xFF", 2);
-        format.BigEndian = format.Bom ? head[0] == '\xFE' : MoreZerosFirst(head);
+        format.BigEndian = format.Bom ? head[0] == '\xFE' : BigEndianUnits(head);
     }
     return format;
 }
 
+void DetectArt(TFileFormat &format, QStringView fileName, QByteArrayView head, bool charsetChosen)
+{
+    format.Art = TArtKind::akText;
+    const std::optional<TSauce> record = Sauce::Parse(format.Tail);
+    const bool characterRecord = record && record->DataType == 1 && (record->FileType == 1 || record->FileType == 2);
+    if (fileName.endsWith(u".bin", Qt::CaseInsensitive) || (record && record->DataType == 5))
+        format.Art = TArtKind::akBinary;
+    else if (fileName.endsWith(u".ans", Qt::CaseInsensitive) || characterRecord)
+        format.Art = TArtKind::akAnsi;
+    if (format.Art != TArtKind::akText && !charsetChosen && !format.Bom && format.Charset != TCharset::csUtf16)
+        format.Charset = TCharset::csCp437;
+    if (format.Art == TArtKind::akText && Charset::IsSingleByte(format.Charset) && HasCursorCodes(head.first(std::min(head.size(), kDetectBytes))))
+        format.Art = TArtKind::akAnsi;
+    if (!Charset::IsSingleByte(format.Charset))
+        format.Art = TArtKind::akText;
+}
+
 QString Name(const TFileFormat &format)
 {
+    if (format.Art == TArtKind::akAnsi)
+        return QStringLiteral("ANSI");
+    if (format.Art == TArtKind::akBinary)
+        return QStringLiteral("Binary text");
     switch (format.Charset) {
     case TCharset::csCp437:
         return QStringLiteral("CP437");
@@ -235,7 +319,7 @@ TDecodedSource::TShape Shape(TFileFormat &format, qint64 size, QByteArrayView en
 {
     TDecodedSource::TShape shape;
     shape.LfOnly = lfOnly;
-    const qsizetype tail = Sauce::TailLength(end, size - end.size());
+    const qsizetype tail = Sauce::TailLength(end);
     format.Tail = end.last(tail).toByteArray();
     format.OddByte.clear();
     format.Break = "\r\n";
@@ -262,7 +346,10 @@ class TEncoder
 public:
     TEncoder(const TFileFormat &format, QIODevice &out) : m_format(format), m_out(out)
     {
-        m_break = IsSingleByte(format.Charset) ? QByteArray("\r\n") : format.Break;
+        // Art moves its cursor with lone CRs and LFs: only LF broke its lines.
+        m_break = !IsSingleByte(format.Charset) ? format.Break
+                  : format.Art == TArtKind::akText ? QByteArray("\r\n")
+                                                   : QByteArray("\n");
         if (format.Charset == TCharset::csUtf16)
             m_break = Utf8ToUtf16(m_break, format.BigEndian);
     }
@@ -270,6 +357,7 @@ public:
     static bool IsSingleByte(TCharset charset) { return Charset::IsSingleByte(charset); }
 
     void Put(QByteArrayView bytes) { m_buffer.append(bytes.data(), bytes.size()); }
+    qint64 Size() const { return m_flushed + m_buffer.size(); } // the bytes put so far
 
     void Text(const char *p, qsizetype n)
     {
@@ -289,12 +377,14 @@ public:
         Flush(false);
     }
 
-    bool Finish()
+    // A sequence the text ends inside is written as it is.
+    void EndText()
     {
-        if (!m_carry.isEmpty()) // a sequence the text ends inside
-            m_buffer += Utf8ToUtf16(m_carry, m_format.BigEndian);
-        return Flush(true);
+        m_buffer += Utf8ToUtf16(m_carry, m_format.BigEndian);
+        m_carry.clear();
     }
+
+    bool Finish() { return Flush(true); }
 
     bool Failed() const { return m_failed; }
 
@@ -337,6 +427,7 @@ private:
         if (m_failed || (!all && m_buffer.size() < kOut))
             return !m_failed;
         m_failed = m_out.write(m_buffer) != m_buffer.size();
+        m_flushed += m_buffer.size();
         m_buffer.resize(0); // the room stays for the next
         return !m_failed;
     }
@@ -346,6 +437,7 @@ private:
     QByteArray m_break;
     QByteArray m_buffer;
     QByteArray m_carry;
+    qint64 m_flushed = 0;
     bool m_failed = false;
 };
 
@@ -370,8 +462,10 @@ bool Write(const TTextBuffer &doc, const TFileFormat &format, QIODevice &out,
         if (progress)
             progress(std::min(length, pos + kWindow), length);
     }
+    encoder.EndText();
     encoder.Put(format.OddByte);
-    encoder.Put(format.Tail);
+    // The record counts the bytes before it as they are now.
+    encoder.Put(format.Tail.isEmpty() ? format.Tail : Sauce::WithFileSize(format.Tail, encoder.Size()));
     return encoder.Finish() && readable();
 }
 
@@ -396,7 +490,9 @@ qint64 FileSize(const TTextBuffer &doc, const TFileFormat &format)
         Write(doc, format, counter);
         return counter.Count;
     }
-    const qint64 breakBytes = Charset::IsSingleByte(format.Charset) ? 2 : format.Break.size();
+    const qint64 breakBytes = !Charset::IsSingleByte(format.Charset) ? format.Break.size()
+                              : format.Art == TArtKind::akText    ? 2
+                                                                  : 1;
     const qint64 mark = format.Bom && format.Charset == TCharset::csUtf8 ? 3 : 0;
     return mark + doc.Length() + (doc.LineCount() - 1) * (breakBytes - 1) + format.OddByte.size() + format.Tail.size();
 }
@@ -408,6 +504,38 @@ QByteArray ToFile(const TTextBuffer &doc, const TFileFormat &format)
     out.open(QIODevice::WriteOnly);
     Write(doc, format, out);
     return bytes;
+}
+
+TConversion Convert(const TTextBuffer &doc, const TFileFormat &format, const TFileFormat &target)
+{
+    // The characters as shown, the code page's pictures of control bytes
+    // included, so that the art looks the same in the other set.
+    const QString text = Charset::ToText(doc.Charset(), doc.Slice(0, doc.Length()));
+    TConversion conversion;
+    conversion.Format = target;
+    conversion.Format.Tail = format.Tail;
+    conversion.Format.OddByte.clear();
+    // A Unicode file keeps its kind of break; the single-byte sets write CR LF.
+    const bool unicode = !Charset::IsSingleByte(target.Charset);
+    conversion.Format.Break = unicode && !Charset::IsSingleByte(format.Charset) ? format.Break : QByteArray("\r\n");
+    if (!unicode) {
+        qsizetype line = 0;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const QChar ch = text[i];
+            line += ch == u'\n';
+            const qsizetype length = ch.isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+            if (ch != u'?' && Charset::Encode(target.Charset, QStringView(text).sliced(i, length)) == "?") {
+                if (conversion.Lacking++ == 0)
+                    conversion.FirstLacking = line;
+            }
+            i += length - 1;
+        }
+    }
+    TTextBuffer converted;
+    converted.SetCharset(target.Charset);
+    converted.Load(Charset::Encode(target.Charset, text));
+    conversion.File = ToFile(converted, conversion.Format);
+    return conversion;
 }
 
 } // namespace FileFormat

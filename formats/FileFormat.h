@@ -16,13 +16,20 @@
 class QIODevice;
 class TTextBuffer;
 
+// Colour art is kept byte for byte and drawn in its colours: ANSI art (text
+// with escape codes) or binary text (character and attribute byte pairs).
+enum class TArtKind { akText, akAnsi, akBinary };
+
 struct TFileFormat
 {
     TCharset Charset = TCharset::csCp437;
+    TArtKind Art = TArtKind::akText;
     bool Bom = false;
     bool BigEndian = false; // UTF-16 only
     // The break a Unicode file is written with: the first one it was read
-    // with (CR LF when it had none). The single-byte sets always write CR LF.
+    // with (CR LF when it had none). The single-byte sets always write CR LF,
+    // but for art, whose lone CRs and LFs move the cursor each its own way:
+    // only LF breaks its lines and it is written with LF.
     QByteArray Break = "\r\n";
     QByteArray OddByte; // a last byte of UTF-16 text that makes no 16-bit unit
     QByteArray Tail;    // what follows the text: a record of the art, kept as it is
@@ -35,17 +42,28 @@ namespace FileFormat {
 // The bytes looked at to find the character set of a large file.
 inline constexpr qsizetype kDetectBytes = 1 << 20;
 
-// The character set of a file from its first bytes: a UTF-8 mark, a UTF-16
-// mark, UTF-16 without a mark where every other byte is 0, valid UTF-8 with
-// at least one multi-byte sequence (a sequence cut off at the end does not
-// count against it), else code page 437.
+// The character set of a file from its first bytes (the art's record at the
+// end, when they hold it, aside): a UTF-8 mark, a UTF-16 mark, UTF-16 without
+// a mark where half the units are plain text, valid UTF-8 with at least one
+// multi-byte sequence (a sequence cut off at the end does not count against
+// it), Windows-1252 where its accented letters sit in Latin words and no
+// byte could be art, else code page 437.
 TFileFormat Detect(QByteArrayView head);
 
 // The format of a file read in a character set the user chose: the mark and
 // byte order still come from the bytes.
 TFileFormat ForCharset(TCharset charset, QByteArrayView head);
 
-// The name the status bar shows: "CP437", "UTF-8 BOM", "UTF-16 LE", ...
+// Whether the document is colour art, set in format.Art: ANSI art by its
+// name (.ans), its record (character art, ANSi or ANSiMation) or escape codes
+// among its first bytes that set colours or move the cursor; binary text by
+// its name (.bin) or its record. Art found by name or record is read in code
+// page 437 unless the user chose the set or the bytes begin with a mark;
+// escape codes make art only of a single-byte text. Call it once the tail is
+// set; head is the start of the text.
+void DetectArt(TFileFormat &format, QStringView fileName, QByteArrayView head, bool charsetChosen);
+
+// The name the status bar shows: "CP437", "UTF-8 BOM", "UTF-16 LE", "ANSI", ...
 QString Name(const TFileFormat &format);
 
 // A file's bytes as the text control loads them (breaks as they come; the
@@ -69,5 +87,18 @@ bool Write(const TTextBuffer &doc, const TFileFormat &format, QIODevice &out,
 // The size Write writes.
 qint64 FileSize(const TTextBuffer &doc, const TFileFormat &format);
 QByteArray ToFile(const TTextBuffer &doc, const TFileFormat &format);
+
+// The document written in another set (target gives the set, the mark and
+// the byte order; the record stays). Characters the target set lacks are
+// written as "?": Lacking counts them, FirstLacking is the line (from 0) of
+// the first.
+struct TConversion
+{
+    QByteArray File;
+    TFileFormat Format;
+    qsizetype Lacking = 0;
+    qsizetype FirstLacking = -1;
+};
+TConversion Convert(const TTextBuffer &doc, const TFileFormat &format, const TFileFormat &target);
 
 } // namespace FileFormat

@@ -85,9 +85,19 @@ QString TSauce::FlagsText() const
              QString::fromLatin1(aspect[(Flags >> 3) & 3]));
 }
 
+bool TSauce::IceColors() const
+{
+    return HasCharacterFlags(*this) && (Flags & 1);
+}
+
+bool TSauce::NinePixels() const
+{
+    return HasCharacterFlags(*this) && ((Flags >> 1) & 3) == 2;
+}
+
 namespace Sauce {
 
-qsizetype TailLength(QByteArrayView bytes, qint64 before)
+qsizetype TailLength(QByteArrayView bytes)
 {
     const qsizetype n = bytes.size();
     if (n < kRecordSize)
@@ -102,8 +112,9 @@ qsizetype TailLength(QByteArrayView bytes, qint64 before)
         if (start < 0 || !bytes.sliced(start).startsWith("COMNT"))
             return 0;
     }
-    const std::optional<TSauce> sauce = Parse(bytes.sliced(start));
-    if (!sauce || sauce->FileSize > quint32(std::min<qint64>(before + start, 0xFFFFFFFF)))
+    // FileSize is not checked: files in the wild carry sizes that disagree
+    // with their text, and the record is still theirs.
+    if (!Parse(bytes.sliced(start)))
         return 0;
     if (start > 0 && bytes[start - 1] == '\x1A')
         --start;
@@ -143,6 +154,14 @@ std::optional<TSauce> Parse(QByteArrayView tail)
             s.Comments << Field(tail, int(at + 5 + k * kCommentSize), kCommentSize);
     }
     return s;
+}
+
+QByteArray WithFileSize(QByteArray tail, qint64 size)
+{
+    if (tail.size() >= kRecordSize)
+        qToLittleEndian<quint32>(quint32(std::clamp<qint64>(size, 0, 0xFFFFFFFF)),
+                                 tail.data() + tail.size() - kRecordSize + kFileSize);
+    return tail;
 }
 
 QByteArray Make(const TSauce &s)

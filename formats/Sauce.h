@@ -31,6 +31,8 @@ struct TSauce
     int Width() const;
     int Height() const;
     QString FlagsText() const; // ice colours, letter spacing, aspect ratio
+    bool IceColors() const;    // blink asks for a bright paper
+    bool NinePixels() const;   // letters 9 pixels apart
 };
 
 namespace Sauce {
@@ -38,15 +40,18 @@ namespace Sauce {
 inline constexpr int kRecordSize = 128;
 inline constexpr int kCommentSize = 64;
 
-// The length of what follows the text at the end of bytes: the 0x1A (when
-// there is one), the comment block and the record; 0 when the file ends in no
-// record that checks out.
-// before is how much of the file comes ahead of bytes, when bytes are only
-// its end.
-qsizetype TailLength(QByteArrayView bytes, qint64 before = 0);
+// The length of what follows the text at the end of bytes (a whole file or
+// only its end): the 0x1A (when there is one), the comment block and the
+// record; 0 when the file ends in no record that checks out. A record's
+// FileSize need not match the text.
+qsizetype TailLength(QByteArrayView bytes);
 
 // The record of a tail that TailLength found.
 std::optional<TSauce> Parse(QByteArrayView tail);
+
+// The tail with its record's FileSize set to size, the bytes of what comes
+// before the tail; nothing else changes.
+QByteArray WithFileSize(QByteArray tail, qint64 size);
 
 // A tail for a record: 0x1A, the comments (when there are any) and the record.
 QByteArray Make(const TSauce &sauce);

@@ -3,12 +3,16 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QColorDialog>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFontDatabase>
 #include <QFontDialog>
 #include <QFontInfo>
+#include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -83,10 +87,48 @@ std::optional<QString> TQtDialogs::RunFileDialog(QWidget *parent, TFileDialogSta
     if (!state.LastFileName.isEmpty())
         dialog.selectFile(state.LastFileName);
     dialog.setSizeGripEnabled(true);
+    if (!state.Title.isEmpty())
+        dialog.setWindowTitle(state.Title);
+    // The options go below the file list of the toolkit's own dialog.
+    QList<QWidget *> options;
+    if (!state.Options.isEmpty()) {
+        dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+        auto *grid = qobject_cast<QGridLayout *>(dialog.layout());
+        auto *row = new QHBoxLayout;
+        for (const TDialogOption &option : std::as_const(state.Options)) {
+            QWidget *widget;
+            if (option.Choices.isEmpty()) {
+                auto *box = new QCheckBox(option.Caption, &dialog);
+                box->setChecked(option.Chosen != 0);
+                widget = box;
+            } else {
+                auto *label = new QLabel(option.Caption, &dialog);
+                auto *choices = new QComboBox(&dialog);
+                choices->addItems(option.Choices);
+                choices->setCurrentIndex(option.Chosen);
+                label->setBuddy(choices);
+                label->setEnabled(option.Enabled);
+                row->addWidget(label);
+                widget = choices;
+            }
+            widget->setEnabled(option.Enabled);
+            row->addWidget(widget);
+            options << widget;
+        }
+        row->addStretch();
+        if (grid)
+            grid->addLayout(row, grid->rowCount(), 0, 1, grid->columnCount());
+    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     state.LastFileName = dialog.selectedFiles().constFirst();
     state.LastFilterIndex = int(filters.indexOf(dialog.selectedNameFilter()));
+    for (qsizetype k = 0; k < options.size(); ++k) {
+        if (auto *box = qobject_cast<QCheckBox *>(options[k]))
+            state.Options[k].Chosen = box->isChecked() ? 1 : 0;
+        else if (auto *choices = qobject_cast<QComboBox *>(options[k]))
+            state.Options[k].Chosen = choices->currentIndex();
+    }
     return state.LastFileName;
 }
 

@@ -3,6 +3,7 @@
 // that tests can answer them without a person.
 
 #include <QColor>
+#include <QList>
 #include <QFont>
 #include <QString>
 #include <QStringList>
@@ -13,13 +14,25 @@ class QWidget;
 
 enum class TModalResult { mrYes, mrNo, mrCancel };
 
+// A choice a file dialog offers below the file list: a list of Choices, or
+// a check box when there are none (Chosen 0 or 1).
+struct TDialogOption
+{
+    QString Caption;
+    QStringList Choices;
+    int Chosen = 0;
+    bool Enabled = true;
+};
+
 // A file dialog's settings and the memory of its own last successful use.
 struct TFileDialogState
 {
     QString Filter;           // "Description|*.ext|..." pairs, as the program writes them
     QString DefaultExt;       // without the dot
-    QString LastFileName;     // full path chosen at the last successful use
+    QString LastFileName;     // full path chosen at the last successful use, or proposed
     int LastFilterIndex = 0;  // index into the filter's pairs
+    QString Title;            // the window's title; empty for the toolkit's own
+    QList<TDialogOption> Options; // what was chosen is written back on success
 
     QStringList NameFilters() const; // the pairs in Qt's "Description (*.ext)" form
 };

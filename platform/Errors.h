@@ -6,16 +6,23 @@
 #include <type_traits>
 #include <utility>
 
-// A failure with a message for the user's error box.
+// A failure with a message for the user's error box, and, for a failure of
+// the system, its reason ("No such file or directory"), which the command
+// line adds to the message.
 class EGlimraError : public std::exception
 {
 public:
-    explicit EGlimraError(QString message) : m_message(std::move(message)), m_utf8(m_message.toUtf8()) {}
+    explicit EGlimraError(QString message, QString reason = {})
+        : m_message(std::move(message)), m_reason(std::move(reason)), m_utf8(m_message.toUtf8())
+    {
+    }
     const QString &Message() const noexcept { return m_message; }
+    const QString &Reason() const noexcept { return m_reason; }
     const char *what() const noexcept override { return m_utf8.constData(); }
 
 private:
     QString m_message;
+    QString m_reason;
     QByteArray m_utf8;
 };
 

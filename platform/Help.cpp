@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
@@ -37,6 +38,14 @@ void THelpViewer::ShowFile(const QString &path)
         m_browser->setHtml(QString::fromUtf8(file.readAll()));
     m_browser->moveCursor(QTextCursor::Start);
     setWindowTitle(m_browser->documentTitle().isEmpty() ? QFileInfo(path).fileName() : m_browser->documentTitle());
+}
+
+void THelpViewer::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier)
+        close();
+    else
+        QWidget::keyPressEvent(event);
 }
 
 bool WinHelp(QWidget *owner, const QString &helpFile)

@@ -18,6 +18,9 @@ public:
     void ShowFile(const QString &path); // at its beginning
     QString FileName() const { return m_fileName; }
 
+protected:
+    void keyPressEvent(QKeyEvent *event) override; // Esc closes it, as a dialog
+
 private:
     QTextBrowser *m_browser;
     QString m_fileName;

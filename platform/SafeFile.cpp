@@ -5,6 +5,7 @@
 #include <QSaveFile>
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -30,6 +31,19 @@ bool SyncDirectory(const QString &fileName)
 }
 
 } // namespace
+
+QString ReadFailureReason(const QString &name)
+{
+    const QFileInfo info(name);
+    if (info.isDir())
+        return QString::fromLocal8Bit(std::strerror(EISDIR));
+    if (info.exists() && !info.isFile())
+        return QStringLiteral("Not a regular file");
+    QFile file(name);
+    if (!file.open(QIODevice::ReadOnly))
+        return file.errorString();
+    return QString::fromLocal8Bit(std::strerror(EIO)); // it opens now, but a read failed
+}
 
 TReadResult ReadRegularFile(const QString &name, qint64 limit, QByteArray *bytes)
 {

@@ -16,6 +16,10 @@ enum class TReadResult { trOk, trCannotOpen, trTooLarge };
 // bytes are ever read.
 TReadResult ReadRegularFile(const QString &name, qint64 limit, QByteArray *bytes);
 
+// Why name cannot be read, in the system's words ("No such file or
+// directory", "Permission denied", "Is a directory", ...).
+QString ReadFailureReason(const QString &name);
+
 // Commits file (temporary file, data flushed, renamed over the target) and
 // then flushes the directory, so that the rename survives a power cut.
 bool CommitToDisk(QSaveFile &file);

@@ -1,5 +1,6 @@
 #include "render/CellPainter.h"
 
+#include "platform/Cp437.h"
 #include "render/CellShapes.h"
 #include "render/TextModeFace.h"
 
@@ -9,6 +10,24 @@
 #include <QTextLayout>
 
 #include <algorithm>
+#include <array>
+
+namespace {
+
+// Whether a character is one of the code page's 0xC0 to 0xDF, the frames and
+// blocks whose eighth column the hardware repeated in the ninth.
+bool RunsOn(char32_t ch)
+{
+    static const std::array<bool, 0x100> table = [] {
+        std::array<bool, 0x100> t{};
+        for (int b = 0xC0; b <= 0xDF; ++b)
+            t[Cp437::ToUnicode(static_cast<unsigned char>(b)) - 0x2500] = true;
+        return t;
+    }();
+    return ch >= 0x2500 && ch < 0x2600 && table[ch - 0x2500];
+}
+
+} // namespace
 
 void TCellPainter::SetFont(const QFont &requested, const QPaintDevice *device)
 {
@@ -32,6 +51,8 @@ void TCellPainter::SetFont(const QFont &requested, const QPaintDevice *device)
         m_cellWidth = m_face->Width() * m_scale;
         m_cellHeight = m_face->Height() * m_scale;
     }
+    m_glyphWidth = m_cellWidth;
+    UpdateCellWidth();
     m_batches.clear();
 
     m_font = font;
@@ -66,7 +87,45 @@ const TCellPainter::TGlyph &TCellPainter::Glyph(char32_t ch)
     return *m_glyphs.insert(ch, glyph);
 }
 
+void TCellPainter::SetNinthColumn(bool on)
+{
+    m_ninth = on;
+    UpdateCellWidth();
+}
+
+void TCellPainter::UpdateCellWidth()
+{
+    // A pixel of the face, or an eighth of an outline face's cell.
+    const int ninth = m_face ? m_scale : std::max(1, (m_glyphWidth + 4) / 8);
+    m_cellWidth = m_glyphWidth + (m_ninth ? ninth : 0);
+}
+
+void TCellPainter::Draw(QPainter &painter, const QRect &cell, char32_t ch, const QColor &ink, const QColor &paper)
+{
+    painter.fillRect(cell, paper);
+    Draw(painter, cell, ch, ink);
+}
+
 void TCellPainter::Draw(QPainter &painter, const QRect &cell, char32_t ch, const QColor &color)
+{
+    const int ninth = m_cellWidth - m_glyphWidth;
+    if (ninth == 0 || cell.width() != m_cellWidth) {
+        DrawGlyph(painter, cell, ch, color);
+        return;
+    }
+    const QRect glyph(cell.topLeft(), QSize(m_glyphWidth, cell.height()));
+    DrawGlyph(painter, glyph, ch, color);
+    if (!RunsOn(ch))
+        return;
+    // The glyph once more a column to the right, seen only in the ninth column.
+    painter.save();
+    const QRect column(glyph.right() + 1, cell.top(), ninth, cell.height());
+    painter.setClipRect(column, painter.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
+    DrawGlyph(painter, glyph.translated(ninth, 0), ch, color);
+    painter.restore();
+}
+
+void TCellPainter::DrawGlyph(QPainter &painter, const QRect &cell, char32_t ch, const QColor &color)
 {
     if (m_face && ch != 0 && DrawFaceGlyph(painter, cell, ch, color))
         return;

@@ -3,7 +3,8 @@
 // shapes, the others from a cache of glyphs looked up once per font and
 // character (the face itself or a fallback that has the character). A
 // text-mode face draws its own bitmap glyphs, scaled by whole pixels. Blanks
-// and line breaks draw nothing; a wide character is given two cells.
+// and line breaks draw nothing; a wide character is given two cells. Colour
+// art gives each cell a paper and an ink, and may ask for a ninth column.
 
 #include <QColor>
 #include <QFont>
@@ -27,10 +28,18 @@ public:
     void SetFont(const QFont &font, const QPaintDevice *device = nullptr);
     int CellWidth() const { return m_cellWidth; }
     int CellHeight() const { return m_cellHeight; }
+    // Letters nine pixels apart where the face is eight wide: each cell
+    // gains a column (a pixel of the face) that stays blank, but for the
+    // characters 0xC0 to 0xDF of the code page, which repeat their eighth
+    // column in it so that lines and blocks run on, as the display hardware did.
+    void SetNinthColumn(bool on);
+    bool NinthColumn() const { return m_ninth; }
 
     // Draws the character in its cell. Glyphs are gathered and drawn by Flush
     // in a few runs, after the cells' backgrounds.
     void Draw(QPainter &painter, const QRect &cell, char32_t ch, const QColor &color);
+    // The same on the cell's own paper.
+    void Draw(QPainter &painter, const QRect &cell, char32_t ch, const QColor &ink, const QColor &paper);
     void Flush(QPainter &painter);
 
 private:
@@ -48,9 +57,13 @@ private:
         QList<QPointF> Positions;
     };
 
+    void DrawGlyph(QPainter &painter, const QRect &cell, char32_t ch, const QColor &color);
     bool DrawFaceGlyph(QPainter &painter, const QRect &cell, char32_t ch, const QColor &color);
+    void UpdateCellWidth();
 
+    int m_glyphWidth = 8; // the cell without its ninth column
     int m_cellWidth = 8;
+    bool m_ninth = false;
     int m_cellHeight = 16;
     int m_ascent = 12;
     QFont m_font;

@@ -8,6 +8,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <map>
 #include <memory>
@@ -96,10 +97,58 @@ int TTextModeFace::Scale(const QFont &font, const QPaintDevice *device) const
     return device ? scale : std::min(scale, 4);
 }
 
+namespace {
+
+// The separate runs of ink along one edge of a glyph: as many as the lines
+// that leave the cell there.
+int EdgeRuns(const TPsfFont &font, char32_t ch, int edge)
+{
+    const int w = font.Width(), h = font.Height(), length = edge % 2 ? h : w;
+    int runs = 0;
+    bool inked = false;
+    for (int k = 0; k < length; ++k) {
+        const bool on = edge == 0 ? font.Pixel(ch, k, 0) : edge == 1 ? font.Pixel(ch, w - 1, k)
+                      : edge == 2 ? font.Pixel(ch, k, h - 1) : font.Pixel(ch, 0, k);
+        runs += on && !inked;
+        inked = on;
+    }
+    return runs;
+}
+
+// Whether a font draws a frame character with its own lines: some fonts
+// stand single lines in for the double ones they lack.
+bool DrawsItsLines(const TPsfFont &font, char32_t ch)
+{
+    const std::array<int, 4> arms = CellShapes::Arms(ch); // up, right, down, left
+    for (int edge = 0; edge < 4; ++edge)
+        if (EdgeRuns(font, ch, edge) != arms[size_t(edge)])
+            return false;
+    return true;
+}
+
+} // namespace
+
 const TPsfFont *TTextModeFace::FontOf(char32_t ch) const
 {
-    const auto it = std::find_if(m_fonts.begin(), m_fonts.end(), [ch](const TPsfFont &f) { return f.Has(ch); });
-    return it == m_fonts.end() ? nullptr : &*it;
+    // The first font that has the character, or for a frame character the
+    // first that draws its lines (double ones double).
+    auto it = m_fontOf.constFind(ch);
+    if (it == m_fontOf.cend()) {
+        const bool frame = CellShapes::Arms(ch) != std::array<int, 4>{};
+        int found = -1;
+        for (int k = 0; k < int(m_fonts.size()); ++k) {
+            if (!m_fonts[size_t(k)].Has(ch))
+                continue;
+            if (found < 0)
+                found = k;
+            if (!frame || DrawsItsLines(m_fonts[size_t(k)], ch)) {
+                found = k;
+                break;
+            }
+        }
+        it = m_fontOf.insert(ch, found);
+    }
+    return *it < 0 ? nullptr : &m_fonts[size_t(*it)];
 }
 
 bool TTextModeFace::Has(char32_t ch) const
@@ -132,6 +181,8 @@ bool TTextModeFace::TestJoins(char32_t ch) const
     const int w = m_width, h = m_height;
     const std::array<int, 4> arms = CellShapes::Arms(ch); // up, right, down, left
     if (std::any_of(arms.begin(), arms.end(), [](int a) { return a != 0; })) {
+        if (!DrawsItsLines(*FontOf(ch), ch))
+            return false;
         // Each edge shows what the straight line of its arm's kind shows on
         // the facing edge, and an edge without an arm stays blank.
         const char32_t horizontal[3] = {0, 0x2500, 0x2550}, vertical[3] = {0, 0x2502, 0x2551};

@@ -48,6 +48,7 @@ private:
     QString m_family;
     int m_width = 8;
     int m_height = 16;
-    std::vector<TPsfFont> m_fonts; // looked up in order: the first that has a character draws it
+    std::vector<TPsfFont> m_fonts; // looked up in order: the first that has a character draws it (see FontOf)
     mutable QHash<char32_t, bool> m_joins;
+    mutable QHash<char32_t, int> m_fontOf; // the index of the font that draws a character, -1 for none
 };

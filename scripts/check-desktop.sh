@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs a built Glimra into a temporary prefix and checks that a desktop
 # takes it as the program for its files: the desktop entry, the MIME package
-# and the AppStream metainfo validate, .nfo and .diz files get their types,
+# and the AppStream metainfo validate, .nfo, .diz and .ans files get their types,
 # Glimra can be the default, and its thumbnailer makes a PNG of the asked size.
 #   scripts/check-desktop.sh [BUILD_DIR]
 set -euo pipefail
@@ -33,11 +33,13 @@ mkdir -p "$work/files" "$XDG_DATA_HOME" "$XDG_CONFIG_HOME"
 printf 'Greetings\r\n' > "$work/files/release.nfo"
 printf 'A tool\r\n' > "$work/files/file_id.diz"
 printf 'A tool\r\n' > "$work/files/tool.diz"
+printf '\033[31mArt\r\n' > "$work/files/art.ans"
 
 check() { [[ "$2" == "$3" ]] || fail "$1: got '$2', expected '$3'"; }
 check "type of release.nfo" "$(xdg-mime query filetype "$work/files/release.nfo")" text/x-nfo
 check "type of file_id.diz" "$(xdg-mime query filetype "$work/files/file_id.diz")" text/x-diz
 check "type of tool.diz" "$(xdg-mime query filetype "$work/files/tool.diz")" text/x-diz
+check "type of art.ans" "$(xdg-mime query filetype "$work/files/art.ans")" text/x-ansi
 xdg-mime default "$desktop" text/x-nfo
 check "default for text/x-nfo" "$(xdg-mime query default text/x-nfo)" "$desktop"
 
@@ -45,7 +47,7 @@ check "default for text/x-nfo" "$(xdg-mime query default text/x-nfo)" "$desktop"
 # %s the size, %i the input, %o the output; no display needed.
 thumbnailer="$share/thumbnailers/glimra.thumbnailer"
 key() { sed -n "s/^$1=//p" "$thumbnailer"; }
-check "thumbnailer types" "$(key MimeType)" "text/x-nfo;text/x-diz;"
+check "thumbnailer types" "$(key MimeType)" "text/x-nfo;text/x-diz;text/x-ansi;"
 check "thumbnailer TryExec" "$(key TryExec)" glimra
 command="$(key Exec)"
 command="${command//%s/128}"; command="${command//%i/$(dirname "$0")/../examples/glimra.nfo}"; command="${command//%o/$work/thumb.png}"

@@ -36,6 +36,7 @@ glimra_install_packages() {
     fi
 }
 
+# glimra_build [TARGET...]
 glimra_build() {
     local generator=()
     # A clone in a new folder still finds its objects in the compiler cache.
@@ -44,5 +45,6 @@ glimra_build() {
         command -v ninja >/dev/null 2>&1 && generator=(-G Ninja)
         cmake -S "$GLIMRA_ROOT" -B "$GLIMRA_BUILD" "${generator[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo
     fi
-    cmake --build "$GLIMRA_BUILD" --parallel "$(nproc)"
+    # With targets, only those (the program alone for run.sh); else all.
+    cmake --build "$GLIMRA_BUILD" --parallel "$(nproc)" ${1:+--target "$@"}
 }

@@ -89,7 +89,10 @@ void TestAbout::sameBoxComesBackWithVisitedLinks()
 {
     MainFixture f;
     QStringList opened;
-    SetShellOpen([&opened](QWidget *, const QString &, const QString &file) { opened << file; });
+    SetShellOpen([&opened](QWidget *, const QString &, const QString &file) {
+        opened << file;
+        return true;
+    });
     TAbout *first = About;
     f.Window->show();
     f.Window->Button("AboutButon")->click();

@@ -4,7 +4,9 @@
 #include "platform/Cp437.h"
 #include "render/CellPainter.h"
 #include "render/CellShapes.h"
+#include "textview/AnsiView.h"
 #include "textview/RichEdit.h"
+#include "textview/TextRenderer.h"
 #include "render/TextModeFace.h"
 
 #include <QImage>
@@ -25,8 +27,14 @@ private slots:
     void partialCellsCoverTheirShare();
     void textModeFaceScalesByWholePixels_data();
     void textModeFaceScalesByWholePixels();
+    void textModeFaceDrawsDoubleLinesDouble();
+    void textModeFaceLeavesShapesThatDoNotJoin();
     void linesAreAsHeavyAsTheText_data();
     void linesAreAsHeavyAsTheText();
+    void artCellsHaveTheirOwnColours_data();
+    void artCellsHaveTheirOwnColours();
+    void ninthColumnRepeatsTheEighth_data();
+    void ninthColumnRepeatsTheEighth();
 };
 
 namespace {
@@ -167,19 +175,23 @@ void TestCellShapes::partialCellsCoverTheirShare()
 
 void TestCellShapes::textModeFaceScalesByWholePixels_data()
 {
+    // The size asked for, in multiples of the face, and the multiple drawn.
+    QTest::addColumn<int>("asked");
     QTest::addColumn<int>("scale");
-    QTest::newRow("2x") << 2;
-    QTest::newRow("3x") << 3;
+    QTest::newRow("2x") << 2 << 2;
+    QTest::newRow("3x") << 3 << 3;
+    QTest::newRow("5x on the screen is 4x") << 5 << 4;
 }
 
 void TestCellShapes::textModeFaceScalesByWholePixels()
 {
+    QFETCH(int, asked);
     QFETCH(int, scale);
     const TTextModeFace *face = TTextModeFace::Find(QStringLiteral("Text Mode 8x16"));
     if (!face)
         QSKIP("the console fonts are not installed (package console-setup-linux)");
     QFont font(face->Family());
-    font.setPixelSize(16 * scale);
+    font.setPixelSize(16 * asked);
     TCellPainter cells;
     cells.SetFont(font);
     QCOMPARE(QSize(cells.CellWidth(), cells.CellHeight()), QSize(8 * scale, 16 * scale));
@@ -208,6 +220,65 @@ void TestCellShapes::textModeFaceScalesByWholePixels()
         }
     }
     QVERIFY(ink > 0);
+}
+
+void TestCellShapes::textModeFaceDrawsDoubleLinesDouble()
+{
+    // Some console fonts stand single lines in for double ones: those are not taken.
+    if (!TTextModeFace::Find(QStringLiteral("Text Mode 8x16")))
+        QSKIP("the console fonts are not installed (package console-setup-linux)");
+    QFont font(QStringLiteral("Text Mode 8x16"));
+    font.setPixelSize(16);
+    TCellPainter cells;
+    cells.SetFont(font);
+    for (const char16_t ch : {u'\u2551', u'\u2550', u'\u256C'}) {
+        QImage image(8, 16, QImage::Format_RGB32);
+        image.fill(Qt::black);
+        QPainter painter(&image);
+        cells.Draw(painter, image.rect(), ch, kInk);
+        cells.Flush(painter);
+        painter.end();
+        // Runs of ink across the top row and down the left column.
+        int across = 0, down = 0;
+        for (int x = 0; x < 8; ++x)
+            across += image.pixelColor(x, 0) == kInk && (x == 0 || image.pixelColor(x - 1, 0) != kInk);
+        for (int y = 0; y < 16; ++y)
+            down += image.pixelColor(0, y) == kInk && (y == 0 || image.pixelColor(0, y - 1) != kInk);
+        QCOMPARE(std::pair(across, down), std::pair(ch == u'\u2550' ? 0 : 2, ch == u'\u2551' ? 0 : 2));
+    }
+}
+
+void TestCellShapes::textModeFaceLeavesShapesThatDoNotJoin()
+{
+    // Where the face's own glyph of a frame, block or shade would not join
+    // its neighbours, the exact shape is drawn instead.
+    const TTextModeFace *face = TTextModeFace::Find(QStringLiteral("Text Mode 8x16"));
+    if (!face)
+        QSKIP("the console fonts are not installed (package console-setup-linux)");
+    QFont font(face->Family());
+    font.setPixelSize(32);
+    TCellPainter cells;
+    cells.SetFont(font);
+    const QRect cell(0, 0, cells.CellWidth(), cells.CellHeight());
+    int compared = 0;
+    for (char16_t ch = 0x2500; ch < 0x25A0; ++ch) {
+        if (!CellShapes::IsShape(ch) || !face->Has(ch) || face->Joins(ch))
+            continue;
+        QImage drawn(cell.size(), QImage::Format_RGB32), shape(cell.size(), QImage::Format_RGB32);
+        drawn.fill(Qt::black);
+        shape.fill(Qt::black);
+        QPainter painter(&drawn);
+        cells.Draw(painter, cell, ch, kInk);
+        cells.Flush(painter);
+        painter.end();
+        painter.begin(&shape);
+        CellShapes::Draw(painter, cell, ch, kInk, CellShapes::LineWeight(font));
+        painter.end();
+        QVERIFY2(drawn == shape, qPrintable(QString::number(ch, 16)));
+        ++compared;
+    }
+    if (compared == 0)
+        QSKIP("every shape of this face joins");
 }
 
 void TestCellShapes::linesAreAsHeavyAsTheText_data()
@@ -270,6 +341,96 @@ void TestCellShapes::linesAreAsHeavyAsTheText()
     while (image.pixelColor(x + dot, y) == kInk)
         ++dot;
     QCOMPARE(dot, single[1]);
+}
+
+void TestCellShapes::artCellsHaveTheirOwnColours_data()
+{
+    QTest::addColumn<int>("paper");
+    for (int paper = 0; paper < 16; ++paper)
+        QTest::addRow("paper %d", paper) << paper;
+}
+
+void TestCellShapes::artCellsHaveTheirOwnColours()
+{
+    // A full block, an upper half block and a light shade in another ink,
+    // from the escape codes to the pixels.
+    QFETCH(int, paper);
+    constexpr QRgb kVga[16] = {0x000000, 0xAA0000, 0x00AA00, 0xAA5500, 0x0000AA, 0xAA00AA, 0x00AAAA, 0xAAAAAA,
+                               0x555555, 0xFF5555, 0x55FF55, 0xFFFF55, 0x5555FF, 0xFF55FF, 0x55FFFF, 0xFFFFFF};
+    const int ink = 15 - paper;
+    TTextBuffer bytes;
+    bytes.SetBreaks(TTextBuffer::TBreaks::LfOnly);
+    bytes.Load("\x1B[" + QByteArray::number(paper < 8 ? 40 + paper : 100 + paper - 8) + ';'
+               + QByteArray::number(ink < 8 ? 30 + ink : 90 + ink - 8) + "m\xDB\xDF\xB0");
+    TAnsiView art(TArtKind::akAnsi, 0, false, false, {});
+    art.Build(bytes);
+    TCellPainter cells;
+    QFont font(QStringLiteral("DejaVu Sans Mono"));
+    font.setPixelSize(16);
+    cells.SetFont(font);
+    const int w = cells.CellWidth(), h = cells.CellHeight();
+    QImage image(3 * w, h, QImage::Format_RGB32);
+    image.fill(Qt::magenta);
+    QPainter painter(&image);
+    TextRenderer::DrawLines(painter, cells, art.Text(), 0, 1, QPoint(0, 0), Qt::magenta, Qt::magenta, &art);
+    painter.end();
+    const QRgb inkRgb = 0xFF000000 | kVga[ink], paperRgb = 0xFF000000 | kVga[paper];
+    int shade = 0;
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            QCOMPARE(image.pixel(x, y), inkRgb);
+            QCOMPARE(image.pixel(w + x, y), y < h / 2 ? inkRgb : paperRgb);
+            const QRgb dot = image.pixel(2 * w + x, y);
+            QVERIFY(dot == inkRgb || dot == paperRgb);
+            shade += dot == inkRgb;
+        }
+    }
+    // A quarter of the cell, give or take the pattern's cut at its edges.
+    QVERIFY2(shade * 100 >= 20 * w * h && shade * 100 <= 30 * w * h, qPrintable(QString::number(shade)));
+}
+
+void TestCellShapes::ninthColumnRepeatsTheEighth_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<bool>("repeats");
+    QTest::newRow("horizontal line C4") << 0xC4 << true;
+    QTest::newRow("cross C5") << 0xC5 << true;
+    QTest::newRow("full block DB") << 0xDB << true;
+    QTest::newRow("right half DE") << 0xDE << true;
+    QTest::newRow("light shade B0") << 0xB0 << false;
+    QTest::newRow("vertical line B3") << 0xB3 << false;
+    QTest::newRow("corner BF") << 0xBF << false;
+    QTest::newRow("letter") << int('M') << false;
+}
+
+void TestCellShapes::ninthColumnRepeatsTheEighth()
+{
+    QFETCH(int, code);
+    QFETCH(bool, repeats);
+    for (const QString &family : {QStringLiteral("DejaVu Sans Mono"), QStringLiteral("Text Mode 8x16")}) {
+        QFont font(family); // the text-mode face where its console fonts are installed
+        font.setPixelSize(16);
+        TCellPainter cells;
+        cells.SetFont(font);
+        const int glyph = cells.CellWidth();
+        cells.SetNinthColumn(true);
+        const int ninth = cells.CellWidth() - glyph;
+        QCOMPARE(ninth, TTextModeFace::Find(family) ? 1 : std::max(1, (glyph + 4) / 8));
+        QImage image(cells.CellWidth(), cells.CellHeight(), QImage::Format_RGB32);
+        image.fill(Qt::black);
+        QPainter painter(&image);
+        cells.Draw(painter, image.rect(), Cp437::ToUnicode(uchar(code)), kInk);
+        cells.Flush(painter);
+        painter.end();
+        int inked = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = glyph; x < glyph + ninth; ++x) {
+                QCOMPARE(image.pixelColor(x, y), repeats ? image.pixelColor(x - ninth, y) : QColor(Qt::black));
+                inked += image.pixelColor(x, y) == kInk;
+            }
+        }
+        QCOMPARE(inked > 0, repeats);
+    }
 }
 
 QTEST_MAIN(TestCellShapes)

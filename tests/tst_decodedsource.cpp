@@ -112,7 +112,8 @@ QByteArray Expected(const QByteArray &text, const TFileFormat &format)
         out = format.Bom ? "\xEF\xBB\xBF" : "";
         out += QByteArray(text).replace("\n", lineBreak);
     }
-    return out + format.Tail;
+    // The record counts the bytes before it.
+    return format.Tail.isEmpty() ? out : out + Sauce::WithFileSize(format.Tail, out.size());
 }
 
 // A document opened on a file as the window opens it, with tiny blocks.

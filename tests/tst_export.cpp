@@ -2,10 +2,13 @@
 // PDF against Print, the window's commands and the command line.
 
 #include "app/Export.h"
+#include "app/ExportCommands.h"
 #include "platform/Errors.h"
 #include "platform/Printing.h"
 #include "support/MainFixture.h"
+#include "formats/Sauce.h"
 #include "render/CellPainter.h"
+#include "render/TextModeFace.h"
 #include "textview/RichEdit.h"
 
 #include "Version.h"
@@ -14,6 +17,8 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QImageReader>
+#include <QPainter>
+#include <QPdfWriter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
@@ -30,9 +35,14 @@ private slots:
     void pngSideLimitIsTheWritersOwn();
     void cancelledExportLeavesNoFile();
     void pdfHasPrintsPages();
+    void pagesEndWithTheText_data();
+    void pagesEndWithTheText();
+    void thumbnailKeepsTheShapeAndReadsTheTop();
     void windowExportsTheSelectedLines();
     void commandLine_data();
     void commandLine();
+    void artPictureIsCellExact_data();
+    void artPictureIsCellExact();
 
 private:
     static QByteArray Example()
@@ -40,6 +50,18 @@ private:
         return MainFixture::ReadFile(QStringLiteral(GLIMRA_EXAMPLES "/glimra.nfo"));
     }
     static TLook LookOf(const TRichEdit &edit) { return {edit.font(), edit.TextColor(), edit.BackgroundColor()}; }
+    // The program run on arguments in dir, on its own settings there, without a display.
+    static bool Run(QProcess &glimra, const QTemporaryDir &dir, const QStringList &arguments)
+    {
+        glimra.setWorkingDirectory(dir.path());
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("QT_QPA_PLATFORM")); // it must choose offscreen itself
+        environment.remove(QStringLiteral("DISPLAY"));
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path());
+        glimra.setProcessEnvironment(environment);
+        glimra.start(QStringLiteral(GLIMRA_EXECUTABLE), arguments);
+        return glimra.waitForFinished(60000);
+    }
     static int PdfPages(const QString &path)
     {
         static const QRegularExpression count(QStringLiteral("/Count (\\d+)"));
@@ -160,6 +182,63 @@ void TestExport::pdfHasPrintsPages()
     QCOMPARE(PdfPages(exported), PdfPages(printed));
 }
 
+void TestExport::pagesEndWithTheText_data()
+{
+    // Lines of text, in pages' worth of rows (plus or minus a line), and the
+    // pages they fill.
+    QTest::addColumn<int>("pagesOfRows");
+    QTest::addColumn<int>("extra");
+    QTest::addColumn<int>("pages");
+    QTest::newRow("one page exactly") << 1 << 0 << 1;
+    QTest::newRow("a line over") << 1 << 1 << 2;
+    QTest::newRow("two pages exactly") << 2 << 0 << 2;
+    QTest::newRow("a line short of two") << 2 << -1 << 2;
+}
+
+void TestExport::pagesEndWithTheText()
+{
+    QFETCH(int, pagesOfRows);
+    QFETCH(int, extra);
+    QFETCH(int, pages);
+    QTemporaryDir dir;
+    QPdfWriter writer(dir.filePath(QStringLiteral("rows.pdf")));
+    TRichEdit edit;
+    // The rows a page holds: its printable height in cells of the font as
+    // the device measures it.
+    TCellPainter cells;
+    cells.SetFont(edit.font(), &writer);
+    const int rows = int(writer.pageLayout().paintRectPixels(writer.logicalDpiX()).height()) / cells.CellHeight();
+    QVERIFY(rows > 10);
+    QByteArrayList lines(rows * pagesOfRows + extra, "short line");
+    edit.SetBytes(lines.join("\r\n")); // no break after the last
+    QPainter painter(&writer);
+    QCOMPARE(Export::PaintPages(edit, painter, writer), pages);
+}
+
+void TestExport::thumbnailKeepsTheShapeAndReadsTheTop()
+{
+    // Three lines of sixty blocks, then a hole of 64 GB: only the top is
+    // read, and the picture keeps its width to height.
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("wide.nfo")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(60, '\xDB') + "\r\n" + QByteArray(60, '\xDB') + "\r\n" + QByteArray(60, '\xDB') + "\r\n");
+    const bool sparse = file.resize(qint64(64) << 30);
+    file.close();
+    if (!sparse)
+        QSKIP("the file system holds no sparse file of 64 GB");
+    TRichEdit edit;
+    const TLook look = LookOf(edit);
+    TCellPainter cells;
+    cells.SetFont(look.Font);
+    const QImage thumbnail = Export::Thumbnail(file.fileName(), look, 64);
+    QCOMPARE(thumbnail.width(), 64);
+    // The top read: its three lines, then the first row of NULs (blank).
+    const double height = 64.0 * 3 * cells.CellHeight() / (60 * cells.CellWidth());
+    QVERIFY2(qAbs(thumbnail.height() - height) <= 4 * 64.0 * cells.CellHeight() / (60 * cells.CellWidth()) + 1,
+             qPrintable(QStringLiteral("%1 high, %2 expected").arg(thumbnail.height()).arg(height)));
+}
+
 void TestExport::windowExportsTheSelectedLines()
 {
     MainFixture f;
@@ -168,18 +247,37 @@ void TestExport::windowExportsTheSelectedLines()
     edit->SetSel(6, 12); // from "cond" into "\tt"
     const QString png = f.Dir.filePath(QStringLiteral("out.png"));
     f.Dialogs.FileAnswers << png;
-    f.Window->ExportImageDialog.LastFilterIndex = 3; // the selection at 2x
+    f.Window->ExportImageDialog.Options[ExportCommands::ioScale].Chosen = 1; // 2x
+    f.Window->ExportImageDialog.Options[ExportCommands::ioSelection].Chosen = 1;
     f.Window->Item("ExportImage1")->trigger();
+    // The dialog is titled for what it does and proposes the document's
+    // name as a picture, in its folder.
+    QCOMPARE(f.Dialogs.Log.constLast().Caption, QStringLiteral("Export Image"));
+    QCOMPARE(f.Dialogs.Log.constLast().Text, f.Dir.filePath(QStringLiteral("a.png")));
     const QImage image(png);
-    // Two lines, as wide as the tab makes the third: 8 + 5 cells.
+    // Two lines, as wide as the tab makes the third: 8 + 5 cells; drawn as a
+    // document of those two lines alone would be.
     const QSize cell = edit->CharRect(1).size();
     QCOMPARE(image.size(), QSize(13 * cell.width() * 2, 2 * cell.height() * 2));
+    TTextBuffer alone;
+    alone.Load("second line\n\tthird");
+    QImage expected = Export::Picture(alone, LookOf(*edit), 0, 2, 2).convertToFormat(QImage::Format_RGB32);
+    expected.setDevicePixelRatio(1); // as read back from the file
+    QCOMPARE(image.convertToFormat(QImage::Format_RGB32), expected);
 
     f.Window->Item("CopyAsImage1")->trigger();
     QCOMPARE(QGuiApplication::clipboard()->image().size(), image.size() / 2);
     edit->SetSel(0, 0);
     f.Window->Item("CopyAsImage1")->trigger(); // no selection: the whole document
     QCOMPARE(QGuiApplication::clipboard()->image().height(), 5 * cell.height());
+
+    // The picture is replaced only when the user says so.
+    const QByteArray before = MainFixture::ReadFile(png);
+    f.Dialogs.FileAnswers << png;
+    f.Dialogs.ConfirmAnswers << TModalResult::mrNo;
+    f.Window->Item("ExportImage1")->trigger();
+    QCOMPARE(f.Dialogs.Texts(QStringLiteral("Confirm")), QStringList{QStringLiteral("OK to overwrite %1").arg(png)});
+    QCOMPARE(MainFixture::ReadFile(png), before);
 }
 
 void TestExport::commandLine_data()
@@ -195,11 +293,20 @@ void TestExport::commandLine_data()
                                                     << QSize() << "";
     QTest::newRow("thumbnail") << QStringList{"--thumbnail", "64", "blank.nfo", "out.png"} << 0 << "" << QSize(64, 64) << "";
     QTest::newRow("missing input") << QStringList{"--export-png", "out.png", "missing.nfo"} << 1
-                                   << "glimra: Cannot open file missing.nfo\n" << QSize() << "";
+                                   << "glimra: Cannot open file missing.nfo: No such file or directory\n" << QSize() << "";
     QTest::newRow("unwritable output") << QStringList{"--export-pdf", "no/such/dir/out.pdf", example} << 1
-                                       << "glimra: Cannot create file no/such/dir/out.pdf\n" << QSize() << "";
+                                       << "glimra: Cannot create file no/such/dir/out.pdf: " << QSize() << "";
+    QTest::newRow("a folder as input") << QStringList{"--export-png", "out.png", "."} << 1
+                                       << "glimra: Cannot open file .: Is a directory\n" << QSize() << "";
+    QTest::newRow("a second file") << QStringList{"--export-png", "out.png", example, example} << 2
+                                   << "glimra: Give one file to draw; 1 more were given.\n" << QSize() << "";
+    QTest::newRow("scale of a PDF") << QStringList{"--export-pdf", "out.pdf", "--scale", "2", example} << 2
+                                    << "glimra: --scale applies to --export-png only.\n" << QSize() << "";
+    QTest::newRow("font not installed") << QStringList{"--export-png", "out.png", "--font", "No Such Face", example} << 0
+                                        << "glimra: The font No Such Face is not installed; drawing in " << QSize() << "";
     QTest::newRow("too large") << QStringList{"--export-png", "out.png", "long.txt"} << 1
                                << "glimra: The image would be" << QSize() << "";
+    QTest::newRow("web page") << QStringList{"--export-html", "page.html", example} << 0 << "" << QSize() << "";
     QTest::newRow("version") << QStringList{"--version"} << 0 << "" << QSize() << "glimra " GLIMRA_VERSION_STRING "\n";
     QTest::newRow("unknown option") << QStringList{"--bogus", example} << 2 << "glimra: Unknown option 'bogus'.\n" << QSize() << "";
 }
@@ -225,20 +332,14 @@ void TestExport::commandLine()
     blank.close();
 
     QProcess glimra;
-    glimra.setWorkingDirectory(dir.path());
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove(QStringLiteral("QT_QPA_PLATFORM")); // it must choose offscreen itself
-    environment.remove(QStringLiteral("DISPLAY"));
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path());
-    glimra.setProcessEnvironment(environment);
-    glimra.start(QStringLiteral(GLIMRA_EXECUTABLE), arguments);
-    QVERIFY(glimra.waitForFinished(60000));
+    QVERIFY(Run(glimra, dir, arguments));
     const QString stderrText = QString::fromLocal8Bit(glimra.readAllStandardError());
     QVERIFY2(error.isEmpty() ? stderrText.isEmpty() : stderrText.startsWith(error), qPrintable(stderrText));
     QCOMPARE(stderrText.count(u'\n'), error.isEmpty() ? 0 : 1);
     QCOMPARE(glimra.exitCode(), status);
     QCOMPARE(QString::fromLocal8Bit(glimra.readAllStandardOutput()), output);
-    const QString out = dir.filePath(QStringLiteral("out.png"));
+    const QString out = dir.filePath(arguments.constFirst() == QLatin1String("--export-html") ? QStringLiteral("page.html")
+                                                                                           : QStringLiteral("out.png"));
     QCOMPARE(QFile::exists(out), status == 0 && output.isEmpty());
     if (thumbnail.isValid()) {
         const QImage image(out);
@@ -246,6 +347,54 @@ void TestExport::commandLine()
         QVERIFY(image.width() == thumbnail.width() || image.height() == thumbnail.height());
         QCOMPARE(image.pixel(0, image.height() - 1), qRgb(0, 0, 128)); // the stored background
     }
+}
+
+void TestExport::artPictureIsCellExact_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("arguments"); // before the file's name
+    QTest::addColumn<QSize>("size");
+    // Three rows, the first cell on a blue paper; nothing else set.
+    const QByteArray art("\x1B[44mA\x1B[0m\r\n\r\nB");
+    const auto record = [](int width, int flags) {
+        TSauce sauce = Sauce::New(QStringLiteral("t"), {}, {}, width, 3, 0, QDate(2026, 1, 1));
+        sauce.FileType = 1; // ANSi
+        sauce.Flags = quint8(flags);
+        return Sauce::Make(sauce);
+    };
+    const QStringList png{"--export-png", "out.png"};
+    QTest::newRow("80 columns") << "a.ans" << art << png << QSize(640, 48);
+    QTest::newRow("9 pixels a letter") << "a.ans" << art + record(80, 4) << png << QSize(720, 48);
+    QTest::newRow("40 columns") << "a.txt" << art + record(40, 0) << png << QSize(320, 48);
+    QTest::newRow("width 0") << "a.txt" << art + record(0, 0) << png << QSize(640, 48);
+    QTest::newRow("scale 2") << "a.ans" << art << QStringList{"--export-png", "out.png", "--scale", "2"} << QSize(1280, 96);
+    QTest::newRow("binary text") << "a.bin" << QByteArray("A\x17" "B\x07", 4) << png << QSize(1280, 16);
+    // Three rows of blue, scaled down.
+    QTest::newRow("thumbnail") << "a.ans" << "\x1B[44m" + QByteArray(240, ' ') << QStringList{"--thumbnail", "64"} << QSize(64, 4);
+}
+
+void TestExport::artPictureIsCellExact()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, arguments);
+    QFETCH(QSize, size);
+    if (!TTextModeFace::Find(QStringLiteral("Text Mode 8x16")))
+        QSKIP("the console fonts are not installed (package console-setup-linux)");
+    QTemporaryDir dir;
+    QFile file(dir.filePath(name));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    file.close();
+    QProcess glimra;
+    const bool thumbnail = arguments.first() == QLatin1String("--thumbnail");
+    QVERIFY(Run(glimra, dir, arguments << name << (thumbnail ? QStringList{"out.png"} : QStringList())));
+    QCOMPARE(glimra.exitCode(), 0);
+    const QImage image(dir.filePath(QStringLiteral("out.png")));
+    QCOMPARE(image.size(), size);
+    // The art's colours, not the stored silver on navy: its paper, black where it sets none.
+    QCOMPARE(image.pixel(0, 0), qRgb(0, 0, 0xAA));
+    QCOMPARE(image.pixel(image.width() - 1, 0), thumbnail ? qRgb(0, 0, 0xAA) : qRgb(0, 0, 0));
 }
 
 QTEST_MAIN(TestExport)

@@ -4,10 +4,12 @@
 #include "platform/Cp437.h"
 #include "formats/FileFormat.h"
 #include "formats/Sauce.h"
+#include "support/RoundTrip.h"
 #include "support/TestData.h"
 #include "document/TextBuffer.h"
 
 #include <QDir>
+#include <QRandomGenerator>
 #include <QTest>
 
 class TestFileFormat : public QObject
@@ -21,9 +23,14 @@ private slots:
     void roundTrip();
     void editsKeepTheForm();
     void recordKeptAfterTheText();
-    void damagedRecordsAreText_data();
-    void damagedRecordsAreText();
+    void recordsChecked_data();
+    void recordsChecked();
     void newRecordChecksOut();
+    void colourArt_data();
+    void colourArt();
+    void randomFilesKeepTheirForm();
+    void conversions_data();
+    void conversions();
 };
 
 namespace {
@@ -58,7 +65,7 @@ QByteArray AllBytes()
     return all;
 }
 
-QByteArray RoundTrip(const QByteArray &file, int charset, TFileFormat *format)
+QByteArray ReadAndWrite(const QByteArray &file, int charset, TFileFormat *format)
 {
     TFileFormat detected = charset < 0 ? FileFormat::Detect(file) : FileFormat::ForCharset(TCharset(charset), file);
     TTextBuffer doc;
@@ -90,6 +97,15 @@ void TestFileFormat::detection_data()
     // Frame and letter bytes of the code page that happen to be valid UTF-8.
     QTest::newRow("code page bytes valid as UTF-8") << QByteArray("\xC4\x80\xC2\x9A") << "CP437";
     QTest::newRow("code page art valid as UTF-8") << QByteArray("--\xC3\xB7plur\xC3\xB7--") << "CP437";
+    QTest::newRow("upper half blocks valid as UTF-8") << QByteArray("\xDF\xB0 \xDF\xB1\r\n") << "CP437";
+    QTest::newRow("only a sequence cut at the end") << QByteArray("plain text \xE2\x95") << "CP437";
+    QTest::newRow("Windows-1252 letters in words") << QByteArray("caf\xE9 na\xEFve \xFC" "ber-m\xE4\xDF") << "CP437";
+    QTest::newRow("Windows-1252 letters in words only") << QByteArray("caf\xE9, na\xEFve\r\n") << "Windows-1252";
+    QTest::newRow("code page Greek after a digit") << QByteArray("took 5\xE6s\r\n") << "CP437";
+    QTest::newRow("code page letters in words") << QByteArray("cr\x8Ame br\x81l\x82" "e") << "CP437";
+    QTest::newRow("code page shade beside a letter") << QByteArray("a\xE9 \xB0") << "CP437";
+    QTest::newRow("UTF-16 LE box and percent") << QByteArray("\x00\x25\x25\x00", 4).repeated(8) << "UTF-16 LE";
+    QTest::newRow("UTF-16 BE frames") << Utf16(QStringLiteral("\u2500\u2500ab\u2500\u2500cd"), true) << "UTF-16 BE";
     for (const auto &[name, bytes] : TestData::ArtFiles())
         QTest::newRow(qPrintable(name)) << bytes << "CP437";
 }
@@ -134,7 +150,7 @@ void TestFileFormat::roundTrip()
     QFETCH(int, charset);
     QFETCH(QString, name);
     TFileFormat format;
-    const QByteArray written = RoundTrip(file, charset, &format);
+    const QByteArray written = ReadAndWrite(file, charset, &format);
     QCOMPARE(FileFormat::Name(format), name);
     QCOMPARE(written, Charset::IsSingleByte(format.Charset) ? Cp437::NormalizeLineBreaks(file) : file);
 }
@@ -184,37 +200,51 @@ void TestFileFormat::recordKeptAfterTheText()
     QCOMPARE(sauce->Title, QByteArray("Glimra"));
     QCOMPARE(sauce->Comments.size(), 5);
     doc.Replace(0, 0, "x", TTextBuffer::TEditKind::Typing);
-    QCOMPARE(FileFormat::ToFile(doc, format), "xGlimra <3\r\n" + file.mid(10));
+    // FileSize, 4 bytes at 90 in the record, counts the 12 bytes now before it.
+    QByteArray expected = "xGlimra <3\r\n" + file.mid(10);
+    expected.replace(expected.size() - 128 + 90, 4, QByteArray("\x0C\0\0\0", 4));
+    QCOMPARE(FileFormat::ToFile(doc, format), expected);
 }
 
-void TestFileFormat::damagedRecordsAreText_data()
+void TestFileFormat::recordsChecked_data()
 {
-    // Offsets into the record (the file's last 128 bytes) and what is put there.
+    // Offsets into the record (the file's last 128 bytes) and what is put
+    // there; whether the record still counts, or is text.
     QTest::addColumn<int>("at");
     QTest::addColumn<QByteArray>("bytes");
-    QTest::newRow("version") << 5 << QByteArray("01");
-    QTest::newRow("month") << 86 << QByteArray("13");
-    QTest::newRow("date not digits") << 82 << QByteArray("2021AB16");
-    QTest::newRow("size beyond the text") << 90 << QByteArray("\x10\x27", 2);
-    QTest::newRow("data type") << 94 << QByteArray("\x09");
-    QTest::newRow("file type of character art") << 94 << QByteArray("\x01\x09");
-    QTest::newRow("letter spacing") << 94 << QByteArray("\x01\x00", 2) + QByteArray(9, '\0') + "\x06";
-    QTest::newRow("comments beyond the file") << 104 << QByteArray("\x09");
-    QTest::newRow("comment block damaged") << -128 - 5 * 64 - 5 << QByteArray("COMNX");
-    QTest::newRow("file ends inside the record") << 127 << QByteArray();
+    QTest::addColumn<bool>("counts");
+    QTest::newRow("as made") << 0 << QByteArray("S") << true;
+    QTest::newRow("size beyond the text") << 90 << QByteArray("\x10\x27", 2) << true;
+    QTest::newRow("size of the whole file") << 90 << QByteArray("\xD0\x01", 2) << true;
+    QTest::newRow("day 31") << 86 << QByteArray("1231") << true;
+    QTest::newRow("last character file type") << 94 << QByteArray("\x01\x08") << true;
+    QTest::newRow("version") << 5 << QByteArray("01") << false;
+    QTest::newRow("month") << 86 << QByteArray("13") << false;
+    QTest::newRow("day 32") << 86 << QByteArray("1232") << false;
+    QTest::newRow("date not digits") << 82 << QByteArray("2021AB16") << false;
+    QTest::newRow("data type") << 94 << QByteArray("\x09") << false;
+    QTest::newRow("file type of character art") << 94 << QByteArray("\x01\x09") << false;
+    QTest::newRow("letter spacing") << 94 << QByteArray("\x01\x00", 2) + QByteArray(9, '\0') + "\x06" << false;
+    QTest::newRow("comments beyond the file") << 104 << QByteArray("\x09") << false;
+    QTest::newRow("comment block damaged") << -128 - 5 * 64 - 5 << QByteArray("COMNX") << false;
+    QTest::newRow("file ends inside the record") << 127 << QByteArray() << false;
 }
 
-void TestFileFormat::damagedRecordsAreText()
+void TestFileFormat::recordsChecked()
 {
     QFETCH(int, at);
     QFETCH(QByteArray, bytes);
+    QFETCH(bool, counts);
     QByteArray file = SauceFile();
     const qsizetype start = at < 0 ? file.size() + at : file.size() - 128 + at;
     if (bytes.isEmpty())
         file.chop(1);
     else
         file.replace(start, bytes.size(), bytes);
-    QCOMPARE(Sauce::TailLength(file), 0);
+    // The record, its comments and the 0x1A before them: 454 of 464 bytes.
+    QCOMPARE(Sauce::TailLength(file), counts ? 454 : 0);
+    if (counts)
+        return;
     TFileFormat format = FileFormat::Detect(file);
     TTextBuffer doc;
     doc.Load(FileFormat::ToDocument(file, format));
@@ -237,6 +267,245 @@ void TestFileFormat::newRecordChecksOut()
     QCOMPARE(read->Height(), 40);
     QCOMPARE(read->FileSize, 1234u);
     QCOMPARE(read->Comments, sauce.Comments);
+}
+
+namespace {
+
+// Words a file in each set is made of, as people write them: the sets are
+// told apart by their bytes, so each keeps to what its own files hold.
+QString RandomWord(QRandomGenerator &random, TCharset charset, bool markless, bool telling = false)
+{
+    static const QString latin = QStringLiteral("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789");
+    static const QString accents = QStringLiteral("\u00E0\u00E9\u00EF\u00F4\u00FC\u00E7\u00F1");
+    static const QString unicode = QStringLiteral("\u2554\u2550\u2557\u2551\u2588\u2593\u2591\u00E9\u65E5\u672C\u00DF\u20AC");
+    QString word;
+    const int length = 1 + random.bounded(8);
+    for (int k = 0; k < length; ++k)
+        word += latin[random.bounded(latin.size())];
+    switch (charset) {
+    case TCharset::csCp437: {
+        // Letters and accents, or a run of frames, blocks and shades.
+        if (random.bounded(3) == 0) {
+            QByteArray art;
+            for (int k = 0; k < length; ++k)
+                art += char(0xB0 + random.bounded(0x30));
+            return Unicode(art);
+        }
+        return random.bounded(4) ? word : word + QChar(Cp437::ToUnicode(quint8(0x80 + random.bounded(0x26))));
+    }
+    case TCharset::csWindows1252:
+        // Accents follow letters, never digits.
+        return random.bounded(3) && !telling ? word : QStringLiteral("caf") + accents[random.bounded(accents.size())] + word;
+    case TCharset::csUtf8:
+    case TCharset::csUtf16:
+        // Text of any script; markless UTF-16 stays mostly Latin, as it
+        // must to be told from other bytes.
+        if (random.bounded(markless ? 6 : 2) == 0 || telling)
+            word.insert(random.bounded(word.size() + 1), unicode[random.bounded(unicode.size())]);
+        if (!markless && random.bounded(8) == 0)
+            word += QStringLiteral("\U0001F600");
+        return word;
+    }
+    return word;
+}
+
+struct TRandomFile
+{
+    QByteArray Bytes;
+    TCharset Charset;
+    bool Markless;
+};
+
+TRandomFile RandomFile(QRandomGenerator &random)
+{
+    static const TCharset sets[] = {TCharset::csCp437, TCharset::csWindows1252, TCharset::csUtf8, TCharset::csUtf16};
+    static const char *const breaks[] = {"\r\n", "\n", "\r"};
+    TRandomFile file;
+    file.Charset = sets[random.bounded(4)];
+    const bool unicode = !Charset::IsSingleByte(file.Charset);
+    const bool mark = unicode && random.bounded(2);
+    file.Markless = !mark;
+    const QString lineBreak = QString::fromLatin1(unicode ? breaks[random.bounded(3)] : "\r\n");
+    QString text;
+    const int lines = 1 + random.bounded(6);
+    for (int line = 0; line < lines; ++line) {
+        const int words = 4 + random.bounded(6);
+        for (int w = 0; w < words; ++w)
+            text += (w ? QStringLiteral(" ") : QString()) + RandomWord(random, file.Charset, file.Markless, line + w == 0);
+        text += lineBreak;
+    }
+    const bool bigEndian = random.bounded(2);
+    switch (file.Charset) {
+    case TCharset::csCp437:
+        file.Bytes = Cp437::Encode(text);
+        break;
+    case TCharset::csWindows1252:
+        file.Bytes = text.toLatin1(); // the accents are where Latin-1 has them
+        break;
+    case TCharset::csUtf8:
+        file.Bytes = (mark ? QByteArray("\xEF\xBB\xBF") : QByteArray()) + text.toUtf8();
+        break;
+    case TCharset::csUtf16:
+        file.Bytes = (mark ? QByteArray(bigEndian ? "\xFE\xFF" : "\xFF\xFE") : QByteArray()) + Utf16(text, bigEndian);
+        break;
+    }
+    if (random.bounded(3) == 0) {
+        TSauce sauce = Sauce::New(QStringLiteral("Random \u2554 %1").arg(random.bounded(100)), QStringLiteral("Nib"), {}, 80,
+                                  lines, quint32(file.Bytes.size()), QDate(2026, 12, 8));
+        if (random.bounded(2))
+            sauce.Comments = {"made for the test"};
+        file.Bytes += Sauce::Make(sauce);
+    }
+    return file;
+}
+
+// Typing and deleting whole words, and breaking lines, between words. The
+// first word, which tells the set, stays.
+void EditWords(QRandomGenerator &random, TTextBuffer &doc, TCharset charset, bool markless)
+{
+    const int edits = random.bounded(5);
+    for (int k = 0; k < edits; ++k) {
+        const QByteArray text = doc.Slice(0, doc.Length());
+        QList<qsizetype> gaps{text.size()};
+        for (qsizetype p = 1; p < text.size(); ++p) {
+            if (text[p] == ' ' || text[p] == '\n')
+                gaps << p;
+        }
+        const qsizetype at = gaps[random.bounded(gaps.size())];
+        switch (random.bounded(3)) {
+        case 0:
+            doc.Replace(at, at, doc.FromText(QStringLiteral(" ") + RandomWord(random, charset, markless)),
+                        TTextBuffer::TEditKind::Step);
+            break;
+        case 1: { // a word and the blank before it
+            qsizetype end = at + 1;
+            while (end < text.size() && text[end] != ' ' && text[end] != '\n')
+                ++end;
+            if (at < text.size() && text[at] == ' ')
+                doc.Replace(at, end, {}, TTextBuffer::TEditKind::Deleting);
+            break;
+        }
+        default:
+            doc.Replace(at, at, "\n", TTextBuffer::TEditKind::Typing);
+            break;
+        }
+    }
+}
+
+} // namespace
+
+void TestFileFormat::randomFilesKeepTheirForm()
+{
+    // Files written in each set, with and without a mark, a record and edits:
+    // each is taken for its own set, and what is written is read back as it
+    // was meant.
+    QRandomGenerator random(20261208);
+    for (int round = 0; round < 4000; ++round) {
+        const TRandomFile file = RandomFile(random);
+        QVERIFY2(FileFormat::Detect(file.Bytes).Charset == file.Charset, file.Bytes.toHex().constData());
+        const QString problem = RoundTrip::Check(file.Bytes, [&](TTextBuffer &doc) {
+            if (round % 4)
+                EditWords(random, doc, file.Charset, file.Markless);
+        });
+        QVERIFY2(problem.isEmpty(), qPrintable(problem + QStringLiteral(" in ") + QString::fromLatin1(file.Bytes.toHex())));
+    }
+}
+
+void TestFileFormat::colourArt_data()
+{
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("charset"); // the set chosen, -1 to find it
+    QTest::addColumn<QString>("name");
+    // Lone CRs and LFs, CR LF, LF CR and the end-of-file byte: art keeps them all.
+    const QByteArray art("\x1B[1;31m\xDB\xB0\r\n\x1B[2A\r\r\n\n\rX\x1A");
+    const auto record = [](int dataType, int fileType, quint32 size) {
+        TSauce sauce = Sauce::New(QStringLiteral("t"), {}, {}, 80, 2, size, QDate(2026, 1, 1));
+        sauce.DataType = quint8(dataType);
+        sauce.FileType = quint8(fileType);
+        return Sauce::Make(sauce);
+    };
+    QTest::newRow(".ans") << "a.ans" << art << -1 << "ANSI";
+    QTest::newRow(".ANS") << "A.ANS" << QByteArray("plain\n") << -1 << "ANSI";
+    QTest::newRow("colour codes in .nfo") << "a.nfo" << art << -1 << "ANSI";
+    QTest::newRow("cursor codes in .diz") << "a.diz" << QByteArray("x\x1B[10Cy\r\n") << -1 << "ANSI";
+    QTest::newRow("other codes stay text") << "a.nfo" << QByteArray("x\x1B[5ny\x1B[31\r\n") << -1 << "CP437";
+    QTest::newRow("no codes") << "a.nfo" << QByteArray("\xDB\xB0\r\n") << -1 << "CP437";
+    QTest::newRow("record ANSi") << "a.txt" << "x\r\n" + record(1, 1, 3) << -1 << "ANSI";
+    QTest::newRow("record ANSiMation") << "a" << "x\r\n" + record(1, 2, 3) << -1 << "ANSI";
+    QTest::newRow("record ASCII") << "a.txt" << "x\r\n" + record(1, 0, 3) << -1 << "CP437";
+    QTest::newRow(".bin") << "a.bin" << QByteArray("A\x0A\x0D\x1F\x1A\x07", 6) << -1 << "Binary text";
+    QTest::newRow("record binary text") << "a.xb" << QByteArray("A\x0A\x0D\x1F") + record(5, 2, 4) << -1 << "Binary text";
+    QTest::newRow(".ans read as code page 437") << "a.ans" << QByteArray("\xE2\x95\x94\r\n") << -1 << "ANSI";
+    QTest::newRow("codes in UTF-8 text stay text") << "a.nfo" << QByteArray("\x1B[31m\xE2\x95\x94\r\n") << -1 << "UTF-8";
+    QTest::newRow(".ans chosen UTF-8") << "a.ans" << art << int(TCharset::csUtf8) << "UTF-8";
+    QTest::newRow(".ans chosen code page 437") << "a.ans" << art << int(TCharset::csCp437) << "ANSI";
+}
+
+void TestFileFormat::colourArt()
+{
+    QFETCH(QString, fileName);
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, charset);
+    QFETCH(QString, name);
+    TFileFormat format = charset < 0 ? FileFormat::Detect(bytes) : FileFormat::ForCharset(TCharset(charset), bytes);
+    const QByteArray text = FileFormat::ToDocument(bytes, format);
+    FileFormat::DetectArt(format, fileName, text, charset >= 0);
+    QCOMPARE(FileFormat::Name(format), name);
+    if (format.Art == TArtKind::akText)
+        return;
+    // Read with only LF breaking lines and written back unchanged, byte for byte.
+    QCOMPARE(format.Charset, TCharset::csCp437);
+    TTextBuffer doc;
+    doc.SetBreaks(TTextBuffer::TBreaks::LfOnly);
+    doc.Load(text);
+    QCOMPARE(FileFormat::ToFile(doc, format), bytes);
+}
+
+void TestFileFormat::conversions_data()
+{
+    // A file, the set it is written in anew, the bytes written and the
+    // characters that set lacks (with the line of the first).
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<int>("charset");
+    QTest::addColumn<bool>("bom");
+    QTest::addColumn<QByteArray>("written");
+    QTest::addColumn<int>("lacking");
+    QTest::addColumn<int>("firstLine");
+    const int cp437 = int(TCharset::csCp437), utf8 = int(TCharset::csUtf8), utf16 = int(TCharset::csUtf16),
+              w1252 = int(TCharset::csWindows1252);
+    QTest::newRow("art to UTF-8") << QByteArray("\xC9\xCD\xBB\r\n\xBA\x10\xBA\r\n") << utf8 << false
+                                  << QByteArray("\xE2\x95\x94\xE2\x95\x90\xE2\x95\x97\r\n\xE2\x95\x91\xE2\x96\xBA\xE2\x95\x91\r\n")
+                                  << 0 << -1;
+    QTest::newRow("art to UTF-16 LE with mark") << QByteArray("\xC9" "a") << utf16 << true << QByteArray("\xFF\xFE\x54\x25" "a\0", 6)
+                                                << 0 << -1;
+    QTest::newRow("UTF-8 to the code page") << QByteArray("a\n\xE6\x97\xA5\xE6\x9C\xAC?\nb\xE2\x82\xAC") << cp437 << false
+                                            << QByteArray("a\r\n???\r\nb?") << 3 << 1;
+    QTest::newRow("UTF-8 to Windows-1252") << QByteArray("caf\xC3\xA9 \xE2\x82\xAC\n") << w1252 << false
+                                           << QByteArray("caf\xE9 \x80\r\n") << 0 << -1;
+    QTest::newRow("frames lack in Windows-1252") << QByteArray("ok\r\n\xC9\xCD") << w1252 << false << QByteArray("ok\r\n??") << 2
+                                                 << 1;
+    QTest::newRow("UTF-8 with mark, breaks kept") << QByteArray("\xEF\xBB\xBF\xC3\xA9\n\xC3\xA9") << utf8 << false
+                                                  << QByteArray("\xC3\xA9\n\xC3\xA9") << 0 << -1;
+}
+
+void TestFileFormat::conversions()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(int, charset);
+    QFETCH(bool, bom);
+    QFETCH(QByteArray, written);
+    QFETCH(int, lacking);
+    QFETCH(int, firstLine);
+    RoundTrip::TDocument doc;
+    RoundTrip::Read(file, doc);
+    TFileFormat target;
+    target.Charset = TCharset(charset);
+    target.Bom = bom;
+    const FileFormat::TConversion conversion = FileFormat::Convert(doc.Text, doc.Format, target);
+    QCOMPARE(conversion.File, written);
+    QCOMPARE(conversion.Lacking, lacking);
+    QCOMPARE(conversion.FirstLacking, firstLine);
 }
 
 QTEST_GUILESS_MAIN(TestFileFormat)

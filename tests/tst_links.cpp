@@ -23,6 +23,11 @@ void TestLinks::addresses_data()
                                                << "https://a.org=https://a.org | ftp://b.net/f=ftp://b.net/f";
     QTest::newRow("parenthesis of the address") << "http://w.org/A_(b) end"
                                                 << "http://w.org/A_(b)=http://w.org/A_(b)";
+    QTest::newRow("brackets around it") << "[https://x.org] {http://y.org} <www.z.org> (ftp://w.org/)"
+                                        << "https://x.org=https://x.org | http://y.org=http://y.org | "
+                                           "www.z.org=http://www.z.org | ftp://w.org/=ftp://w.org/";
+    QTest::newRow("bracket of the address") << "http://w.org/a[1] end" << "http://w.org/a[1]=http://w.org/a[1]";
+    QTest::newRow("telnet, as BBS art gives it") << "telnet://bbs.harbour.test:23." << "telnet://bbs.harbour.test:23=telnet://bbs.harbour.test:23";
     QTest::newRow("www name") << "at www.group.test!" << "www.group.test=http://www.group.test";
     QTest::newRow("scheme in capitals") << "HTTP://A.ORG" << "HTTP://A.ORG=HTTP://A.ORG";
     QTest::newRow("e-mail") << "mail nib@tea.test." << "nib@tea.test=mailto:nib@tea.test";

@@ -18,12 +18,14 @@
 #include "textview/RichEdit.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QFile>
 #include <QSaveFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtEndian>
 #include <QTimer>
 
 #include <csignal>
@@ -65,7 +67,9 @@ private slots:
     void dropOpensFirstFileOnly_data();
     void dropOpensFirstFileOnly();
     void ctrlClickOpensALink();
-    void propertiesRemoveAndAddTheRecord();
+    void colourArtDrawnAndItsCodesEdited();
+    void propertiesWriteTheRecord_data();
+    void propertiesWriteTheRecord();
     void largeFileShowsAtOnceAndLoadsInSlices();
     void largeFileWrittenBackAsRead_data();
     void largeFileWrittenBackAsRead();
@@ -222,6 +226,11 @@ void TestMain::promptBeforeReplacing()
         QCOMPARE(f.Window->richedit->Bytes(), MainFixture::ReadFile(current));
         QCOMPARE(Panel(f, 4), QStringLiteral("UTF-8"));
         QVERIFY(f.Window->Item("Utf81")->isChecked() && !f.Window->Item("Cp4371")->isChecked());
+        // The set chosen for the file is remembered when it is opened again.
+        f.Window->LoadDocument(other);
+        QCOMPARE(Panel(f, 4), QStringLiteral("CP437"));
+        f.Window->LoadDocument(current);
+        QCOMPARE(Panel(f, 4), QStringLiteral("UTF-8"));
     } else if (command == QLatin1String("New")) {
         QCOMPARE(f.Window->DocumentName(), QStringLiteral("Untitled"));
         QCOMPARE(f.Window->richedit->Bytes(), QByteArray());
@@ -528,7 +537,11 @@ void TestMain::ctrlClickOpensALink()
     QVERIFY(QTest::qWaitForWindowExposed(f.Window));
     f.Window->LoadDocument(f.WriteFile(QStringLiteral("links.nfo"), "\xBA see http://a.test/x. \xBA"));
     QStringList opened;
-    const TShellOpen previous = SetShellOpen([&opened](QWidget *, const QString &, const QString &file) { opened << file; });
+    bool opens = true;
+    const TShellOpen previous = SetShellOpen([&](QWidget *, const QString &, const QString &file) {
+        opened << file;
+        return opens;
+    });
     TRichEdit *edit = f.Window->richedit;
     const QPoint at = edit->CharRect(8).center();
     QTest::mouseClick(edit->viewport(), Qt::LeftButton, Qt::NoModifier, at);
@@ -536,37 +549,124 @@ void TestMain::ctrlClickOpensALink()
     QVERIFY(edit->SelStart() > 0); // a plain click places the caret
     QTest::mouseClick(edit->viewport(), Qt::LeftButton, Qt::ControlModifier, at);
     QTest::mouseClick(edit->viewport(), Qt::LeftButton, Qt::ControlModifier, edit->CharRect(2).center());
-    SetShellOpen(previous);
     QCOMPARE(opened, QStringList{QStringLiteral("http://a.test/x")});
+    QVERIFY(f.Dialogs.Texts(QStringLiteral("Error")).isEmpty());
+    // An address the desktop cannot open is told.
+    opens = false;
+    QTest::mouseClick(edit->viewport(), Qt::LeftButton, Qt::ControlModifier, at);
+    SetShellOpen(previous);
+    QCOMPARE(f.Dialogs.Texts(QStringLiteral("Error")).size(), 1);
+    QVERIFY(f.Dialogs.Texts(QStringLiteral("Error")).constFirst().contains(QStringLiteral("http://a.test/x")));
 }
 
-void TestMain::propertiesRemoveAndAddTheRecord()
+void TestMain::propertiesWriteTheRecord_data()
 {
+    // The file, what is done in the dialog (keys typed where the focus
+    // starts, then Enter, unless the Remove button is pressed), and the
+    // title, width and height in the saved record (none when removed).
+    QByteArray art;
+    for (int line = 1; line <= 44; ++line)
+        art += line == 43 ? QByteArray("\t\t\t\t\t\t\t\xDB\xDB\r\n") // the widest line, not the longest
+                          : "line " + QByteArray::number(line).rightJustified(2, '0') + " of the art\r\n";
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QByteArray>("title");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::newRow("removed") << TestData::Read(QStringLiteral("record.nfo")) << QString() << QByteArray() << 0 << 0;
+    QTest::newRow("added with Enter") << art << QStringLiteral("Harbour") << QByteArray("Harbour") << 58 << 44;
+    QTest::newRow("edited in place") << TestData::Read(QStringLiteral("record.nfo")) << QStringLiteral("!") << QByteArray("Glimra!")
+                                     << 0 << 0;
+}
+
+void TestMain::propertiesWriteTheRecord()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, typed);
+    QFETCH(QByteArray, title);
+    QFETCH(int, width);
+    QFETCH(int, height);
     MainFixture f;
-    const QString path = f.WriteFile(QStringLiteral("record.nfo"), TestData::Read(QStringLiteral("record.nfo")));
+    const QString path = f.WriteFile(QStringLiteral("art.nfo"), file);
     f.Window->LoadDocument(path);
-    const auto answer = [](const std::function<void(TPropertiesDialog *)> &click) {
-        QTimer::singleShot(0, [click] { click(qobject_cast<TPropertiesDialog *>(QApplication::activeModalWidget())); });
-    };
-    answer([](TPropertiesDialog *d) {
-        d->RemoveButton->click();
-        d->accept();
+    QTimer::singleShot(0, [typed] {
+        auto *dialog = qobject_cast<TPropertiesDialog *>(QApplication::activeModalWidget());
+        if (typed.isEmpty()) {
+            dialog->RemoveButton->click();
+            dialog->accept();
+            return;
+        }
+        QWidget *focus = dialog->focusWidget(); // where the focus starts
+        QTest::keyClick(focus, Qt::Key_End);
+        QTest::keyClicks(focus, typed);
+        QTest::keyClick(focus, Qt::Key_Return);
     });
     f.Window->Item("Properties1")->trigger();
     QVERIFY(f.Window->richedit->Modified());
     f.Window->Save();
-    QCOMPARE(MainFixture::ReadFile(path), QByteArray("Glimra <3\r\n"));
-
-    answer([](TPropertiesDialog *d) {
-        d->TitleEdit->setText(QStringLiteral("Harbour"));
-        d->AddButton->click();
-    });
-    f.Window->Item("Properties1")->trigger();
-    f.Window->Save();
     const QByteArray saved = MainFixture::ReadFile(path);
-    QCOMPARE(Sauce::TailLength(saved), saved.size() - 11);
-    QCOMPARE(Sauce::Parse(saved.mid(11))->Title, QByteArray("Harbour"));
-    QCOMPARE(Sauce::Parse(saved.mid(11))->FileSize, 11u);
+    const qsizetype text = saved.indexOf("\x1A");
+    if (title.isEmpty()) {
+        QCOMPARE(saved, QByteArray("Glimra <3\r\n"));
+        return;
+    }
+    // The record's fields at their offsets in the last 128 bytes.
+    const QByteArray record = saved.right(128);
+    QVERIFY(record.startsWith("SAUCE00"));
+    QCOMPARE(record.mid(7, 35), title.leftJustified(35, ' '));
+    QCOMPARE(qFromLittleEndian<quint32>(record.constData() + 90), quint32(text));
+    if (width > 0) {
+        QCOMPARE(qFromLittleEndian<quint16>(record.constData() + 96), quint16(width));
+        QCOMPARE(qFromLittleEndian<quint16>(record.constData() + 98), quint16(height));
+    } else {
+        QVERIFY(saved.mid(text).contains("COMNTA record made for the tests")); // the comments stay
+    }
+}
+
+void TestMain::colourArtDrawnAndItsCodesEdited()
+{
+    MainFixture f;
+    TRichEdit *edit = f.Window->richedit;
+    // Red "Hi", a lone LF (down a row, same column), a lone CR, then the record.
+    const QByteArray art("\x1B[31mHi\n!\r\x1B[0mok\r\n");
+    TSauce record = Sauce::New(QStringLiteral("t"), {}, {}, 80, 2, quint32(art.size()), QDate(2026, 1, 1));
+    record.FileType = 1; // ANSi
+    const QByteArray file = art + Sauce::Make(record);
+    const QString path = f.WriteFile(QStringLiteral("art.txt"), file);
+    f.Window->LoadDocument(path);
+    QVERIFY(edit->ShownDerived());
+    QCOMPARE(Panel(f, 4), QStringLiteral("ANSI"));
+    QCOMPARE(f.Window->Item("ShowCodes1")->shortcut(), QKeySequence(Qt::Key_F4));
+    QVERIFY(!f.Window->Item("ShowCodes1")->isChecked());
+    // Find, Select All and Copy work on the characters drawn.
+    QCOMPARE(edit->FindText(QStringLiteral("OK!"), 0), 3);
+    f.Window->Item("SelectAll1")->trigger();
+    f.Window->Item("Copy1")->trigger();
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("Hi\nok!"));
+    TextRenderer::TCellLook look;
+    QVERIFY(edit->ShownDerived()->LookAt(0, &look));
+    QCOMPARE(look.Ink, 0xAA0000u);
+    // A key refused says where editing is.
+    edit->SetSel(0, 0);
+    QTest::keyClicks(edit, QStringLiteral("x"));
+    QVERIFY(!edit->Modified());
+    QCOMPARE(Panel(f, 5), QStringLiteral("Press F4 to edit the codes"));
+    // The codes are edited as text: red becomes green; the art is drawn again from them.
+    f.Window->Item("ShowCodes1")->trigger();
+    QVERIFY(!edit->ShownDerived());
+    QVERIFY(f.Window->Item("ShowCodes1")->isChecked());
+    edit->SetSel(3, 1);
+    QTest::keyClicks(edit, QStringLiteral("2"));
+    f.Window->Item("ShowCodes1")->trigger();
+    QVERIFY(edit->ShownDerived()->LookAt(0, &look));
+    QCOMPARE(look.Ink, 0x00AA00u);
+    f.Window->Item("ShowCodes1")->trigger(); // the codes again, where they were left
+    QCOMPARE(edit->CaretPosition(), 4);
+    // Saved byte for byte: only the byte edited differs.
+    f.Window->Item("Save1")->trigger();
+    QByteArray expected = file;
+    expected[3] = '2';
+    QCOMPARE(MainFixture::ReadFile(path), expected);
 }
 
 void TestMain::largeFileShowsAtOnceAndLoadsInSlices()
@@ -633,6 +733,7 @@ void TestMain::largeFileWrittenBackAsRead_data()
         art += "\xDB\xB2 line " + QByteArray::number(i) + "\r\n";
     TSauce record;
     record.Title = "Harbour";
+    record.FileSize = quint32(art.size());
     QTest::newRow("a record at the end") << art + Sauce::Make(record) << QByteArray(art).replace("\r\n", "\n");
     const QString text = QStringLiteral("\u2588\u2591 \U0001F600 line\r\n").repeated(100);
     QByteArray utf16("\xFF\xFE");

@@ -6,6 +6,7 @@
 #include "platform/Printing.h"
 #include "textview/RichEdit.h"
 #include "platform/StatusBar.h"
+#include "render/TextModeFace.h"
 #include "support/MainFixture.h"
 
 #include <QAction>
@@ -19,7 +20,12 @@
 #include <QRegularExpression>
 #include <QToolBar>
 #include <QToolButton>
+#include <QLabel>
+#include <QMap>
+#include <QWheelEvent>
 #include <QTest>
+
+#include <algorithm>
 
 class TestMainCommands : public QObject
 {
@@ -29,9 +35,11 @@ private slots:
     void menuItemsMatchTheirTable_data();
     void menuItemsMatchTheirTable();
     void toolBarOrderAndIcons();
+    void accessKeysDifferWithinAMenu();
     void caretPanel_data();
     void caretPanel();
     void caretPanelCountsDisplayLinesWithWordWrap();
+    void panelsFitANarrowWindow();
     void copyAndCutFollowSelection();
     void copyCollapsesSelectionToItsStart();
     void standardAlternativeKeysRunTheCommands();
@@ -80,6 +88,26 @@ void TestMainCommands::menuItemsMatchTheirTable()
     QCOMPARE(item->text(), caption);
     QCOMPARE(item->shortcut().toString(), shortcut);
     QCOMPARE(f.Window->findChild<QAction *>(name), item);
+}
+
+void TestMainCommands::accessKeysDifferWithinAMenu()
+{
+    // Two items of one menu with the same access key: neither runs from the keyboard.
+    MainFixture f;
+    QList<QMenu *> menus = f.Window->findChildren<QMenu *>();
+    QVERIFY(menus.size() > 5);
+    for (const QMenu *menu : menus) {
+        QMap<QChar, QString> taken;
+        for (const QAction *item : menu->actions()) {
+            const QString text = item->text();
+            const qsizetype amp = text.indexOf(u'&');
+            if (amp < 0 || amp + 1 >= text.size() || !item->isVisible())
+                continue;
+            const QChar key = text[amp + 1].toLower();
+            QVERIFY2(!taken.contains(key), qPrintable(QStringLiteral("%1: %2 and %3").arg(menu->objectName(), taken.value(key), text)));
+            taken.insert(key, text);
+        }
+    }
 }
 
 void TestMainCommands::toolBarOrderAndIcons()
@@ -158,6 +186,31 @@ void TestMainCommands::caretPanelCountsDisplayLinesWithWordWrap()
     QVERIFY(lastPart > lineStart);
     f.Window->richedit->SetSel(lastPart + 1, 0);
     QCOMPARE(Panel(f, 0), QStringLiteral("Line:   4   Col:   2"));
+}
+
+void TestMainCommands::panelsFitANarrowWindow()
+{
+    // At the default width the panels side by side stay inside the bar; the
+    // loading panel shows only while a file loads.
+    MainFixture f;
+    f.Window->resize(640, 480);
+    f.Window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.Window));
+    TStatusBar *bar = f.Window->StatusBar1;
+    QVERIFY(!bar->PanelVisible(5));
+    bar->SetPanelText(5, QStringLiteral("Loading 5%"));
+    QVERIFY(bar->PanelVisible(5));
+    QTRY_VERIFY(bar->PanelWidth(5) > 0);
+    QList<QLabel *> panels = bar->findChildren<QLabel *>();
+    std::sort(panels.begin(), panels.end(), [](QLabel *a, QLabel *b) { return a->x() < b->x(); });
+    int right = 0;
+    for (const QLabel *panel : panels) {
+        QVERIFY2(panel->x() >= right, qPrintable(panel->text()));
+        right = panel->geometry().right() + 1;
+    }
+    QVERIFY(right <= bar->width());
+    bar->SetPanelText(5, QString());
+    QVERIFY(!bar->PanelVisible(5));
 }
 
 void TestMainCommands::copyAndCutFollowSelection()
@@ -359,32 +412,68 @@ void TestMainCommands::aboutDisablesMainUntilClosed()
 
 void TestMainCommands::zoomLimits_data()
 {
+    // The face ("" for the outline font, else a text-mode face at 96 dots an
+    // inch), its size, the key (or wheel turn) and the size after it.
+    QTest::addColumn<QString>("face");
     QTest::addColumn<int>("size");
-    QTest::addColumn<bool>("in");
+    QTest::addColumn<QString>("key");
     QTest::addColumn<int>("after");
     QTest::addColumn<int>("beeps");
-    QTest::newRow("73 in beeps") << 73 << true << 73 << 1;
-    QTest::newRow("72 in") << 72 << true << 73 << 0;
-    QTest::newRow("5 out beeps") << 5 << false << 5 << 1;
-    QTest::newRow("6 out") << 6 << false << 5 << 0;
-    QTest::newRow("9 out") << 9 << false << 8 << 0;
+    QTest::addColumn<QString>("panel"); // how the panel ends
+    QTest::newRow("73 in beeps") << "" << 73 << "Ctrl+U" << 73 << 1 << "";
+    QTest::newRow("72 in") << "" << 72 << "Ctrl+U" << 73 << 0 << " 73";
+    QTest::newRow("5 out beeps") << "" << 5 << "Ctrl+D" << 5 << 1 << "";
+    QTest::newRow("6 out") << "" << 6 << "Ctrl+D" << 5 << 0 << " 5";
+    QTest::newRow("Ctrl+Plus") << "" << 9 << "Ctrl++" << 10 << 0 << " 10";
+    QTest::newRow("Ctrl+Minus") << "" << 9 << "Ctrl+-" << 8 << 0 << " 8";
+    QTest::newRow("Ctrl+0") << "" << 30 << "Ctrl+0" << 9 << 0 << " 9";
+    QTest::newRow("Ctrl+wheel away") << "" << 9 << "wheel 120" << 10 << 0 << " 10";
+    QTest::newRow("Ctrl+wheel, half a notch") << "" << 9 << "wheel -60" << 9 << 0 << " 9";
+    const QStringList faces = TTextModeFace::Families();
+    const QString face = faces.isEmpty() ? QString() : faces.constFirst(); // 8 x 16
+    if (face.isEmpty() || TTextModeFace::Find(face)->Height() != 16)
+        return;
+    QTest::newRow("face 1x in") << face << 12 << "Ctrl+U" << 24 << 0 << " 2x";
+    QTest::newRow("face between, in") << face << 18 << "Ctrl+U" << 36 << 0 << " 3x";
+    QTest::newRow("face 4x in beeps") << face << 48 << "Ctrl+U" << 48 << 1 << "";
+    QTest::newRow("face 2x out") << face << 24 << "Ctrl+D" << 12 << 0 << " 1x";
+    QTest::newRow("face 1x out beeps") << face << 12 << "Ctrl+D" << 12 << 1 << "";
+    QTest::newRow("face normal") << face << 36 << "Ctrl+0" << 12 << 0 << " 1x";
 }
 
 void TestMainCommands::zoomLimits()
 {
+    QFETCH(QString, face);
     QFETCH(int, size);
-    QFETCH(bool, in);
+    QFETCH(QString, key);
     QFETCH(int, after);
     QFETCH(int, beeps);
+    QFETCH(QString, panel);
     MainFixture f;
-    QFont font = f.Window->richedit->font();
+    f.Window->show();
+    f.Window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(f.Window));
+    TRichEdit *edit = f.Window->richedit;
+    if (!face.isEmpty() && edit->logicalDpiY() != 96)
+        QSKIP("The text-mode steps are counted at 96 dots an inch");
+    QFont font = edit->font();
+    if (!face.isEmpty())
+        font.setFamily(face);
     font.setPointSize(size);
-    f.Window->richedit->SetTextFont(font);
-    f.Window->Item(in ? "ZoomIn1" : "ZoomOut1")->trigger();
-    QCOMPARE(f.Window->richedit->font().pointSize(), after);
+    edit->SetTextFont(font);
+    if (key.startsWith(QLatin1String("wheel"))) {
+        const QPoint at = edit->viewport()->rect().center();
+        QWheelEvent wheel(at, edit->viewport()->mapToGlobal(at), {}, {0, key.mid(6).toInt()}, Qt::NoButton,
+                          Qt::ControlModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(edit->viewport(), &wheel);
+    } else {
+        const QKeyCombination combination = QKeySequence(key)[0];
+        QTest::keyClick(edit, combination.key(), combination.keyboardModifiers());
+    }
+    QCOMPARE(edit->font().pointSize(), after);
     QCOMPARE(f.Dialogs.Beeps, beeps);
     if (!beeps)
-        QVERIFY(Panel(f, 2).endsWith(QStringLiteral(" %1").arg(after)));
+        QVERIFY2(Panel(f, 2).endsWith(panel), qPrintable(Panel(f, 2)));
 }
 
 void TestMainCommands::printing_data()

@@ -238,7 +238,7 @@ void TestPreferences::textModeFaceIsChosenAndStored()
     QAction *face = menu->actions().constFirst();
     QCOMPARE(face->text(), QStringLiteral("Text Mode 8x16"));
     face->trigger();
-    QCOMPARE(f.Window->StatusBar1->PanelText(2), QStringLiteral("Text Mode 8x16 9"));
+    QCOMPARE(f.Window->StatusBar1->PanelText(2), QStringLiteral("Text Mode 8x16 1x")); // the multiple drawn
     f.Restart();
     menu = f.Window->findChild<QMenu *>(QStringLiteral("TextModeFont1"));
     emit menu->aboutToShow();

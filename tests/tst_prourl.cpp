@@ -47,6 +47,7 @@ void TestProUrl::init()
     m_opened.clear();
     SetShellOpen([this](QWidget *window, const QString &operation, const QString &file) {
         m_opened.append({window, operation, file});
+        return true;
     });
     m_form = std::make_unique<QWidget>();
     m_label = new TProUrlLabel(m_form.get());

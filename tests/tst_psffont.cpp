@@ -42,8 +42,10 @@ QByteArray Psf1()
     QByteArray glyphs(256 * 3, 0);
     glyphs[3] = char(0xC1);
     data += glyphs;
-    data += QByteArray("A\0\xff\xff", 4) + QByteArray("\xe9\0\0\x25\xfe\xff" "e\0\x01\x03\xff\xff", 12);
-    for (int i = 2; i < 256; ++i)
+    // Glyph 2, after glyph 1's sequence, stands for "B" again.
+    data += QByteArray("A\0\xff\xff", 4) + QByteArray("\xe9\0\0\x25\xfe\xff" "e\0\x01\x03\xff\xff", 12)
+            + QByteArray("B\0\xff\xff", 4);
+    for (int i = 3; i < 256; ++i)
         data += "\xff\xff";
     return data;
 }
@@ -73,6 +75,7 @@ void TestPsfFont::readsGlyphsByCodePoint()
     QCOMPARE(QSize(font.Width(), font.Height()), QSize(width, 3));
     QVERIFY(font.Has(U'A') && font.Has(0xE9) && font.Has(0x2500));
     QVERIFY(!font.Has(U'e'));
+    QCOMPARE(font.Has(U'B'), width == 8); // only version 1 has a third glyph
     for (int x = 0; x < width; ++x)
         QCOMPARE(font.Pixel(0xE9, x, 0), x < 2 || x == width - 1);
     QVERIFY(!font.Pixel(0xE9, 0, 1) && !font.Pixel(U'A', 0, 0) && !font.Pixel(U'e', 0, 0));

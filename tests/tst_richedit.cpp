@@ -6,6 +6,7 @@
 #include "textview/RichEdit.h"
 
 #include <QAccessible>
+#include <QSignalSpy>
 #include <QClipboard>
 #include <QDir>
 #include <QGuiApplication>
@@ -30,6 +31,7 @@ private slots:
     void clipboardAndUndoKeysAreLeftToTheWindow();
     void wordWrapFollowsTheWindow();
     void nulIsAnEmptyCell();
+    void derivedTextIsShownReadOnly();
     void unicodeArtDrawsAsTheCodePage();
     void printingCoversTheDocumentOnce();
     void accessibleText();
@@ -140,6 +142,8 @@ void TestRichEdit::altKeypadTypesTheCode_data()
     QTest::newRow("leading zero") << QList<int>{Qt::Key_0, Qt::Key_2, Qt::Key_0, Qt::Key_0} << true << QByteArray("\xC8");
     QTest::newRow("above 255 wraps") << QList<int>{Qt::Key_4, Qt::Key_5, Qt::Key_6} << true << QByteArray("\xC8");
     QTest::newRow("num lock off") << QList<int>{Qt::Key_Down, Qt::Key_Insert, Qt::Key_Insert} << true << QByteArray("\xC8");
+    QTest::newRow("num lock off, the middle key") << QList<int>{Qt::Key_Right, Qt::Key_Clear} << true << QByteArray("A");
+    QTest::newRow("zero types nothing") << QList<int>{Qt::Key_0} << true << QByteArray();
     QTest::newRow("num lock between") << QList<int>{Qt::Key_2, Qt::Key_NumLock, Qt::Key_0, Qt::Key_0} << true << QByteArray("\xC8");
     QTest::newRow("digits above the letters") << QList<int>{Qt::Key_6, Qt::Key_5} << false << QByteArray();
     QTest::newRow("a letter between") << QList<int>{Qt::Key_6, Qt::Key_F, Qt::Key_5} << true << QByteArray();
@@ -352,6 +356,46 @@ void TestRichEdit::horizontalRangeShrinks()
     QCOMPARE(edit.CharAt(edit.CharRect(40'000'002).center()), 40'000'002);
     QTest::keyClick(&edit, Qt::Key_Home);
     QCOMPARE(edit.horizontalScrollBar()->value(), 0);
+}
+
+namespace {
+
+// A text made from the bytes: their letters upper-cased, a line for each word.
+class TShouted : public TDerivedText
+{
+public:
+    void Build(const TTextBuffer &bytes) override { m_text.Load(bytes.Slice(0, bytes.Length()).toUpper().replace(' ', '\n')); }
+};
+
+} // namespace
+
+void TestRichEdit::derivedTextIsShownReadOnly()
+{
+    TRichEdit edit;
+    edit.SetBytes("one two");
+    QSignalSpy refused(&edit, &TRichEdit::EditRefused);
+    edit.SetDerivedText(std::make_unique<TShouted>());
+    QCOMPARE(edit.ShownText().LineCount(), 2);
+    edit.SelectAllText();
+    QCOMPARE(edit.SelText(), QStringLiteral("ONE\nTWO"));
+    QCOMPARE(edit.FindText(QStringLiteral("two"), 0), 4);
+    QTest::keyClicks(&edit, QStringLiteral("x"));
+    QTest::keyClick(&edit, Qt::Key_Backspace);
+    edit.ReplaceSel(QStringLiteral("y"));
+    QCOMPARE(refused.count(), 3);
+    QVERIFY(!edit.Modified());
+    // The bytes are edited as always, and the derived text is made from them again.
+    edit.ShowDerived(false);
+    edit.SetSel(0, 0);
+    QTest::keyClicks(&edit, QStringLiteral("x"));
+    QCOMPARE(edit.ShownText().Slice(0, edit.TextLength()), QByteArray("xone two"));
+    edit.ShowDerived(true);
+    QCOMPARE(std::pair(edit.SelStart(), edit.SelLength()), std::pair(qsizetype(0), qsizetype(7))); // where it was left
+    QCOMPARE(edit.ShownText().Slice(0, edit.TextLength()), QByteArray("XONE\nTWO"));
+    // New bytes drop it.
+    edit.SetBytes("new");
+    QVERIFY(!edit.HasDerivedText());
+    QCOMPARE(edit.TextLength(), 3);
 }
 
 QTEST_MAIN(TestRichEdit)

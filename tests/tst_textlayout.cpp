@@ -124,7 +124,10 @@ void TestTextLayout::displayCountsMatchAPlainList()
             model.erase(model.begin() + first, model.begin() + first + removed);
             model.insert(model.begin() + first, size_t(inserted), 1);
         } else {
-            const qsizetype line = random.bounded(lines), count = random.bounded(10) == 0 ? 256 + random.bounded(1000) : 1 + random.bounded(4);
+            // Counts around a byte's end (255 is the marker for the side map) and beyond it.
+            const qsizetype line = random.bounded(lines), count = random.bounded(10) != 0 ? 1 + random.bounded(4)
+                                                                   : random.bounded(2) ? 254 + random.bounded(3)
+                                                                                       : 257 + random.bounded(1000);
             counts.Set(line, count);
             model[size_t(line)] = count;
         }
@@ -146,6 +149,7 @@ void TestTextLayout::scrollPositionsBeyondTheBar_data()
     QTest::newRow("the bar's end") << TScrollAxis::kBarMax;
     QTest::newRow("one past") << TScrollAxis::kBarMax + 1;
     QTest::newRow("billions of lines") << qsizetype(5'000'000'007);
+    QTest::newRow("billions, not a multiple of the step") << qsizetype(5'000'000'008);
 }
 
 void TestTextLayout::scrollPositionsBeyondTheBar()
@@ -160,7 +164,10 @@ void TestTextLayout::scrollPositionsBeyondTheBar()
         axis.FromBar(value);
         QCOMPARE(axis.Pos(), pos);
     }
-    // The bar's ends are the ends; its middle is the middle.
+    // The bar's ends are the ends, reached from the other end; its middle is
+    // the middle.
+    axis.FromBar(0);
+    QCOMPARE(axis.Pos(), 0);
     axis.FromBar(barMax);
     QCOMPARE(axis.Pos(), max);
     axis.FromBar(0);

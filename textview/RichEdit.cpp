@@ -69,15 +69,23 @@ TCharset TRichEdit::Charset() const
 qsizetype TRichEdit::CharCount(qsizetype from, qsizetype to) const
 {
     from = std::clamp<qsizetype>(from, 0, TextLength());
-    return m_doc.CharCount(from, std::clamp(to, from, TextLength()));
+    return Text().CharCount(from, std::clamp(to, from, TextLength()));
 }
 
-void TRichEdit::SetBytes(QByteArray bytes, TCharset charset)
+void TRichEdit::SetBytes(QByteArray bytes, TCharset charset, TTextBuffer::TBreaks breaks, std::unique_ptr<TDerivedText> derived)
 {
     m_loading = false;
     const qsizetype before = TextLength();
     m_doc.SetCharset(charset);
+    m_doc.SetBreaks(breaks);
     m_doc.Load(std::move(bytes));
+    // The old one was made from the old bytes; the bytes are laid out only when shown.
+    m_derived = std::move(derived);
+    if (m_derived)
+        m_derived->Build(m_doc);
+    m_derivedShown = m_derived != nullptr;
+    m_places[0] = m_places[1] = {};
+    BindView();
     if (QAccessible::isActive()) {
         // The old text is gone: its length is told, as blanks.
         TTextBuffer::TChange change;
@@ -119,7 +127,7 @@ void TRichEdit::Reset()
 {
     m_anchor = m_caret = 0;
     m_goalColumn = -1;
-    RebuildWrap(m_layout.Wrap());
+    RebuildWrap();
     UpdateScrollBars();
     SetTopLine(0);
     SetLeftColumn(0);
@@ -131,7 +139,7 @@ void TRichEdit::Reset()
 
 qsizetype TRichEdit::TextLength() const
 {
-    return m_doc.Length();
+    return Text().Length();
 }
 
 bool TRichEdit::Modified() const
@@ -144,9 +152,61 @@ void TRichEdit::SetModified(bool modified)
     m_doc.SetModified(modified);
 }
 
+// ---- A derived text shown in place of the bytes ----
+
+TTextBuffer &TRichEdit::Text() const
+{
+    return m_derivedShown ? m_derived->Text() : m_doc;
+}
+
+const TTextBuffer &TRichEdit::ShownText() const
+{
+    return Text();
+}
+
+const TDerivedText *TRichEdit::ShownDerived() const
+{
+    return m_derivedShown ? m_derived.get() : nullptr;
+}
+
+void TRichEdit::SetDerivedText(std::unique_ptr<TDerivedText> text)
+{
+    m_derived = std::move(text);
+    m_derivedShown = false;
+    ShowDerived(m_derived != nullptr);
+}
+
+void TRichEdit::ShowDerived(bool show)
+{
+    // Each text comes back where it was left: the selection and the first line shown.
+    TPlace &left = m_places[m_derivedShown];
+    left = {m_anchor, m_caret, TopLine(), LeftColumn()};
+    if (show && m_derived)
+        m_derived->Build(m_doc); // from the bytes as they are now
+    m_derivedShown = show && m_derived;
+    BindView();
+    Reset();
+    const TPlace &back = m_places[m_derivedShown];
+    SetSel(back.Anchor, back.Caret - back.Anchor);
+    SetTopLine(back.Top);
+    SetLeftColumn(back.Left);
+}
+
+// The layout, cells and face of the text shown.
+void TRichEdit::BindView()
+{
+    m_layout.SetDocument(Text());
+    ApplyFont();
+}
+
+QFont TRichEdit::ShownFont() const
+{
+    return m_derivedShown ? m_derived->FontFor(m_font) : m_font;
+}
+
 QString TRichEdit::TextRange(qsizetype from, qsizetype to) const
 {
-    return m_doc.ToText(m_doc.Slice(from, to));
+    return Text().ToText(Text().Slice(from, to));
 }
 
 // ---- Selection and editing ----
@@ -170,9 +230,9 @@ void TRichEdit::SetSel(qsizetype start, qsizetype length)
 {
     // Positions from outside (screen readers, the window) never land inside a character.
     const qsizetype size = TextLength();
-    start = m_doc.CharStart(std::clamp<qsizetype>(start, 0, size));
+    start = Text().CharStart(std::clamp<qsizetype>(start, 0, size));
     m_anchor = start;
-    m_caret = m_doc.CharStart(std::clamp<qsizetype>(start + length, 0, size));
+    m_caret = Text().CharStart(std::clamp<qsizetype>(start + length, 0, size));
     m_goalColumn = -1;
     SelectionMoved();
 }
@@ -239,8 +299,18 @@ void TRichEdit::NotifyText(const TTextBuffer::TChange &change, const QString &re
     }
 }
 
+bool TRichEdit::RefuseEdit()
+{
+    if (!m_derivedShown)
+        return false;
+    emit EditRefused();
+    return true;
+}
+
 void TRichEdit::Edit(qsizetype from, qsizetype to, const QByteArray &bytes, TTextBuffer::TEditKind kind)
 {
+    if (RefuseEdit())
+        return;
     // The removed text is copied only while an assistive tool listens.
     const bool tell = QAccessible::isActive();
     const QString removed = tell ? TextRange(from, to) : QString();
@@ -266,7 +336,7 @@ void TRichEdit::AfterEdit(const TTextBuffer::TChange &change, qsizetype caret)
 
 void TRichEdit::ReplaceSel(const QString &text, bool canUndo)
 {
-    Edit(SelStart(), SelStart() + SelLength(), m_doc.FromText(text),
+    Edit(SelStart(), SelStart() + SelLength(), Text().FromText(text),
          canUndo ? TTextBuffer::TEditKind::Step : TTextBuffer::TEditKind::Untracked);
 }
 
@@ -275,7 +345,7 @@ qsizetype TRichEdit::FindText(const QString &what, qsizetype from, qsizetype *le
 {
     // The bytes are searched where they lie, never copied whole.
     qsizetype found = 0;
-    const qsizetype at = TextSearch::FindInBuffer(m_doc, what, from, &found, progress);
+    const qsizetype at = TextSearch::FindInBuffer(Text(), what, from, &found, progress);
     if (length)
         *length = found;
     return at;
@@ -283,11 +353,13 @@ qsizetype TRichEdit::FindText(const QString &what, qsizetype from, qsizetype *le
 
 bool TRichEdit::CanUndo() const
 {
-    return m_doc.CanUndo();
+    return !m_derivedShown && m_doc.CanUndo();
 }
 
 void TRichEdit::Undo()
 {
+    if (RefuseEdit())
+        return;
     TTextBuffer::TChange change;
     QByteArray removed;
     // The bytes taken out are copied only while an assistive tool listens.
@@ -296,7 +368,7 @@ void TRichEdit::Undo()
     if (caret < 0)
         return;
     if (tell)
-        NotifyText(change, m_doc.ToText(removed));
+        NotifyText(change, Text().ToText(removed));
     AfterEdit(change, caret);
 }
 
@@ -315,7 +387,7 @@ QMimeData *TRichEdit::SelectionMimeData() const
 
 void TRichEdit::CutToClipboard()
 {
-    if (SelLength() == 0)
+    if (SelLength() == 0 || RefuseEdit())
         return;
     CopyToClipboard();
     Edit(SelStart(), SelStart() + SelLength(), {}, TTextBuffer::TEditKind::Step);
@@ -336,7 +408,7 @@ void TRichEdit::InsertFromMimeData(const QMimeData *source, TTextBuffer::TEditKi
 {
     if (!source || !source->hasText())
         return;
-    Edit(SelStart(), SelStart() + SelLength(), m_doc.FromText(source->text()), kind);
+    Edit(SelStart(), SelStart() + SelLength(), Text().FromText(source->text()), kind);
 }
 
 void TRichEdit::SelectAllText()
@@ -355,12 +427,18 @@ qsizetype TRichEdit::WrapColumns() const
     return std::max(1, viewport()->width() / m_cellWidth);
 }
 
-void TRichEdit::RebuildWrap(bool wrap)
+void TRichEdit::RebuildWrap()
 {
     m_wrapTimer.stop();
+    // A derived text may keep its lines whole (the rows of colour art).
+    const bool wrap = m_wrap && (!m_derivedShown || m_derived->Hints().Wrap);
     m_layout.SetWrap(wrap, WrapColumns());
     if (!m_layout.Complete())
         m_wrapTimer.start(0, this);
+    // Hiding the scroll bar resizes the viewport: the lines are ready for it.
+    const Qt::ScrollBarPolicy policy = wrap ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded;
+    if (horizontalScrollBarPolicy() != policy)
+        setHorizontalScrollBarPolicy(policy);
 }
 
 void TRichEdit::LayOutShownLines()
@@ -370,9 +448,9 @@ void TRichEdit::LayOutShownLines()
     const int rows = viewport()->height() / m_cellHeight + 1;
     for (qsizetype pass = 0; pass < 4; ++pass) {
         const qsizetype top = std::clamp<qsizetype>(TopLine(), 0, m_layout.DisplayLineCount() - 1);
-        const qsizetype first = m_doc.LineOf(m_layout.DisplayLineStart(top));
-        const qsizetype last = m_doc.LineOf(m_layout.DisplayLineStart(top + rows));
-        const qsizetype caretLine = m_doc.LineOf(m_caret);
+        const qsizetype first = Text().LineOf(m_layout.DisplayLineStart(top));
+        const qsizetype last = Text().LineOf(m_layout.DisplayLineStart(top + rows));
+        const qsizetype caretLine = Text().LineOf(m_caret);
         qsizetype missing = -1;
         for (qsizetype line = first; line <= last && missing < 0; ++line) {
             if (!m_layout.LaidOut(line))
@@ -394,7 +472,7 @@ void TRichEdit::LayOutMore()
 {
     // One slice of the background pass, short enough to keep the window responsive.
     const qsizetype top = std::clamp<qsizetype>(TopLine(), 0, m_layout.DisplayLineCount() - 1);
-    const qsizetype first = m_doc.LineOf(m_layout.DisplayLineStart(top));
+    const qsizetype first = Text().LineOf(m_layout.DisplayLineStart(top));
     const qsizetype part = top - m_layout.FirstDisplayLine(first);
     m_layout.LayOutMore(8);
     if (m_layout.Complete())
@@ -423,7 +501,31 @@ QRect TRichEdit::CharRect(qsizetype index) const
     index = std::clamp<qsizetype>(index, 0, TextLength());
     const qsizetype row = m_layout.DisplayLineOf(index) - TopLine();
     const qsizetype column = m_layout.ColumnOf(index) - LeftColumn();
-    return QRect(ClampedPixels(column, m_cellWidth), ClampedPixels(row, m_cellHeight), m_cellWidth, m_cellHeight);
+    return QRect(Indent() + ClampedPixels(column, m_cellWidth), ClampedPixels(row, m_cellHeight), m_cellWidth, m_cellHeight);
+}
+
+int TRichEdit::Indent() const
+{
+    if (!m_centred)
+        return 0;
+    const qsizetype width = m_layout.WidestColumns() * m_cellWidth;
+    return width < viewport()->width() ? int(viewport()->width() - width) / 2 : 0;
+}
+
+void TRichEdit::SetCentred(bool centred)
+{
+    m_centred = centred;
+    viewport()->update();
+}
+
+qsizetype TRichEdit::MeasureWidestLine()
+{
+    constexpr qsizetype kMeasuredAtOnce = 16 << 20;
+    if (Text().Length() <= kMeasuredAtOnce) {
+        for (qsizetype line = 0; line < Text().LineCount(); ++line)
+            m_layout.Measure(line);
+    }
+    return m_layout.WidestColumns();
 }
 
 qsizetype TRichEdit::CharAt(const QPoint &pos) const
@@ -431,17 +533,19 @@ qsizetype TRichEdit::CharAt(const QPoint &pos) const
     const qsizetype line = TopLine() + pos.y() / m_cellHeight;
     if (!viewport()->rect().contains(pos) || line >= m_layout.DisplayLineCount())
         return -1;
-    const qsizetype column = LeftColumn() + pos.x() / m_cellWidth;
+    if (pos.x() < Indent())
+        return -1;
+    const qsizetype column = LeftColumn() + (pos.x() - Indent()) / m_cellWidth;
     qsizetype at = m_layout.PosAtColumn(line, column);
     // A tab's or a wide character's cells are its own; past the end of a
     // line is no character.
     if (at > m_layout.DisplayLineStart(line) && m_layout.ColumnOf(at) > column)
-        at = m_doc.PrevChar(at);
-    if (at >= TextLength() || m_doc.At(at) == '\n')
+        at = Text().PrevChar(at);
+    if (at >= TextLength() || Text().At(at) == '\n')
         return -1;
     const qsizetype first = m_layout.ColumnOf(at);
     qsizetype size = 1;
-    const qsizetype cells = TTextLayout::Advance(m_doc.ShownAt(at, &size), first);
+    const qsizetype cells = TTextLayout::Advance(Text().ShownAt(at, &size), first);
     return column >= first && column < first + cells ? at : -1;
 }
 
@@ -453,7 +557,7 @@ qsizetype TRichEdit::HitTest(const QPoint &pos) const
     if (line >= m_layout.DisplayLineCount())
         return TextLength();
     // The nearer edge of a cell; left of the viewport counts cells back.
-    const int x = pos.x() + m_cellWidth / 2;
+    const int x = pos.x() - Indent() + m_cellWidth / 2;
     const qsizetype cells = x >= 0 ? x / m_cellWidth : -((m_cellWidth - 1 - x) / m_cellWidth);
     return m_layout.PosAtColumn(line, std::max<qsizetype>(0, LeftColumn() + cells));
 }
@@ -461,7 +565,7 @@ qsizetype TRichEdit::HitTest(const QPoint &pos) const
 TRichEdit::TCharClass TRichEdit::ClassAt(qsizetype pos) const
 {
     qsizetype length = 1;
-    return ClassOf(m_doc.ShownAt(pos, &length));
+    return ClassOf(Text().ShownAt(pos, &length));
 }
 
 void TRichEdit::WordRange(qsizetype pos, qsizetype *start, qsizetype *end) const
@@ -474,8 +578,8 @@ void TRichEdit::WordRange(qsizetype pos, qsizetype *start, qsizetype *end) const
 qsizetype TRichEdit::WordStart(qsizetype pos) const
 {
     const TCharClass cls = ClassAt(pos);
-    while (pos > 0 && ClassAt(m_doc.PrevChar(pos)) == cls)
-        pos = m_doc.PrevChar(pos);
+    while (pos > 0 && ClassAt(Text().PrevChar(pos)) == cls)
+        pos = Text().PrevChar(pos);
     return pos;
 }
 
@@ -484,7 +588,7 @@ qsizetype TRichEdit::WordEnd(qsizetype pos) const
     const qsizetype length = TextLength();
     const TCharClass cls = ClassAt(pos);
     while (pos < length && ClassAt(pos) == cls)
-        pos = m_doc.NextChar(pos);
+        pos = Text().NextChar(pos);
     return pos;
 }
 
@@ -511,7 +615,7 @@ void TRichEdit::UpdateScrollBars()
 void TRichEdit::EnsureCaretVisible()
 {
     if (m_layout.Wrap()) {
-        const qsizetype line = m_doc.LineOf(m_caret);
+        const qsizetype line = Text().LineOf(m_caret);
         m_layout.LayOutLines(line, line + 1);
     }
     const int rows = std::max(1, viewport()->height() / m_cellHeight);
@@ -567,7 +671,7 @@ void TRichEdit::resizeEvent(QResizeEvent *event)
     QAbstractScrollArea::resizeEvent(event);
     if (m_layout.Wrap() && WrapColumns() != m_layout.Columns()) {
         const qsizetype top = m_layout.DisplayLineStart(TopLine());
-        RebuildWrap(m_layout.Wrap());
+        RebuildWrap();
         UpdateScrollBars();
         SetTopLine(m_layout.DisplayLineOf(top));
     } else {
@@ -577,17 +681,16 @@ void TRichEdit::resizeEvent(QResizeEvent *event)
 
 bool TRichEdit::WordWrap() const
 {
-    return m_layout.Wrap();
+    return m_wrap;
 }
 
 void TRichEdit::SetWordWrap(bool wrap)
 {
-    if (wrap == m_layout.Wrap())
+    if (wrap == m_wrap)
         return;
+    m_wrap = wrap;
     const qsizetype top = m_layout.DisplayLineStart(TopLine());
-    RebuildWrap(wrap);
-    // Hiding the scroll bar resizes the viewport: the lines are ready for it.
-    setHorizontalScrollBarPolicy(wrap ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded);
+    RebuildWrap();
     UpdateScrollBars();
     SetTopLine(m_layout.DisplayLineOf(top));
     EnsureCaretVisible();
@@ -636,16 +739,24 @@ void TRichEdit::SetTextFont(const QFont &requested)
     font.setKerning(false);
     setFont(font);
     m_font = font;
+    ApplyFont();
+    RebuildWrap();
+    UpdateScrollBars();
+    EnsureCaretVisible();
+    viewport()->update();
+}
+
+// The cells of the face shown: the control's, or the one a derived text asks for.
+void TRichEdit::ApplyFont()
+{
+    const QFont font = ShownFont();
     m_cells.SetFont(font);
+    m_cells.SetNinthColumn(m_derivedShown && m_derived->Hints().NinthColumn);
     m_cellWidth = m_cells.CellWidth();
     m_cellHeight = m_cells.CellHeight();
     const QFontMetrics metrics(font);
     m_underlineHeight = std::max(1, metrics.lineWidth());
     m_underlineY = std::clamp(metrics.ascent() + std::max(1, metrics.underlinePos()), 0, m_cellHeight - m_underlineHeight);
-    RebuildWrap(m_layout.Wrap());
-    UpdateScrollBars();
-    EnsureCaretVisible();
-    viewport()->update();
 }
 
 // ---- Painting ----
@@ -656,7 +767,9 @@ void TRichEdit::paintEvent(QPaintEvent *event)
         LayOutShownLines();
     QPainter p(viewport());
     const QRect area = event->rect();
-    const QColor background = BackgroundColor(), text = TextColor();
+    const TDerivedText *derived = ShownDerived();
+    const QColor background = derived && derived->Hints().Paper.isValid() ? derived->Hints().Paper : BackgroundColor();
+    const QColor text = TextColor();
     const QColor selBack = palette().color(QPalette::Active, QPalette::Highlight);
     p.fillRect(area, background);
 
@@ -674,10 +787,12 @@ void TRichEdit::paintEvent(QPaintEvent *event)
     style.Link = palette().color(QPalette::Active, QPalette::Link);
     style.UnderlineY = m_underlineY;
     style.UnderlineHeight = m_underlineHeight;
+    style.Looks = derived;
     const qsizetype firstColumn = left;
     const qsizetype lastColumn = left + viewport()->width() / m_cellWidth + 1;
 
     const qsizetype widest = m_layout.Wrap() ? 0 : m_layout.WidestColumns();
+    const int indent = Indent();
     for (qsizetype row = firstRow; row <= lastRow; ++row) {
         const qsizetype line = top + row;
         if (line >= m_layout.DisplayLineCount())
@@ -687,22 +802,25 @@ void TRichEdit::paintEvent(QPaintEvent *event)
         const qsizetype start = m_layout.DisplayLineStart(line);
         const qsizetype end = m_layout.DisplayLineEnd(line);
         const int y = int(row) * m_cellHeight;
+        // Links of the painted cells only: a line may be megabytes long.
         style.Links.clear();
-        // Only the bytes that can show: a character takes one to eight
-        // cells and one to four bytes, and a line may be gigabytes long.
-        const qsizetype shownFrom = std::min(end, start + firstColumn / TTextLayout::kTabWidth);
-        const qsizetype shownTo = std::min(end, start + 4 * (lastColumn + 1));
-        for (const TLink &link : Links::Near(m_doc, shownFrom, shownTo))
-            style.Links.append({qsizetype(link.Start), qsizetype(link.End)});
-        const qsizetype column = TextRenderer::DrawRow(p, m_cells, m_doc, start, end, QPoint(0, y), style,
+        qsizetype shownColumn = 0;
+        const qsizetype shownFrom = TTextLayout::SkipToColumn(Text(), start, end, firstColumn, &shownColumn);
+        const qsizetype shownTo = TTextLayout::SkipToColumn(Text(), shownFrom, end, lastColumn, &shownColumn);
+        for (const TLink &link : Links::Near(Text(), shownFrom, std::min(end, shownTo + 1)))
+            style.Links.append({link.Start, link.End});
+        const qsizetype column = TextRenderer::DrawRow(p, m_cells, Text(), start, end, QPoint(indent, y), style,
                                                  firstColumn, lastColumn);
         // A selected line break shows as one selected cell.
-        if (end < TextLength() && end >= selStart && end < selEnd && m_doc.At(end) == '\n')
-            p.fillRect(QRect(ClampedPixels(column - left, m_cellWidth), y, m_cellWidth, m_cellHeight), selBack);
+        if (end < TextLength() && end >= selStart && end < selEnd && Text().At(end) == '\n')
+            p.fillRect(QRect(indent + ClampedPixels(column - left, m_cellWidth), y, m_cellWidth, m_cellHeight), selBack);
     }
     m_cells.Flush(p);
-    if (!m_layout.Wrap() && m_layout.WidestColumns() != widest)
+    if (!m_layout.Wrap() && m_layout.WidestColumns() != widest) {
         QMetaObject::invokeMethod(this, &TRichEdit::UpdateScrollBars, Qt::QueuedConnection);
+        if (m_centred) // the middle moved
+            viewport()->update();
+    }
 
     if (hasFocus() && m_caretVisible) {
         const QRect caret = CharRect(m_caret);
@@ -760,21 +878,28 @@ void TRichEdit::focusOutEvent(QFocusEvent *event)
 
 qsizetype TRichEdit::FormatRange(QPainter &painter, QPagedPaintDevice &device, qsizetype first)
 {
-    // The cells as the printer measures the font, drawn black; the page is white.
+    // The cells as the printer measures the font, drawn black; the page is
+    // white. Colour art is drawn in its colours, on its paper.
     const QSizeF page = device.pageLayout().paintRectPixels(device.logicalDpiX()).size();
+    const TDerivedText *derived = ShownDerived();
     TCellPainter cells;
-    cells.SetFont(m_font, &device);
+    cells.SetFont(ShownFont(), &device);
+    cells.SetNinthColumn(m_cells.NinthColumn());
     const int cellWidth = cells.CellWidth(), cellHeight = cells.CellHeight();
     const int columns = std::max(1, int(page.width()) / cellWidth);
     const int rows = std::max(1, int(page.height()) / cellHeight);
     const qsizetype length = TextLength();
     TextRenderer::TRowStyle ink;
     ink.Text = Qt::black;
+    ink.Looks = derived;
+    const int paperWidth = derived ? int(std::min<qsizetype>(columns, derived->Hints().Columns)) * cellWidth : 0;
     qsizetype pos = std::clamp<qsizetype>(first, 0, length);
     for (qsizetype row = 0; row < rows && pos < length; ++row) {
-        const qsizetype lineEnd = m_doc.LineEnd(m_doc.LineOf(pos));
-        const qsizetype end = TTextLayout::NextPart(m_doc, pos, lineEnd, columns);
-        TextRenderer::DrawRow(painter, cells, m_doc, pos, end, QPoint(0, int(row) * cellHeight), ink);
+        const qsizetype lineEnd = Text().LineEnd(Text().LineOf(pos));
+        const qsizetype end = TTextLayout::NextPart(Text(), pos, lineEnd, columns);
+        if (derived && derived->Hints().Paper.isValid())
+            painter.fillRect(QRect(0, int(row) * cellHeight, paperWidth, cellHeight), derived->Hints().Paper);
+        TextRenderer::DrawRow(painter, cells, Text(), pos, end, QPoint(0, int(row) * cellHeight), ink);
         pos = end == lineEnd ? std::min(length, lineEnd + 1) : end;
     }
     cells.Flush(painter);

@@ -6,6 +6,7 @@
 // use the clipboard or undo are left to the window's commands.
 
 #include "textview/AltKeypad.h"
+#include "textview/DerivedText.h"
 #include "textview/ScrollAxis.h"
 #include "render/CellPainter.h"
 #include "document/TextBuffer.h"
@@ -39,9 +40,11 @@ public:
     // whole text, empties the undo history and lowers the modified flag; the
     // bytes are taken over, so a moved-in file is not copied.
     // The document's bytes are read in a character set (code page 437 unless
-    // told); Bytes writes them with CR LF breaks.
+    // told), breaking lines as told, and shown or, given a derived text (see
+    // SetDerivedText), shown as that; Bytes writes them with CR LF breaks.
     QByteArray Bytes() const;
-    void SetBytes(QByteArray bytes, TCharset charset = TCharset::csCp437);
+    void SetBytes(QByteArray bytes, TCharset charset = TCharset::csCp437,
+                  TTextBuffer::TBreaks breaks = TTextBuffer::TBreaks::Any, std::unique_ptr<TDerivedText> derived = nullptr);
     TCharset Charset() const;
     // A file read on demand: the text grows at its end as the scan finds it
     // (the first screen shows with the first batch), and edits apply at once
@@ -51,6 +54,21 @@ public:
     bool Loading() const { return m_loading; }
     const TTextBuffer &Document() const { return m_doc; }
     void Clear();
+
+    // A read-only text made from the bytes (colour art drawn, a text without
+    // frames) shown in place of them: set with SetDerivedText (null for none;
+    // new bytes drop it) and shown at once, hidden and shown again with
+    // ShowDerived, which makes it from the bytes as they are then. Selection,
+    // Find and Copy work on the text shown; editing is off while a derived
+    // text is shown, and EditRefused tells of an edit refused.
+    void SetDerivedText(std::unique_ptr<TDerivedText> text);
+    bool HasDerivedText() const { return m_derived != nullptr; }
+    void ShowDerived(bool show);
+    const TDerivedText *ShownDerived() const; // null while the bytes are shown
+    const TTextBuffer &ShownText() const;
+    QFont ShownFont() const; // the font, in the face the derived text asks for
+
+    // The text shown: positions, lines and lengths below are of it.
     qsizetype TextLength() const; // characters, a line break counting one
 
     bool Modified() const;
@@ -88,6 +106,13 @@ public:
 
     bool WordWrap() const;
     void SetWordWrap(bool wrap); // keeps text, caret and modified flag
+    // Text narrower than the view drawn in its middle instead of at the left.
+    bool Centred() const { return m_centred; }
+    void SetCentred(bool centred);
+    QSize CellSize() const { return {m_cellWidth, m_cellHeight}; }
+    // The widest line shown, in cells, every line measured where the text
+    // is small enough to measure at once (else as WidestLine).
+    qsizetype MeasureWidestLine();
 
     // Colours and the OEM font; the font keeps a fixed pitch.
     void SetColors(const QColor &text, const QColor &background);
@@ -128,6 +153,8 @@ signals:
     void MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, const QPoint &pos);
     void PopupRequested(const QPoint &globalPos); // the pop-up menu is asked for
     void LinkActivated(const QString &url);       // Ctrl+click on a link
+    void EditRefused();                           // an edit of a derived text
+    void ZoomRequested(int step);                 // Ctrl+wheel: +1 in, -1 out
 
 protected:
     bool event(QEvent *event) override;
@@ -148,9 +175,14 @@ protected:
     void dropEvent(QDropEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
     bool viewportEvent(QEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
 
 private:
     bool IsCommandKey(const QKeyEvent *event) const;
+    TTextBuffer &Text() const; // the text shown
+    void BindView();           // the layout and face of the text shown
+    void ApplyFont();
+    bool RefuseEdit();         // true, and told, while a derived text is shown
     void Edit(qsizetype from, qsizetype to, const QByteArray &bytes, TTextBuffer::TEditKind kind);
     void AfterEdit(const TTextBuffer::TChange &change, qsizetype caret);
     void Reset(); // after the whole text changed
@@ -176,11 +208,20 @@ private:
     qsizetype LeftColumn() const;
     void SetLeftColumn(qsizetype column);
     static int ClampedPixels(qsizetype cells, int cellSize);
-    void RebuildWrap(bool wrap);
+    int Indent() const; // pixels before column 0: the centring
+    void RebuildWrap();
     void LayOutShownLines(); // the lines on the screen and the caret's
     void LayOutMore();       // a slice of the background pass
 
     mutable TTextBuffer m_doc;
+    std::unique_ptr<TDerivedText> m_derived;
+    bool m_derivedShown = false;
+    struct TPlace
+    {
+        qsizetype Anchor = 0, Caret = 0, Top = 0, Left = 0;
+    };
+    TPlace m_places[2]; // where the bytes [0] and the derived text [1] were left
+    bool m_wrap = false; // asked for; a derived text may keep its lines whole
     qsizetype m_anchor = 0;
     qsizetype m_caret = 0;
     qsizetype m_goalColumn = -1; // kept over Up and Down
@@ -207,5 +248,7 @@ private:
     QBasicTimer m_autoScroll;
 
     QList<QKeySequence> m_commandKeys;
+    bool m_centred = false;
+    int m_zoomWheel = 0; // Ctrl+wheel turned, not yet a whole step
     TAltKeypad m_altKeypad;
 };

@@ -66,7 +66,7 @@ public:
         if (offset < 0 || offset > length)
             return Invalid(start, end);
         if (offset == length && offset > 0 && type != QAccessible::NoBoundary)
-            offset = AccessibleOffset(Edit()->Document().PrevChar(offset)); // the unit that ends the text
+            offset = AccessibleOffset(Edit()->ShownText().PrevChar(offset)); // the unit that ends the text
         Unit(offset, type, start, end);
         return Edit()->TextRange(*start, *end);
     }
@@ -75,7 +75,7 @@ public:
         textAtOffset(offset, type, start, end);
         if (*start <= 0 || type == QAccessible::NoBoundary)
             return Invalid(start, end);
-        Unit(AccessibleOffset(Edit()->Document().PrevChar(*start)), type, start, end);
+        Unit(AccessibleOffset(Edit()->ShownText().PrevChar(*start)), type, start, end);
         return Edit()->TextRange(*start, *end);
     }
     QString textAfterOffset(int offset, QAccessible::TextBoundaryType type, int *start, int *end) const override
@@ -105,7 +105,7 @@ private:
     // paragraphs) that holds offset, which is within the text.
     void Unit(int offset, QAccessible::TextBoundaryType type, int *start, int *end) const
     {
-        const TTextBuffer &doc = Edit()->Document();
+        const TTextBuffer &doc = Edit()->ShownText();
         const int length = AccessibleOffset(Edit()->TextLength());
         switch (type) {
         case QAccessible::CharBoundary:

@@ -12,6 +12,7 @@
 #include <QMimeData>
 #include <QScrollBar>
 #include <QToolTip>
+#include <QWheelEvent>
 
 #include <algorithm>
 
@@ -76,21 +77,21 @@ void TRichEdit::keyPressEvent(QKeyEvent *event)
             MoveCaret(m_layout.PosAtColumn(line, m_goalColumn), shift, true);
     };
     auto wordRight = [&](qsizetype pos) {
-        if (pos < length && m_doc.At(pos) == '\n')
+        if (pos < length && Text().At(pos) == '\n')
             return pos + 1;
         if (pos < length)
             pos = WordEnd(pos);
         while (pos < length && ClassAt(pos) == ccBlank)
-            pos = m_doc.NextChar(pos);
+            pos = Text().NextChar(pos);
         return pos;
     };
     auto wordLeft = [&](qsizetype pos) {
-        if (pos > 0 && m_doc.At(pos - 1) == '\n')
+        if (pos > 0 && Text().At(pos - 1) == '\n')
             return pos - 1;
-        while (pos > 0 && ClassAt(m_doc.PrevChar(pos)) == ccBlank)
-            pos = m_doc.PrevChar(pos);
-        if (pos > 0 && ClassAt(m_doc.PrevChar(pos)) != ccBreak)
-            pos = WordStart(m_doc.PrevChar(pos));
+        while (pos > 0 && ClassAt(Text().PrevChar(pos)) == ccBlank)
+            pos = Text().PrevChar(pos);
+        if (pos > 0 && ClassAt(Text().PrevChar(pos)) != ccBreak)
+            pos = WordStart(Text().PrevChar(pos));
         return pos;
     };
 
@@ -104,10 +105,10 @@ void TRichEdit::keyPressEvent(QKeyEvent *event)
     }
     switch (event->key()) {
     case Qt::Key_Left:
-        MoveCaret(ctrl ? wordLeft(m_caret) : (hasSelection && !shift ? selStart : m_doc.PrevChar(m_caret)), shift);
+        MoveCaret(ctrl ? wordLeft(m_caret) : (hasSelection && !shift ? selStart : Text().PrevChar(m_caret)), shift);
         return;
     case Qt::Key_Right:
-        MoveCaret(ctrl ? wordRight(m_caret) : (hasSelection && !shift ? selEnd : m_doc.NextChar(m_caret)), shift);
+        MoveCaret(ctrl ? wordRight(m_caret) : (hasSelection && !shift ? selEnd : Text().NextChar(m_caret)), shift);
         return;
     case Qt::Key_Up:
         if (ctrl)
@@ -141,8 +142,8 @@ void TRichEdit::keyPressEvent(QKeyEvent *event)
         qsizetype end = m_layout.DisplayLineEnd(m_layout.DisplayLineOf(m_caret));
         // A wrapped part ends where the next one starts: the caret stays on
         // this display line, before the blank that ended it.
-        if (end > start && end < m_doc.LineEnd(m_doc.LineOf(start)))
-            end = m_doc.PrevChar(end);
+        if (end > start && end < Text().LineEnd(Text().LineOf(start)))
+            end = Text().PrevChar(end);
         MoveCaret(end, shift);
         return;
     }
@@ -152,7 +153,7 @@ void TRichEdit::keyPressEvent(QKeyEvent *event)
         if (hasSelection)
             Edit(selStart, selEnd, {}, TTextBuffer::TEditKind::Step);
         else if (m_caret > 0)
-            Edit(ctrl ? wordLeft(m_caret) : m_doc.PrevChar(m_caret), m_caret, {}, TTextBuffer::TEditKind::Deleting);
+            Edit(ctrl ? wordLeft(m_caret) : Text().PrevChar(m_caret), m_caret, {}, TTextBuffer::TEditKind::Deleting);
         return;
     case Qt::Key_Delete:
         if (shift)
@@ -160,7 +161,7 @@ void TRichEdit::keyPressEvent(QKeyEvent *event)
         if (hasSelection)
             Edit(selStart, selEnd, {}, TTextBuffer::TEditKind::Step);
         else if (m_caret < length)
-            Edit(m_caret, ctrl ? wordRight(m_caret) : m_doc.NextChar(m_caret), {}, TTextBuffer::TEditKind::Deleting);
+            Edit(m_caret, ctrl ? wordRight(m_caret) : Text().NextChar(m_caret), {}, TTextBuffer::TEditKind::Deleting);
         return;
     case Qt::Key_Return:
     case Qt::Key_Enter:
@@ -179,7 +180,7 @@ void TRichEdit::keyPressEvent(QKeyEvent *event)
         const QString text = event->text();
         if (!ctrl && !text.isEmpty() && text.front().isPrint()) {
             // A character the code page lacks is stored as '?'.
-            Edit(selStart, selEnd, m_doc.FromText(text), TTextBuffer::TEditKind::Typing);
+            Edit(selStart, selEnd, Text().FromText(text), TTextBuffer::TEditKind::Typing);
             return;
         }
     }
@@ -194,7 +195,7 @@ void TRichEdit::keyReleaseEvent(QKeyEvent *event)
 {
     if (const std::optional<unsigned char> code = m_altKeypad.KeyRelease(event->key())) {
         const QString typed(QChar(Cp437::ToUnicode(*code)));
-        Edit(SelStart(), SelStart() + SelLength(), m_doc.FromText(typed), TTextBuffer::TEditKind::Typing);
+        Edit(SelStart(), SelStart() + SelLength(), Text().FromText(typed), TTextBuffer::TEditKind::Typing);
         return;
     }
     if (event->key() == Qt::Key_Control)
@@ -246,7 +247,9 @@ void TRichEdit::mouseMoveEvent(QMouseEvent *event)
         drag->setMimeData(SelectionMimeData());
         const qsizetype start = SelStart(), end = SelStart() + SelLength();
         const qsizetype before = TextLength();
-        const Qt::DropAction action = drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::MoveAction);
+        // A derived text can only be copied out.
+        const Qt::DropAction action = m_derivedShown ? drag->exec(Qt::CopyAction)
+                                                     : drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::MoveAction);
         // A move into this control is done by the drop itself.
         if (action == Qt::MoveAction && drag->target() != viewport() && TextLength() == before)
             Edit(start, end, {}, TTextBuffer::TEditKind::Step);
@@ -275,7 +278,7 @@ void TRichEdit::mouseReleaseEvent(QMouseEvent *event)
 void TRichEdit::mouseDoubleClickEvent(QMouseEvent *event)
 {
     const qsizetype pos = HitTest(event->position().toPoint());
-    if (event->button() == Qt::LeftButton && pos < TextLength() && m_doc.At(pos) != '\n') {
+    if (event->button() == Qt::LeftButton && pos < TextLength() && Text().At(pos) != '\n') {
         m_anchor = WordStart(pos);
         m_caret = WordEnd(pos);
         m_dragPending = false;
@@ -294,7 +297,7 @@ QString TRichEdit::LinkAt(const QPoint &viewportPos) const
     const qsizetype at = CharAt(viewportPos);
     if (at < 0)
         return {};
-    for (const TLink &link : Links::Near(m_doc, at, at + 1)) {
+    for (const TLink &link : Links::Near(Text(), at, at + 1)) {
         if (at >= link.Start && at < link.End)
             return link.Url;
     }
@@ -345,12 +348,12 @@ void TRichEdit::dragMoveEvent(QDragMoveEvent *event)
 
 void TRichEdit::dropEvent(QDropEvent *event)
 {
-    if (!event->mimeData()->hasText()) {
+    if (!event->mimeData()->hasText() || RefuseEdit()) {
         event->ignore();
         return;
     }
     const qsizetype pos = HitTest(event->position().toPoint());
-    const QByteArray bytes = m_doc.FromText(event->mimeData()->text());
+    const QByteArray bytes = Text().FromText(event->mimeData()->text());
     const qsizetype start = SelStart(), end = SelStart() + SelLength();
     event->acceptProposedAction();
     if (event->source() == this && event->dropAction() == Qt::MoveAction && start < end) {
@@ -358,9 +361,9 @@ void TRichEdit::dropEvent(QDropEvent *event)
         if (pos >= start && pos <= end)
             return;
         if (pos < start)
-            Edit(pos, end, bytes + m_doc.Slice(pos, start), TTextBuffer::TEditKind::Step);
+            Edit(pos, end, bytes + Text().Slice(pos, start), TTextBuffer::TEditKind::Step);
         else
-            Edit(start, pos, m_doc.Slice(end, pos) + bytes, TTextBuffer::TEditKind::Step);
+            Edit(start, pos, Text().Slice(end, pos) + bytes, TTextBuffer::TEditKind::Step);
         const qsizetype at = pos < start ? pos : pos - (end - start);
         SetSel(at, qsizetype(bytes.size()));
         return;
@@ -368,4 +371,19 @@ void TRichEdit::dropEvent(QDropEvent *event)
     m_anchor = m_caret = pos;
     Edit(pos, pos, bytes, TTextBuffer::TEditKind::Step);
     SetSel(pos, qsizetype(bytes.size()));
+}
+
+// Ctrl+wheel zooms a step a notch; fine wheels add up to notches.
+void TRichEdit::wheelEvent(QWheelEvent *event)
+{
+    if (!(event->modifiers() & Qt::ControlModifier)) {
+        QAbstractScrollArea::wheelEvent(event);
+        return;
+    }
+    m_zoomWheel += event->angleDelta().y();
+    for (; m_zoomWheel >= 120; m_zoomWheel -= 120)
+        emit ZoomRequested(+1);
+    for (; m_zoomWheel <= -120; m_zoomWheel += 120)
+        emit ZoomRequested(-1);
+    event->accept();
 }

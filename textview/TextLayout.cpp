@@ -71,6 +71,41 @@ qsizetype TTextLayout::Cells(const TTextBuffer &doc, qsizetype from, qsizetype t
     return column;
 }
 
+qsizetype TTextLayout::SkipToColumn(const TTextBuffer &doc, qsizetype from, qsizetype to, qsizetype target,
+                                     qsizetype *column)
+{
+    qsizetype c = *column, p = from;
+    if (doc.SingleByte()) {
+        // A slice at a time: a line may be many megabytes long.
+        const std::array<unsigned char, 256> &cells = SingleByteCells(doc.Charset());
+        constexpr qsizetype kSlice = 1 << 16;
+        while (p < to) {
+            const QByteArray bytes = doc.Slice(p, std::min(to, p + kSlice));
+            for (const char byte : bytes) {
+                const unsigned char b = static_cast<unsigned char>(byte);
+                const qsizetype width = b == '\t' ? kTabWidth - c % kTabWidth : cells[b];
+                if (c + width > target) {
+                    *column = c;
+                    return p;
+                }
+                c += width;
+                ++p;
+            }
+        }
+    } else {
+        while (p < to) {
+            qsizetype length = 1;
+            const qsizetype width = Advance(doc.ShownAt(p, &length), c);
+            if (c + width > target)
+                break;
+            c += width;
+            p += length;
+        }
+    }
+    *column = c;
+    return p;
+}
+
 qsizetype TTextLayout::NextPart(const TTextBuffer &doc, qsizetype start, qsizetype end, qsizetype columns)
 {
     qsizetype column = 0;
@@ -92,15 +127,15 @@ qsizetype TTextLayout::NextPart(const TTextBuffer &doc, qsizetype start, qsizety
 
 std::vector<qsizetype> TTextLayout::Parts(qsizetype line) const
 {
-    const qsizetype end = m_doc.LineEnd(line);
-    qsizetype start = m_doc.LineStart(line);
+    const qsizetype end = m_doc->LineEnd(line);
+    qsizetype start = m_doc->LineStart(line);
     if (end - start <= m_columns / kTabWidth)
         return {};
     if (m_partsLine == line && m_partsRevision == m_revision)
         return m_parts;
     std::vector<qsizetype> parts;
     for (;;) {
-        start = NextPart(m_doc, start, end, m_columns);
+        start = NextPart(*m_doc, start, end, m_columns);
         if (start >= end)
             break;
         parts.push_back(start);
@@ -123,12 +158,12 @@ void TTextLayout::SetWrap(bool wrap, qsizetype columns)
     m_next = 0;
     if (!m_wrap)
         return;
-    const qsizetype lines = m_doc.LineCount();
+    const qsizetype lines = m_doc->LineCount();
     m_counts.Reset(lines);
     m_exact.resize(size_t(lines));
     qsizetype pending = 0;
     for (qsizetype line = 0; line < lines; ++line) {
-        const qsizetype start = m_doc.LineStart(line), length = m_doc.LineEnd(line) - start;
+        const qsizetype start = m_doc->LineStart(line), length = m_doc->LineEnd(line) - start;
         if (FitsOneLine(start, length)) {
             m_exact[size_t(line)] = true;
         } else {
@@ -145,20 +180,20 @@ void TTextLayout::SetWrap(bool wrap, qsizetype columns)
 bool TTextLayout::FitsOneLine(qsizetype start, qsizetype length) const
 {
     // No longer than the columns and without a tab: no need to break it up.
-    return length <= m_columns && (length <= m_columns / kTabWidth || !m_doc.Contains('\t', start, start + length));
+    return length <= m_columns && (length <= m_columns / kTabWidth || !m_doc->Contains('\t', start, start + length));
 }
 
 qsizetype TTextLayout::PartCount(qsizetype line) const
 {
-    const qsizetype start = m_doc.LineStart(line);
-    return FitsOneLine(start, m_doc.LineEnd(line) - start) ? 1 : 1 + qsizetype(Parts(line).size());
+    const qsizetype start = m_doc->LineStart(line);
+    return FitsOneLine(start, m_doc->LineEnd(line) - start) ? 1 : 1 + qsizetype(Parts(line).size());
 }
 
 qsizetype TTextLayout::LayOutLines(qsizetype from, qsizetype to)
 {
     if (!m_wrap)
         return 0;
-    to = std::min(to, m_doc.LineCount());
+    to = std::min(to, m_doc->LineCount());
     qsizetype delta = 0;
     for (qsizetype line = std::max<qsizetype>(0, from); line < to; ++line) {
         if (m_exact[size_t(line)])
@@ -175,7 +210,7 @@ void TTextLayout::LayOutMore(qsizetype budgetMs)
 {
     QElapsedTimer timer;
     timer.start();
-    const qsizetype lines = m_doc.LineCount();
+    const qsizetype lines = m_doc->LineCount();
     while (m_next < lines && timer.elapsed() < budgetMs) {
         const qsizetype end = std::min(lines, m_next + 2048);
         LayOutLines(m_next, end);
@@ -192,10 +227,10 @@ void TTextLayout::Appended(const TTextBuffer::TChange &change, qsizetype longest
     // As after a load, the longest line in bytes stands for the widest until
     // lines are painted: a file read in is not measured byte by byte.
     ++m_revision;
-    const auto bytes = [this](qsizetype line) { return m_doc.LineEnd(line) - m_doc.LineStart(line); };
+    const auto bytes = [this](qsizetype line) { return m_doc->LineEnd(line) - m_doc->LineStart(line); };
     // The widest line grown at its end is measured on from where it was.
     if (change.FirstLine == m_widestLine)
-        m_widest = Cells(m_doc, change.From, m_doc.LineEnd(m_widestLine), m_widest);
+        m_widest = Cells(*m_doc, change.From, m_doc->LineEnd(m_widestLine), m_widest);
     if (longestLine != m_widestLine && bytes(longestLine) > bytes(m_widestLine)) {
         const qsizetype columns = LineColumns(longestLine);
         if (columns > m_widest) {
@@ -226,12 +261,12 @@ void TTextLayout::Update(const TTextBuffer::TChange &change)
 
 qsizetype TTextLayout::DisplayLineCount() const
 {
-    return m_wrap ? m_counts.Total() : m_doc.LineCount();
+    return m_wrap ? m_counts.Total() : m_doc->LineCount();
 }
 
 qsizetype TTextLayout::DisplayLineOf(qsizetype pos) const
 {
-    const qsizetype line = m_doc.LineOf(pos);
+    const qsizetype line = m_doc->LineOf(pos);
     if (!m_wrap)
         return line;
     const std::vector<qsizetype> parts = Parts(line);
@@ -242,25 +277,25 @@ qsizetype TTextLayout::DisplayLineStart(qsizetype displayLine) const
 {
     displayLine = std::clamp<qsizetype>(displayLine, 0, DisplayLineCount() - 1);
     if (!m_wrap)
-        return m_doc.LineStart(displayLine);
+        return m_doc->LineStart(displayLine);
     const qsizetype line = m_counts.LineAt(displayLine);
     const qsizetype part = displayLine - m_counts.First(line);
     if (part == 0)
-        return m_doc.LineStart(line);
+        return m_doc->LineStart(line);
     const std::vector<qsizetype> parts = Parts(line);
-    return parts.empty() ? m_doc.LineStart(line) : parts[size_t(std::min<qsizetype>(part, qsizetype(parts.size()))) - 1];
+    return parts.empty() ? m_doc->LineStart(line) : parts[size_t(std::min<qsizetype>(part, qsizetype(parts.size()))) - 1];
 }
 
 qsizetype TTextLayout::DisplayLineEnd(qsizetype displayLine) const
 {
     const qsizetype start = DisplayLineStart(displayLine);
-    const qsizetype end = m_doc.LineEnd(m_doc.LineOf(start));
-    return m_wrap ? NextPart(m_doc, start, end, m_columns) : end;
+    const qsizetype end = m_doc->LineEnd(m_doc->LineOf(start));
+    return m_wrap ? NextPart(*m_doc, start, end, m_columns) : end;
 }
 
 qsizetype TTextLayout::ColumnOf(qsizetype pos) const
 {
-    return Cells(m_doc, DisplayLineStart(DisplayLineOf(pos)), pos, 0);
+    return Cells(*m_doc, DisplayLineStart(DisplayLineOf(pos)), pos, 0);
 }
 
 qsizetype TTextLayout::PosAtColumn(qsizetype displayLine, qsizetype column) const
@@ -268,22 +303,18 @@ qsizetype TTextLayout::PosAtColumn(qsizetype displayLine, qsizetype column) cons
     displayLine = std::clamp<qsizetype>(displayLine, 0, DisplayLineCount() - 1);
     const qsizetype start = DisplayLineStart(displayLine);
     qsizetype end = DisplayLineEnd(displayLine);
-    if (end > start && end < m_doc.LineEnd(m_doc.LineOf(start)))
-        end = m_doc.PrevChar(end);
+    if (end > start && end < m_doc->LineEnd(m_doc->LineOf(start)))
+        end = m_doc->PrevChar(end);
+    // The character that reaches past the column, or the next one when it
+    // begins before the column (a tab across it).
     qsizetype c = 0;
-    for (qsizetype p = start; p < end;) {
-        if (c >= column)
-            return p;
-        qsizetype length = 1;
-        c += Advance(m_doc.ShownAt(p, &length), c);
-        p += length;
-    }
-    return end;
+    const qsizetype p = SkipToColumn(*m_doc, start, end, column, &c);
+    return p < end && c < column ? m_doc->NextChar(p) : p;
 }
 
 qsizetype TTextLayout::LineColumns(qsizetype line) const
 {
-    return Cells(m_doc, m_doc.LineStart(line), m_doc.LineEnd(line), 0);
+    return Cells(*m_doc, m_doc->LineStart(line), m_doc->LineEnd(line), 0);
 }
 
 qsizetype TTextLayout::WidestColumns()
@@ -292,8 +323,8 @@ qsizetype TTextLayout::WidestColumns()
         // A line is at least as wide as it is long; tabs show when measured.
         // Line after line: the index answers those without a search.
         qsizetype longest = 0, longestBytes = -1;
-        for (qsizetype line = 0; line < m_doc.LineCount(); ++line) {
-            const qsizetype start = m_doc.LineStart(line), bytes = m_doc.LineEnd(line) - start;
+        for (qsizetype line = 0; line < m_doc->LineCount(); ++line) {
+            const qsizetype start = m_doc->LineStart(line), bytes = m_doc->LineEnd(line) - start;
             if (bytes > longestBytes) {
                 longest = line;
                 longestBytes = bytes;
@@ -307,10 +338,10 @@ qsizetype TTextLayout::WidestColumns()
 
 void TTextLayout::Measure(qsizetype line)
 {
-    if (m_widestLine < 0 || line < 0 || line >= m_doc.LineCount() || line == m_widestLine)
+    if (m_widestLine < 0 || line < 0 || line >= m_doc->LineCount() || line == m_widestLine)
         return;
     // A tab takes at most kTabWidth cells: a short line cannot be the widest.
-    if (qint64(m_doc.LineEnd(line) - m_doc.LineStart(line)) * kTabWidth <= m_widest)
+    if (qint64(m_doc->LineEnd(line) - m_doc->LineStart(line)) * kTabWidth <= m_widest)
         return;
     const qsizetype columns = LineColumns(line);
     if (columns > m_widest) {

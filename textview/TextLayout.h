@@ -13,7 +13,9 @@ class TTextLayout
 public:
     static constexpr qsizetype kTabWidth = 8;
 
-    explicit TTextLayout(TTextBuffer &doc) : m_doc(doc) {}
+    explicit TTextLayout(TTextBuffer &doc) : m_doc(&doc) {}
+    // Lays out another text from now on; SetWrap lays it out.
+    void SetDocument(TTextBuffer &doc) { m_doc = &doc; }
 
     // The cells a character takes at a column.
     static qsizetype Advance(char32_t ch, qsizetype column)
@@ -26,6 +28,11 @@ public:
     // The column after the characters [from, to) when the first is at column.
     static qsizetype Cells(const TTextBuffer &doc, qsizetype from, qsizetype to, qsizetype column);
     static qsizetype NextPart(const TTextBuffer &doc, qsizetype start, qsizetype end, qsizetype columns);
+    // The first character of [from, to) that reaches past the column target,
+    // or to; column holds the column at from and receives the column where
+    // that character starts. Single-byte text is walked by table.
+    static qsizetype SkipToColumn(const TTextBuffer &doc, qsizetype from, qsizetype to, qsizetype target,
+                                  qsizetype *column);
 
     bool Wrap() const { return m_wrap; }
     qsizetype Columns() const { return m_columns; }
@@ -39,7 +46,7 @@ public:
     // bytes among those it touched.
     void Appended(const TTextBuffer::TChange &change, qsizetype longestLine);
 
-    bool Complete() const { return !m_wrap || m_next >= m_doc.LineCount(); }
+    bool Complete() const { return !m_wrap || m_next >= m_doc->LineCount(); }
     // Lays out further lines for about budgetMs milliseconds.
     void LayOutMore(qsizetype budgetMs);
     bool LaidOut(qsizetype line) const { return !m_wrap || m_exact[size_t(line)]; }
@@ -73,7 +80,7 @@ private:
 
     void UpdateWidest(const TTextBuffer::TChange &change);
 
-    TTextBuffer &m_doc;
+    TTextBuffer *m_doc;
     qsizetype m_widestLine = -1; // -1: not known since the last load
     qsizetype m_widest = 0;
     bool m_wrap = false;

@@ -18,16 +18,7 @@ qsizetype ForEachCell(const TTextBuffer &doc, qsizetype start, qsizetype end, qs
                       qsizetype lastColumn, Visit visit)
 {
     qsizetype column = 0;
-    qsizetype p = start;
-    while (p < end) {
-        qsizetype size = 1;
-        const char32_t ch = doc.SingleByte() ? char32_t(static_cast<unsigned char>(doc.At(p))) : doc.ShownAt(p, &size);
-        const qsizetype width = TTextLayout::Advance(ch, column);
-        if (column + width > firstColumn)
-            break;
-        column += width;
-        p += size;
-    }
+    const qsizetype p = TTextLayout::SkipToColumn(doc, start, end, firstColumn, &column);
     // A character takes at least one cell and at most four bytes.
     const qsizetype stop = (end - p) / 4 - 2 > lastColumn - column ? p + (lastColumn - column + 2) * 4 : end;
     const QByteArray bytes = doc.Slice(p, stop);
@@ -52,6 +43,15 @@ qsizetype DrawRow(QPainter &painter, TCellPainter &cells, const TTextBuffer &doc
     return ForEachCell(doc, start, end, firstColumn, lastColumn, [&](qsizetype pos, char32_t ch, qsizetype column, qsizetype width) {
         const QRect cell(origin.x() + int(column - firstColumn) * cellWidth, origin.y(), int(width) * cellWidth, cellHeight);
         const bool selected = pos >= style.SelStart && pos < style.SelEnd;
+        TCellLook look;
+        if (style.Looks && style.Looks->LookAt(pos, &look)) {
+            if (look.Glyph)
+                ch = look.Glyph;
+            if (!selected) {
+                cells.Draw(painter, cell, ch, QColor(look.Ink), QColor(look.Paper));
+                return;
+            }
+        }
         if (selected)
             painter.fillRect(cell, style.SelectedBack);
         while (link != style.Links.end() && link->second <= pos)
@@ -65,13 +65,14 @@ qsizetype DrawRow(QPainter &painter, TCellPainter &cells, const TTextBuffer &doc
 }
 
 void DrawLines(QPainter &painter, TCellPainter &cells, const TTextBuffer &doc, qsizetype first, qsizetype last,
-               QPoint origin, const QColor &text, const QColor &background)
+               QPoint origin, const QColor &text, const QColor &background, const TCellLooks *looks, qsizetype columns)
 {
     const qsizetype rows = std::max<qsizetype>(0, last - first);
-    painter.fillRect(QRect(origin, QSize(int(Columns(doc, first, last)) * cells.CellWidth(), int(rows) * cells.CellHeight())),
-                     background);
+    columns = std::max(columns, Columns(doc, first, last));
+    painter.fillRect(QRect(origin, QSize(int(columns) * cells.CellWidth(), int(rows) * cells.CellHeight())), background);
     TRowStyle style;
     style.Text = text;
+    style.Looks = looks;
     for (qsizetype row = 0; row < rows; ++row) {
         const qsizetype line = first + row;
         DrawRow(painter, cells, doc, doc.LineStart(line), doc.LineEnd(line),

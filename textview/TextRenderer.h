@@ -17,6 +17,24 @@ class TTextBuffer;
 
 namespace TextRenderer {
 
+// A character's own look in a text that has one (colour art): its ink and
+// paper, and the glyph drawn in place of the text's character where the
+// text cannot hold the one drawn (a line break drawn as a character).
+struct TCellLook
+{
+    QRgb Ink = 0;
+    QRgb Paper = 0;
+    char32_t Glyph = 0; // 0: the text's own character
+};
+
+class TCellLooks
+{
+public:
+    virtual ~TCellLooks() = default;
+    // The look of the character at pos; false where it has none of its own.
+    virtual bool LookAt(qsizetype pos, TCellLook *look) const = 0;
+};
+
 struct TRowStyle
 {
     QColor Text;
@@ -30,6 +48,9 @@ struct TRowStyle
     QColor Link;
     qsizetype UnderlineY = 0; // from the top of the cell
     qsizetype UnderlineHeight = 1;
+    // The characters' own looks, which win over the text and link colours;
+    // the selection still shows.
+    const TCellLooks *Looks = nullptr;
 };
 
 // Draws the characters [start, end) of doc as one row whose column firstColumn
@@ -40,9 +61,10 @@ qsizetype DrawRow(QPainter &painter, TCellPainter &cells, const TTextBuffer &doc
             QPoint origin, const TRowStyle &style, qsizetype firstColumn = 0, qsizetype lastColumn = std::numeric_limits<qsizetype>::max());
 
 // The document lines [first, last), one row each from origin down, on the
-// background, no wrapping; flushed.
+// background at least columns wide, no wrapping; flushed.
 void DrawLines(QPainter &painter, TCellPainter &cells, const TTextBuffer &doc, qsizetype first, qsizetype last,
-               QPoint origin, const QColor &text, const QColor &background);
+               QPoint origin, const QColor &text, const QColor &background, const TCellLooks *looks = nullptr,
+               qsizetype columns = 0);
 
 // The cells the widest of the lines [first, last) takes.
 qsizetype Columns(const TTextBuffer &doc, qsizetype first, qsizetype last);

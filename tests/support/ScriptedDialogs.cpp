@@ -38,7 +38,7 @@ void ScriptedDialogs::Warning(QWidget *, const QString &caption, const QString &
 
 std::optional<QString> ScriptedDialogs::NextFile(const QString &kind, TFileDialogState &state)
 {
-    Log.append({kind, QString(), state.LastFileName});
+    Log.append({kind, state.Title, state.LastFileName});
     std::optional<QString> answer = FileAnswers.isEmpty() ? std::nullopt : FileAnswers.dequeue();
     if (answer)
         state.LastFileName = *answer;
@@ -52,6 +52,8 @@ std::optional<QString> ScriptedDialogs::OpenFileName(QWidget *, TFileDialogState
 
 std::optional<QString> ScriptedDialogs::SaveFileName(QWidget *, TFileDialogState &state)
 {
+    if (OnSave)
+        OnSave(state);
     return NextFile(QStringLiteral("Save"), state);
 }
 

@@ -5,6 +5,7 @@
 #include "platform/Dialogs.h"
 
 #include <QList>
+#include <functional>
 #include <QQueue>
 #include <QString>
 
@@ -14,8 +15,8 @@ public:
     struct Shown
     {
         QString Kind; // "Confirm", "Error", "Warning", "Open", "Save", "Color", "Font"
-        QString Caption;
-        QString Text;
+        QString Caption; // a file dialog's title
+        QString Text;    // a file dialog's proposed file
     };
 
     ScriptedDialogs();
@@ -26,6 +27,8 @@ public:
     QQueue<std::optional<QString>> FileAnswers;
     QQueue<std::optional<QColor>> ColorAnswers;
     QQueue<std::optional<QFont>> FontAnswers;
+    // What is chosen in a Save dialog's options, as a person would.
+    std::function<void(TFileDialogState &)> OnSave;
 
     QList<Shown> Log;
     int Beeps = 0;

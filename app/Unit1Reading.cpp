@@ -1,0 +1,197 @@
+// The main window's commands for reading many files: stepping through the
+// folder, fitting the window to the text and centring narrow text, colour
+// schemes, the text without its art, and the document as a web page.
+
+#include "app/Unit1.h"
+
+#include "app/DocumentLoader.h"
+#include "app/Export.h"
+#include "app/FolderFiles.h"
+#include "app/MainCommands.h"
+#include "platform/Dialogs.h"
+#include "platform/Errors.h"
+#include "platform/SafeFile.h"
+#include "platform/StatusBar.h"
+#include "settings/MyRegistry.h"
+#include "textview/AnsiView.h"
+#include "textview/RichEdit.h"
+#include "textview/TextOnlyView.h"
+
+#include <QActionGroup>
+#include <QDir>
+#include <QFileInfo>
+#include <QMenu>
+#include <QScreen>
+
+// ---- Notices ----
+
+// A short notice in the status bar's last panel, gone after a few seconds
+// unless a load's progress or another notice takes the panel meanwhile.
+void TMain::ShowNotice(const QString &text)
+{
+    if (m_loader)
+        return;
+    StatusBar1->SetPanelText(5, text);
+    m_notice.start(4000, this);
+}
+
+// ---- Next and previous file ----
+
+// The neighbour of the open file in its folder; files that cannot be opened
+// are passed over, and every file is tried at most once.
+void TMain::StepFile(int step)
+{
+    if (m_documentName == QLatin1String(UntitledName)) {
+        TDialogs::Instance().Beep();
+        return;
+    }
+    QuerySaveChanges();
+    const QString current = QFileInfo(m_documentName).absoluteFilePath();
+    const QStringList files = FolderFiles::List(QFileInfo(current).absolutePath());
+    qsizetype at = FolderFiles::Neighbour(files, current, step);
+    for (qsizetype tried = 0; at >= 0 && tried < files.size(); ++tried) {
+        const QString &candidate = files[at];
+        if (candidate != current && QFileInfo(candidate).isReadable()) {
+            try {
+                LoadDocument(candidate);
+                ShowNotice(QStringLiteral("File %1 of %2").arg(at + 1).arg(files.size()));
+                return;
+            } catch (const EGlimraError &) {
+                // unreadable after all: the next one
+            }
+        }
+        at = (at + (step > 0 ? 1 : -1) + files.size()) % files.size();
+    }
+    TDialogs::Instance().Beep(); // no other file of the folder opens
+}
+
+// ---- Fit and centre ----
+
+// The window as wide as the widest line of the text shown (and its scroll
+// bar), within the screen's room; with word wrap the lines then need not wrap.
+void TMain::FitWindowToText()
+{
+    const qsizetype columns = std::max<qsizetype>(1, richedit->MeasureWidestLine() + 1); // the caret after it
+    const int text = int(std::min<qsizetype>(columns * richedit->CellSize().width(), 1 << 20));
+    // What the window has besides the text (frames, a scroll bar shown) stays.
+    int wanted = width() - richedit->viewport()->width() + text;
+    const QRect room = screen() ? screen()->availableGeometry() : QRect();
+    const int frame = frameGeometry().width() - geometry().width();
+    if (room.isValid())
+        wanted = std::min(wanted, room.width() - frame);
+    resize(std::max(wanted, minimumSizeHint().width()), height());
+    if (room.isValid() && frameGeometry().right() > room.right())
+        move(std::max(room.left(), room.right() - frameGeometry().width()), y());
+}
+
+// A check mark is flipped by its command, not by the menu.
+void TMain::FitOnOpenClick()
+{
+    Item("FitOnOpen1")->setChecked(!Item("FitOnOpen1")->isChecked());
+    if (Item("FitOnOpen1")->isChecked())
+        FitWindowToText();
+}
+
+void TMain::CentreClick()
+{
+    Item("Centre1")->setChecked(!Item("Centre1")->isChecked());
+    richedit->SetCentred(Item("Centre1")->isChecked());
+}
+
+// ---- Colour schemes ----
+
+void TMain::BuildSchemeMenu()
+{
+    QMenu *view = m_menus.value(QStringLiteral("View1"));
+    auto *sub = new QMenu(QStringLiteral("Co&lour Scheme"), view);
+    sub->setObjectName(QStringLiteral("ColourScheme1"));
+    sub->menuAction()->setObjectName(sub->objectName());
+    sub->menuAction()->setStatusTip(QStringLiteral("Text and background colours at once"));
+    view->insertMenu(Item("N12"), sub);
+    m_menus.insert(sub->objectName(), sub);
+    m_items.insert(sub->objectName(), sub->menuAction());
+    auto *group = new QActionGroup(sub);
+    const std::span<const TColourScheme> schemes = ColourSchemes();
+    for (size_t k = 0; k <= schemes.size(); ++k) {
+        if (k == schemes.size())
+            sub->addSeparator();
+        const bool custom = k == schemes.size();
+        QAction *item = sub->addAction(custom ? QStringLiteral("&Custom") : QString::fromLatin1(schemes[k].Caption));
+        item->setObjectName(custom ? QStringLiteral("SchemeCustom1") : QString::fromLatin1(schemes[k].Name));
+        item->setCheckable(true);
+        group->addAction(item);
+        m_items.insert(item->objectName(), item);
+        connect(item, &QAction::triggered, this, Guarded([this, k, custom] { SchemeClick(custom ? -1 : int(k)); }));
+    }
+    connect(sub, &QMenu::aboutToShow, this, &TMain::UpdateSchemeChecks);
+}
+
+// A scheme, or the user's own pair (-1), sets both colours; the user's own
+// pair is kept aside first, so that Custom brings it back.
+void TMain::SchemeClick(int scheme)
+{
+    const QColor text = richedit->TextColor(), background = richedit->BackgroundColor();
+    if (SchemeOf(text.rgb(), background.rgb()) < 0) {
+        m_customText = text;
+        m_customBackground = background;
+    }
+    if (scheme < 0) {
+        if (m_customText.isValid())
+            richedit->SetColors(m_customText, m_customBackground);
+    } else {
+        const TColourScheme &chosen = ColourSchemes()[size_t(scheme)];
+        richedit->SetColors(QColor::fromRgb(chosen.Text), QColor::fromRgb(chosen.Background));
+    }
+    UpdateSchemeChecks();
+}
+
+void TMain::UpdateSchemeChecks()
+{
+    const int scheme = SchemeOf(richedit->TextColor().rgb(), richedit->BackgroundColor().rgb());
+    const std::span<const TColourScheme> schemes = ColourSchemes();
+    for (size_t k = 0; k < schemes.size(); ++k)
+        Item(schemes[k].Name)->setChecked(int(k) == scheme);
+    Item("SchemeCustom1")->setChecked(scheme < 0);
+    Item("SchemeCustom1")->setEnabled(scheme < 0 || m_customText.isValid());
+}
+
+// ---- Text only ----
+
+// The words without the art in place of the text, read-only; turned off,
+// colour art is drawn again (or its codes shown, as before).
+void TMain::TextOnlyClick()
+{
+    Item("TextOnly1")->setChecked(!Item("TextOnly1")->isChecked());
+    ShowTextOnly();
+    ShowArtView();
+    UpdateFontPanel();
+}
+
+void TMain::ShowTextOnly()
+{
+    if (Item("TextOnly1")->isChecked()) {
+        richedit->SetDerivedText(std::make_unique<TTextOnlyView>(TAnsiView::For(m_format)));
+    } else {
+        richedit->SetDerivedText(TAnsiView::For(m_format));
+    }
+}
+
+// ---- The web page ----
+
+void TMain::ExportHtml1Click()
+{
+    WaitForLoad();
+    TFileDialogState &dialog = ExportHtmlDialog;
+    const QFileInfo document(m_documentName);
+    if (m_documentName != QLatin1String(UntitledName))
+        dialog.LastFileName = document.absoluteDir().filePath(document.completeBaseName() + QStringLiteral(".html"));
+    const std::optional<QString> name = TDialogs::Instance().SaveFileName(this, dialog);
+    if (!name)
+        return;
+    if (QFileInfo::exists(*name)
+        && TDialogs::Instance().Confirm(this, QStringLiteral("OK to overwrite %1").arg(*name)) != TModalResult::mrYes)
+        return;
+    const TLook look{richedit->font(), richedit->TextColor(), richedit->BackgroundColor()};
+    if (!WriteFileAtomically(*name, Export::Html(richedit->Document(), m_format, document.fileName(), look)))
+        throw EGlimraError(QStringLiteral("Cannot create file %1").arg(*name));
+}

@@ -1,0 +1,133 @@
+#include "formats/HtmlPage.h"
+
+#include "document/Charset.h"
+#include "document/Links.h"
+#include "document/TextBuffer.h"
+#include "platform/Cp437.h"
+
+#include <QStringView>
+
+namespace HtmlPage {
+namespace {
+
+QString Colour(quint32 rgb)
+{
+    return QStringLiteral("#%1").arg(rgb & 0xFFFFFF, 6, 16, QLatin1Char('0'));
+}
+
+// Only these schemes are made links: a page must not carry the document's
+// javascript: or file: text as something to click.
+bool Linkable(const QString &url)
+{
+    for (const char *scheme : {"http://", "https://", "ftp://", "mailto:"}) {
+        if (url.startsWith(QLatin1String(scheme), Qt::CaseInsensitive))
+            return true;
+    }
+    return false;
+}
+
+// The record's texts are code page 437 bytes.
+QString RecordText(const QByteArray &bytes)
+{
+    return Cp437::Decode(bytes).trimmed();
+}
+
+// One line: its characters as the screen shows them, addresses as links,
+// and, for colour art, each run of cells in its colours.
+QString Line(const TTextBuffer &doc, qsizetype line, const QList<THtmlRun> &runs)
+{
+    // The characters as the screen shows them: pictures of control bytes,
+    // NUL an empty cell.
+    const QByteArray bytes = doc.Slice(doc.LineStart(line), doc.LineEnd(line));
+    const auto *data = reinterpret_cast<const unsigned char *>(bytes.constData());
+    QString text;
+    for (qsizetype i = 0; i < bytes.size();) {
+        char32_t ch = 0;
+        i += Charset::Decode(doc.Charset(), data + i, bytes.size() - i, &ch);
+        text += QString::fromUcs4(&ch, 1);
+    }
+    const QList<TLink> links = Links::Find(text);
+    QString out;
+    auto link = links.begin();
+    auto run = runs.begin();
+    qsizetype runLeft = run != runs.end() ? run->Length : -1;
+    bool inRun = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (runs.size() && run != runs.end() && !inRun) {
+            out += QStringLiteral("<span style=\"color:%1;background:%2\">").arg(Colour(run->Ink), Colour(run->Paper));
+            inRun = true;
+        }
+        if (link != links.end() && link->Start == i && Linkable(link->Url))
+            out += QStringLiteral("<a href=\"%1\">").arg(Escaped(link->Url));
+        const qsizetype length = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        out += Escaped(QStringView(text).sliced(i, length));
+        i += length - 1;
+        if (link != links.end() && link->End == i + 1) {
+            if (Linkable(link->Url))
+                out += QStringLiteral("</a>");
+            ++link;
+        }
+        if (inRun && --runLeft == 0) {
+            out += QStringLiteral("</span>");
+            inRun = false;
+            if (++run != runs.end())
+                runLeft = run->Length;
+        }
+    }
+    if (inRun)
+        out += QStringLiteral("</span>");
+    return out;
+}
+
+} // namespace
+
+QString Escaped(QStringView text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case u'<': out += QStringLiteral("&lt;"); break;
+        case u'>': out += QStringLiteral("&gt;"); break;
+        case u'&': out += QStringLiteral("&amp;"); break;
+        case u'"': out += QStringLiteral("&quot;"); break;
+        case u'\'': out += QStringLiteral("&#39;"); break;
+        case 0: out += QChar(u' '); break; // NUL is an empty cell
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+QByteArray Make(const TTextBuffer &doc, const std::optional<TSauce> &record, const QString &name, const THtmlLook &look,
+                const THtmlColours &colours)
+{
+    const QString title = record && !record->Title.isEmpty() ? RecordText(record->Title) : name;
+    QString page = QStringLiteral("<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n<title>%1</title>\n")
+                       .arg(Escaped(title));
+    if (record && !record->Author.isEmpty())
+        page += QStringLiteral("<meta name=\"author\" content=\"%1\">\n").arg(Escaped(RecordText(record->Author)));
+    if (record && !record->Group.isEmpty())
+        page += QStringLiteral("<meta name=\"publisher\" content=\"%1\">\n").arg(Escaped(RecordText(record->Group)));
+    page += QStringLiteral("<meta name=\"generator\" content=\"Glimra\">\n");
+    // A line exactly one character cell high and no room between letters,
+    // so that blocks and frames meet; the page shows the text's own colours.
+    const QString family = look.Family.isEmpty() || look.Family == QLatin1String("DejaVu Sans Mono")
+                               ? QString()
+                               : QStringLiteral("\"%1\", ").arg(Escaped(look.Family));
+    page += QStringLiteral("<style>\nbody { margin: 0; background: %1; }\n"
+                           "pre { margin: 0; padding: 8px; color: %2; background: %1; font-family: %3\"DejaVu Sans Mono\", "
+                           "monospace; font-size: 16px; line-height: 1; letter-spacing: 0; font-variant-ligatures: none; }\n"
+                           "a { color: inherit; }\n</style>\n</head>\n<body>\n<pre>")
+                .arg(Colour(look.Background), Colour(look.Text), family);
+    for (qsizetype line = 0; line < doc.LineCount(); ++line) {
+        if (line + 1 == doc.LineCount() && doc.LineStart(line) == doc.Length())
+            break; // a break at the end starts no line of its own
+        page += Line(doc, line, colours ? colours(line) : QList<THtmlRun>());
+        page += u'\n';
+    }
+    page += QStringLiteral("</pre>\n</body>\n</html>\n");
+    return page.toUtf8();
+}
+
+} // namespace HtmlPage

@@ -1,0 +1,46 @@
+#pragma once
+// A document as one standalone UTF-8 web page: its lines in a <pre> whose
+// line height and letter spacing make blocks and frames join in a browser,
+// in the document's colours, web and mail addresses as links, and the art's
+// title and author from its record in the page's head. Colour art gives each
+// run of cells its own colours.
+
+#include "formats/Sauce.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+class TTextBuffer;
+
+struct THtmlLook
+{
+    quint32 Text = 0xC0C0C0;       // 0xRRGGBB
+    quint32 Background = 0x000080; // 0xRRGGBB
+    QString Family;                // the face asked for first; monospace after it
+};
+
+// The colours of the cells of one line of colour art: a run of Length cells
+// in Ink on Paper (0xRRGGBB each).
+struct THtmlRun
+{
+    qsizetype Length = 0;
+    quint32 Ink = 0;
+    quint32 Paper = 0;
+};
+using THtmlColours = std::function<QList<THtmlRun>(qsizetype line)>;
+
+namespace HtmlPage {
+
+// name stands in for the title where the record has none. colours, when
+// given, colours each line's characters run by run.
+QByteArray Make(const TTextBuffer &doc, const std::optional<TSauce> &record, const QString &name, const THtmlLook &look,
+                const THtmlColours &colours = {});
+
+// Text made safe in HTML, in text and in attributes alike.
+QString Escaped(QStringView text);
+
+} // namespace HtmlPage

@@ -1,0 +1,65 @@
+// The web page of a document: what is escaped, what becomes a link, what
+// the record gives the head, and the colours of colour art.
+
+#include "document/TextBuffer.h"
+#include "formats/HtmlPage.h"
+
+#include <QTest>
+
+class TestHtmlPage : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void page_data();
+    void page();
+};
+
+void TestHtmlPage::page_data()
+{
+    // Code page 437 text, whether it has a record, and what the page must
+    // and must not hold.
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<bool>("record");
+    QTest::addColumn<QStringList>("holds");
+    QTest::addColumn<QStringList>("lacks");
+    QTest::newRow("markup is text") << QByteArray("<b>&\"'</b>") << false
+                                    << QStringList{"<pre>&lt;b&gt;&amp;&quot;&#39;&lt;/b&gt;\n</pre>", "<title>art.nfo</title>"}
+                                    << QStringList{"<b>"};
+    QTest::newRow("art as Unicode") << QByteArray("\xC9\xCD\xBB\x00\x01", 5) << false << QStringList{"<pre>\u2554\u2550\u2557 \u263A\n"}
+                                    << QStringList{};
+    QTest::newRow("links") << QByteArray("http://a.org/?x=1&y=2 www.b.org nib@c.test") << false
+                           << QStringList{"<a href=\"http://a.org/?x=1&amp;y=2\">http://a.org/?x=1&amp;y=2</a>",
+                                          "<a href=\"http://www.b.org\">www.b.org</a>", "<a href=\"mailto:nib@c.test\">"}
+                           << QStringList{};
+    QTest::newRow("no other schemes") << QByteArray("telnet://bbs.test javascript:alert(1) file:///etc") << false
+                                      << QStringList{"telnet://bbs.test"} << QStringList{"<a "};
+    QTest::newRow("record's title and author") << QByteArray("art") << true
+                                               << QStringList{"<title>Tide &lt;Clock&gt;</title>",
+                                                              "<meta name=\"author\" content=\"Nib &amp; Co\">"}
+                                               << QStringList{"art.nfo"};
+    QTest::newRow("blocks join") << QByteArray("\xDB\xDB\r\n\xDB\xDB") << false
+                                 << QStringList{"line-height: 1;", "letter-spacing: 0;", "\u2588\u2588\n\u2588\u2588\n</pre>"}
+                                 << QStringList{};
+}
+
+void TestHtmlPage::page()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(bool, record);
+    QFETCH(QStringList, holds);
+    QFETCH(QStringList, lacks);
+    TTextBuffer doc;
+    doc.Load(text);
+    std::optional<TSauce> sauce;
+    if (record)
+        sauce = Sauce::New(QStringLiteral("Tide <Clock>"), QStringLiteral("Nib & Co"), {}, 3, 1, 3);
+    const QString page = QString::fromUtf8(HtmlPage::Make(doc, sauce, QStringLiteral("art.nfo"), {}));
+    for (const QString &part : holds)
+        QVERIFY2(page.contains(part), qPrintable(part + QStringLiteral(" not in ") + page));
+    for (const QString &part : lacks)
+        QVERIFY2(!page.contains(part), qPrintable(part));
+}
+
+QTEST_APPLESS_MAIN(TestHtmlPage)
+#include "tst_htmlpage.moc"
