@@ -300,8 +300,8 @@ void TDecodedSource::Read(qint64 from, qint64 to, TRunVisitor run, bool sequenti
 
 void TDecodedSource::ReadInOrder(size_t b, qint64 from, qint64 to, TRunVisitor run) const
 {
-    // Groups of blocks of about a megabyte, read and decoded while the one
-    // before is used: reading and the work on what was read overlap.
+    // Groups of blocks of about a megabyte, read and decoded while the ones
+    // before are used: reading and the work on what was read overlap.
     std::vector<size_t> groups{b};
     const size_t blocks = m_positions.size() - 1;
     while (m_positions[groups.back()] < to) {
@@ -320,36 +320,47 @@ void TDecodedSource::ReadInOrder(size_t b, qint64 from, qint64 to, TRunVisitor r
         run(text.constData() + (from - m_positions[groups[0]]), qsizetype(to - from), qsizetype(from));
         return;
     }
-    TSourceFile::TState states[2];
+    // Two readers take turns, each group read and decoded in a slot of its
+    // own, while this thread uses the groups in order: reading and decoding
+    // cost more than a search of what they give.
+    constexpr size_t kReaders = 2, kSlots = 2 * kReaders;
+    TSourceFile::TState states[kSlots];
+    size_t held[kSlots] = {}; // the group in each slot, plus one; 0 while empty
     std::mutex lock;
     std::condition_variable changed;
-    size_t read = 0, used = 0; // groups read, groups used
+    size_t used = 0; // groups used
     bool stop = false;
-    std::thread reader([&] {
-        for (size_t g = 0; g + 1 < groups.size(); ++g) {
+    const size_t count = groups.size() - 1;
+    const auto readGroups = [&](size_t first) {
+        for (size_t g = first; g < count; g += kReaders) {
             {
                 std::unique_lock<std::mutex> hold(lock);
-                changed.wait(hold, [&] { return stop || g < used + 2; });
+                changed.wait(hold, [&] { return stop || g < used + kSlots; });
                 if (stop)
                     return;
             }
             // Decoded here too, while the bytes are still in this core's cache.
-            const size_t k = g % 2;
-            states[k] = failed ? TSourceFile::TState::Changed : ReadRaw(*file, groups[g], groups[g + 1], m_rawSlots[k]);
-            states[k] = DecodeRaw(groups[g], groups[g + 1], states[k], m_rawSlots[k], m_textSlots[k]);
+            const size_t k = g % kSlots;
+            TSourceFile::TState state = failed ? TSourceFile::TState::Changed : ReadRaw(*file, groups[g], groups[g + 1], m_rawSlots[k]);
+            state = DecodeRaw(groups[g], groups[g + 1], state, m_rawSlots[k], m_textSlots[k]);
             {
                 const std::lock_guard<std::mutex> hold(lock);
-                read = g + 1;
+                states[k] = state;
+                held[k] = g + 1;
             }
             changed.notify_all();
         }
-    });
-    for (size_t g = 0; g + 1 < groups.size(); ++g) {
+    };
+    std::thread readers[kReaders];
+    for (size_t r = 0; r < kReaders; ++r)
+        readers[r] = std::thread(readGroups, r);
+    for (size_t g = 0; g < count; ++g) {
+        const size_t k = g % kSlots;
         {
             std::unique_lock<std::mutex> hold(lock);
-            changed.wait(hold, [&] { return read > g; });
+            changed.wait(hold, [&] { return held[k] == g + 1; });
         }
-        const QByteArray &text = Settle(states[g % 2], m_rawSlots[g % 2], m_textSlots[g % 2]);
+        const QByteArray &text = Settle(states[k], m_rawSlots[k], m_textSlots[k]);
         const qint64 start = m_positions[groups[g]];
         const qint64 end = std::min(to, m_positions[groups[g + 1]]);
         const bool goOn = run(text.constData() + (from - start), qsizetype(end - from), qsizetype(from));
@@ -363,7 +374,8 @@ void TDecodedSource::ReadInOrder(size_t b, qint64 from, qint64 to, TRunVisitor r
         if (!goOn)
             break;
     }
-    reader.join();
+    for (std::thread &reader : readers)
+        reader.join();
 }
 
 void TDecodedSource::Protect()

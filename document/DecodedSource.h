@@ -155,8 +155,8 @@ private:
     mutable qint64 m_cacheBytes = 0;
     mutable quint64 m_clock = 0;
     mutable size_t m_lastHit = 0;
-    mutable QByteArray m_rawSlots[2];  // a read in order: one group read while the other is used
-    mutable QByteArray m_textSlots[2];
+    mutable QByteArray m_rawSlots[4]; // a read in order: groups read while others are used
+    mutable QByteArray m_textSlots[4];
     mutable QByteArray m_failed;     // NULs for a block that could not be read
     mutable TSourceFile::TState m_state = TSourceFile::TState::Intact;
     QString m_watchedPath;
