@@ -365,15 +365,25 @@ public:
             Utf16(p, n);
             return;
         }
+        // Into room made once for the worst case (every byte a break): a
+        // call for each of millions of short lines would cost more than the
+        // bytes.
+        const qsizetype old = m_buffer.size();
+        m_buffer.resize(old + n * m_break.size());
+        char *out = m_buffer.data() + old;
         const char *end = p + n;
         while (p < end) {
             const char *nl = static_cast<const char *>(std::memchr(p, '\n', size_t(end - p)));
-            m_buffer.append(p, (nl ? nl : end) - p);
+            const size_t length = size_t((nl ? nl : end) - p);
+            std::memcpy(out, p, length);
+            out += length;
             if (!nl)
                 break;
-            m_buffer.append(m_break);
+            std::memcpy(out, m_break.constData(), size_t(m_break.size()));
+            out += m_break.size();
             p = nl + 1;
         }
+        m_buffer.resize(out - m_buffer.constData());
         Flush(false);
     }
 
