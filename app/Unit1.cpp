@@ -2,6 +2,7 @@
 
 #include "app/BusyScope.h"
 #include "app/CommandLine.h"
+#include "app/DiskWatch.h"
 #include "app/DocumentFile.h"
 #include "app/DocumentLoader.h"
 #include "app/Export.h"
@@ -134,6 +135,8 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::TMa
         EditMenu->popup(at);
     });
     connect(richedit, &TRichEdit::EditRefused, this, Guarded(this, &TMain::richeditEditRefused));
+    m_diskWatch = new TDiskWatch(this);
+    connect(m_diskWatch, &TDiskWatch::Changed, this, [this] { WhenIdle([this] { DiskChanged(); }); });
     connect(richedit, &TRichEdit::ZoomRequested, this, Guarded([this](int step) { Zoom(step); }));
     connect(richedit, &TRichEdit::LinkActivated, this, Guarded([this](const QString &url) { OpenLink(url); }));
     connect(qApp, &QGuiApplication::commitDataRequest, this, &TMain::CommitData);
@@ -462,8 +465,15 @@ void TMain::timerEvent(QTimerEvent *event)
         return;
     }
     m_notice.stop();
-    if (!m_loader)
-        ShowArtView(); // the panel's own note, or nothing
+    ShowLoadProgress(); // what the panel says when nothing is told
+}
+
+// Back at the front, the window looks whether the file changed meanwhile.
+void TMain::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && m_diskWatch)
+        m_diskWatch->Check();
 }
 
 void TMain::closeEvent(QCloseEvent *event)

@@ -26,6 +26,7 @@ class QActionGroup;
 class QMenu;
 class QSessionManager;
 class QToolButton;
+class TDiskWatch;
 class TDocumentLoader;
 class TDropFile;
 class TFindDialog;
@@ -146,6 +147,7 @@ public:
 protected:
     void showEvent(QShowEvent *event) override;
     void timerEvent(QTimerEvent *event) override;
+    void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
@@ -174,6 +176,9 @@ private:
     void WatchSource(TDecodedSource *watched);
     void WhenIdle(const std::function<void()> &task);
     void SourceChanged(TDecodedSource *source, TSourceFile::TState state);
+    // The file changed on disk (or is gone): read again, asked about, or told.
+    void DiskChanged();
+    void ReloadKeepingPlace();
     void StopLoading();
     void ShowLoadProgress();
     void WaitForLoad(); // raises the silent abort when the load failed
@@ -197,6 +202,9 @@ private:
     QString m_popupLink; // the link the pop-up menu was opened over
     QPointer<TDocumentLoader> m_loader; // scans a large file
     int m_loads = 0;                    // counts them, so that a late call finds its own
+    TDiskWatch *m_diskWatch = nullptr; // the file's changes by other programs
+    bool m_askingDisk = false;          // the question about a change is open
+    QString m_noticeText;               // a notice shown for a few seconds
     QString m_diskNotice;               // what was noticed of the file on disk
     bool m_lossTold = false;            // the user heard the file's text is lost
     bool m_refusalShown = false;        // the status bar tells how to edit colour art

@@ -7,6 +7,7 @@
 
 #include "app/BusyScope.h"
 #include "app/ChosenCharsets.h"
+#include "app/DiskWatch.h"
 #include "app/DocumentFile.h"
 #include "app/DocumentLoader.h"
 #include "app/MainCommands.h"
@@ -121,6 +122,7 @@ void TMain::LoadDocumentAs(const QString &name, std::optional<TCharset> charset)
         SetDocument(std::move(file));
     }
     SetDocumentName(name);
+    m_diskWatch->Watch(name);
     richedit->setFocus();
     richedit->SetModified(false);
     ShowModifiedState(false);
@@ -180,18 +182,20 @@ void TMain::SourceChanged(TDecodedSource *source, TSourceFile::TState state)
 {
     if (!source || richedit->Document().Source().get() != source)
         return; // another document's by now
+    if (state == TSourceFile::TState::Intact) {
+        DiskChanged(); // its name names another file now, or none: as any change on disk
+        return;
+    }
     const QString name = m_documentName;
-    const bool lost = state != TSourceFile::TState::Intact;
-    if (!lost && source->NameIntact())
-        return; // told before a save of ours, which the name names now
     if (!richedit->Modified()) {
         // Nothing to keep: the file is read again as it is now.
         const bool there = QFileInfo(name).isFile();
-        if (state == TSourceFile::TState::ReadError || (lost && !there))
+        if (state == TSourceFile::TState::ReadError || !there)
             LoadFailed(name);
-        if (there)
-            LoadDocument(name);
-    } else if (lost && !m_lossTold) {
+        ReloadKeepingPlace();
+        return;
+    }
+    if (!m_lossTold) {
         m_lossTold = true;
         m_diskNotice = QStringLiteral("Changed on disk");
         ShowLoadProgress();
@@ -200,8 +204,56 @@ void TMain::SourceChanged(TDecodedSource *source, TSourceFile::TState state)
                                           "document cannot be saved")
                                .arg(name));
     }
-    m_diskNotice = QStringLiteral("Changed on disk");
-    ShowLoadProgress();
+}
+
+// Another program wrote, truncated, replaced or removed the file. Nothing
+// edited: it is read again, the caret and the view kept where they can be.
+// Edited: the user is asked, and the text stays unless Yes. Removed: the
+// text stays, to be saved again.
+void TMain::DiskChanged()
+{
+    if (m_documentName == QLatin1String(UntitledName) || m_askingDisk)
+        return;
+    if (TBusyScope::Active()) {
+        WhenIdle([this] { DiskChanged(); });
+        return;
+    }
+    const QString name = m_documentName;
+    const std::optional<TSourceFile::TIdentity> now = TSourceFile::IdentityOf(name);
+    if (now == m_diskWatch->Known())
+        return;
+    m_diskWatch->Accept(); // this change is dealt with here, once
+    if (!now) {
+        richedit->SetModified(true);
+        ShowModifiedState(true);
+        m_diskNotice = QStringLiteral("Removed from disk: Save writes it again");
+        ShowLoadProgress();
+        return;
+    }
+    if (richedit->Modified()) {
+        m_askingDisk = true;
+        const TModalResult answer = TDialogs::Instance().Confirm(
+            this, QStringLiteral("%1 has changed on disk. Reload it and lose your changes?").arg(name));
+        m_askingDisk = false;
+        if (answer != TModalResult::mrYes) {
+            m_diskNotice = QStringLiteral("Changed on disk: Save writes your text");
+            ShowLoadProgress();
+            return;
+        }
+    }
+    ReloadKeepingPlace();
+    ShowNotice(QStringLiteral("Reloaded: changed on disk"));
+}
+
+void TMain::ReloadKeepingPlace()
+{
+    const TTextBuffer &doc = richedit->Document();
+    const qsizetype line = doc.LineOf(richedit->CaretPosition());
+    const qsizetype top = richedit->FirstVisibleLine();
+    LoadDocument(m_documentName);
+    const TTextBuffer &again = richedit->Document();
+    richedit->SetSel(again.LineStart(std::min(line, again.LineCount() - 1)), 0);
+    richedit->ScrollToLine(top);
 }
 
 // What runs in the background, in the last panel: the scan, the private
@@ -209,6 +261,10 @@ void TMain::SourceChanged(TDecodedSource *source, TSourceFile::TState state)
 void TMain::ShowLoadProgress()
 {
     QString text = m_diskNotice;
+    if (m_notice.isActive())
+        text = m_noticeText;
+    else if (text.isEmpty() && richedit->ShownDerived())
+        text = richedit->ShownDerived()->Note();
     const std::shared_ptr<TDecodedSource> &source = richedit->Document().Source();
     if (m_loader && !m_loader->Done())
         text = QStringLiteral("Loading %1%").arg(m_loader->Percent());
@@ -274,9 +330,8 @@ void TMain::ShowArtView()
     const bool codes = m_format.Art != TArtKind::akText && richedit->HasDerivedText();
     Item("ShowCodes1")->setEnabled(codes);
     Item("ShowCodes1")->setChecked(codes && !richedit->ShownDerived());
-    const TDerivedText *art = richedit->ShownDerived();
-    StatusBar1->SetPanelText(5, art ? art->Note() : QString());
     m_refusalShown = false;
+    ShowLoadProgress(); // the art's note, unless something else is told
 }
 
 void TMain::ShowFormat()
@@ -343,6 +398,7 @@ void TMain::New()
     m_lossTold = false;
     StopLoading();
     SetDocumentName(QString::fromLatin1(UntitledName));
+    m_diskWatch->Watch(QString());
     SetDocument({});
     richedit->SetModified(false);
     ShowModifiedState(false);
@@ -389,8 +445,11 @@ bool TMain::SaveDocument()
     if (m_documentName == QLatin1String(UntitledName))
         return SaveDocumentAs();
     WriteDocument(m_documentName);
+    m_diskWatch->Accept(); // our own save
+    m_diskNotice.clear();
     richedit->SetModified(false);
     ShowModifiedState(false);
+    ShowLoadProgress();
     AddRecent(m_documentName);
     return true;
 }
@@ -418,8 +477,11 @@ bool TMain::SaveDocumentAs()
         return SaveConverted(*name, target);
     WriteDocument(*name);
     SetDocumentName(*name);
+    m_diskWatch->Watch(*name); // the file written is the document's now
+    m_diskNotice.clear();
     richedit->SetModified(false);
     ShowModifiedState(false);
+    ShowLoadProgress();
     AddRecent(*name);
     return true;
 }

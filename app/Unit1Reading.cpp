@@ -29,10 +29,9 @@
 // unless a load's progress or another notice takes the panel meanwhile.
 void TMain::ShowNotice(const QString &text)
 {
-    if (m_loader)
-        return;
-    StatusBar1->SetPanelText(5, text);
+    m_noticeText = text;
     m_notice.start(4000, this);
+    ShowLoadProgress();
 }
 
 // ---- Next and previous file ----

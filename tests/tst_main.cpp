@@ -829,7 +829,7 @@ void TestMain::fileChangedOnDisk()
     if (result == QLatin1String("reread")) {
         QTRY_VERIFY(!richedit->Loading());
         QCOMPARE(richedit->Bytes(), now);
-        QCOMPARE(Panel(f, 5), QStringLiteral("Changed on disk"));
+        QCOMPARE(Panel(f, 5), QStringLiteral("Reloaded: changed on disk"));
     } else if (result == QLatin1String("kept")) {
         // Saved before the change is told: what is told then is the file
         // just saved, and nothing is read again (the undo steps stay).

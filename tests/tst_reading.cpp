@@ -2,6 +2,7 @@
 // without its art, colour schemes, fitting and centring, saving in another
 // character set and the web page.
 
+#include "app/DiskWatch.h"
 #include "platform/StatusBar.h"
 #include "support/MainFixture.h"
 #include "textview/RichEdit.h"
@@ -9,6 +10,9 @@
 #include <QAction>
 #include <QFile>
 #include <QScreen>
+#include <QSignalSpy>
+
+#include <cstdio>
 #include <QTest>
 
 class TestReading : public QObject
@@ -22,6 +26,9 @@ private slots:
     void fitsAndCentresNarrowText();
     void saveAsConvertsAndTellsWhatIsLacking();
     void exportsAWebPage();
+    void changedOnDisk_data();
+    void changedOnDisk();
+    void aFileWrittenOftenIsReadOnceASecond();
 
 private:
     static QString Shown(const TRichEdit *edit)
@@ -137,6 +144,86 @@ void TestReading::exportsAWebPage()
     QCOMPARE(f.Dialogs.Log.constLast().Text, f.Dir.filePath(QStringLiteral("page.html"))); // proposed
     const QString page = QString::fromUtf8(MainFixture::ReadFile(f.Dir.filePath(QStringLiteral("page.html"))));
     QVERIFY(page.contains(QStringLiteral("&lt;\u2588&gt; <a href=\"http://www.a.test\">www.a.test</a>")));
+}
+
+void TestReading::changedOnDisk_data()
+{
+    // How another program changes the file, whether the document was edited
+    // (and the answer to the question then), and what the window shows after.
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<int>("answer"); // -1: not edited
+    QTest::addColumn<QByteArray>("shown");
+    QTest::addColumn<QString>("notice");
+    const int unedited = -1, yes = int(TModalResult::mrYes), no = int(TModalResult::mrNo);
+    QTest::newRow("written") << "write" << unedited << QByteArray("one\r\nTWO\r\nthree\r\n") << "Reloaded: changed on disk";
+    QTest::newRow("replaced") << "replace" << unedited << QByteArray("one\r\nTWO\r\nthree\r\n") << "Reloaded: changed on disk";
+    QTest::newRow("truncated") << "truncate" << unedited << QByteArray("one") << "Reloaded: changed on disk";
+    QTest::newRow("removed") << "remove" << unedited << QByteArray("one\r\ntwo\r\nthree\r\n") << "Removed from disk: Save writes it again";
+    QTest::newRow("written, edited, reloaded") << "write" << yes << QByteArray("one\r\nTWO\r\nthree\r\n") << "Reloaded: changed on disk";
+    QTest::newRow("written, edited, kept") << "write" << no << QByteArray("one\r\ntwox\r\nthree\r\n") << "Changed on disk: Save writes your text";
+    QTest::newRow("our own save") << "save" << unedited << QByteArray("one\r\ntwo\r\nthree\r\n") << "";
+}
+
+void TestReading::changedOnDisk()
+{
+    QFETCH(QString, change);
+    QFETCH(int, answer);
+    QFETCH(QByteArray, shown);
+    QFETCH(QString, notice);
+    MainFixture f;
+    const QString path = f.WriteFile(QStringLiteral("note.nfo"), "one\r\ntwo\r\nthree\r\n");
+    f.Window->LoadDocument(path);
+    TRichEdit *edit = f.Window->richedit;
+    edit->SetSel(7, 0); // on the second line, after "two"
+    if (answer >= 0) {
+        edit->ReplaceSel(QStringLiteral("x"));
+        f.Dialogs.ConfirmAnswers << TModalResult(answer);
+    }
+    QTest::qWait(20); // a later time than the file had
+    if (change == QLatin1String("write")) {
+        f.WriteFile(QStringLiteral("note.nfo"), "one\r\nTWO\r\nthree\r\n");
+    } else if (change == QLatin1String("replace")) {
+        const QString other = f.WriteFile(QStringLiteral("other.tmp"), "one\r\nTWO\r\nthree\r\n");
+        QVERIFY(QFile::rename(other, path + QStringLiteral(".new")) && ::rename(QFile::encodeName(path + QStringLiteral(".new")).constData(),
+                                                                                 QFile::encodeName(path).constData()) == 0);
+    } else if (change == QLatin1String("truncate")) {
+        f.WriteFile(QStringLiteral("note.nfo"), "one");
+    } else if (change == QLatin1String("remove")) {
+        QVERIFY(QFile::remove(path));
+    } else {
+        f.Window->Save();
+    }
+    // The watch tells the window; so does the window coming to the front.
+    QTest::qWait(300);
+    QCoreApplication::sendPostedEvents();
+    QTRY_COMPARE(edit->Bytes(), shown);
+    QCOMPARE(f.Window->StatusBar1->PanelText(5), notice);
+    QCOMPARE(edit->Modified(), answer == int(TModalResult::mrNo) || change == QLatin1String("remove"));
+    const QStringList asked = f.Dialogs.Texts(QStringLiteral("Confirm"));
+    QCOMPARE(asked, answer >= 0 ? QStringList{QStringLiteral("%1 has changed on disk. Reload it and lose your changes?").arg(path)}
+                                : QStringList());
+    if (notice.startsWith(QLatin1String("Reloaded")) && change != QLatin1String("truncate"))
+        QCOMPARE(edit->Document().LineOf(edit->SelStart()), 1); // the caret stays on its line
+}
+
+void TestReading::aFileWrittenOftenIsReadOnceASecond()
+{
+    MainFixture f;
+    const QString path = f.WriteFile(QStringLiteral("log.txt"), "start\r\n");
+    f.Window->LoadDocument(path);
+    auto *watch = f.Window->findChild<TDiskWatch *>();
+    QVERIFY(watch);
+    QSignalSpy told(watch, &TDiskWatch::Changed);
+    QByteArray log = "start\r\n";
+    for (int k = 0; k < 20; ++k) {
+        log += "line " + QByteArray::number(k) + "\r\n";
+        f.WriteFile(QStringLiteral("log.txt"), log);
+        QTest::qWait(10);
+    }
+    QVERIFY2(told.count() <= 1, qPrintable(QString::number(told.count()))); // within the first second
+    QTRY_COMPARE_WITH_TIMEOUT(f.Window->richedit->Bytes(), log, 3000); // and the last state read after it
+    QVERIFY(told.count() <= 3);
+    QVERIFY(f.Dialogs.Log.isEmpty());
 }
 
 QTEST_MAIN(TestReading)

@@ -106,6 +106,9 @@ public:
 
     bool WordWrap() const;
     void SetWordWrap(bool wrap); // keeps text, caret and modified flag
+    // The first display line shown, and scrolling to show one first.
+    qsizetype FirstVisibleLine() const { return TopLine(); }
+    void ScrollToLine(qsizetype displayLine) { SetTopLine(displayLine); }
     // Text narrower than the view drawn in its middle instead of at the left.
     bool Centred() const { return m_centred; }
     void SetCentred(bool centred);
