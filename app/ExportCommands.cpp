@@ -2,6 +2,7 @@
 
 #include "app/Export.h"
 #include "platform/Errors.h"
+#include "platform/SafeFile.h"
 #include "textview/RichEdit.h"
 
 #include <QClipboard>
@@ -84,6 +85,26 @@ TFileDialogState PdfDialog()
     dialog.DefaultExt = QStringLiteral("pdf");
     dialog.Title = QStringLiteral("Export PDF");
     return dialog;
+}
+
+TFileDialogState HtmlDialog()
+{
+    TFileDialogState dialog;
+    dialog.Filter = QStringLiteral("Web Page|*.html;*.htm");
+    dialog.DefaultExt = QStringLiteral("html");
+    dialog.Title = QStringLiteral("Export HTML");
+    return dialog;
+}
+
+void ExportHtml(QWidget *parent, TRichEdit &edit, const TFileFormat &format, const QString &documentName,
+                TFileDialogState &dialog)
+{
+    const std::optional<QString> name = AskFileName(parent, documentName, dialog);
+    if (!name)
+        return;
+    const QByteArray page = Export::Html(edit.Document(), format, QFileInfo(documentName).fileName(), Export::LookOf(edit));
+    if (!WriteFileAtomically(*name, page))
+        throw EGlimraError(QStringLiteral("Cannot create file %1").arg(*name));
 }
 
 void ExportImage(QWidget *parent, TRichEdit &edit, const QString &documentName, TFileDialogState &dialog)

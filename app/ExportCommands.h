@@ -9,6 +9,7 @@
 
 class QWidget;
 class TRichEdit;
+struct TFileFormat;
 
 namespace ExportCommands {
 
@@ -16,6 +17,7 @@ namespace ExportCommands {
 // scale and whether only the selection's lines are drawn.
 TFileDialogState ImageDialog();
 TFileDialogState PdfDialog();
+TFileDialogState HtmlDialog();
 enum TImageOption { ioScale, ioSelection };
 
 // Each dialog proposes the document's name with the new extension, in the
@@ -23,6 +25,9 @@ enum TImageOption { ioScale, ioSelection };
 void ExportImage(QWidget *parent, TRichEdit &edit, const QString &documentName, TFileDialogState &dialog);
 void ExportPdf(QWidget *parent, TRichEdit &edit, const QString &documentName, const QString &title,
                TFileDialogState &dialog);
+// The document's bytes, read in format, as a web page.
+void ExportHtml(QWidget *parent, TRichEdit &edit, const TFileFormat &format, const QString &documentName,
+                TFileDialogState &dialog);
 void CopyAsImage(TRichEdit &edit);
 
 } // namespace ExportCommands

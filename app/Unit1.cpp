@@ -118,9 +118,7 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::TMa
     OpenDialog.Filter.prepend(QString::fromLatin1(SupportedFilter) + u'|');
     ExportImageDialog = ExportCommands::ImageDialog();
     ExportPdfDialog = ExportCommands::PdfDialog();
-    ExportHtmlDialog.Filter = QStringLiteral("Web Page|*.html;*.htm");
-    ExportHtmlDialog.DefaultExt = QStringLiteral("html");
-    ExportHtmlDialog.Title = QStringLiteral("Export HTML");
+    ExportHtmlDialog = ExportCommands::HtmlDialog();
 
     BuildCommands();
 

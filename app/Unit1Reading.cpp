@@ -5,12 +5,10 @@
 #include "app/Unit1.h"
 
 #include "app/DocumentLoader.h"
-#include "app/Export.h"
+#include "app/ExportCommands.h"
 #include "app/FolderFiles.h"
 #include "app/MainCommands.h"
 #include "platform/Dialogs.h"
-#include "platform/Errors.h"
-#include "platform/SafeFile.h"
 #include "platform/StatusBar.h"
 #include "settings/MyRegistry.h"
 #include "textview/AnsiView.h"
@@ -18,7 +16,6 @@
 #include "textview/TextOnlyView.h"
 
 #include <QActionGroup>
-#include <QDir>
 #include <QFileInfo>
 #include <QMenu>
 #include <QScreen>
@@ -180,17 +177,5 @@ void TMain::ShowTextOnly()
 void TMain::ExportHtml1Click()
 {
     WaitForLoad();
-    TFileDialogState &dialog = ExportHtmlDialog;
-    const QFileInfo document(m_documentName);
-    if (m_documentName != QLatin1String(UntitledName))
-        dialog.LastFileName = document.absoluteDir().filePath(document.completeBaseName() + QStringLiteral(".html"));
-    const std::optional<QString> name = TDialogs::Instance().SaveFileName(this, dialog);
-    if (!name)
-        return;
-    if (QFileInfo::exists(*name)
-        && TDialogs::Instance().Confirm(this, QStringLiteral("OK to overwrite %1").arg(*name)) != TModalResult::mrYes)
-        return;
-    const TLook look{richedit->font(), richedit->TextColor(), richedit->BackgroundColor()};
-    if (!WriteFileAtomically(*name, Export::Html(richedit->Document(), m_format, document.fileName(), look)))
-        throw EGlimraError(QStringLiteral("Cannot create file %1").arg(*name));
+    ExportCommands::ExportHtml(this, *richedit, m_format, m_documentName, ExportHtmlDialog);
 }
