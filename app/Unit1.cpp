@@ -18,7 +18,6 @@
 #include "platform/Help.h"
 #include "platform/Printing.h"
 #include "textview/RichEdit.h"
-#include "render/TextModeFace.h"
 #include "platform/StatusBar.h"
 #include "document/TextSearch.h"
 #include "settings/MyRegistry.h"
@@ -34,7 +33,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QFontInfo>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -241,34 +239,6 @@ void TMain::BuildCommands()
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, Guarded(this, &TMain::OnClipboardChanged));
     BuildTextModeMenu();
     BuildSchemeMenu();
-}
-
-// View, "Text-Mode Font": the faces whose console fonts are installed; absent
-// where there are none. The standard Font dialog lists only outline faces.
-void TMain::BuildTextModeMenu()
-{
-    const QStringList families = TTextModeFace::Families();
-    if (families.isEmpty())
-        return;
-    QMenu *view = m_menus.value(QStringLiteral("View1"));
-    auto *sub = new QMenu(QStringLiteral("Te&xt-Mode Font"), view);
-    sub->setObjectName(QStringLiteral("TextModeFont1"));
-    sub->menuAction()->setObjectName(sub->objectName());
-    sub->menuAction()->setStatusTip(QStringLiteral("Draw the text in the PC's text-mode font"));
-    const QList<QAction *> viewItems = view->actions();
-    const auto after = std::find_if(viewItems.begin(), viewItems.end(), [](QAction *a) { return a->objectName() == QLatin1String("Colors1"); });
-    view->insertMenu(after != viewItems.end() && after + 1 != viewItems.end() ? *(after + 1) : nullptr, sub);
-    m_menus.insert(sub->objectName(), sub);
-    m_items.insert(sub->objectName(), sub->menuAction());
-    for (const QString &family : families) {
-        QAction *action = sub->addAction(family);
-        action->setCheckable(true);
-        connect(action, &QAction::triggered, this, Guarded([this, family] { TextModeFontClick(family); }));
-    }
-    connect(sub, &QMenu::aboutToShow, this, [this, sub] {
-        for (QAction *action : sub->actions())
-            action->setChecked(action->text() == richedit->font().family());
-    });
 }
 
 // An address of the document handed to the desktop; one it cannot open is
@@ -755,114 +725,4 @@ void TMain::About1Click()
 void TMain::Exit1Click()
 {
     close();
-}
-
-// ---- View preferences ----
-
-void TMain::UpdateFontPanel()
-{
-    // The face drawn, not the name asked for, which may not be installed.
-    const QFont font = richedit->ShownFont();
-    const TTextModeFace *face = TTextModeFace::Find(font.family());
-    StatusBar1->SetPanelText(2, FontPanelText(TTextModeFace::DrawnFamily(font), font.pointSize(),
-                                              face ? face->Scale(font, nullptr) : 0));
-}
-
-void TMain::SetFontSize(int pointSize)
-{
-    QFont font = richedit->font();
-    font.setPointSize(pointSize);
-    richedit->SetTextFont(font);
-}
-
-void TMain::ApplyDialogFont(const QFont &chosen)
-{
-    // Face, size and style come from the dialog; the text keeps its colour and
-    // the code page of its characters.
-    QFont font = richedit->font();
-    font.setFamily(chosen.family());
-    font.setPointSize(chosen.pointSize() > 0 ? chosen.pointSize() : font.pointSize());
-    font.setBold(chosen.bold());
-    font.setItalic(chosen.italic());
-    font.setWeight(chosen.weight());
-    richedit->SetTextFont(font);
-}
-
-void TMain::FontButonClick()
-{
-    TFontDialogRequest request;
-    request.Initial = richedit->font();
-    request.Initial.setFamily(QFontInfo(richedit->font()).family()); // the outline face drawn
-    request.OnApply = Guarded(this, &TMain::FontDialogApply);
-    if (const std::optional<QFont> font = TDialogs::Instance().Font(this, request))
-        ApplyDialogFont(*font);
-    UpdateFontPanel();
-}
-
-void TMain::FontDialogApply(const QFont &font)
-{
-    ApplyDialogFont(font);
-    UpdateFontPanel();
-}
-
-void TMain::ZoomIn1Click()
-{
-    Zoom(+1);
-}
-
-void TMain::ZoomOutButonClick()
-{
-    Zoom(-1);
-}
-
-// A step of zoom; a text-mode face steps between its whole multiples.
-void TMain::Zoom(int step)
-{
-    // The face shown: colour art may be drawn in a text-mode face of its own.
-    const int size = richedit->font().pointSize();
-    const TTextModeFace *face = TTextModeFace::Find(richedit->ShownFont().family());
-    const int zoomed = step == 0 ? NormalSize(face ? face->Height() : 0, richedit->logicalDpiY())
-                                 : ZoomedSize(size, step, face ? face->Height() : 0, richedit->logicalDpiY());
-    if (zoomed == size && step != 0) {
-        TDialogs::Instance().Beep();
-        return;
-    }
-    SetFontSize(zoomed);
-    UpdateFontPanel();
-}
-
-// Chooses a text-mode face, or, chosen again, leaves it for the outline face
-// used before.
-void TMain::TextModeFontClick(const QString &family)
-{
-    QFont font = richedit->font();
-    if (font.family() == family) {
-        font.setFamily(m_outlineFamily);
-    } else {
-        if (!TTextModeFace::Find(font.family()))
-            m_outlineFamily = font.family();
-        font.setFamily(family);
-    }
-    richedit->SetTextFont(font);
-    UpdateFontPanel();
-}
-
-void TMain::BColorButtonClick()
-{
-    if (const std::optional<QColor> color = TDialogs::Instance().Color(this, m_lastDialogColor)) {
-        m_lastDialogColor = *color;
-        richedit->SetColors(richedit->TextColor(), *color);
-        m_customText = richedit->TextColor(); // the user's own pair now
-        m_customBackground = *color;
-    }
-}
-
-void TMain::FColorButtonClick()
-{
-    if (const std::optional<QColor> color = TDialogs::Instance().Color(this, m_lastDialogColor)) {
-        m_lastDialogColor = *color;
-        richedit->SetColors(*color, richedit->BackgroundColor());
-        m_customText = *color;
-        m_customBackground = richedit->BackgroundColor();
-    }
 }

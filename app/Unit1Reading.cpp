@@ -1,23 +1,19 @@
 // The main window's commands for reading many files: stepping through the
-// folder, fitting the window to the text and centring narrow text, colour
-// schemes, the text without its art, and the document as a web page.
+// folder, fitting the window to the text and centring narrow text, the text
+// without its art, and the document as a web page.
 
 #include "app/Unit1.h"
 
 #include "app/DocumentLoader.h"
 #include "app/ExportCommands.h"
 #include "app/FolderFiles.h"
-#include "app/MainCommands.h"
 #include "platform/Dialogs.h"
 #include "platform/StatusBar.h"
-#include "settings/MyRegistry.h"
 #include "textview/AnsiView.h"
 #include "textview/RichEdit.h"
 #include "textview/TextOnlyView.h"
 
-#include <QActionGroup>
 #include <QFileInfo>
-#include <QMenu>
 #include <QScreen>
 
 // ---- Notices ----
@@ -92,63 +88,6 @@ void TMain::CentreClick()
 {
     Item("Centre1")->setChecked(!Item("Centre1")->isChecked());
     richedit->SetCentred(Item("Centre1")->isChecked());
-}
-
-// ---- Colour schemes ----
-
-void TMain::BuildSchemeMenu()
-{
-    QMenu *view = m_menus.value(QStringLiteral("View1"));
-    auto *sub = new QMenu(QStringLiteral("Co&lour Scheme"), view);
-    sub->setObjectName(QStringLiteral("ColourScheme1"));
-    sub->menuAction()->setObjectName(sub->objectName());
-    sub->menuAction()->setStatusTip(QStringLiteral("Text and background colours at once"));
-    view->insertMenu(Item("N12"), sub);
-    m_menus.insert(sub->objectName(), sub);
-    m_items.insert(sub->objectName(), sub->menuAction());
-    auto *group = new QActionGroup(sub);
-    const std::span<const TColourScheme> schemes = ColourSchemes();
-    for (size_t k = 0; k <= schemes.size(); ++k) {
-        if (k == schemes.size())
-            sub->addSeparator();
-        const bool custom = k == schemes.size();
-        QAction *item = sub->addAction(custom ? QStringLiteral("&Custom") : QString::fromLatin1(schemes[k].Caption));
-        item->setObjectName(custom ? QStringLiteral("SchemeCustom1") : QString::fromLatin1(schemes[k].Name));
-        item->setCheckable(true);
-        group->addAction(item);
-        m_items.insert(item->objectName(), item);
-        connect(item, &QAction::triggered, this, Guarded([this, k, custom] { SchemeClick(custom ? -1 : int(k)); }));
-    }
-    connect(sub, &QMenu::aboutToShow, this, &TMain::UpdateSchemeChecks);
-}
-
-// A scheme, or the user's own pair (-1), sets both colours; the user's own
-// pair is kept aside first, so that Custom brings it back.
-void TMain::SchemeClick(int scheme)
-{
-    const QColor text = richedit->TextColor(), background = richedit->BackgroundColor();
-    if (SchemeOf(text.rgb(), background.rgb()) < 0) {
-        m_customText = text;
-        m_customBackground = background;
-    }
-    if (scheme < 0) {
-        if (m_customText.isValid())
-            richedit->SetColors(m_customText, m_customBackground);
-    } else {
-        const TColourScheme &chosen = ColourSchemes()[size_t(scheme)];
-        richedit->SetColors(QColor::fromRgb(chosen.Text), QColor::fromRgb(chosen.Background));
-    }
-    UpdateSchemeChecks();
-}
-
-void TMain::UpdateSchemeChecks()
-{
-    const int scheme = SchemeOf(richedit->TextColor().rgb(), richedit->BackgroundColor().rgb());
-    const std::span<const TColourScheme> schemes = ColourSchemes();
-    for (size_t k = 0; k < schemes.size(); ++k)
-        Item(schemes[k].Name)->setChecked(int(k) == scheme);
-    Item("SchemeCustom1")->setChecked(scheme < 0);
-    Item("SchemeCustom1")->setEnabled(scheme < 0 || m_customText.isValid());
 }
 
 // ---- Text only ----
