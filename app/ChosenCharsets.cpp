@@ -2,6 +2,8 @@
 
 #include "settings/MyRegistry.h"
 
+#include <QFileInfo>
+
 #include <algorithm>
 #include <iterator>
 
@@ -69,6 +71,16 @@ void Write(TMyRegistry &reg, const QStringList &entries)
     for (int n = 1; n <= std::min<int>(kCount, int(entries.size())); ++n)
         reg.WriteStringIfChanged(QStringLiteral("Misc"), ValueName(n), entries[n - 1]);
     reg.Close();
+}
+
+void Remember(TMyRegistry &reg, const QString &fileName, TCharset charset)
+{
+    Write(reg, Choose(Read(reg), QFileInfo(fileName).absoluteFilePath(), charset));
+}
+
+std::optional<TCharset> Recall(TMyRegistry &reg, const QString &fileName)
+{
+    return Find(Read(reg), QFileInfo(fileName).absoluteFilePath());
 }
 
 } // namespace ChosenCharsets

@@ -26,4 +26,9 @@ std::optional<TCharset> Find(const QStringList &entries, const QString &path);
 QStringList Read(TMyRegistry &reg);
 void Write(TMyRegistry &reg, const QStringList &entries);
 
+// The set chosen for a file (by any name of it), kept in and read from the
+// store.
+void Remember(TMyRegistry &reg, const QString &fileName, TCharset charset);
+std::optional<TCharset> Recall(TMyRegistry &reg, const QString &fileName);
+
 } // namespace ChosenCharsets

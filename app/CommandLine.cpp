@@ -4,7 +4,6 @@
 #include "app/Export.h"
 #include "app/StoredLook.h"
 #include "platform/Errors.h"
-#include "platform/SafeFile.h"
 #include "render/TextModeFace.h"
 #include "settings/MyRegistry.h"
 #include "textview/AnsiView.h"
@@ -15,9 +14,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 
 namespace CommandLine {
 namespace {
@@ -91,20 +88,15 @@ void WritePicture(const TCommandLine &command)
         return;
     }
     TDocumentFile file = DocumentFile::Read(command.File);
-    if (command.Mode == TCommandLine::TMode::cmHtml) {
-        TTextBuffer bytes;
-        bytes.SetCharset(file.Format.Charset);
-        bytes.SetBreaks(file.Format.Art == TArtKind::akText ? TTextBuffer::TBreaks::Any : TTextBuffer::TBreaks::LfOnly);
-        bytes.Load(std::move(file.Text));
-        const QByteArray page = Export::Html(bytes, file.Format, command.File.section(u'/', -1), look);
-        if (!WriteFileAtomically(command.Output, page))
-            throw EGlimraError(QStringLiteral("Cannot create file %1").arg(command.Output), QString::fromLocal8Bit(std::strerror(errno)));
-        return;
-    }
+    const TFileFormat format = file.Format;
     TRichEdit edit;
     edit.SetTextFont(look.Font);
     edit.SetColors(look.Text, look.Background);
-    TAnsiView::Load(edit, std::move(file.Text), file.Format, !command.Font.isEmpty());
+    TAnsiView::Load(edit, std::move(file.Text), format, !command.Font.isEmpty());
+    if (command.Mode == TCommandLine::TMode::cmHtml) {
+        Export::WriteHtml(edit.Document(), format, command.File.section(u'/', -1), look, command.Output);
+        return;
+    }
     if (command.Mode == TCommandLine::TMode::cmPdf)
         Export::WritePdf(edit, command.File.section(u'/', -1), command.Output);
     else

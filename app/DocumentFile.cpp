@@ -45,6 +45,18 @@ TDocumentFile Decode(QByteArray bytes, std::optional<TCharset> charset, const QS
 
 } // namespace
 
+EGlimraError CannotCreate(const QString &name, const QString &reason)
+{
+    return EGlimraError(QStringLiteral("Cannot create file %1").arg(name), reason);
+}
+
+void WriteBytes(const QString &name, const QByteArray &bytes)
+{
+    QSaveFile file(name);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !CommitToDisk(file))
+        throw CannotCreate(name, file.errorString());
+}
+
 EGlimraError CannotOpen(const QString &name)
 {
     return EGlimraError(QStringLiteral("Cannot open file %1").arg(name), ReadFailureReason(name));
@@ -133,7 +145,7 @@ void Write(const QString &name, const TTextBuffer &doc, const TFileFormat &forma
         throw cannotRead();
     }
     if (!written || !CommitToDisk(file))
-        throw EGlimraError(QStringLiteral("Cannot create file %1").arg(name), file.errorString());
+        throw CannotCreate(name, file.errorString());
     // Our own save is no change on disk to tell about.
     if (doc.Source()) {
         if (const std::optional<TSourceFile::TIdentity> saved = TSourceFile::IdentityOf(name))

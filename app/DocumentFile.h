@@ -28,6 +28,12 @@ namespace DocumentFile {
 
 // "Cannot open file %s", for every way a file fails to be read.
 EGlimraError CannotOpen(const QString &name);
+// "Cannot create file %s", for every way a file fails to be written, with
+// the system's reason.
+EGlimraError CannotCreate(const QString &name, const QString &reason);
+// Writes bytes through a temporary file renamed over name; raises
+// CannotCreate with the reason when that fails, the old file left whole.
+void WriteBytes(const QString &name, const QByteArray &bytes);
 
 // Reads name whole; charset, when given, is the set the user chose, else the
 // set is found from the bytes. Raises "Cannot open file %s" when it cannot be

@@ -1,5 +1,7 @@
 #include "app/Export.h"
 
+#include "app/DocumentFile.h"
+
 #include "platform/Errors.h"
 #include "platform/Printing.h"
 #include "platform/SafeFile.h"
@@ -108,7 +110,7 @@ void WritePng(const QImage &image, const QString &name)
         written = writer.write(image);
     }
     if (!written || !CommitToDisk(file))
-        throw EGlimraError(QStringLiteral("Cannot create file %1").arg(name), file.errorString());
+        throw DocumentFile::CannotCreate(name, file.errorString());
 }
 
 int PaintPages(TRichEdit &edit, QPainter &painter, QPagedPaintDevice &device, const TProgress &progress)
@@ -152,7 +154,7 @@ void WritePdf(TRichEdit &edit, const QString &title, const QString &name, const 
     }
     QSaveFile file(name);
     if (!file.open(QIODevice::WriteOnly))
-        throw EGlimraError(QStringLiteral("Cannot create file %1").arg(name), file.errorString());
+        throw DocumentFile::CannotCreate(name, file.errorString());
     QPdfWriter writer(&file);
     writer.setTitle(title);
     writer.setCreator(QStringLiteral("Glimra"));
@@ -160,10 +162,16 @@ void WritePdf(TRichEdit &edit, const QString &title, const QString &name, const 
     writer.setPageLayout(layout);
     QPainter painter;
     if (!painter.begin(&writer))
-        throw EGlimraError(QStringLiteral("Cannot create file %1").arg(name), file.errorString());
+        throw DocumentFile::CannotCreate(name, file.errorString());
     PaintPages(edit, painter, writer, progress);
     if (!painter.end() || !CommitToDisk(file))
-        throw EGlimraError(QStringLiteral("Cannot create file %1").arg(name), file.errorString());
+        throw DocumentFile::CannotCreate(name, file.errorString());
+}
+
+void WriteHtml(const TTextBuffer &bytes, const TFileFormat &format, const QString &title, const TLook &look,
+               const QString &name)
+{
+    DocumentFile::WriteBytes(name, Html(bytes, format, title, look));
 }
 
 QByteArray Html(const TTextBuffer &bytes, const TFileFormat &format, const QString &name, const TLook &look)

@@ -2,7 +2,6 @@
 
 #include "app/Export.h"
 #include "platform/Errors.h"
-#include "platform/SafeFile.h"
 #include "textview/RichEdit.h"
 
 #include <QClipboard>
@@ -65,14 +64,21 @@ private:
     QProgressDialog m_dialog;
 };
 
+// An export's dialog: titled for what it does, one kind of file.
+TFileDialogState ExportDialog(const QString &title, const QString &filter, const QString &extension)
+{
+    TFileDialogState dialog;
+    dialog.Filter = filter;
+    dialog.DefaultExt = extension;
+    dialog.Title = title;
+    return dialog;
+}
+
 } // namespace
 
 TFileDialogState ImageDialog()
 {
-    TFileDialogState dialog;
-    dialog.Filter = QStringLiteral("PNG Image|*.png");
-    dialog.DefaultExt = QStringLiteral("png");
-    dialog.Title = QStringLiteral("Export Image");
+    TFileDialogState dialog = ExportDialog(QStringLiteral("Export Image"), QStringLiteral("PNG Image|*.png"), QStringLiteral("png"));
     dialog.Options = {{QStringLiteral("&Scale:"), {QStringLiteral("1x"), QStringLiteral("2x")}},
                       {QStringLiteral("Selected &lines only"), {}}};
     return dialog;
@@ -80,20 +86,12 @@ TFileDialogState ImageDialog()
 
 TFileDialogState PdfDialog()
 {
-    TFileDialogState dialog;
-    dialog.Filter = QStringLiteral("PDF Document|*.pdf");
-    dialog.DefaultExt = QStringLiteral("pdf");
-    dialog.Title = QStringLiteral("Export PDF");
-    return dialog;
+    return ExportDialog(QStringLiteral("Export PDF"), QStringLiteral("PDF Document|*.pdf"), QStringLiteral("pdf"));
 }
 
 TFileDialogState HtmlDialog()
 {
-    TFileDialogState dialog;
-    dialog.Filter = QStringLiteral("Web Page|*.html;*.htm");
-    dialog.DefaultExt = QStringLiteral("html");
-    dialog.Title = QStringLiteral("Export HTML");
-    return dialog;
+    return ExportDialog(QStringLiteral("Export HTML"), QStringLiteral("Web Page|*.html;*.htm"), QStringLiteral("html"));
 }
 
 void ExportHtml(QWidget *parent, TRichEdit &edit, const TFileFormat &format, const QString &documentName,
@@ -102,9 +100,7 @@ void ExportHtml(QWidget *parent, TRichEdit &edit, const TFileFormat &format, con
     const std::optional<QString> name = AskFileName(parent, documentName, dialog);
     if (!name)
         return;
-    const QByteArray page = Export::Html(edit.Document(), format, QFileInfo(documentName).fileName(), Export::LookOf(edit));
-    if (!WriteFileAtomically(*name, page))
-        throw EGlimraError(QStringLiteral("Cannot create file %1").arg(*name));
+    Export::WriteHtml(edit.Document(), format, QFileInfo(documentName).fileName(), Export::LookOf(edit), *name);
 }
 
 void ExportImage(QWidget *parent, TRichEdit &edit, const QString &documentName, TFileDialogState &dialog)

@@ -15,7 +15,6 @@
 #include "app/RecentFiles.h"
 #include "platform/Dialogs.h"
 #include "platform/Errors.h"
-#include "platform/SafeFile.h"
 #include "platform/StatusBar.h"
 #include "textview/AnsiView.h"
 #include "textview/RichEdit.h"
@@ -83,7 +82,7 @@ void TMain::QuerySaveChanges()
 // bytes tell.
 void TMain::LoadDocument(const QString &name)
 {
-    LoadDocumentAs(name, ChosenCharsets::Find(ChosenCharsets::Read(*Reg), QFileInfo(name).absoluteFilePath()));
+    LoadDocumentAs(name, ChosenCharsets::Recall(*Reg, name));
 }
 
 void TMain::LoadDocumentAs(const QString &name, std::optional<TCharset> charset)
@@ -356,8 +355,7 @@ void TMain::CharacterSetClick(TCharset charset)
             return;
         }
         LoadDocumentAs(m_documentName, charset);
-        const QString path = QFileInfo(m_documentName).absoluteFilePath();
-        ChosenCharsets::Write(*Reg, ChosenCharsets::Choose(ChosenCharsets::Read(*Reg), path, charset));
+        ChosenCharsets::Remember(*Reg, m_documentName, charset);
     } catch (...) {
         ShowFormat(); // the check mark stays on the set in use
         throw;
@@ -501,12 +499,10 @@ bool TMain::SaveConverted(const QString &name, const TFileFormat &target)
         if (TDialogs::Instance().Confirm(this, question) != TModalResult::mrYes)
             return false;
     }
-    if (!WriteFileAtomically(name, conversion.File))
-        throw EGlimraError(QStringLiteral("Cannot create file %1").arg(name));
+    DocumentFile::WriteBytes(name, conversion.File);
     LoadDocumentAs(name, target.Charset);
     // Plain text written in UTF-8 reads as code page 437 by its bytes alone.
-    ChosenCharsets::Write(*Reg, ChosenCharsets::Choose(ChosenCharsets::Read(*Reg), QFileInfo(name).absoluteFilePath(),
-                                                       target.Charset));
+    ChosenCharsets::Remember(*Reg, name, target.Charset);
     return true;
 }
 
