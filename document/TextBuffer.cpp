@@ -54,7 +54,6 @@ void TTextBuffer::Load(QByteArray fileBytes)
     m_steps.clear();
     m_redo.clear();
     m_clean = 0;
-    m_whole.clear();
     // The bytes are taken in where they are: they are not copied.
     m_table.Reset(QByteArray());
     char *data = fileBytes.data();
@@ -151,7 +150,6 @@ TTextBuffer::TChange TTextBuffer::AppendSource(const TScanBatch &batch, qsizetyp
     for (const qint64 start : batch.LineStarts)
         m_lines.Push(qsizetype(start + shift));
     m_table.AppendOriginal(from, source.Length() - from);
-    m_whole.clear();
     if (longestLine)
         *longestLine = batch.LongestLine < 0 ? lines - 1 : lines + batch.LongestLine;
     change.InsertedLines = LineCount() - lines;
@@ -178,13 +176,6 @@ QByteArray TTextBuffer::FileBytes(QByteArrayView lineBreak) const
         return true;
     });
     return out;
-}
-
-QByteArrayView TTextBuffer::Contiguous()
-{
-    if (m_whole.size() != Length())
-        m_whole = Slice(0, Length());
-    return m_whole;
 }
 
 qsizetype TTextBuffer::LineEnd(qsizetype line) const
@@ -222,7 +213,6 @@ TTextBuffer::TChange TTextBuffer::Apply(qsizetype from, qsizetype to, const TPie
     change.RemovedChars = to - from;
     change.InsertedChars = qsizetype(TPieceTable::Size(pieces));
     m_table.Replace(from, to, pieces);
-    m_whole.clear();
     const auto [removed, inserted] = m_lines.Replace(from, to, change.InsertedChars, Runs());
     change.RemovedLines = removed;
     change.InsertedLines = inserted;

@@ -88,10 +88,6 @@ public:
     {
         m_table.Read(from, to, run, sequential);
     }
-    // The whole text as one run of bytes: a copy of all of it, kept until the
-    // next edit. Read or Slice need no more memory than they return.
-    QByteArrayView Contiguous();
-
     qsizetype LineCount() const { return m_lines.LineCount(); }
     qsizetype LineStart(qsizetype line) const { return m_lines.LineStart(line, Runs()); }
     qsizetype LineEnd(qsizetype line) const; // before the line's break
@@ -152,5 +148,4 @@ private:
     std::vector<TStep> m_redo;
     qsizetype m_clean = 0; // the number of steps at the last save, -1 when out of reach
     bool m_pendingCr = false; // a piece ended in CR
-    QByteArray m_whole;       // what Contiguous gave
 };

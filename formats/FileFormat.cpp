@@ -479,34 +479,6 @@ bool Write(const TTextBuffer &doc, const TFileFormat &format, QIODevice &out,
     return encoder.Finish() && readable();
 }
 
-qint64 FileSize(const TTextBuffer &doc, const TFileFormat &format)
-{
-    if (format.Charset == TCharset::csUtf16) {
-        // Counted as written: a character's units depend on the character.
-        class TCounter : public QIODevice
-        {
-        public:
-            qint64 Count = 0;
-
-        protected:
-            qint64 readData(char *, qint64) override { return -1; }
-            qint64 writeData(const char *, qint64 n) override
-            {
-                Count += n;
-                return n;
-            }
-        } counter;
-        counter.open(QIODevice::WriteOnly);
-        Write(doc, format, counter);
-        return counter.Count;
-    }
-    const qint64 breakBytes = !Charset::IsSingleByte(format.Charset) ? format.Break.size()
-                              : format.Art == TArtKind::akText    ? 2
-                                                                  : 1;
-    const qint64 mark = format.Bom && format.Charset == TCharset::csUtf8 ? 3 : 0;
-    return mark + doc.Length() + (doc.LineCount() - 1) * (breakBytes - 1) + format.OddByte.size() + format.Tail.size();
-}
-
 QByteArray ToFile(const TTextBuffer &doc, const TFileFormat &format)
 {
     QByteArray bytes;

@@ -84,8 +84,6 @@ TDecodedSource::TShape Shape(TFileFormat &format, qint64 size, QByteArrayView en
 // document.
 bool Write(const TTextBuffer &doc, const TFileFormat &format, QIODevice &out,
            const std::function<void(qint64, qint64)> &progress = {});
-// The size Write writes.
-qint64 FileSize(const TTextBuffer &doc, const TFileFormat &format);
 QByteArray ToFile(const TTextBuffer &doc, const TFileFormat &format);
 
 // The document written in another set (target gives the set, the mark and
