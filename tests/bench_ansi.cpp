@@ -1,6 +1,6 @@
 // Times opening ANSI art the way the window opens it (read at once, its
 // screen drawn, shown in colour) beside an .nfo of the same size (its first
-// screen at once, the rest read in slices): the time to the first screen,
+// screen at once, the rest scanned in the background): the time to the first screen,
 // the time until all is in, and the memory at its peak. Each file is opened
 // in a child process of its own, so that memory peaks do not mix.
 //
@@ -89,13 +89,12 @@ int Child(const QString &path)
     const long base = Status("VmRSS:");
     QElapsedTimer t;
     t.start();
-    TDocumentRest rest;
-    TDocumentFile file = DocumentFile::ReadStart(path, std::nullopt, rest);
+    TDocumentFile file = DocumentFile::Open(path);
     TDocumentLoader *loader = nullptr;
-    if (rest.File) {
-        edit->BeginLoad(file.Format.Charset, rest.End);
-        edit->AppendLoaded(file.Text, false);
-        loader = new TDocumentLoader(edit, std::move(rest), edit);
+    if (file.Source) {
+        edit->OpenSource(file.Source, file.Format.Charset);
+        loader = new TDocumentLoader(edit, file.Source, edit);
+        loader->Start();
     } else {
         TAnsiView::Load(*edit, std::move(file.Text), file.Format);
     }
