@@ -1,6 +1,25 @@
 #include "app/Application.h"
 #include "app/CommandLine.h"
 
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+// The window system could not be reached: said in one line and status 1,
+// rather than the toolkit's abort and a core dump.
+void RefuseWithoutDisplay(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type != QtFatalMsg) {
+        std::fprintf(stderr, "%s\n", qPrintable(message));
+        return;
+    }
+    std::fprintf(stderr, "glimra: cannot open the display (%s)\n", qPrintable(message.section(u'\n', 0, 0)));
+    std::_Exit(1);
+}
+
+} // namespace
+
 int main(int argc, char *argv[])
 {
     QStringList arguments;
@@ -9,6 +28,8 @@ int main(int argc, char *argv[])
     const TCommandLine command = CommandLine::Parse(arguments);
     if (command.Mode != TCommandLine::TMode::cmWindow)
         return CommandLine::Run(command, argc, argv);
+    const QtMessageHandler previous = qInstallMessageHandler(RefuseWithoutDisplay);
     TApplication app(argc, argv);
+    qInstallMessageHandler(previous);
     return app.Run();
 }

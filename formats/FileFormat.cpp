@@ -271,7 +271,7 @@ void DetectArt(TFileFormat &format, QStringView fileName, QByteArrayView head, b
 QString Name(const TFileFormat &format)
 {
     if (format.Art == TArtKind::akAnsi)
-        return QStringLiteral("ANSI");
+        return QStringLiteral("ANSI art");
     if (format.Art == TArtKind::akBinary)
         return QStringLiteral("Binary text");
     switch (format.Charset) {

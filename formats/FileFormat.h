@@ -63,7 +63,7 @@ TFileFormat ForCharset(TCharset charset, QByteArrayView head);
 // set; head is the start of the text.
 void DetectArt(TFileFormat &format, QStringView fileName, QByteArrayView head, bool charsetChosen);
 
-// The name the status bar shows: "CP437", "UTF-8 BOM", "UTF-16 LE", "ANSI", ...
+// The name the status bar shows: "CP437", "UTF-8 BOM", "UTF-16 LE", "ANSI art", ...
 QString Name(const TFileFormat &format);
 
 // A file's bytes as the text control loads them (breaks as they come; the

@@ -59,6 +59,21 @@ TModalResult TQtDialogs::Confirm(QWidget *parent, const QString &text)
     return TModalResult::mrCancel;
 }
 
+int TQtDialogs::Ask(QWidget *parent, const QString &text, const QStringList &buttons, int defaultButton)
+{
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"), text, QMessageBox::NoButton, parent);
+    QList<QPushButton *> pushed;
+    for (qsizetype k = 0; k < buttons.size(); ++k)
+        pushed << box.addButton(buttons[k], k + 1 == buttons.size() ? QMessageBox::RejectRole : QMessageBox::AcceptRole);
+    if (pushed.isEmpty())
+        return -1;
+    box.setDefaultButton(pushed.value(defaultButton, pushed.constFirst()));
+    box.setEscapeButton(pushed.constLast());
+    box.exec();
+    const qsizetype chosen = pushed.indexOf(qobject_cast<QPushButton *>(box.clickedButton()));
+    return int(chosen >= 0 ? chosen : pushed.size() - 1);
+}
+
 void TQtDialogs::Error(QWidget *parent, const QString &caption, const QString &text)
 {
     QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok, parent);

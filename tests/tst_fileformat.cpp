@@ -425,21 +425,21 @@ void TestFileFormat::colourArt_data()
         sauce.FileType = quint8(fileType);
         return Sauce::Make(sauce);
     };
-    QTest::newRow(".ans") << "a.ans" << art << -1 << "ANSI";
-    QTest::newRow(".ANS") << "A.ANS" << QByteArray("plain\n") << -1 << "ANSI";
-    QTest::newRow("colour codes in .nfo") << "a.nfo" << art << -1 << "ANSI";
-    QTest::newRow("cursor codes in .diz") << "a.diz" << QByteArray("x\x1B[10Cy\r\n") << -1 << "ANSI";
+    QTest::newRow(".ans") << "a.ans" << art << -1 << "ANSI art";
+    QTest::newRow(".ANS") << "A.ANS" << QByteArray("plain\n") << -1 << "ANSI art";
+    QTest::newRow("colour codes in .nfo") << "a.nfo" << art << -1 << "ANSI art";
+    QTest::newRow("cursor codes in .diz") << "a.diz" << QByteArray("x\x1B[10Cy\r\n") << -1 << "ANSI art";
     QTest::newRow("other codes stay text") << "a.nfo" << QByteArray("x\x1B[5ny\x1B[31\r\n") << -1 << "CP437";
     QTest::newRow("no codes") << "a.nfo" << QByteArray("\xDB\xB0\r\n") << -1 << "CP437";
-    QTest::newRow("record ANSi") << "a.txt" << "x\r\n" + record(1, 1, 3) << -1 << "ANSI";
-    QTest::newRow("record ANSiMation") << "a" << "x\r\n" + record(1, 2, 3) << -1 << "ANSI";
+    QTest::newRow("record ANSi") << "a.txt" << "x\r\n" + record(1, 1, 3) << -1 << "ANSI art";
+    QTest::newRow("record ANSiMation") << "a" << "x\r\n" + record(1, 2, 3) << -1 << "ANSI art";
     QTest::newRow("record ASCII") << "a.txt" << "x\r\n" + record(1, 0, 3) << -1 << "CP437";
     QTest::newRow(".bin") << "a.bin" << QByteArray("A\x0A\x0D\x1F\x1A\x07", 6) << -1 << "Binary text";
     QTest::newRow("record binary text") << "a.xb" << QByteArray("A\x0A\x0D\x1F") + record(5, 2, 4) << -1 << "Binary text";
-    QTest::newRow(".ans read as code page 437") << "a.ans" << QByteArray("\xE2\x95\x94\r\n") << -1 << "ANSI";
+    QTest::newRow(".ans read as code page 437") << "a.ans" << QByteArray("\xE2\x95\x94\r\n") << -1 << "ANSI art";
     QTest::newRow("codes in UTF-8 text stay text") << "a.nfo" << QByteArray("\x1B[31m\xE2\x95\x94\r\n") << -1 << "UTF-8";
     QTest::newRow(".ans chosen UTF-8") << "a.ans" << art << int(TCharset::csUtf8) << "UTF-8";
-    QTest::newRow(".ans chosen code page 437") << "a.ans" << art << int(TCharset::csCp437) << "ANSI";
+    QTest::newRow(".ans chosen code page 437") << "a.ans" << art << int(TCharset::csCp437) << "ANSI art";
 }
 
 void TestFileFormat::colourArt()

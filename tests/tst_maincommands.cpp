@@ -108,6 +108,17 @@ void TestMainCommands::accessKeysDifferWithinAMenu()
             taken.insert(key, text);
         }
     }
+    // The submenus made at run time give every item a key of its own.
+    for (const char *name : {"TextModeFont1", "CharacterSet1", "ColourScheme1"}) {
+        const QMenu *menu = f.Window->findChild<QMenu *>(QLatin1String(name));
+        if (!menu)
+            continue; // no text-mode faces installed
+        for (const QAction *item : menu->actions())
+            QVERIFY2(item->isSeparator() || item->text().contains(u'&'), qPrintable(item->text()));
+    }
+    QCOMPARE(WithAccessKeys({QStringLiteral("Face 8x16"), QStringLiteral("Face 8x14"), QStringLiteral("Face 8x8")}),
+             (QStringList{QStringLiteral("Face 8x&16"), QStringLiteral("Face 8x1&4"), QStringLiteral("Face 8x&8")}));
+    QCOMPARE(WithAccessKeys({QStringLiteral("R&D")}), QStringList{QStringLiteral("&R&&D")});
 }
 
 void TestMainCommands::toolBarOrderAndIcons()

@@ -297,7 +297,7 @@ void TRichEdit::NotifyText(const TTextBuffer::TChange &change, const QString &re
 
 bool TRichEdit::RefuseEdit()
 {
-    if (!m_derivedShown)
+    if (!m_derivedShown && !m_readOnly)
         return false;
     emit EditRefused();
     return true;
@@ -349,7 +349,7 @@ qsizetype TRichEdit::FindText(const QString &what, qsizetype from, qsizetype *le
 
 bool TRichEdit::CanUndo() const
 {
-    return !m_derivedShown && m_doc.CanUndo();
+    return !m_derivedShown && !m_readOnly && m_doc.CanUndo();
 }
 
 void TRichEdit::Undo()
