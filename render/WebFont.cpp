@@ -13,7 +13,6 @@
 namespace WebFont {
 namespace {
 
-constexpr int kUnits = 64; // a pixel in font units
 
 // Big-endian writing, as every table of the format is.
 class TWriter
@@ -122,21 +121,25 @@ QByteArray Make(const QString &family, int width, int height, const QList<TGlyph
             byCode.emplace(glyph.Code, &glyph);
     }
     const int glyphCount = int(byCode.size()) + 1;
+    // A pixel in font units: few, so that most steps of an outline take a
+    // byte, but an em of at least 16 units, as the format asks.
+    const int kUnits = std::max(4, (16 + height - 1) / height);
     const int advance = width * kUnits;
-    const int ascent = height * kUnits * 3 / 4 / kUnits * kUnits; // the baseline on a pixel's edge
+    const int ascent = height * 3 / 4 * kUnits; // the baseline on a pixel's edge
     const int descent = height * kUnits - ascent;
 
     // glyf and loca.
     TWriter glyf;
     std::vector<quint32> loca{0};
+    std::vector<int> leftBearings{0}; // each glyph's xMin: renderers place a glyph by it
     int maxPoints = 0, maxContours = 0;
     int xMin = advance, yMin = ascent, xMax = 0, yMax = -descent;
     loca.push_back(0); // .notdef: no outline
     for (const auto &[code, glyph] : byCode) {
         const std::vector<TRect> rects = Rectangles(glyph->Rows, width);
         if (!rects.empty()) {
-            const auto fx = [](int x) { return x * kUnits; };
-            const auto fy = [ascent](int y) { return ascent - y * kUnits; };
+            const auto fx = [kUnits](int x) { return x * kUnits; };
+            const auto fy = [ascent, kUnits](int y) { return ascent - y * kUnits; };
             int gx0 = advance, gy0 = ascent, gx1 = 0, gy1 = -descent;
             for (const TRect &r : rects) {
                 gx0 = std::min(gx0, fx(r.X0));
@@ -144,14 +147,13 @@ QByteArray Make(const QString &family, int width, int height, const QList<TGlyph
                 gy0 = std::min(gy0, fy(r.Y1));
                 gy1 = std::max(gy1, fy(r.Y0));
             }
+            leftBearings.push_back(gx0);
             xMin = std::min(xMin, gx0), yMin = std::min(yMin, gy0), xMax = std::max(xMax, gx1), yMax = std::max(yMax, gy1);
             glyf.U16(int(rects.size()));
             glyf.U16(gx0), glyf.U16(gy0), glyf.U16(gx1), glyf.U16(gy1);
             for (size_t k = 0; k < rects.size(); ++k)
                 glyf.U16(int(k * 4 + 3));
             glyf.U16(0); // no instructions
-            for (size_t k = 0; k < rects.size() * 4; ++k)
-                glyf.U8(0x01); // on the curve, coordinates as 16-bit deltas
             // Clockwise with y up: up the left side, along the top, down the right.
             std::vector<std::pair<int, int>> points;
             for (const TRect &r : rects) {
@@ -160,19 +162,32 @@ QByteArray Make(const QString &family, int width, int height, const QList<TGlyph
                 points.push_back({fx(r.X1), fy(r.Y0)});
                 points.push_back({fx(r.X1), fy(r.Y1)});
             }
-            int last = 0;
-            for (const auto &p : points) {
-                glyf.U16(p.first - last);
-                last = p.first;
+            // Each step on the curve: none, a byte and its sign, or 16 bits.
+            std::vector<int> dx, dy;
+            for (size_t k = 0; k < points.size(); ++k) {
+                dx.push_back(points[k].first - (k ? points[k - 1].first : 0));
+                dy.push_back(points[k].second - (k ? points[k - 1].second : 0));
             }
-            last = 0;
-            for (const auto &p : points) {
-                glyf.U16(p.second - last);
-                last = p.second;
+            const auto flag = [](int d, int shortBit, int sameBit) {
+                if (d == 0)
+                    return sameBit;
+                return std::abs(d) <= 255 ? shortBit | (d > 0 ? sameBit : 0) : 0;
+            };
+            for (size_t k = 0; k < points.size(); ++k)
+                glyf.U8(0x01 | flag(dx[k], 0x02, 0x10) | flag(dy[k], 0x04, 0x20));
+            for (const std::vector<int> *deltas : {&dx, &dy}) {
+                for (const int d : *deltas) {
+                    if (d != 0 && std::abs(d) <= 255)
+                        glyf.U8(std::abs(d));
+                    else if (d != 0)
+                        glyf.U16(d);
+                }
             }
             glyf.Pad4();
             maxPoints = std::max(maxPoints, int(points.size()));
             maxContours = std::max(maxContours, int(rects.size()));
+        } else {
+            leftBearings.push_back(0);
         }
         loca.push_back(quint32(glyf.Size()));
     }
@@ -200,7 +215,7 @@ QByteArray Make(const QString &family, int width, int height, const QList<TGlyph
     TWriter hhea;
     hhea.U32(0x00010000);
     hhea.U16(ascent), hhea.U16(-descent), hhea.U16(0);
-    hhea.U16(advance), hhea.U16(0), hhea.U16(0), hhea.U16(advance); // advance max, min bearings, extent
+    hhea.U16(advance), hhea.U16(xMin), hhea.U16(advance - xMax), hhea.U16(xMax); // advance max, least bearings, extent
     hhea.U16(1), hhea.U16(0), hhea.U16(0);                          // an upright caret
     hhea.Zeros(8);
     hhea.U16(0);
@@ -238,9 +253,9 @@ QByteArray Make(const QString &family, int width, int height, const QList<TGlyph
     tables["OS/2"] = os2.Data();
 
     TWriter hmtx;
-    for (int k = 0; k < glyphCount; ++k) {
+    for (const int bearing : leftBearings) {
         hmtx.U16(advance);
-        hmtx.U16(0);
+        hmtx.U16(bearing);
     }
     tables["hmtx"] = hmtx.Data();
 
