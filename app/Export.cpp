@@ -16,6 +16,7 @@
 #include "textview/TextRenderer.h"
 
 #include <QFile>
+#include <QHash>
 #include <QFontInfo>
 #include <QFileInfo>
 #include <QImageWriter>
@@ -189,8 +190,14 @@ void EmbedFace(THtmlLook &html, const QString &family, bool ninthColumn)
         return; // the console fonts are not installed: the page names fonts
     html.CellWidth = face->Width() + (ninthColumn ? 1 : 0);
     html.CellHeight = face->Height();
-    html.Font = WebFont::Make(QStringLiteral("Glimra Cells"), html.CellWidth, html.CellHeight,
-                              WebFont::GlyphsOf(*face, WebFont::PageCharacters(), ninthColumn));
+    // Made once a face and spacing for the run.
+    static QHash<QString, QByteArray> made;
+    const QString key = face->Family() + (ninthColumn ? QStringLiteral(" 9") : QString());
+    auto it = made.find(key);
+    if (it == made.end())
+        it = made.insert(key, WebFont::Make(QStringLiteral("Glimra Cells"), html.CellWidth, html.CellHeight,
+                                            WebFont::GlyphsOf(*face, WebFont::PageCharacters(), ninthColumn)));
+    html.Font = *it;
 }
 
 } // namespace

@@ -154,7 +154,9 @@ void TMain::WatchSource(TDecodedSource *watched)
     connect(watched, &TDecodedSource::CopyProgress, this, &TMain::ShowLoadProgress);
     connect(watched, &TDecodedSource::CopyFinished, this, [this, source](const QString &error) {
         ShowLoadProgress();
-        if (error.isEmpty())
+        // A copy that failed because the file changed is no news of its own:
+        // the change is told (once) by what meets it, a read or a save.
+        if (error.isEmpty() || !source || source->Check() != TSourceFile::TState::Intact)
             return;
         const QString text = QStringLiteral("Cannot copy %1 to %2 (%3). Your changes are kept; the text you did not "
                                             "change is read from the file itself, so a change to it on disk can "
@@ -419,13 +421,25 @@ void TMain::WriteDocument(const QString &fileName)
     TBusyScope busy(false);
     QElapsedTimer time;
     time.start();
-    DocumentFile::Write(fileName, richedit->Document(), m_format, [this, &busy, &time](qint64 done, qint64 total) {
-        // A long save shows how far it is; a short one does not flash.
-        if (time.elapsed() > 200 && done < total) {
-            StatusBar1->SetPanelText(5, QStringLiteral("Saving %1%").arg(100 * done / std::max<qint64>(total, 1)));
-            busy.Pump();
+    try {
+        DocumentFile::Write(fileName, richedit->Document(), m_format, [this, &busy, &time](qint64 done, qint64 total) {
+            // A long save shows how far it is; a short one does not flash.
+            if (time.elapsed() > 200 && done < total) {
+                StatusBar1->SetPanelText(5, QStringLiteral("Saving %1%").arg(100 * done / std::max<qint64>(total, 1)));
+                busy.Pump();
+            }
+        });
+    } catch (const EGlimraError &) {
+        // A file that changed under the document is told by this failure;
+        // what its reads met is not told again after it.
+        const std::shared_ptr<TDecodedSource> &source = richedit->Document().Source();
+        if (source && source->Check() != TSourceFile::TState::Intact) {
+            m_lossTold = true;
+            m_diskNotice = QStringLiteral("Changed on disk");
         }
-    });
+        ShowLoadProgress();
+        throw;
+    }
     ShowLoadProgress();
 }
 

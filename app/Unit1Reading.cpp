@@ -77,16 +77,18 @@ void TMain::FitWindowToText()
     const qsizetype columns = std::max<qsizetype>(1, richedit->MeasureWidestLine() + 1); // the caret after it
     const qsizetype lines = std::max<qsizetype>(1, richedit->ShownText().LineCount());
     const auto pixels = [](qsizetype cells, int size) { return int(std::min<qsizetype>(cells * size, 1 << 20)); };
-    // What the window has besides the text (frames, bars) stays; a bar across
-    // that the width makes needless goes.
-    const int across = richedit->horizontalScrollBar()->isVisible() ? richedit->horizontalScrollBar()->height() : 0;
-    QSize wanted(width() - richedit->viewport()->width() + pixels(columns, cell.width()),
-                 height() - richedit->viewport()->height() - across + pixels(lines, cell.height()));
+    // What the window has besides the text and its bars (frames, menus, tool
+    // and status bars) stays; a bar goes where the text fits.
+    const QScrollBar *across = richedit->horizontalScrollBar(), *down = richedit->verticalScrollBar();
+    QSize wanted(width() - richedit->viewport()->width() - (down->isVisible() ? down->width() : 0) + pixels(columns, cell.width()),
+                 height() - richedit->viewport()->height() - (across->isVisible() ? across->height() : 0) + pixels(lines, cell.height()));
     const QRect room = screen() ? screen()->availableGeometry() : QRect();
     const QSize frame = frameGeometry().size() - geometry().size();
     if (room.isValid()) {
         if (wanted.height() > room.height() - frame.height()) // lines to scroll: a bar down the side
-            wanted.rwidth() += richedit->verticalScrollBar()->isVisible() ? 0 : richedit->verticalScrollBar()->sizeHint().width();
+            wanted.rwidth() += down->sizeHint().width();
+        if (wanted.width() > room.width() - frame.width()) // and columns: a bar across
+            wanted.rheight() += across->sizeHint().height();
         wanted = wanted.boundedTo(room.size() - frame);
     }
     resize(wanted.expandedTo(minimumSize()));

@@ -6,15 +6,23 @@
 
 namespace {
 
-// The window system could not be reached: said in one line and status 1,
-// rather than the toolkit's abort and a core dump.
+QStringList &StartMessages()
+{
+    static QStringList messages;
+    return messages;
+}
+
+// While the window system is reached: its messages are held, and a failure
+// is said in one line with status 1, rather than the toolkit's abort and a
+// core dump.
 void RefuseWithoutDisplay(QtMsgType type, const QMessageLogContext &, const QString &message)
 {
     if (type != QtFatalMsg) {
-        std::fprintf(stderr, "%s\n", qPrintable(message));
+        StartMessages() << message.trimmed();
         return;
     }
-    std::fprintf(stderr, "glimra: cannot open the display (%s)\n", qPrintable(message.section(u'\n', 0, 0)));
+    const QString reason = StartMessages().value(0, message.section(u'\n', 0, 0));
+    std::fprintf(stderr, "glimra: cannot open the display (%s)\n", qPrintable(reason));
     std::_Exit(1);
 }
 
@@ -31,5 +39,7 @@ int main(int argc, char *argv[])
     const QtMessageHandler previous = qInstallMessageHandler(RefuseWithoutDisplay);
     TApplication app(argc, argv);
     qInstallMessageHandler(previous);
+    for (const QString &message : std::as_const(StartMessages()))
+        std::fprintf(stderr, "%s\n", qPrintable(message));
     return app.Run();
 }

@@ -13,6 +13,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -184,9 +185,12 @@ std::optional<QFont> TQtDialogs::Font(QWidget *parent, const TFontDialogRequest 
     QFontDialog dialog(initial, parent);
     dialog.setOption(QFontDialog::DontUseNativeDialog, true);
     // No effects group: underline and strike-out are not the document's to have.
+    // The sample shares a row with the effects: it is given room of its own.
     for (QGroupBox *group : dialog.findChildren<QGroupBox *>()) {
         if (group->findChild<QCheckBox *>())
             group->hide();
+        else if (auto *sample = group->findChild<QLineEdit *>())
+            sample->setMinimumHeight(3 * sample->fontMetrics().height());
     }
     const auto clamped = [&request](QFont font) {
         if (font.pointSize() > 0)

@@ -4,7 +4,8 @@
 #include "document/TextBuffer.h"
 #include "formats/HtmlPage.h"
 
-#include <QRegularExpression>
+#include "support/HtmlCheck.h"
+
 #include <QTest>
 
 Q_DECLARE_METATYPE(QList<THtmlRun>)
@@ -74,16 +75,8 @@ void TestHtmlPage::page()
         QVERIFY2(page.contains(part), qPrintable(part + QStringLiteral(" not in ") + page));
     for (const QString &part : lacks)
         QVERIFY2(!page.contains(part), qPrintable(part));
-    // Every tag closed in the order it was opened.
-    QStringList open;
-    static const QRegularExpression tag(QStringLiteral("<(/?)(span|a|pre)\\b"));
-    for (const QRegularExpressionMatch &m : tag.globalMatch(page)) {
-        if (m.captured(1).isEmpty())
-            open << m.captured(2);
-        else
-            QVERIFY2(!open.isEmpty() && open.takeLast() == m.captured(2), qPrintable(page));
-    }
-    QVERIFY(open.isEmpty());
+    const QString problem = HtmlCheck::Problem(page);
+    QVERIFY2(problem.isEmpty(), qPrintable(problem + u'\n' + page));
 }
 
 QTEST_APPLESS_MAIN(TestHtmlPage)

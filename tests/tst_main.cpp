@@ -76,6 +76,7 @@ private slots:
     void fileChangedOnDisk_data();
     void fileChangedOnDisk();
     void findStopsAtEsc();
+    void aFileCutShortIsToldOnceBySave();
     void filesBeyondTwoGigabytesOpen();
 
 private:
@@ -882,6 +883,31 @@ void TestMain::findStopsAtEsc()
     }
     DocumentFile::SetPieceSizes(8 << 20, 1 << 20);
     TDocumentLoader::SetSliceBytes(1 << 20);
+}
+
+void TestMain::aFileCutShortIsToldOnceBySave()
+{
+    // Cut short before the first edit and saved at once: the private copy
+    // fails while the save waits for it, the save fails, and one message
+    // says so, naming the file and why.
+    MainFixture f;
+    DocumentFile::SetPieceSizes(1000, 300);
+    QByteArray art;
+    for (int i = 0; i < 300; ++i)
+        art += "line " + QByteArray::number(i) + "\r\n";
+    const QString path = f.WriteFile(QStringLiteral("cut.nfo"), art);
+    f.Window->LoadDocument(path);
+    TRichEdit *richedit = f.Window->richedit;
+    QTRY_VERIFY(!richedit->Loading());
+    f.WriteFile(QStringLiteral("cut.nfo"), art.left(500));
+    QTest::keyClicks(richedit, QStringLiteral("x"));
+    f.Window->Item("Save1")->trigger();
+    QTest::qWait(200); // what waited for the save to end is told now
+    QStringList told = f.Dialogs.Texts(QStringLiteral("Error")) + f.Dialogs.Texts(QStringLiteral("Warning"));
+    QVERIFY2(told.size() == 1, qPrintable(told.join(u"\n")));
+    QVERIFY2(told[0].contains(path) && told[0].contains(QStringLiteral("changed on disk")), qPrintable(told[0]));
+    QCOMPARE(MainFixture::ReadFile(path), art.left(500));
+    DocumentFile::SetPieceSizes(8 << 20, 1 << 20);
 }
 
 void TestMain::filesBeyondTwoGigabytesOpen()

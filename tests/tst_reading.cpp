@@ -46,15 +46,27 @@ void TestReading::stepsThroughTheFolder()
     f.WriteFile(QStringLiteral("note10.nfo"), "ten");
     const QString locked = f.WriteFile(QStringLiteral("note3.nfo"), "three");
     QFile::setPermissions(locked, QFileDevice::WriteOwner); // unreadable: passed over
+    // A file no one can read, root neither: passed over, and said why.
+    QVERIFY(QFile::link(QStringLiteral("/proc/self/mem"), f.Dir.filePath(QStringLiteral("note4.nfo"))));
     f.WriteFile(QStringLiteral("readme.md"), "not opened");
     f.Window->LoadDocument(first);
     f.Window->Item("NextFile1")->trigger();
     const bool root = QFileInfo(locked).isReadable(); // root reads what it likes
     QCOMPARE(f.Window->richedit->Bytes(), root ? QByteArray("three") : QByteArray("ten"));
-    QCOMPARE(f.Window->StatusBar1->PanelText(5), root ? QStringLiteral("File 2 of 3") : QStringLiteral("File 3 of 3"));
-    f.Window->Item("NextFile1")->trigger();
-    if (root)
+    const QString passed = QStringLiteral("note4.nfo (Input/output error)");
+    QCOMPARE(f.Window->StatusBar1->PanelText(5), root ? QStringLiteral("File 2 of 4")
+                                                      : QStringLiteral("File 4 of 4; passed over ") + passed);
+    if (root) {
         f.Window->Item("NextFile1")->trigger();
+        QCOMPARE(f.Window->StatusBar1->PanelText(5), QStringLiteral("File 4 of 4; passed over ") + passed);
+    }
+    QTest::qWait(100); // a notice stays until the next key or click
+    QVERIFY(f.Window->StatusBar1->PanelText(5).startsWith(QStringLiteral("File 4 of 4")));
+    QTest::keyClick(f.Window->richedit, Qt::Key_Shift);
+    QVERIFY(!f.Window->StatusBar1->PanelText(5).isEmpty());
+    QTest::keyClick(f.Window->richedit, Qt::Key_Right);
+    QCOMPARE(f.Window->StatusBar1->PanelText(5), QString());
+    f.Window->Item("NextFile1")->trigger();
     QCOMPARE(f.Window->richedit->Bytes(), QByteArray("two")); // round again
     // An edited file asks first; Cancel stays.
     f.Window->richedit->ReplaceSel(QStringLiteral("x"));
@@ -112,9 +124,11 @@ void TestReading::fitsAndCentresNarrowText()
     // Fitted, the window shows the widest line and the caret's cell after it
     // (a width between the window's least and the screen's).
     const int wide = f.Window->screen()->availableGeometry().width() * 3 / 4 / cell;
-    f.Window->LoadDocument(f.WriteFile(QStringLiteral("wide.nfo"), QByteArray(wide, '\xDB')));
+    const int rows = f.Window->screen()->availableGeometry().height() / 2 / edit->CellSize().height();
+    f.Window->LoadDocument(f.WriteFile(QStringLiteral("wide.nfo"), (QByteArray(wide, '\xDB') + "\r\n").repeated(rows - 1) + "\xDB"));
     f.Window->Item("FitWindow1")->trigger();
     QTRY_COMPARE(edit->viewport()->width() / cell, wide + 1);
+    QTRY_COMPARE(edit->viewport()->height() / edit->CellSize().height(), rows); // and as tall as the text
 }
 
 void TestReading::saveAsConvertsAndTellsWhatIsLacking()
