@@ -30,6 +30,7 @@ private slots:
     void changedOnDisk_data();
     void changedOnDisk();
     void aFileWrittenOftenIsReadOnceASecond();
+    void theWatchSeesAFilePutBack();
 
 private:
     static QString Shown(const TRichEdit *edit)
@@ -242,6 +243,25 @@ void TestReading::aFileWrittenOftenIsReadOnceASecond()
     QTRY_COMPARE_WITH_TIMEOUT(f.Window->richedit->Bytes(), log, 3000);
     QVERIFY(told.count() <= seconds + 2);
     QVERIFY(f.Dialogs.Log.isEmpty());
+}
+
+void TestReading::theWatchSeesAFilePutBack()
+{
+    // Removed, then another file renamed to its name: only its folder shows
+    // that, the window not coming to the front.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("note.nfo")), other = dir.filePath(QStringLiteral("other.tmp"));
+    for (const QString &name : {path, other})
+        QVERIFY(QFile(name).open(QIODevice::WriteOnly));
+    TDiskWatch watch;
+    QSignalSpy told(&watch, &TDiskWatch::Changed);
+    watch.Watch(path);
+    QVERIFY(QFile::remove(path));
+    QTRY_VERIFY_WITH_TIMEOUT(!told.isEmpty(), 10000);
+    watch.Accept();
+    const qsizetype seen = told.count();
+    QVERIFY(QFile::rename(other, path));
+    QTRY_VERIFY_WITH_TIMEOUT(told.count() > seen, 10000);
 }
 
 QTEST_MAIN(TestReading)
