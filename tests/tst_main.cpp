@@ -1,6 +1,7 @@
 // The document's life in the main window: loading, saving, prompts, caption
 // and the failures the user sees.
 
+#include "app/ChosenCharsets.h"
 #include "app/DocumentLoader.h"
 #include "app/MainCommands.h"
 #include "document/DecodedSource.h"
@@ -232,6 +233,12 @@ void TestMain::promptBeforeReplacing()
         QCOMPARE(Panel(f, 4), QStringLiteral("CP437"));
         f.Window->LoadDocument(current);
         QCOMPARE(Panel(f, 4), QStringLiteral("UTF-8"));
+        // Thirty files chosen for since: its choice is the one forgotten.
+        for (int n = 1; n <= 30; ++n)
+            ChosenCharsets::Remember(*f.Window->Reg, f.Dir.filePath(QString::number(n)), TCharset::csUtf16);
+        QCOMPARE(ChosenCharsets::Recall(*f.Window->Reg, current), std::nullopt);
+        QCOMPARE(ChosenCharsets::Recall(*f.Window->Reg, f.Dir.filePath(QStringLiteral("1"))), TCharset::csUtf16);
+        QCOMPARE(ChosenCharsets::Choose(ChosenCharsets::Read(*f.Window->Reg), other, TCharset::csUtf8).size(), 30);
     } else if (command == QLatin1String("New")) {
         QCOMPARE(f.Window->DocumentName(), QStringLiteral("Untitled"));
         QCOMPARE(f.Window->richedit->Bytes(), QByteArray());
