@@ -21,9 +21,11 @@ QString SystemError(int error)
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
-// An unnamed file in folder; a named one taken off its name at once where
-// the file system has no unnamed files.
-int UnnamedFile(const QString &folder)
+} // namespace
+
+// A named file taken off its name at once where the file system has no
+// unnamed files.
+int TPrivateCopy::UnnamedFile(const QString &folder)
 {
     const QByteArray dir = QFile::encodeName(folder);
     if (!gNamedFiles) {
@@ -37,8 +39,6 @@ int UnnamedFile(const QString &folder)
         ::unlink(name.constData());
     return named;
 }
-
-} // namespace
 
 TPrivateCopy::TPrivateCopy(std::shared_ptr<TSourceFile> from, QString folder, QObject *parent)
     : QThread(parent), m_from(std::move(from)), m_folder(std::move(folder))

@@ -25,6 +25,10 @@ public:
     // system has no unnamed files (for tests).
     static void SetNamedFiles(bool named);
 
+    // An unnamed file in folder, open for reading and writing, gone when
+    // closed; -1 with errno set when none can be made.
+    static int UnnamedFile(const QString &folder);
+
     int Percent() const { return m_percent; }
     // Once finished: the copy, or why there is none.
     std::shared_ptr<TSourceFile> Result() const { return m_result; }

@@ -2,18 +2,32 @@
 
 #include <QFile>
 
-qint64 AvailableMemory()
+namespace {
+
+// A line "Key:   12345678 kB" of a file of /proc, in bytes.
+qint64 KilobytesOf(const QString &file, const QByteArray &key)
 {
-    QFile meminfo(QStringLiteral("/proc/meminfo"));
-    if (!meminfo.open(QIODevice::ReadOnly))
+    QFile status(file);
+    if (!status.open(QIODevice::ReadOnly))
         return -1;
-    // "MemAvailable:   12345678 kB"
-    for (const QByteArray &line : meminfo.readAll().split('\n')) {
-        if (line.startsWith("MemAvailable:")) {
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith(key)) {
             bool ok = false;
-            const qint64 kb = line.mid(13).trimmed().split(' ').value(0).toLongLong(&ok);
+            const qint64 kb = line.mid(key.size()).trimmed().split(' ').value(0).toLongLong(&ok);
             return ok ? kb * 1024 : -1;
         }
     }
     return -1;
+}
+
+} // namespace
+
+qint64 AvailableMemory()
+{
+    return KilobytesOf(QStringLiteral("/proc/meminfo"), "MemAvailable:");
+}
+
+qint64 AnonymousMemory()
+{
+    return KilobytesOf(QStringLiteral("/proc/self/status"), "RssAnon:");
 }

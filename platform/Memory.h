@@ -8,6 +8,10 @@
 // or -1 when the system does not say.
 qint64 AvailableMemory();
 
+// Bytes of anonymous memory the process holds now (RssAnon), or -1 when the
+// system does not say.
+qint64 AnonymousMemory();
+
 // What holding a document of the given size costs: the text, its room to
 // grow and the index of its lines.
 inline qint64 DocumentMemory(qint64 bytes)

@@ -12,12 +12,13 @@ declare -A may=(
     [document]="document platform"
     [formats]="formats document platform"
     [render]="render platform"
+    [packs]="packs document platform"
     [textview]="textview document formats render platform"
     [settings]="settings platform"
     [charmap]="charmap platform"
     [shell]="shell platform"
     [controls]="controls platform"
-    [app]="app textview document formats render settings charmap shell controls platform"
+    [app]="app textview document formats render packs settings charmap shell controls platform"
 )
 
 status=0
