@@ -99,6 +99,12 @@ void SetPieceSizes(qint64 atOnce, qint64 head)
     gHead = head;
 }
 
+TDocumentFile FromBytes(QByteArray bytes, const QString &name, std::optional<TCharset> charset)
+{
+    CheckRoom(name, bytes.size());
+    return Decode(std::move(bytes), charset, name);
+}
+
 TDocumentFile Open(const QString &name, std::optional<TCharset> charset)
 {
     const QFileInfo info(name);
@@ -108,6 +114,11 @@ TDocumentFile Open(const QString &name, std::optional<TCharset> charset)
     std::shared_ptr<TSourceFile> file = TSourceFile::Open(name);
     if (!file)
         throw CannotOpen(name);
+    return OpenSource(std::move(file), name, charset);
+}
+
+TDocumentFile OpenSource(std::shared_ptr<TSourceFile> file, const QString &name, std::optional<TCharset> charset)
+{
     const qint64 size = file->Size();
     // The set from the first bytes, the record from the last.
     QByteArray head(qsizetype(std::min(size, std::max(gHead, qint64(16)))), Qt::Uninitialized);
@@ -120,8 +131,14 @@ TDocumentFile Open(const QString &name, std::optional<TCharset> charset)
     start.Format = charset ? FileFormat::ForCharset(*charset, head) : FileFormat::Detect(head);
     const TDecodedSource::TShape shape = FileFormat::Shape(start.Format, size, end);
     FileFormat::DetectArt(start.Format, name, head, charset.has_value());
-    if (start.Format.Art != TArtKind::akText)
-        return Read(name, charset); // art is drawn from all of its bytes
+    if (start.Format.Art != TArtKind::akText) {
+        // Art is drawn from all of its bytes.
+        CheckRoom(name, size);
+        QByteArray bytes(qsizetype(size), Qt::Uninitialized);
+        if (file->Read(0, bytes.data(), size) != TSourceFile::TState::Intact)
+            throw CannotOpen(name);
+        return Decode(std::move(bytes), charset, name);
+    }
     start.Source = std::make_shared<TDecodedSource>(std::move(file), shape);
     return start;
 }

@@ -47,6 +47,14 @@ TDocumentFile Read(const QString &name, std::optional<TCharset> charset = std::n
 // larger one is left on disk, Source set, only its start and its record read.
 TDocumentFile Open(const QString &name, std::optional<TCharset> charset = std::nullopt);
 
+// A file's bytes held already (an entry of a pack), read as Read reads a
+// file; name gives the kind of art its extension tells.
+TDocumentFile FromBytes(QByteArray bytes, const QString &name, std::optional<TCharset> charset = std::nullopt);
+// A large file open already (an entry of a pack unpacked into our cache),
+// shown as Open shows a large file: read on demand, art read whole.
+TDocumentFile OpenSource(std::shared_ptr<TSourceFile> file, const QString &name,
+                         std::optional<TCharset> charset = std::nullopt);
+
 // Files up to atOnce bytes are read whole; the set of a larger one is found
 // from its first head bytes.
 void SetPieceSizes(qint64 atOnce, qint64 head);

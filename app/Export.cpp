@@ -29,10 +29,10 @@
 namespace Export {
 namespace {
 
+static_assert(kRecordReach == 1 + 5 + 255 * Sauce::kCommentSize + Sauce::kRecordSize);
+
 // Lines drawn between two looks at the progress.
 constexpr int kLinesPerStep = 512;
-// A thumbnail reads this much of a file, whatever its size.
-constexpr qint64 kThumbnailBytes = 64 * 1024;
 // A thumbnail is drawn from at most this many columns of its first lines.
 constexpr int kThumbnailColumns = 132;
 
@@ -245,14 +245,21 @@ QImage Thumbnail(const QString &fileName, const TLook &fileLook, int size)
         throw EGlimraError(QStringLiteral("Cannot open file %1").arg(fileName), ReadFailureReason(fileName));
     QByteArray head = file.read(kThumbnailBytes);
     const bool cut = !file.atEnd();
-    TFileFormat format = FileFormat::Detect(head);
-    head = FileFormat::ToDocument(std::move(head), format);
+    QByteArray end;
     if (cut) {
         // Art's record, which says how to draw it, is at the file's end.
-        const qint64 reach = std::min<qint64>(file.size(), 1 + 5 + 255 * Sauce::kCommentSize + Sauce::kRecordSize);
-        const QByteArray end = file.seek(file.size() - reach) ? file.read(reach) : QByteArray();
-        format.Tail = end.last(Sauce::TailLength(end));
+        const qint64 reach = std::min<qint64>(file.size(), kRecordReach);
+        end = file.seek(file.size() - reach) ? file.read(reach) : QByteArray();
     }
+    return Thumbnail(std::move(head), cut, end, fileName, fileLook, size);
+}
+
+QImage Thumbnail(QByteArray head, bool cut, const QByteArray &end, const QString &fileName, const TLook &fileLook, int size)
+{
+    TFileFormat format = FileFormat::Detect(head);
+    head = FileFormat::ToDocument(std::move(head), format);
+    if (cut)
+        format.Tail = end.last(Sauce::TailLength(end));
     FileFormat::DetectArt(format, fileName, head, false);
     TTextBuffer bytes;
     bytes.SetCharset(format.Charset);

@@ -73,5 +73,13 @@ void WriteHtml(const TTextBuffer &bytes, const TFileFormat &format, const QStrin
 // The top of a file's art no larger than size by size, scaled down smoothly;
 // only the file's first bytes are read.
 QImage Thumbnail(const QString &fileName, const TLook &look, int size);
+// The same from bytes held: head, the file's first bytes (cut: not all of
+// it), and end, its last ones where art keeps its record; name tells the
+// kind of art by its extension. Safe in any thread.
+QImage Thumbnail(QByteArray head, bool cut, const QByteArray &end, const QString &name, const TLook &look, int size);
+// The first bytes a thumbnail is drawn from, and the last where art keeps
+// its record (its comments, up to 255 lines, and the record itself).
+inline constexpr qint64 kThumbnailBytes = 64 * 1024;
+inline constexpr qint64 kRecordReach = 1 + 5 + 255 * 64 + 128;
 
 } // namespace Export

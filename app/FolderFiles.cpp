@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QImageReader>
 
 #include <algorithm>
 
@@ -9,6 +10,27 @@ namespace FolderFiles {
 namespace {
 
 constexpr const char16_t *kExtensions[] = {u".nfo", u".diz", u".txt", u".asc", u".ans", u".log", u".bin"};
+// What libarchive reads, tar with each compression it expands itself.
+constexpr const char16_t *kPackExtensions[] = {
+    u".zip", u".7z", u".rar", u".lzh", u".lha", u".cab", u".iso", u".tar", u".tgz", u".tbz", u".tbz2", u".txz",
+    u".tzst", u".tlz", u".taz", u".tar.gz", u".tar.bz2", u".tar.xz", u".tar.zst", u".tar.lz", u".tar.lzma", u".tar.z"};
+
+bool HasExtension(QStringView fileName, QStringView extension)
+{
+    return fileName.size() > extension.size() && fileName.endsWith(extension, Qt::CaseInsensitive);
+}
+
+// ".png", ".gif", ... as Qt's image readers here name their formats.
+const QStringList &ImageExtensions()
+{
+    static const QStringList extensions = [] {
+        QStringList list;
+        for (const QByteArray &format : QImageReader::supportedImageFormats())
+            list << u'.' + QString::fromLatin1(format).toLower();
+        return list;
+    }();
+    return extensions;
+}
 
 // A run of digits or of other characters, starting at i.
 QStringView Run(QStringView text, qsizetype i)
@@ -34,12 +56,33 @@ int CompareNumbers(QStringView a, QStringView b)
 
 } // namespace
 
+TKind KindOf(QStringView fileName)
+{
+    const auto has = [fileName](QStringView extension) { return HasExtension(fileName, extension); };
+    if (std::any_of(std::begin(kExtensions), std::end(kExtensions), has))
+        return TKind::Text;
+    if (std::any_of(std::begin(kPackExtensions), std::end(kPackExtensions), has))
+        return TKind::Pack;
+    if (std::any_of(ImageExtensions().begin(), ImageExtensions().end(), has))
+        return TKind::Image;
+    return TKind::None;
+}
+
 bool Opens(QStringView fileName)
 {
-    return std::any_of(std::begin(kExtensions), std::end(kExtensions), [fileName](const char16_t *extension) {
-        return fileName.endsWith(QStringView(extension), Qt::CaseInsensitive)
-               && fileName.size() > QStringView(extension).size();
-    });
+    return KindOf(fileName) != TKind::None;
+}
+
+QStringList Patterns()
+{
+    QStringList patterns;
+    const auto add = [&patterns](QStringView extension) {
+        patterns << u'*' + extension.toString() << u'*' + extension.toString().toUpper();
+    };
+    std::for_each(std::begin(kExtensions), std::end(kExtensions), add);
+    std::for_each(std::begin(kPackExtensions), std::end(kPackExtensions), add);
+    std::for_each(ImageExtensions().begin(), ImageExtensions().end(), add);
+    return patterns;
 }
 
 int Compare(QStringView a, QStringView b)
@@ -58,6 +101,22 @@ int Compare(QStringView a, QStringView b)
         return i < a.size() ? 1 : -1;
     const int exact = a.compare(b); // "a.nfo" and "A.nfo" still have an order
     return exact < 0 ? -1 : exact > 0 ? 1 : 0;
+}
+
+int ComparePaths(QStringView a, QStringView b)
+{
+    for (;;) {
+        const qsizetype x = a.indexOf(u'/'), y = b.indexOf(u'/');
+        // A file before a folder of the same level, as a folder's own files come first.
+        if ((x < 0) != (y < 0))
+            return x < 0 ? -1 : 1;
+        if (x < 0)
+            return Compare(a, b);
+        if (const int order = Compare(a.first(x), b.first(y)); order != 0)
+            return order;
+        a = a.sliced(x + 1);
+        b = b.sliced(y + 1);
+    }
 }
 
 QStringList List(const QString &folder)

@@ -8,13 +8,27 @@
 
 namespace FolderFiles {
 
-// Whether a file name has one of the extensions Glimra opens (.nfo, .diz,
-// .txt, .asc, .ans, .log, .bin), in any letter case.
+// What a file is taken for by its extension (in any letter case): text or
+// art (.nfo, .diz, .txt, .asc, .ans, .log, .bin), a picture (what Qt's image
+// readers read: .png, .gif, .jpg, .bmp, ...), or a pack (.zip, .7z, .rar,
+// .lzh, .lha, .tar with any compression, .cab, .iso).
+enum class TKind { None, Text, Image, Pack };
+TKind KindOf(QStringView fileName);
+
+// Whether a file name has one of the extensions Glimra opens: text, a
+// picture or a pack.
 bool Opens(QStringView fileName);
 
 // Natural order: runs of digits compare by their value ("2" before "10"),
 // the rest without regard to letter case, then with it; < 0, 0 or > 0.
 int Compare(QStringView a, QStringView b);
+// The same for paths, folder by folder ("/" between): a folder's files stay
+// together, in their order.
+int ComparePaths(QStringView a, QStringView b);
+
+// The patterns of every file Glimra opens ("*.nfo *.NFO ..."), for the Open
+// dialog.
+QStringList Patterns();
 
 // The regular files of the folder that Glimra opens, in natural order, as
 // full paths. Folders, devices and pipes, whatever their names, are left out.

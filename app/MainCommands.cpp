@@ -58,6 +58,7 @@ constexpr TMenuItemDef kItems[] = {
     {mpView, "TextOnly1", "Text &Only", "", "Show the words without the art", -1, cmTextOnly, true},
     {mpView, "ReadOnly1", "&Read Only", "", "Refuse every edit, so that the file cannot be changed by mistake", -1,
      cmReadOnly, true},
+    {mpView, "Gallery1", "&Gallery", "F9", "Show every piece of the folder or pack side by side", -1, cmGallery, true},
     {mpView, "N20", "-", "", "", -1, cmNone, false},
     {mpView, "FitWindow1", "&Fit Window to Text", "Ctrl+Shift+F", "Make the window fit the text", -1,
      cmFitWindow, false},

@@ -18,6 +18,7 @@ enum class TCommand {
     cmCharsetCp437, cmCharsetUtf8, cmCharsetUtf16, cmCharsetWindows1252, cmProperties,
     cmOpenLink, cmCopyLink, cmExportImage, cmExportPdf, cmCopyImage, cmShowCodes,
     cmNextFile, cmPreviousFile, cmExportHtml, cmTextOnly, cmFitWindow, cmFitOnOpen, cmCentre, cmReadOnly,
+    cmGallery,
 };
 
 // Where a menu item sits; submenus are items whose Command is cmNone and

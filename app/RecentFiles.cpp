@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QUrl>
 
 #include <algorithm>
 
@@ -13,6 +14,25 @@ namespace {
 
 const QString kListName = QStringLiteral("Recent.lst");
 const QString kSection = QStringLiteral("Oldies");
+// "path entry entry...", each part percent-encoded: a name of a pack may
+// hold any character, a line break or a blank too.
+const QString kPacks = QStringLiteral("Packs");
+
+QString EncodePack(const QString &path, const QStringList &shown)
+{
+    QStringList parts{QString::fromLatin1(QUrl::toPercentEncoding(path))};
+    for (const QString &entry : shown)
+        parts << QString::fromLatin1(QUrl::toPercentEncoding(entry));
+    return parts.join(u' ');
+}
+
+QStringList DecodePack(const QString &value)
+{
+    QStringList parts = value.split(u' ', Qt::SkipEmptyParts);
+    for (QString &part : parts)
+        part = QUrl::fromPercentEncoding(part.toLatin1());
+    return parts;
+}
 
 QString &ListDirectoryOverride()
 {
@@ -77,7 +97,18 @@ QStringList TRecentFiles::Slots() const
     return entries;
 }
 
-void TRecentFiles::AddRecent(const QString &fileName) const
+QStringList TRecentFiles::Shown(const QString &fileName) const
+{
+    const QString fullPath = QDir::cleanPath(QFileInfo(fileName).absoluteFilePath());
+    for (int n = 1; n <= SlotCount; ++n) {
+        const QStringList parts = DecodePack(GetPrivateProfileString(kPacks, QString::number(n), QString(), m_fileName));
+        if (parts.value(0) == fullPath)
+            return parts.mid(1);
+    }
+    return {};
+}
+
+void TRecentFiles::AddRecent(const QString &fileName, const QStringList &shown) const
 {
     if (fileName.isEmpty())
         return;
@@ -110,6 +141,23 @@ void TRecentFiles::AddRecent(const QString &fileName) const
         if (!value.isEmpty() && value.back().isSpace())
             value = u'"' + value + u'"';
         if (!WritePrivateProfileString(kSection, QString::number(n), value, m_fileName))
+            throw EGlimraError(QStringLiteral("Unable to write to %1").arg(m_fileName));
+    }
+
+    // The packs' entries: this one's first, those of packs no longer listed dropped.
+    QStringList packs;
+    if (!shown.isEmpty())
+        packs << EncodePack(fullPath, shown);
+    QStringList oldPacks;
+    for (int n = 1; n <= SlotCount; ++n) {
+        oldPacks << GetPrivateProfileString(kPacks, QString::number(n), QString(), m_fileName);
+        const QString path = DecodePack(oldPacks.back()).value(0);
+        if (!path.isEmpty() && path != fullPath && entries.contains(path) && packs.size() < SlotCount)
+            packs << oldPacks.back();
+    }
+    for (int n = 1; n <= SlotCount; ++n) {
+        const QString value = packs.value(n - 1);
+        if (value != oldPacks[n - 1] && !WritePrivateProfileString(kPacks, QString::number(n), value, m_fileName))
             throw EGlimraError(QStringLiteral("Unable to write to %1").arg(m_fileName));
     }
 }

@@ -36,7 +36,12 @@ public:
     // with letter case) moves up and the entries between close up; a new one
     // pushes the rest down and the last falls off. The list stays filled from
     // slot 1 without gaps. Throws EGlimraError when the list cannot be written.
-    void AddRecent(const QString &fileName) const;
+    // For a pack, shown names the entries from its own to the one shown (a
+    // pack inside a pack has two); they are kept in a section of their own,
+    // "Packs", so that the slots read as they always did.
+    void AddRecent(const QString &fileName, const QStringList &shown = {}) const;
+    // The entries last shown of a pack in the list; empty for any other file.
+    QStringList Shown(const QString &fileName) const;
 
 private:
     QString m_fileName;

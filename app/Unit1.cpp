@@ -7,6 +7,8 @@
 #include "app/DocumentLoader.h"
 #include "app/Export.h"
 #include "app/ExportCommands.h"
+#include "app/FolderFiles.h"
+#include "app/PackBrowser.h"
 #include "app/RecentFiles.h"
 #include "app/StoredLook.h"
 #include "app/Unit2.h"
@@ -114,12 +116,13 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::TMa
     OpenDialog.Filter = QString::fromLatin1(FileFilter);
     OpenDialog.DefaultExt = QStringLiteral("nfo");
     SaveDialog = OpenDialog;
-    OpenDialog.Filter.prepend(QString::fromLatin1(SupportedFilter) + u'|');
+    OpenDialog.Filter.prepend(QStringLiteral("All supported files|%1|").arg(FolderFiles::Patterns().join(u';')));
     ExportImageDialog = ExportCommands::ImageDialog();
     ExportPdfDialog = ExportCommands::PdfDialog();
     ExportHtmlDialog = ExportCommands::HtmlDialog();
 
     BuildCommands();
+    BuildPackViews();
 
     connect(richedit, &TRichEdit::Change, this, Guarded(this, &TMain::richeditChange));
     connect(richedit, &TRichEdit::SelectionChange, this, Guarded(this, &TMain::richeditSelectionChange));
@@ -253,6 +256,8 @@ void TMain::OpenLink(const QString &url)
 
 void TMain::RunCommand(TCommand command)
 {
+    if (m_isImage && ImageCommand(command))
+        return;
     switch (command) {
     case TCommand::cmNone: break;
     case TCommand::cmNew: New(); break;
@@ -285,6 +290,7 @@ void TMain::RunCommand(TCommand command)
     case TCommand::cmFitOnOpen: FitOnOpenClick(); break;
     case TCommand::cmCentre: CentreClick(); break;
     case TCommand::cmReadOnly: ReadOnlyClick(); break;
+    case TCommand::cmGallery: GalleryClick(); break;
     case TCommand::cmFind: Find1Click(); break;
     case TCommand::cmAutocopy: Autocopy1Click(); break;
     case TCommand::cmZoomIn: ZoomIn1Click(); break;
@@ -494,7 +500,9 @@ void TMain::richeditSelectionChange()
 void TMain::richeditEditRefused()
 {
     QString text = QStringLiteral("Press F4 to edit the codes"); // colour art as drawn
-    if (richedit->ReadOnly())
+    if (InPack())
+        text = QStringLiteral("Read only: an entry of a pack; Save As writes a copy");
+    else if (richedit->ReadOnly())
         text = QStringLiteral("Read only: turn View > Read Only off to edit");
     else if (Item("TextOnly1")->isChecked())
         text = QStringLiteral("Text only: turn View > Text Only off to edit");
@@ -624,7 +632,11 @@ void TMain::Autocopy1Click()
 
 void TMain::AddRecent(const QString &fileName)
 {
-    TRecentFiles().AddRecent(fileName);
+    // An entry of a pack: the pack, with the entry shown.
+    if (InPack() && fileName == m_documentName)
+        TRecentFiles().AddRecent(m_pack->Path(), m_pack->Chain());
+    else
+        TRecentFiles().AddRecent(fileName);
 }
 
 // The File menu opens: the Recent Files submenu is built afresh from the list.
@@ -656,7 +668,10 @@ void TMain::mru(int slot)
     if (name.isEmpty())
         return;
     QuerySaveChanges();
-    LoadDocument(name);
+    if (FolderFiles::KindOf(name) == FolderFiles::TKind::Pack)
+        OpenPack(name, TRecentFiles().Shown(name)); // at the entry last shown
+    else
+        LoadDocument(name);
 }
 
 void TMain::Find1Click()

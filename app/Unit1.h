@@ -29,7 +29,12 @@ class TDiskWatch;
 class TDocumentLoader;
 class TDropFile;
 class TFindDialog;
+class TGalleryView;
+class TImageView;
 class TMyRegistry;
+class TPackBrowser;
+struct TPackPiece;
+struct TPackProgress;
 class TStateControl;
 class TRichEdit;
 class TStatusBar;
@@ -43,9 +48,6 @@ public:
     static constexpr const char *UntitledName = "Untitled";
     static constexpr const char *FileFilter =
         "Information File|*.nfo|Description File|*.diz|Text File|*.txt|LOG Files|*.log|All Files|*.*";
-    // The Open dialog's first entry: every type Glimra opens.
-    static constexpr const char *SupportedFilter =
-        "All supported files|*.nfo;*.diz;*.txt;*.asc;*.ans;*.log;*.bin;*.NFO;*.DIZ;*.TXT;*.ASC;*.ANS;*.LOG;*.BIN";
 
     explicit TMain(QWidget *parent = nullptr);
     ~TMain() override;
@@ -109,6 +111,17 @@ public:
     void CharacterSetClick(TCharset charset);
     void Properties1Click();
 
+    // Packs, pictures and the gallery (Unit1Packs.cpp). A pack opens at the
+    // entry the chain names (the recent files), else at its FILE_ID.DIZ or
+    // first entry; stepped: it was stepped into from its folder, and is left
+    // at its ends for the folder's next file.
+    void OpenPack(const QString &path, const QStringList &chain = {}, bool stepped = false);
+    bool InPack() const;
+    bool ShowsImage() const { return m_isImage; }
+    void GalleryClick();
+    TGalleryView *Gallery() const { return m_gallery; }
+    TImageView *ImageView() const { return m_imageView; }
+
     // View preferences.
     void FontButonClick();
     void FontDialogApply(const QFont &font);
@@ -168,6 +181,19 @@ private:
     void ShowTextOnly(); // the derived text the view shows: the words alone, or colour art
     void ShowNotice(const QString &text);
     void RunCommand(TCommand command);
+    void BuildPackViews();
+    bool OpenPackOrImage(const QString &name); // false: not a pack or picture by its name
+    bool StepInPack(int step, bool leave);     // false: left the pack at its end
+    void ShowPiece(TPackPiece piece, std::optional<TCharset> charset = std::nullopt);
+    void ShowFile(TDocumentFile file, const QString &name, const QString &watched);
+    void ShowImage(const QImage &image, const QByteArray &bytes, const QString &name, const QString &watched);
+    void ShowView(QWidget *view); // the text, a picture or the gallery
+    void LeavePack();
+    bool ImageCommand(TCommand command); // true: done or refused for a picture
+    void SaveImageCopy();
+    void ExportImageCopy();
+    void OpenFromGallery(qsizetype index);
+    void RunReading(const QString &label, TPackProgress &progress, const std::function<void()> &work);
     void OpenLink(const QString &url);
     void WriteDocument(const QString &fileName);
     void SetDocument(TDocumentFile file);
@@ -212,6 +238,14 @@ private:
     QColor m_lastDialogColor = Qt::black; // the colour dialog opens on its last choice
     QString m_outlineFamily = QStringLiteral("Lucida Console ANSI"); // what leaving a text-mode face returns to
     QColor m_customText, m_customBackground; // the user's own colours, kept while a scheme is chosen
+    std::unique_ptr<TPackBrowser> m_pack; // the packs the document is read from
+    bool m_packStepped = false;           // stepped into from its folder
+    bool m_isImage = false;               // a picture is the document
+    QByteArray m_imageBytes;              // its bytes, for Save As
+    TImageView *m_imageView = nullptr;
+    TGalleryView *m_gallery = nullptr;
+    QWidget *m_beforeGallery = nullptr;   // what Esc or F9 goes back to
+    QStringList m_galleryFiles;           // the folder's files the gallery shows
     QHash<QString, QAction *> m_items;
     QHash<QString, QToolButton *> m_buttons;
     QHash<QString, QMenu *> m_menus;

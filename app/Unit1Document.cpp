@@ -11,6 +11,7 @@
 #include "app/DocumentFile.h"
 #include "app/DocumentLoader.h"
 #include "app/MainCommands.h"
+#include "app/PackBrowser.h"
 #include "app/PropertiesDialog.h"
 #include "app/RecentFiles.h"
 #include "platform/Dialogs.h"
@@ -44,7 +45,8 @@ QString FileNamePart(const QString &name)
 void TMain::SetDocumentName(const QString &name)
 {
     m_documentName = name;
-    setWindowTitle(QStringLiteral("%1 - %2").arg(ApplicationTitle(), FileNamePart(name)));
+    // An entry of a pack is named with its pack: "02-logo.ans (pack.zip)".
+    setWindowTitle(QStringLiteral("%1 - %2").arg(ApplicationTitle(), InPack() ? m_pack->Caption() : FileNamePart(name)));
 }
 
 void TMain::ShowModifiedState(bool modified)
@@ -82,12 +84,25 @@ void TMain::QuerySaveChanges()
 // bytes tell.
 void TMain::LoadDocument(const QString &name)
 {
+    if (OpenPackOrImage(name))
+        return;
     LoadDocumentAs(name, ChosenCharsets::Recall(*Reg, name));
 }
 
 void TMain::LoadDocumentAs(const QString &name, std::optional<TCharset> charset)
 {
     TDocumentFile file = DocumentFile::Open(name, charset);
+    LeavePack(); // a file of its own now
+    ShowFile(std::move(file), name, name);
+}
+
+// The file read shown as the document name; watched is the file on disk
+// whose changes are told (none for an entry of a pack).
+void TMain::ShowFile(TDocumentFile file, const QString &name, const QString &watched)
+{
+    ShowView(richedit);
+    m_isImage = false;
+    m_imageBytes.clear();
     m_diskNotice.clear();
     m_lossTold = false;
     StopLoading();
@@ -121,7 +136,7 @@ void TMain::LoadDocumentAs(const QString &name, std::optional<TCharset> charset)
         SetDocument(std::move(file));
     }
     SetDocumentName(name);
-    m_diskWatch->Watch(name);
+    m_diskWatch->Watch(watched);
     richedit->setFocus();
     richedit->SetModified(false);
     ShowModifiedState(false);
@@ -351,6 +366,10 @@ void TMain::CharacterSetClick(TCharset charset)
 {
     try {
         QuerySaveChanges();
+        if (InPack()) { // read again from the pack, the choice not kept
+            ShowPiece(m_pack->Reread(), charset);
+            return;
+        }
         if (m_documentName == QLatin1String(UntitledName)) {
             const bool modified = richedit->Modified();
             SetDocument(DocumentFile::Reinterpret(richedit->Document(), m_format, charset));
@@ -371,8 +390,12 @@ void TMain::Properties1Click()
     WaitForLoad();
     TDocumentProperties properties;
     properties.FileName = m_documentName;
-    if (m_documentName != QLatin1String(UntitledName) && QFileInfo(m_documentName).isFile())
+    if (InPack()) {
+        properties.FileName = m_pack->Path() + u':' + m_pack->Chain().join(u':');
+        properties.FileSize = m_pack->EntrySize();
+    } else if (m_documentName != QLatin1String(UntitledName) && QFileInfo(m_documentName).isFile()) {
         properties.FileSize = QFileInfo(m_documentName).size();
+    }
     // Every line is measured, painted or not: tabs make a line wider than
     // its bytes.
     const TTextBuffer &doc = richedit->Document();
@@ -383,6 +406,10 @@ void TMain::Properties1Click()
     TPropertiesDialog dialog(properties, this);
     if (dialog.exec() != QDialog::Accepted || dialog.Change() == TPropertiesDialog::TChange::pcNone)
         return;
+    if (InPack()) { // an entry's record is as read-only as its text
+        richeditEditRefused();
+        return;
+    }
     if (dialog.Change() == TPropertiesDialog::TChange::pcRemove) {
         m_format.Tail.clear();
     } else {
@@ -396,6 +423,10 @@ void TMain::Properties1Click()
 void TMain::New()
 {
     QuerySaveChanges();
+    LeavePack();
+    ShowView(richedit);
+    m_isImage = false;
+    m_imageBytes.clear();
     m_diskNotice.clear();
     m_lossTold = false;
     StopLoading();
@@ -456,7 +487,8 @@ void TMain::FileSaveAs()
 bool TMain::SaveDocument()
 {
     WaitForLoad();
-    if (m_documentName == QLatin1String(UntitledName))
+    // An entry of a pack is written as a copy, where the user chooses.
+    if (m_documentName == QLatin1String(UntitledName) || InPack())
         return SaveDocumentAs();
     WriteDocument(m_documentName);
     m_diskWatch->Accept(); // our own save
@@ -492,6 +524,10 @@ bool TMain::SaveDocumentAs()
     if (!SameForm(target, m_format))
         return SaveConverted(*name, target);
     WriteDocument(*name);
+    if (InPack()) { // a copy: the entry stays shown
+        ShowNotice(QStringLiteral("Saved a copy as %1").arg(*name));
+        return true;
+    }
     SetDocumentName(*name);
     m_diskWatch->Watch(*name); // the file written is the document's now
     m_diskNotice.clear();
@@ -518,7 +554,10 @@ bool TMain::SaveConverted(const QString &name, const TFileFormat &target)
             return false;
     }
     DocumentFile::WriteBytes(name, conversion.File);
-    LoadDocumentAs(name, target.Charset);
+    if (InPack()) // a copy: the entry stays shown
+        ShowNotice(QStringLiteral("Saved a copy as %1").arg(name));
+    else
+        LoadDocumentAs(name, target.Charset);
     // Plain text written in UTF-8 reads as code page 437 by its bytes alone.
     ChosenCharsets::Remember(*Reg, name, target.Charset);
     return true;

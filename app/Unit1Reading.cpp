@@ -7,6 +7,7 @@
 #include "app/DocumentLoader.h"
 #include "app/ExportCommands.h"
 #include "app/FolderFiles.h"
+#include "app/PackBrowser.h"
 #include "platform/Dialogs.h"
 #include "platform/Errors.h"
 #include "platform/StatusBar.h"
@@ -32,7 +33,8 @@ void TMain::ShowNotice(const QString &text)
 
 // The neighbour of the open file in its folder; files that cannot be opened
 // are passed over, and said so with the reason, and every file is tried at
-// most once.
+// most once. In a pack, the neighbour in the pack; a pack stepped into from
+// its folder is left at its ends for the folder's next file.
 void TMain::StepFile(int step)
 {
     if (m_documentName == QLatin1String(UntitledName)) {
@@ -40,7 +42,9 @@ void TMain::StepFile(int step)
         return;
     }
     QuerySaveChanges();
-    const QString current = QFileInfo(m_documentName).absoluteFilePath();
+    if (InPack() && StepInPack(step, m_packStepped))
+        return;
+    const QString current = InPack() ? m_pack->Path() : QFileInfo(m_documentName).absoluteFilePath();
     const QStringList files = FolderFiles::List(QFileInfo(current).absolutePath());
     qsizetype at = FolderFiles::Neighbour(files, current, step);
     QString passed; // the last file passed over, and why
@@ -48,6 +52,10 @@ void TMain::StepFile(int step)
         const QString &candidate = files[at];
         if (candidate != current) {
             try {
+                if (FolderFiles::KindOf(candidate) == FolderFiles::TKind::Pack) {
+                    OpenPack(candidate, {}, true); // tells its own place
+                    return;
+                }
                 LoadDocument(candidate);
                 QString notice = QStringLiteral("File %1 of %2").arg(at + 1).arg(files.size());
                 if (!passed.isEmpty())
@@ -60,6 +68,10 @@ void TMain::StepFile(int step)
             }
         }
         at = (at + (step > 0 ? 1 : -1) + files.size()) % files.size();
+    }
+    if (InPack()) { // at the end of a pack with nothing else in its folder: round it again
+        StepInPack(step, false);
+        return;
     }
     TDialogs::Instance().Beep(); // no other file of the folder opens
     if (!passed.isEmpty())
@@ -120,7 +132,7 @@ void TMain::CentreClick()
 void TMain::ReadOnlyClick()
 {
     Item("ReadOnly1")->setChecked(!Item("ReadOnly1")->isChecked());
-    richedit->SetReadOnly(Item("ReadOnly1")->isChecked());
+    richedit->SetReadOnly(Item("ReadOnly1")->isChecked() || InPack()); // an entry stays read-only
     richeditChange(); // Undo follows
 }
 

@@ -29,7 +29,7 @@ TPackBounds gBounds;
 
 QString Size(qint64 bytes)
 {
-    return QLocale::c().formattedDataSize(bytes, 0, QLocale::DataSizeSIFormat);
+    return QLocale::c().formattedDataSize(bytes, 0, QLocale::DataSizeTraditionalFormat);
 }
 
 QString Encrypted()

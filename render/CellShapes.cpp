@@ -192,8 +192,9 @@ void Draw(QPainter &painter, const QRect &cell, char16_t ch, const QColor &color
         const int percent = ch == 0x2591 ? 25 : ch == 0x2592 ? 50 : 75;
         painter.save();
         painter.setBrushOrigin(0, 0);
-        static QImage tiles[3];
-        static QRgb tileColors[3] = {};
+        // One set a thread: thumbnails are drawn in the background.
+        thread_local QImage tiles[3];
+        thread_local QRgb tileColors[3] = {};
         const int k = percent / 25 - 1;
         const int dot = std::max(1, weight);
         if (tiles[k].isNull() || tileColors[k] != color.rgba() || tiles[k].width() != 4 * dot) {

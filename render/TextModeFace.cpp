@@ -46,6 +46,8 @@ const TTextModeFace *TTextModeFace::Find(const QString &family)
     // Loaded on first use and kept for the run; a face whose files are
     // missing is remembered as missing.
     static std::map<QString, std::unique_ptr<TTextModeFace>> loaded;
+    static QMutex lock; // faces are looked for from several threads
+    QMutexLocker locker(&lock);
     const auto def = std::find_if(std::begin(kFaces), std::end(kFaces),
                                   [&family](const TFaceDef &d) { return family == QLatin1String(d.Family); });
     if (def == std::end(kFaces))
@@ -132,23 +134,26 @@ const TPsfFont *TTextModeFace::FontOf(char32_t ch) const
 {
     // The first font that has the character, or for a frame character the
     // first that draws its lines (double ones double).
-    auto it = m_fontOf.constFind(ch);
-    if (it == m_fontOf.cend()) {
-        const bool frame = CellShapes::Arms(ch) != std::array<int, 4>{};
-        int found = -1;
-        for (int k = 0; k < int(m_fonts.size()); ++k) {
-            if (!m_fonts[size_t(k)].Has(ch))
-                continue;
-            if (found < 0)
-                found = k;
-            if (!frame || DrawsItsLines(m_fonts[size_t(k)], ch)) {
-                found = k;
-                break;
-            }
-        }
-        it = m_fontOf.insert(ch, found);
+    {
+        QMutexLocker locker(&m_learnt);
+        if (const auto it = m_fontOf.constFind(ch); it != m_fontOf.cend())
+            return *it < 0 ? nullptr : &m_fonts[size_t(*it)];
     }
-    return *it < 0 ? nullptr : &m_fonts[size_t(*it)];
+    const bool frame = CellShapes::Arms(ch) != std::array<int, 4>{};
+    int found = -1;
+    for (int k = 0; k < int(m_fonts.size()); ++k) {
+        if (!m_fonts[size_t(k)].Has(ch))
+            continue;
+        if (found < 0)
+            found = k;
+        if (!frame || DrawsItsLines(m_fonts[size_t(k)], ch)) {
+            found = k;
+            break;
+        }
+    }
+    QMutexLocker locker(&m_learnt);
+    m_fontOf.insert(ch, found);
+    return found < 0 ? nullptr : &m_fonts[size_t(found)];
 }
 
 bool TTextModeFace::Has(char32_t ch) const
@@ -170,10 +175,15 @@ bool TTextModeFace::Ink(char32_t ch, int x, int y) const
 
 bool TTextModeFace::Joins(char32_t ch) const
 {
-    auto it = m_joins.constFind(ch);
-    if (it == m_joins.cend())
-        it = m_joins.insert(ch, Has(ch) && TestJoins(ch));
-    return *it;
+    {
+        QMutexLocker locker(&m_learnt);
+        if (const auto it = m_joins.constFind(ch); it != m_joins.cend())
+            return *it;
+    }
+    const bool joins = Has(ch) && TestJoins(ch); // not under the lock: it looks up glyphs
+    QMutexLocker locker(&m_learnt);
+    m_joins.insert(ch, joins);
+    return joins;
 }
 
 bool TTextModeFace::TestJoins(char32_t ch) const

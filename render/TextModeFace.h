@@ -7,6 +7,7 @@
 
 #include <QFont>
 #include <QHash>
+#include <QMutex>
 #include <QStringList>
 
 #include <vector>
@@ -49,6 +50,9 @@ private:
     int m_width = 8;
     int m_height = 16;
     std::vector<TPsfFont> m_fonts; // looked up in order: the first that has a character draws it (see FontOf)
+    // What is learnt of characters, kept for the run; faces are drawn from
+    // several threads (the gallery's thumbnails).
+    mutable QMutex m_learnt;
     mutable QHash<char32_t, bool> m_joins;
     mutable QHash<char32_t, int> m_fontOf; // the index of the font that draws a character, -1 for none
 };
