@@ -410,6 +410,7 @@ bool TMain::FormCloseQuery()
 
 void TMain::FormClose()
 {
+    Guarded(this, &TMain::WriteRecentEntry)();
     MainSaver->SaveState();
     if (Map)
         Map->MapSaver->SaveState();
@@ -632,9 +633,8 @@ void TMain::Autocopy1Click()
 
 void TMain::AddRecent(const QString &fileName)
 {
-    // An entry of a pack: the pack, with the entry shown.
     if (InPack() && fileName == m_documentName)
-        TRecentFiles().AddRecent(m_pack->Path(), m_pack->Chain());
+        AddRecentEntry();
     else
         TRecentFiles().AddRecent(fileName);
 }

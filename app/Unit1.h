@@ -24,6 +24,7 @@ class QAction;
 class QActionGroup;
 class QMenu;
 class QSessionManager;
+class QTimer;
 class QToolButton;
 class TDiskWatch;
 class TDocumentLoader;
@@ -189,6 +190,8 @@ private:
     void ShowImage(const QImage &image, const QByteArray &bytes, const QString &name, const QString &watched);
     void ShowView(QWidget *view); // the text, a picture or the gallery
     void LeavePack();
+    void AddRecentEntry();   // the pack with the entry shown, soon
+    void WriteRecentEntry(); // what is still to be written of it
     bool ImageCommand(TCommand command); // true: done or refused for a picture
     void SaveImageCopy();
     void ExportImageCopy();
@@ -240,6 +243,7 @@ private:
     QColor m_customText, m_customBackground; // the user's own colours, kept while a scheme is chosen
     std::unique_ptr<TPackBrowser> m_pack; // the packs the document is read from
     bool m_packStepped = false;           // stepped into from its folder
+    QTimer *m_recentEntry = nullptr;      // writes the entry shown once stepping pauses
     bool m_isImage = false;               // a picture is the document
     QByteArray m_imageBytes;              // its bytes, for Save As
     TImageView *m_imageView = nullptr;

@@ -11,6 +11,7 @@
 #include "app/FolderFiles.h"
 #include "app/GalleryTiles.h"
 #include "app/PackBrowser.h"
+#include "app/RecentFiles.h"
 #include "platform/Dialogs.h"
 #include "platform/Errors.h"
 #include "platform/SafeFile.h"
@@ -78,6 +79,10 @@ void TMain::BuildPackViews()
     });
     connect(m_gallery, &TGalleryView::Open, this, Guarded([this](qsizetype index) { OpenFromGallery(index); }));
     connect(m_gallery, &TGalleryView::Back, this, Guarded([this] { GalleryClick(); }));
+    m_recentEntry = new QTimer(this);
+    m_recentEntry->setSingleShot(true);
+    m_recentEntry->setInterval(2000);
+    connect(m_recentEntry, &QTimer::timeout, this, Guarded(this, &TMain::WriteRecentEntry));
 }
 
 bool TMain::InPack() const
@@ -175,8 +180,26 @@ bool TMain::StepInPack(int step, bool leave)
     return true;
 }
 
+// A pack opened is listed at once; the entry shown, once stepping pauses:
+// writing the list at every step would make stepping wait for the disk.
+void TMain::AddRecentEntry()
+{
+    if (TRecentFiles().Slot(1) != m_pack->Path())
+        TRecentFiles().AddRecent(m_pack->Path(), m_pack->Chain());
+    else
+        m_recentEntry->start();
+}
+
+void TMain::WriteRecentEntry()
+{
+    m_recentEntry->stop();
+    if (InPack() && TRecentFiles().Shown(m_pack->Path()) != m_pack->Chain())
+        TRecentFiles().AddRecent(m_pack->Path(), m_pack->Chain());
+}
+
 void TMain::LeavePack()
 {
+    WriteRecentEntry();
     m_pack->Close();
     m_packStepped = false;
     richedit->SetReadOnly(Item("ReadOnly1")->isChecked()); // the user's own setting again
