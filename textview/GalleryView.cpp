@@ -61,9 +61,23 @@ public:
 
     void SetPlaceholder(const QColor &color)
     {
-        QImage blank(kTileSize, kTileSize * 3 / 4, QImage::Format_RGB32);
+        QImage blank(kTileSize * 3 / 4, kTileSize * 3 / 4, QImage::Format_RGB32);
         blank.fill(color);
-        m_placeholder = QPixmap::fromImage(blank);
+        m_placeholder = Boxed(blank);
+    }
+
+    // Every thumbnail in the middle of a square of its own, so that the
+    // names under them line up.
+    static QPixmap Boxed(const QImage &image)
+    {
+        QPixmap box(kTileSize, kTileSize);
+        box.fill(Qt::transparent);
+        QPainter painter(&box);
+        const QImage fitted = image.width() > kTileSize || image.height() > kTileSize
+                                  ? image.scaled(kTileSize, kTileSize, Qt::KeepAspectRatio, Qt::SmoothTransformation)
+                                  : image;
+        painter.drawImage(QPoint((kTileSize - fitted.width()) / 2, (kTileSize - fitted.height()) / 2), fitted);
+        return box;
     }
 
     int rowCount(const QModelIndex &parent) const override { return parent.isValid() ? 0 : int(m_names.size()); }
@@ -117,7 +131,7 @@ private:
                 return;
             m_wanted.remove(row);
         }
-        m_cache.insert(m_keys.value(row), new TKept{QPixmap::fromImage(tile.Image), tile.ToolTip});
+        m_cache.insert(m_keys.value(row), new TKept{Boxed(tile.Image), tile.ToolTip});
         emit dataChanged(index(int(row)), index(int(row)), {Qt::DecorationRole, Qt::ToolTipRole});
     }
 
@@ -170,7 +184,7 @@ TGalleryView::TGalleryView(QWidget *parent) : QListView(parent), m_model(new TMo
     setWrapping(true);
     setUniformItemSizes(true);
     setIconSize(QSize(kTileSize, kTileSize));
-    setGridSize(QSize(kTileSize + 24, kTileSize + 32));
+    setGridSize(QSize(kTileSize + 24, kTileSize + 36));
     setSpacing(0);
     setWordWrap(false);
     setTextElideMode(Qt::ElideMiddle);

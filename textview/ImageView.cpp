@@ -22,7 +22,7 @@ void TImageView::SetImage(const QImage &image)
 void TImageView::SetBackground(const QColor &color)
 {
     QPalette palette = viewport()->palette();
-    palette.setColor(QPalette::Window, color);
+    palette.setColor(QPalette::Base, color);
     viewport()->setPalette(palette);
 }
 
