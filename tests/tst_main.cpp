@@ -92,6 +92,13 @@ private:
         }
     }
     static QString Panel(MainFixture &f, int i) { return f.Window->StatusBar1->PanelText(i); }
+    static QByteArray NumberedLines(int count)
+    {
+        QByteArray lines;
+        for (int i = 0; i < count; ++i)
+            lines += "line " + QByteArray::number(i) + "\r\n";
+        return lines;
+    }
 };
 
 void TestMain::errorBoxText_data()
@@ -800,9 +807,7 @@ void TestMain::fileChangedOnDisk()
     QFETCH(QString, result);
     MainFixture f;
     DocumentFile::SetPieceSizes(1000, 300);
-    QByteArray art;
-    for (int i = 0; i < 300; ++i)
-        art += "line " + QByteArray::number(i) + "\r\n";
+    const QByteArray art = NumberedLines(300);
     const QString path = f.WriteFile(QStringLiteral("changing.nfo"), art);
     TRichEdit *richedit = f.Window->richedit;
     if (edit == QLatin1String("uncopied"))
@@ -899,9 +904,7 @@ void TestMain::aFileCutShortIsToldOnceBySave()
     // says so, naming the file and why.
     MainFixture f;
     DocumentFile::SetPieceSizes(1000, 300);
-    QByteArray art;
-    for (int i = 0; i < 300; ++i)
-        art += "line " + QByteArray::number(i) + "\r\n";
+    const QByteArray art = NumberedLines(300);
     const QString path = f.WriteFile(QStringLiteral("cut.nfo"), art);
     f.Window->LoadDocument(path);
     TRichEdit *richedit = f.Window->richedit;
