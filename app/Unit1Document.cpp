@@ -228,7 +228,8 @@ void TMain::SourceChanged(TDecodedSource *source, TSourceFile::TState state)
 // text stays, to be saved again.
 void TMain::DiskChanged()
 {
-    if (m_documentName == QLatin1String(UntitledName) || m_askingDisk)
+    // An entry of a pack has no file of its name: the name only proposes one.
+    if (m_documentName == QLatin1String(UntitledName) || m_askingDisk || InPack())
         return;
     if (TBusyScope::Active()) {
         WhenIdle([this] { DiskChanged(); });

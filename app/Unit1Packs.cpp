@@ -166,6 +166,7 @@ bool TMain::OpenPackOrImage(const QString &name)
 
 void TMain::OpenPack(const QString &path, const QStringList &chain, bool stepped)
 {
+    WriteRecentEntry(); // the pack shown until now keeps its entry
     TPackPiece piece = m_pack->Open(path, chain); // nothing changes when it fails
     m_packStepped = stepped;
     ShowPiece(std::move(piece));
@@ -224,9 +225,11 @@ void TMain::ShowPiece(TPackPiece piece, std::optional<TCharset> charset)
         }
         ShowImage(DecodeImage(bytes, m_pack->FileName()), bytes, name, QString());
     } else {
-        ShowFile(piece.Data.File ? DocumentFile::OpenSource(piece.Data.File, m_pack->FileName(), charset)
-                                 : DocumentFile::FromBytes(std::move(piece.Data.Bytes), m_pack->FileName(), charset),
-                 name, QString());
+        TDocumentFile file = piece.Data.File ? DocumentFile::OpenSource(piece.Data.File, m_pack->FileName(), charset)
+                                             : DocumentFile::FromBytes(std::move(piece.Data.Bytes), m_pack->FileName(), charset);
+        if (file.Source)
+            file.Source->Watch(QString(), {}); // our own cache file: no name of it to watch
+        ShowFile(std::move(file), name, QString());
     }
     richedit->SetReadOnly(true); // the entry's own state; View > Read Only stays the user's
     ShowNotice(piece.Notice);

@@ -17,6 +17,8 @@ private slots:
     void naturalOrder_data();
     void naturalOrder();
     void listsWhatOpensAndStepsAround();
+    void kinds_data();
+    void kinds();
 };
 
 void TestFolderFiles::naturalOrder_data()
@@ -31,6 +33,10 @@ void TestFolderFiles::naturalOrder_data()
     QTest::newRow("same but for case") << "A.nfo" << "a.nfo" << -1;
     QTest::newRow("prefix first") << "file.nfo" << "file1.nfo" << 1; // '.' after '1' in ASCII
     QTest::newRow("equal") << "x1.diz" << "x1.diz" << 0;
+    // Paths, folder by folder: a folder's own files first.
+    QTest::newRow("paths: 2 before 10") << "art2/z.ans" << "art10/a.ans" << -1;
+    QTest::newRow("paths: files before folders") << "zz.nfo" << "art/a.nfo" << -1;
+    QTest::newRow("paths: a folder kept together") << "a/b/c.nfo" << "a-b.nfo" << 1;
 }
 
 void TestFolderFiles::naturalOrder()
@@ -38,8 +44,10 @@ void TestFolderFiles::naturalOrder()
     QFETCH(QString, a);
     QFETCH(QString, b);
     QFETCH(int, order);
-    QCOMPARE(FolderFiles::Compare(a, b), order);
-    QCOMPARE(FolderFiles::Compare(b, a), -order);
+    const auto compare = QTest::currentDataTag() && QByteArray(QTest::currentDataTag()).startsWith("paths")
+                             ? FolderFiles::ComparePaths : FolderFiles::Compare;
+    QCOMPARE(compare(a, b), order);
+    QCOMPARE(compare(b, a), -order);
 }
 
 void TestFolderFiles::listsWhatOpensAndStepsAround()
@@ -68,6 +76,31 @@ void TestFolderFiles::listsWhatOpensAndStepsAround()
     QCOMPARE(step("4.nfo", +1), QStringLiteral("9.ANS")); // removed: its place in the order
     QCOMPARE(step("4.nfo", -1), QStringLiteral("3.log.txt"));
     QCOMPARE(FolderFiles::Neighbour({}, dir.filePath(QStringLiteral("1.diz")), 1), -1);
+}
+
+void TestFolderFiles::kinds_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("kind");
+    const auto row = [](const char *name, FolderFiles::TKind kind) { QTest::newRow(name) << name << int(kind); };
+    row("a.NFO", FolderFiles::TKind::Text);
+    row("pack.ZIP", FolderFiles::TKind::Pack);
+    row("b.Tar.Gz", FolderFiles::TKind::Pack);
+    row("c.tar.zst", FolderFiles::TKind::Pack);
+    row("d.lzh", FolderFiles::TKind::Pack);
+    row("e.png", FolderFiles::TKind::Image);
+    row("f.GIF", FolderFiles::TKind::Image);
+    row("g.gz", FolderFiles::TKind::None); // one file compressed is no pack
+    row(".zip", FolderFiles::TKind::None);
+    row("h.exe", FolderFiles::TKind::None);
+}
+
+void TestFolderFiles::kinds()
+{
+    QFETCH(QString, name);
+    QFETCH(int, kind);
+    QCOMPARE(int(FolderFiles::KindOf(name)), kind);
+    QCOMPARE(FolderFiles::Opens(name), kind != int(FolderFiles::TKind::None));
 }
 
 QTEST_GUILESS_MAIN(TestFolderFiles)
