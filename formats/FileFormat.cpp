@@ -58,14 +58,18 @@ bool BigEndianUnits(QByteArrayView head)
 }
 
 // UTF-16 without a mark: at least half the units plain text, and half of
-// them letters, digits, marks or art and not tabs and breaks (which a
-// single-byte file with NULs can make once its breaks are CR LF), none 0, no
-// surrogate unpaired.
+// them letters, digits, marks or art and not tabs and breaks, none 0, no
+// surrogate unpaired, and no byte CR next to a byte LF. A single-byte file
+// that has a break is written with CR LF, which UTF-16 text holds only in a
+// few letters of Malayalam and Sinhala (its own breaks are CR 0 LF 0): so
+// the file is read back in the set it was written in, whatever NULs and
+// other bytes it has.
 bool LooksUtf16(QByteArrayView head, bool bigEndian)
 {
     const TUnits units = CountUnits(head, bigEndian);
     return units.All >= 8 && units.Zero == 0 && 2 * units.Latin >= units.All
-           && 2 * (units.Printable + units.Art) >= units.All && !units.LoneSurrogate;
+           && 2 * (units.Printable + units.Art) >= units.All && !units.LoneSurrogate
+           && !head.first(std::min<qsizetype>(head.size(), 1024)).contains(QByteArrayView("\r\n"));
 }
 
 // A byte of code page 437's frames, blocks and shades.

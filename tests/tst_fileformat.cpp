@@ -147,6 +147,7 @@ void TestFileFormat::roundTrip_data()
     // CR LF moves NULs to odd offsets: tabs, breaks and NULs are no UTF-16 text.
     QTest::newRow("NULs and tabs") << QByteArray::fromHex("09000a0a2d0009 0a00090a00") << -1 << "CP437";
     QTest::newRow("NULs, letters and odd bytes") << QByteArray::fromHex("000a090009 09ff0057df020049003909 00ff") << -1 << "CP437";
+    QTest::newRow("Windows-1252 with NULs") << QByteArray::fromHex("080a0020002000640070 65e0002000") << -1 << "Windows-1252";
 }
 
 void TestFileFormat::roundTrip()
