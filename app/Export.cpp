@@ -211,7 +211,8 @@ QImage Thumbnail(const QString &fileName, const TLook &fileLook, int size)
         throw EGlimraError(QStringLiteral("Cannot open file %1").arg(fileName), ReadFailureReason(fileName));
     QByteArray head = file.read(kThumbnailBytes);
     const bool cut = !file.atEnd();
-    TFileFormat format = FileFormat::Detect(head);
+    TFileFormat format = FileFormat::IsPicture(fileName, head) ? FileFormat::ForCharset(TCharset::csCp437, head)
+                                                               : FileFormat::Detect(head);
     head = FileFormat::ToDocument(std::move(head), format);
     if (cut) {
         // Art's record, which says how to draw it, is at the file's end.

@@ -1,6 +1,9 @@
 #include "formats/FileFormat.h"
 
+#include "formats/IceDraw.h"
 #include "formats/Sauce.h"
+#include "formats/TundraDraw.h"
+#include "formats/XBin.h"
 #include "document/TextBuffer.h"
 
 #include <QBuffer>
@@ -251,16 +254,52 @@ TFileFormat ForCharset(TCharset charset, QByteArrayView head)
     return format;
 }
 
+namespace {
+
+// The kind of art a file's header, name or record says it is.
+TArtKind ArtOf(QStringView fileName, QByteArrayView head, const std::optional<TSauce> &record, bool *byHeader)
+{
+    *byHeader = true;
+    if (XBin::HasHeader(head))
+        return TArtKind::akXBin;
+    if (TundraDraw::HasHeader(head))
+        return TArtKind::akTundra;
+    if (IceDraw::HasHeader(head))
+        return TArtKind::akIceDraw;
+    *byHeader = false;
+    const auto named = [&fileName](const char16_t *extension) { return fileName.endsWith(extension, Qt::CaseInsensitive); };
+    if (named(u".xb") || named(u".xbin") || (record && record->DataType == 6))
+        return TArtKind::akXBin;
+    if (named(u".tnd") || (record && record->DataType == 1 && record->FileType == 8))
+        return TArtKind::akTundra;
+    if (named(u".idf"))
+        return TArtKind::akIceDraw;
+    if (named(u".adf"))
+        return TArtKind::akArtworx;
+    if (named(u".pcb") || (record && record->DataType == 1 && record->FileType == 4))
+        return TArtKind::akPcboard;
+    if (named(u".bin") || (record && record->DataType == 5))
+        return TArtKind::akBinary;
+    if (named(u".ans") || (record && record->DataType == 1 && (record->FileType == 1 || record->FileType == 2)))
+        return TArtKind::akAnsi;
+    return TArtKind::akText;
+}
+
+} // namespace
+
+bool IsPicture(QStringView fileName, QByteArrayView head)
+{
+    bool byHeader = false;
+    const TArtKind kind = ArtOf(fileName, head, std::nullopt, &byHeader);
+    return kind != TArtKind::akText && kind != TArtKind::akAnsi && kind != TArtKind::akPcboard;
+}
+
 void DetectArt(TFileFormat &format, QStringView fileName, QByteArrayView head, bool charsetChosen)
 {
-    format.Art = TArtKind::akText;
-    const std::optional<TSauce> record = Sauce::Parse(format.Tail);
-    const bool characterRecord = record && record->DataType == 1 && (record->FileType == 1 || record->FileType == 2);
-    if (fileName.endsWith(u".bin", Qt::CaseInsensitive) || (record && record->DataType == 5))
-        format.Art = TArtKind::akBinary;
-    else if (fileName.endsWith(u".ans", Qt::CaseInsensitive) || characterRecord)
-        format.Art = TArtKind::akAnsi;
-    if (format.Art != TArtKind::akText && !charsetChosen && !format.Bom && format.Charset != TCharset::csUtf16)
+    bool byHeader = false;
+    format.Art = ArtOf(fileName, head, Sauce::Parse(format.Tail), &byHeader);
+    if (format.Art != TArtKind::akText && !charsetChosen
+        && (byHeader || (!format.Bom && format.Charset != TCharset::csUtf16)))
         format.Charset = TCharset::csCp437;
     if (format.Art == TArtKind::akText && Charset::IsSingleByte(format.Charset) && HasCursorCodes(head.first(std::min(head.size(), kDetectBytes))))
         format.Art = TArtKind::akAnsi;
@@ -272,8 +311,17 @@ QString Name(const TFileFormat &format)
 {
     if (format.Art == TArtKind::akAnsi)
         return QStringLiteral("ANSI");
-    if (format.Art == TArtKind::akBinary)
-        return QStringLiteral("Binary text");
+    switch (format.Art) {
+    case TArtKind::akText:
+    case TArtKind::akAnsi:
+        break;
+    case TArtKind::akBinary: return QStringLiteral("Binary text");
+    case TArtKind::akPcboard: return QStringLiteral("PCBoard");
+    case TArtKind::akXBin: return QStringLiteral("XBin");
+    case TArtKind::akArtworx: return QStringLiteral("Artworx");
+    case TArtKind::akIceDraw: return QStringLiteral("iCEDraw");
+    case TArtKind::akTundra: return QStringLiteral("TundraDraw");
+    }
     switch (format.Charset) {
     case TCharset::csCp437:
         return QStringLiteral("CP437");

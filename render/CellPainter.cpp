@@ -24,6 +24,9 @@ bool RunsOn(char32_t ch)
             t[Cp437::ToUnicode(static_cast<unsigned char>(b)) - 0x2500] = true;
         return t;
     }();
+    // An art file's own glyphs go by their byte.
+    if (ch >= TTextModeFace::kOwnGlyphs + 0xC0 && ch <= TTextModeFace::kOwnGlyphs + 0xDF)
+        return true;
     return ch >= 0x2500 && ch < 0x2600 && table[ch - 0x2500];
 }
 

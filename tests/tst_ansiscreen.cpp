@@ -56,7 +56,7 @@ void TestAnsiScreen::cells_data()
     };
     // Moving about.
     row("CR LF", "AB\r\nCD", {"AB", "CD"}, "1,1=AAAAAA/000000");
-    row("LF keeps the column", "AB\nCD", {"AB", "..CD"});
+    row("LF to the next row's start", "AB\nCD", {"AB", "CD"});
     row("CR alone", "ABCD\rX", {"XBCD"});
     row("wraps at the right edge", "ABCDE", {"ABCD", "E"}, "", 4);
     row("a full row and CR LF leave a row", "ABCD\r\nE", {"ABCD", "", "E"}, "", 4);
@@ -94,7 +94,7 @@ void TestAnsiScreen::cells_data()
     row("24-bit over 255 clamped", Esc("~[1;999;0;0tA"), {"A"}, "0,0=FF0000/000000");
     // Bad input.
     row("unknown sequences skipped", Esc("A~[5nB~[?7hC~[2;3 qD"), {"ABCD"});
-    row("ESC without [", Esc("A~B"), {"AB"});
+    row("two-byte escape skipped", Esc("A~BC"), {"AC"});
     row("unterminated at the end", Esc("AB~[1;3"), {"AB"});
     row("a control byte ends a sequence", Esc("A~[31\r\nB"), {"A", "B"}, "1,0=AAAAAA/000000");
     row("huge forward stops at the edge", Esc("~[99999999CX"), {QString(79, u'.') + u'X'});
@@ -103,7 +103,8 @@ void TestAnsiScreen::cells_data()
     row("huge up stops at the top", Esc("\r\n\r\n~[999999AX"), {"X"});
     row("huge position", Esc("~[1;99999999HX"), {QString(79, u'.') + u'X'});
     row("only escape codes", Esc("~[31m~[2J~[H~[0m"), {});
-    row("more parameters than kept", Esc("~[") + QByteArray("1;").repeated(40) + Esc("31mA"), {"A"}, "0,0=FFFFFF/000000");
+    row("40 parameters", Esc("~[") + QByteArray("1;").repeated(40) + Esc("31mA"), {"A"}, "0,0=FF5555/000000");
+    row("more parameters than kept", Esc("~[") + QByteArray("1;").repeated(70) + Esc("31mA"), {"A"}, "0,0=FFFFFF/000000");
     row("width 0 is 80", QByteArray(81, 'x'), {QString(80, u'x'), "x"}, "", 0);
     row("width 65535 kept to the widest", Esc("~[99999CX"), {QString(4095, u'.') + u'X'}, "", 65535);
     // Binary text: character and attribute pairs, the attribute's bits blue, green, red.

@@ -435,7 +435,7 @@ void TestFileFormat::colourArt_data()
     QTest::newRow("record ANSiMation") << "a" << "x\r\n" + record(1, 2, 3) << -1 << "ANSI";
     QTest::newRow("record ASCII") << "a.txt" << "x\r\n" + record(1, 0, 3) << -1 << "CP437";
     QTest::newRow(".bin") << "a.bin" << QByteArray("A\x0A\x0D\x1F\x1A\x07", 6) << -1 << "Binary text";
-    QTest::newRow("record binary text") << "a.xb" << QByteArray("A\x0A\x0D\x1F") + record(5, 2, 4) << -1 << "Binary text";
+    QTest::newRow("record binary text") << "a.dat" << QByteArray("A\x0A\x0D\x1F") + record(5, 2, 4) << -1 << "Binary text";
     QTest::newRow(".ans read as code page 437") << "a.ans" << QByteArray("\xE2\x95\x94\r\n") << -1 << "ANSI";
     QTest::newRow("codes in UTF-8 text stay text") << "a.nfo" << QByteArray("\x1B[31m\xE2\x95\x94\r\n") << -1 << "UTF-8";
     QTest::newRow(".ans chosen UTF-8") << "a.ans" << art << int(TCharset::csUtf8) << "UTF-8";

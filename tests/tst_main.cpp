@@ -627,8 +627,8 @@ void TestMain::colourArtDrawnAndItsCodesEdited()
 {
     MainFixture f;
     TRichEdit *edit = f.Window->richedit;
-    // Red "Hi", a lone LF (down a row, same column), a lone CR, then the record.
-    const QByteArray art("\x1B[31mHi\n!\r\x1B[0mok\r\n");
+    // Red "Hi", a lone LF (to the next row's start), a lone CR, then the record.
+    const QByteArray art("\x1B[31mHi\n  !\r\x1B[0mok\r\n");
     TSauce record = Sauce::New(QStringLiteral("t"), {}, {}, 80, 2, quint32(art.size()), QDate(2026, 1, 1));
     record.FileType = 1; // ANSi
     const QByteArray file = art + Sauce::Make(record);

@@ -199,6 +199,7 @@ private:
     qsizetype HitTest(const QPoint &viewportPos) const;
     TCharClass ClassAt(qsizetype pos) const;
     void UpdateLinkCursor(const QPoint &viewportPos, Qt::KeyboardModifiers modifiers);
+    QList<TLink> ShownLinks(qsizetype from, qsizetype to) const; // in the line that holds [from, to)
     qsizetype WordStart(qsizetype pos) const;
     qsizetype WordEnd(qsizetype pos) const;
     QMimeData *SelectionMimeData() const;

@@ -125,7 +125,7 @@ void TRichEdit::paintEvent(QPaintEvent *event)
         qsizetype shownColumn = 0;
         const qsizetype shownFrom = TTextLayout::SkipToColumn(Text(), start, end, firstColumn, &shownColumn);
         const qsizetype shownTo = TTextLayout::SkipToColumn(Text(), shownFrom, end, lastColumn, &shownColumn);
-        for (const TLink &link : Links::Near(Text(), shownFrom, std::min(end, shownTo + 1)))
+        for (const TLink &link : ShownLinks(shownFrom, std::min(end, shownTo + 1)))
             style.Links.append({link.Start, link.End});
         const qsizetype column = TextRenderer::DrawRow(p, m_cells, Text(), start, end, QPoint(indent, y), style,
                                                  firstColumn, lastColumn);
