@@ -60,6 +60,7 @@ void SetCells(TCellPainter &cells, const TLook &look)
 {
     cells.SetFont(look.Font);
     cells.SetNinthColumn(look.NinthColumn);
+    cells.SetStretch(look.Stretch);
 }
 
 // The look of a control's font and colours with the art's over them.
@@ -73,6 +74,7 @@ TLook ArtLook(TLook look, const TDerivedText *art)
     look.Looks = art;
     look.NinthColumn = art->Hints().NinthColumn;
     look.Columns = art->Hints().Columns;
+    look.Stretch = art->Hints().Stretch;
     return look;
 }
 

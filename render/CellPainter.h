@@ -34,6 +34,10 @@ public:
     // column in it so that lines and blocks run on, as the display hardware did.
     void SetNinthColumn(bool on);
     bool NinthColumn() const { return m_ninth; }
+    // Rows stretched to percent of their height (100 for none), as a CRT
+    // stretched text mode's: glyphs and shapes fill the taller cell.
+    void SetStretch(int percent);
+    int Stretch() const { return m_stretch; }
 
     // Draws the character in its cell. Glyphs are gathered and drawn by Flush
     // in a few runs, after the cells' backgrounds.
@@ -65,6 +69,8 @@ private:
     int m_cellWidth = 8;
     bool m_ninth = false;
     int m_cellHeight = 16;
+    int m_glyphHeight = 16; // the cell before stretching
+    int m_stretch = 100;
     int m_ascent = 12;
     QFont m_font;
     const QPaintDevice *m_device = nullptr;

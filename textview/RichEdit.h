@@ -245,6 +245,8 @@ private:
     bool m_loading = false;
     bool m_caretVisible = true;
     QBasicTimer m_blink;
+    QBasicTimer m_artBlink; // blinking characters of colour art
+    bool m_blinkHidden = false;
     bool m_selecting = false;
     bool m_dragPending = false;
     QPoint m_pressPos;
