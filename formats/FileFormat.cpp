@@ -257,16 +257,14 @@ TFileFormat ForCharset(TCharset charset, QByteArrayView head)
 namespace {
 
 // The kind of art a file's header, name or record says it is.
-TArtKind ArtOf(QStringView fileName, QByteArrayView head, const std::optional<TSauce> &record, bool *byHeader)
+TArtKind ArtOf(QStringView fileName, QByteArrayView head, const std::optional<TSauce> &record)
 {
-    *byHeader = true;
     if (XBin::HasHeader(head))
         return TArtKind::akXBin;
     if (TundraDraw::HasHeader(head))
         return TArtKind::akTundra;
     if (IceDraw::HasHeader(head))
         return TArtKind::akIceDraw;
-    *byHeader = false;
     const auto named = [&fileName](const char16_t *extension) { return fileName.endsWith(extension, Qt::CaseInsensitive); };
     if (named(u".xb") || named(u".xbin") || (record && record->DataType == 6))
         return TArtKind::akXBin;
@@ -289,17 +287,14 @@ TArtKind ArtOf(QStringView fileName, QByteArrayView head, const std::optional<TS
 
 bool IsPicture(QStringView fileName, QByteArrayView head)
 {
-    bool byHeader = false;
-    const TArtKind kind = ArtOf(fileName, head, std::nullopt, &byHeader);
+    const TArtKind kind = ArtOf(fileName, head, Sauce::Parse(head.last(Sauce::TailLength(head))));
     return kind != TArtKind::akText && kind != TArtKind::akAnsi && kind != TArtKind::akPcboard;
 }
 
 void DetectArt(TFileFormat &format, QStringView fileName, QByteArrayView head, bool charsetChosen)
 {
-    bool byHeader = false;
-    format.Art = ArtOf(fileName, head, Sauce::Parse(format.Tail), &byHeader);
-    if (format.Art != TArtKind::akText && !charsetChosen
-        && (byHeader || (!format.Bom && format.Charset != TCharset::csUtf16)))
+    format.Art = ArtOf(fileName, head, Sauce::Parse(format.Tail));
+    if (format.Art != TArtKind::akText && !charsetChosen && !format.Bom && format.Charset != TCharset::csUtf16)
         format.Charset = TCharset::csCp437;
     if (format.Art == TArtKind::akText && Charset::IsSingleByte(format.Charset) && HasCursorCodes(head.first(std::min(head.size(), kDetectBytes))))
         format.Art = TArtKind::akAnsi;

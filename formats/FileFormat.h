@@ -60,16 +60,16 @@ TFileFormat ForCharset(TCharset charset, QByteArrayView head);
 // .tnd, .pcb, .bin, .ans) or their record (XBin, binary text, PCBoard,
 // TundraDraw, character art, ANSi or ANSiMation); ANSI art also by escape
 // codes among its first bytes that set colours or move the cursor. Art found
-// by name or record is read in code page 437 unless the user chose the set
-// or the bytes begin with a mark; a header is read in code page 437 unless
-// the user chose the set; escape codes make art only of a single-byte text.
+// by name, header or record is read in code page 437 unless the user chose
+// the set or the bytes begin with a mark (see IsPicture for the formats
+// whose bytes are cells); escape codes make art only of a single-byte text.
 // Call it once the tail is set; head is the start of the text.
 void DetectArt(TFileFormat &format, QStringView fileName, QByteArrayView head, bool charsetChosen);
 
-// Whether a file's name or header says it is art that is a picture (every
-// kind but text, ANSI and PCBoard): its bytes are read in code page 437
-// whatever they look like.
-bool IsPicture(QStringView fileName, QByteArrayView head);
+// Whether a file's name, header or record says it is art that is a picture
+// (every kind but text, ANSI and PCBoard): its bytes are read in code page
+// 437 whatever they look like. bytes: the whole file.
+bool IsPicture(QStringView fileName, QByteArrayView bytes);
 
 // The name the status bar shows: "CP437", "UTF-8 BOM", "UTF-16 LE", "ANSI", ...
 QString Name(const TFileFormat &format);
