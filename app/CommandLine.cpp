@@ -223,8 +223,7 @@ int Run(const TCommandLine &command, int &argc, char **argv)
         WritePicture(command);
         return 0;
     } catch (const EGlimraError &error) {
-        const QString reason = error.Reason().isEmpty() ? QString() : QStringLiteral(": ") + error.Reason();
-        std::fprintf(stderr, "glimra: %s%s\n", qPrintable(error.Message()), qPrintable(reason));
+        std::fprintf(stderr, "glimra: %s\n", qPrintable(error.Text()));
     } catch (const std::exception &error) {
         std::fprintf(stderr, "glimra: %s\n", error.what());
     }

@@ -53,11 +53,18 @@ EGlimraError CannotCreate(const QString &name, const QString &reason)
     return EGlimraError(QStringLiteral("Cannot create file %1").arg(name), reason);
 }
 
+EGlimraError CannotCreate(const QString &name, const QFileDevice &file)
+{
+    // A write cut short by a limit can leave the device without an error.
+    return CannotCreate(name, file.error() != QFileDevice::NoError ? file.errorString()
+                                                                    : QStringLiteral("the data could not be written"));
+}
+
 void WriteBytes(const QString &name, const QByteArray &bytes)
 {
     QSaveFile file(name);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !CommitToDisk(file))
-        throw CannotCreate(name, file.errorString());
+        throw CannotCreate(name, file);
 }
 
 EGlimraError CannotOpen(const QString &name)
@@ -148,7 +155,7 @@ void Write(const QString &name, const TTextBuffer &doc, const TFileFormat &forma
         throw cannotRead();
     }
     if (!written || !CommitToDisk(file))
-        throw CannotCreate(name, file.errorString());
+        throw CannotCreate(name, file);
     // Our own save is no change on disk to tell about.
     if (doc.Source()) {
         if (const std::optional<TSourceFile::TIdentity> saved = TSourceFile::IdentityOf(name))

@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 
+class QFileDevice;
 class TTextBuffer;
 
 struct TDocumentFile
@@ -29,8 +30,9 @@ namespace DocumentFile {
 // "Cannot open file %s", for every way a file fails to be read.
 EGlimraError CannotOpen(const QString &name);
 // "Cannot create file %s", for every way a file fails to be written, with
-// the system's reason.
+// the system's reason (the file's own error where it has one).
 EGlimraError CannotCreate(const QString &name, const QString &reason);
+EGlimraError CannotCreate(const QString &name, const QFileDevice &file);
 // Writes bytes through a temporary file renamed over name; raises
 // CannotCreate with the reason when that fails, the old file left whole.
 void WriteBytes(const QString &name, const QByteArray &bytes);

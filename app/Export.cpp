@@ -6,6 +6,8 @@
 #include "platform/Printing.h"
 #include "platform/SafeFile.h"
 #include "render/CellPainter.h"
+#include "render/TextModeFace.h"
+#include "render/WebFont.h"
 #include "formats/FileFormat.h"
 #include "formats/Sauce.h"
 #include "formats/HtmlPage.h"
@@ -14,6 +16,7 @@
 #include "textview/TextRenderer.h"
 
 #include <QFile>
+#include <QHash>
 #include <QFontInfo>
 #include <QFileInfo>
 #include <QImageWriter>
@@ -112,7 +115,7 @@ void WritePng(const QImage &image, const QString &name)
         written = writer.write(image);
     }
     if (!written || !CommitToDisk(file))
-        throw DocumentFile::CannotCreate(name, file.errorString());
+        throw DocumentFile::CannotCreate(name, file);
 }
 
 int PaintPages(TRichEdit &edit, QPainter &painter, QPagedPaintDevice &device, const TProgress &progress)
@@ -156,7 +159,7 @@ void WritePdf(TRichEdit &edit, const QString &title, const QString &name, const 
     }
     QSaveFile file(name);
     if (!file.open(QIODevice::WriteOnly))
-        throw DocumentFile::CannotCreate(name, file.errorString());
+        throw DocumentFile::CannotCreate(name, file);
     QPdfWriter writer(&file);
     writer.setTitle(title);
     writer.setCreator(QStringLiteral("Glimra"));
@@ -164,10 +167,10 @@ void WritePdf(TRichEdit &edit, const QString &title, const QString &name, const 
     writer.setPageLayout(layout);
     QPainter painter;
     if (!painter.begin(&writer))
-        throw DocumentFile::CannotCreate(name, file.errorString());
+        throw DocumentFile::CannotCreate(name, file);
     PaintPages(edit, painter, writer, progress);
     if (!painter.end() || !CommitToDisk(file))
-        throw DocumentFile::CannotCreate(name, file.errorString());
+        throw DocumentFile::CannotCreate(name, file);
 }
 
 void WriteHtml(const TTextBuffer &bytes, const TFileFormat &format, const QString &title, const TLook &look,
@@ -176,15 +179,46 @@ void WriteHtml(const TTextBuffer &bytes, const TFileFormat &format, const QStrin
     DocumentFile::WriteBytes(name, Html(bytes, format, title, look));
 }
 
+namespace {
+
+// The text-mode face drawn (else the PC's 8 x 16 one) as a font of its pixels
+// in the page.
+void EmbedFace(THtmlLook &html, const QString &family, bool ninthColumn)
+{
+    const TTextModeFace *face = TTextModeFace::Find(family);
+    if (!face)
+        face = TTextModeFace::Find(QStringLiteral("Text Mode 8x16"));
+    if (!face)
+        return; // the console fonts are not installed: the page names fonts
+    html.CellWidth = face->Width() + (ninthColumn ? 1 : 0);
+    html.CellHeight = face->Height();
+    // Made once a face and spacing for the run.
+    static QHash<QString, QByteArray> made;
+    const QString key = face->Family() + (ninthColumn ? QStringLiteral(" 9") : QString());
+    auto it = made.find(key);
+    if (it == made.end())
+        it = made.insert(key, WebFont::Make(QStringLiteral("Glimra Cells"), html.CellWidth, html.CellHeight,
+                                            WebFont::GlyphsOf(*face, WebFont::PageCharacters(), ninthColumn)));
+    html.Font = *it;
+}
+
+} // namespace
+
 QByteArray Html(const TTextBuffer &bytes, const TFileFormat &format, const QString &name, const TLook &look)
 {
-    THtmlLook html{look.Text.rgb() & 0xFFFFFF, look.Background.rgb() & 0xFFFFFF, QFontInfo(look.Font).family()};
+    THtmlLook html;
+    html.Text = look.Text.rgb() & 0xFFFFFF;
+    html.Background = look.Background.rgb() & 0xFFFFFF;
+    html.Family = QFontInfo(look.Font).family();
     const std::optional<TSauce> record = Sauce::Parse(format.Tail);
     std::unique_ptr<TAnsiView> art = TAnsiView::For(format);
-    if (!art)
+    if (!art) {
+        EmbedFace(html, look.Font.family(), false);
         return HtmlPage::Make(bytes, record, name, html);
+    }
     // The characters the art draws, each run of cells in its colours.
     art->Build(bytes);
+    EmbedFace(html, art->FamilyFor(look.Font.family()), art->Hints().NinthColumn);
     const TTextBuffer &drawn = art->Text();
     html.Text = 0xAAAAAA;
     html.Background = 0x000000;

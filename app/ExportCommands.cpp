@@ -79,7 +79,7 @@ TFileDialogState ExportDialog(const QString &title, const QString &filter, const
 TFileDialogState ImageDialog()
 {
     TFileDialogState dialog = ExportDialog(QStringLiteral("Export Image"), QStringLiteral("PNG Image|*.png"), QStringLiteral("png"));
-    dialog.Options = {{QStringLiteral("&Scale:"), {QStringLiteral("1x"), QStringLiteral("2x")}},
+    dialog.Options = {{QStringLiteral("S&cale:"), {QStringLiteral("1x"), QStringLiteral("2x")}},
                       {QStringLiteral("Selected &lines only"), {}}};
     return dialog;
 }

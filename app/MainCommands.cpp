@@ -54,25 +54,27 @@ constexpr TMenuItemDef kItems[] = {
     {mpColors, "FontColor1", "&Font Color", "", "Choose Font color", 12, cmFontColor, false},
     {mpView, "N12", "-", "", "", -1, cmNone, false},
     {mpView, "WordWrap1", "&Word Wrap", "", "Toggle Word Wrap", -1, cmWordWrap, true},
-    {mpView, "ShowCodes1", "Show Co&des", "F4", "Show the codes of colour art to edit them, or the art drawn", -1, cmShowCodes, true},
+    {mpView, "ShowCodes1", "Show Co&des", "F4", "Show the codes of color art to edit them, or the art drawn", -1, cmShowCodes, true},
     {mpView, "TextOnly1", "Text &Only", "", "Show the words without the art", -1, cmTextOnly, true},
+    {mpView, "ReadOnly1", "&Read Only", "", "Refuse every edit, so that the file cannot be changed by mistake", -1,
+     cmReadOnly, true},
     {mpView, "AnsiWrap1", "ANSI Wr&ap", "", "How ANSI art wraps at its right edge", -1, cmNone, false},
     {mpWrap, "WrapAutomatic1", "&Automatic", "", "Wrap as the art shows it was made to", -1, cmWrapAutomatic, true},
     {mpWrap, "WrapDos1", "&DOS", "", "Wrap at once, as a DOS driver did", -1, cmWrapDos, true},
     {mpWrap, "WrapTerminal1", "&Terminal", "", "Wait at the last column, as a terminal does", -1, cmWrapTerminal, true},
-    {mpView, "StretchRows1", "St&retch Rows", "", "Stretch art's rows as a CRT did where its record asks", -1,
+    {mpView, "AspectRatio1", "As&pect Ratio", "", "Stretch the rows of art whose record asks for it, as a CRT did", -1,
      cmStretchRows, true},
     {mpView, "N20", "-", "", "", -1, cmNone, false},
-    {mpView, "FitWindow1", "&Fit Window to Text", "Ctrl+Shift+F", "Make the window as wide as the widest line", -1,
+    {mpView, "FitWindow1", "&Fit Window to Text", "Ctrl+Shift+F", "Make the window fit the text", -1,
      cmFitWindow, false},
     {mpView, "FitOnOpen1", "Fit on Op&en", "", "Fit the window to each file opened", -1, cmFitOnOpen, true},
-    {mpView, "Centre1", "Ce&ntre Narrow Text", "", "Draw text narrower than the window in its middle", -1, cmCentre, true},
+    {mpView, "Centre1", "Ce&nter Narrow Text", "", "Draw text narrower than the window in its middle", -1, cmCentre, true},
     {mpView, "N18", "-", "", "", -1, cmNone, false},
     {mpView, "CharacterSet1", "C&haracter Set", "", "Character set of the document", -1, cmNone, false},
-    {mpCharset, "Cp4371", "Code Page 437 (DOS)", "", "Read the document as code page 437", -1, cmCharsetCp437, true},
-    {mpCharset, "Utf81", "UTF-8", "", "Read the document as UTF-8", -1, cmCharsetUtf8, true},
-    {mpCharset, "Utf161", "UTF-16", "", "Read the document as UTF-16", -1, cmCharsetUtf16, true},
-    {mpCharset, "Windows12521", "Windows-1252", "", "Read the document as Windows-1252", -1, cmCharsetWindows1252, true},
+    {mpCharset, "Cp4371", "&Code Page 437 (DOS)", "", "Read the document as code page 437", -1, cmCharsetCp437, true},
+    {mpCharset, "Utf81", "UTF-&8", "", "Read the document as UTF-8", -1, cmCharsetUtf8, true},
+    {mpCharset, "Utf161", "UTF-1&6", "", "Read the document as UTF-16", -1, cmCharsetUtf16, true},
+    {mpCharset, "Windows12521", "&Windows-1252", "", "Read the document as Windows-1252", -1, cmCharsetWindows1252, true},
 
     {mpTools, "Find1", "&Find", "Ctrl+F", "Find and Replace...", 14, cmFind, false},
     {mpTools, "Autocopy1", "Auto Copy", "", "Toggle Auto Copy", -1, cmAutocopy, true},
@@ -204,6 +206,42 @@ QString CaretPanelText(qint64 line, qint64 column)
 QString FontPanelText(const QString &family, int pointSize, int scale)
 {
     return scale > 0 ? QStringLiteral("%1 %2x").arg(family).arg(scale) : QStringLiteral("%1 %2").arg(family).arg(pointSize);
+}
+
+QStringList WithAccessKeys(const QStringList &captions)
+{
+    QStringList escaped = captions;
+    for (QString &caption : escaped)
+        caption.replace(u'&', QStringLiteral("&&"));
+    // The part after what all the captions begin with tells them apart.
+    qsizetype common = escaped.size() > 1 ? escaped.constFirst().size() : 0;
+    for (const QString &caption : std::as_const(escaped)) {
+        qsizetype k = 0;
+        while (k < common && k < caption.size() && caption[k] == escaped.constFirst()[k])
+            ++k;
+        common = k;
+    }
+    QString taken;
+    QStringList result;
+    for (QString caption : std::as_const(escaped)) {
+        const QString plain = QString(caption).replace(QStringLiteral("&&"), QStringLiteral("\x01\x01"));
+        qsizetype chosen = -1;
+        for (int pass = 0; pass < 2 && chosen < 0; ++pass) {
+            for (qsizetype k = pass == 0 ? std::min(common, plain.size()) : 0; k < plain.size(); ++k) {
+                const QChar key = plain[k].toLower();
+                if (key.isLetterOrNumber() && !taken.contains(key)) {
+                    chosen = k;
+                    break;
+                }
+            }
+        }
+        if (chosen >= 0) {
+            taken += caption[chosen].toLower();
+            caption.insert(chosen, u'&');
+        }
+        result << caption;
+    }
+    return result;
 }
 
 namespace {

@@ -17,7 +17,7 @@ enum class TCommand {
     cmFind, cmAutocopy, cmZoomIn, cmZoomOut, cmZoomNormal, cmFont, cmHelp, cmAbout,
     cmCharsetCp437, cmCharsetUtf8, cmCharsetUtf16, cmCharsetWindows1252, cmProperties,
     cmOpenLink, cmCopyLink, cmExportImage, cmExportPdf, cmCopyImage, cmShowCodes,
-    cmNextFile, cmPreviousFile, cmExportHtml, cmTextOnly, cmFitWindow, cmFitOnOpen, cmCentre,
+    cmNextFile, cmPreviousFile, cmExportHtml, cmTextOnly, cmFitWindow, cmFitOnOpen, cmCentre, cmReadOnly,
     cmWrapAutomatic, cmWrapDos, cmWrapTerminal, cmStretchRows,
 };
 
@@ -66,6 +66,11 @@ QString CaretPanelText(qint64 line, qint64 column);
 // The font panel: the face name, one blank, the size in points; for a
 // text-mode face (scale above 0) the multiple it is drawn at instead.
 QString FontPanelText(const QString &family, int pointSize, int scale = 0);
+
+// Captions of a menu made at run time, each given an access key of its own:
+// a letter or digit of the part that tells it from the others where one is
+// free, else any free one; "&" in a caption is doubled first.
+QStringList WithAccessKeys(const QStringList &captions);
 
 // Zoom: the point size a step (+1 in, -1 out) leads to from size, or size
 // itself at a limit. An outline face changes by a point between 5 and 73; a

@@ -33,6 +33,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -136,6 +137,7 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::TMa
     connect(richedit, &TRichEdit::ZoomRequested, this, Guarded([this](int step) { Zoom(step); }));
     connect(richedit, &TRichEdit::LinkActivated, this, Guarded([this](const QString &url) { OpenLink(url); }));
     connect(qApp, &QGuiApplication::commitDataRequest, this, &TMain::CommitData);
+    qApp->installEventFilter(this); // the next key or click ends a notice
 
     FormCreate();
 }
@@ -290,6 +292,7 @@ void TMain::RunCommand(TCommand command)
     case TCommand::cmFitWindow: FitWindowToText(); break;
     case TCommand::cmFitOnOpen: FitOnOpenClick(); break;
     case TCommand::cmCentre: CentreClick(); break;
+    case TCommand::cmReadOnly: ReadOnlyClick(); break;
     case TCommand::cmWrapAutomatic: WrapClick(TAnsiWrap::awAutomatic); break;
     case TCommand::cmWrapDos: WrapClick(TAnsiWrap::awDos); break;
     case TCommand::cmWrapTerminal: WrapClick(TAnsiWrap::awTerminal); break;
@@ -338,8 +341,10 @@ void TMain::FormCreate()
     Item("StatusBar3")->setChecked(Reg->ReadBool(QStringLiteral("Misc"), QStringLiteral("Statusbar"), true));
     Item("FitOnOpen1")->setChecked(Reg->ReadBool(QStringLiteral("Main"), QStringLiteral("FitOnOpen"), false));
     Item("Centre1")->setChecked(Reg->ReadBool(QStringLiteral("Main"), QStringLiteral("CentreNarrow"), false));
-    Item("StretchRows1")->setChecked(Reg->ReadBool(QStringLiteral("Main"), QStringLiteral("StretchRows"), false));
+    Item("AspectRatio1")->setChecked(Reg->ReadBool(QStringLiteral("Main"), QStringLiteral("AspectRatio"), false));
     richedit->SetCentred(Item("Centre1")->isChecked());
+    Item("ReadOnly1")->setChecked(Reg->ReadBool(QStringLiteral("Misc"), QStringLiteral("ReadOnly"), false));
+    richedit->SetReadOnly(Item("ReadOnly1")->isChecked());
     // The user's own colours, kept while a colour scheme is in use.
     const qint32 customText = Reg->ReadInteger(QStringLiteral("Colors"), QStringLiteral("customfont"), -1);
     const qint32 customBackground = Reg->ReadInteger(QStringLiteral("Colors"), QStringLiteral("custombackground"), -1);
@@ -427,7 +432,8 @@ void TMain::FormClose()
     Reg->WriteBoolIfChanged(QStringLiteral("Misc"), QStringLiteral("Map"), Map && Map->isVisible());
     Reg->WriteBoolIfChanged(QStringLiteral("Main"), QStringLiteral("FitOnOpen"), Item("FitOnOpen1")->isChecked());
     Reg->WriteBoolIfChanged(QStringLiteral("Main"), QStringLiteral("CentreNarrow"), Item("Centre1")->isChecked());
-    Reg->WriteBoolIfChanged(QStringLiteral("Main"), QStringLiteral("StretchRows"), Item("StretchRows1")->isChecked());
+    Reg->WriteBoolIfChanged(QStringLiteral("Misc"), QStringLiteral("ReadOnly"), Item("ReadOnly1")->isChecked());
+    Reg->WriteBoolIfChanged(QStringLiteral("Main"), QStringLiteral("AspectRatio"), Item("AspectRatio1")->isChecked());
     if (m_customText.isValid()) {
         Reg->WriteIntegerIfChanged(QStringLiteral("Colors"), QStringLiteral("customfont"), qint32(ColorToValue(m_customText)));
         Reg->WriteIntegerIfChanged(QStringLiteral("Colors"), QStringLiteral("custombackground"),
@@ -440,14 +446,20 @@ void TMain::FormClose()
     Reg->Close();
 }
 
-void TMain::timerEvent(QTimerEvent *event)
+// A notice stays until the user's next key or click in this window, so that
+// nothing that matters vanishes unread.
+bool TMain::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->timerId() != m_notice.timerId()) {
-        QMainWindow::timerEvent(event);
-        return;
+    if (!m_noticeText.isEmpty() && (event->type() == QEvent::KeyPress || event->type() == QEvent::MouseButtonPress)) {
+        auto *widget = qobject_cast<QWidget *>(watched);
+        const int key = event->type() == QEvent::KeyPress ? static_cast<QKeyEvent *>(event)->key() : 0;
+        const bool modifier = key >= Qt::Key_Shift && key <= Qt::Key_ScrollLock; // alone, not yet an action
+        if (widget && widget->window() == this && !modifier) {
+            m_noticeText.clear();
+            ShowLoadProgress(); // what the panel says when nothing is told
+        }
     }
-    m_notice.stop();
-    ShowLoadProgress(); // what the panel says when nothing is told
+    return QMainWindow::eventFilter(watched, event);
 }
 
 // Back at the front, the window looks whether the file changed meanwhile.
@@ -492,11 +504,15 @@ void TMain::richeditSelectionChange()
         ShowArtView(); // the hint goes once the caret moves
 }
 
-// A key that would change colour art as drawn: the codes are where it is edited.
+// A key that would change what cannot be edited: where it can be edited.
 void TMain::richeditEditRefused()
 {
-    StatusBar1->SetPanelText(5, Item("TextOnly1")->isChecked() ? QStringLiteral("Text only: turn View > Text Only off to edit")
-                                                               : QStringLiteral("Press F4 to edit the codes"));
+    QString text = QStringLiteral("Press F4 to edit the codes"); // colour art as drawn
+    if (richedit->ReadOnly())
+        text = QStringLiteral("Read only: turn View > Read Only off to edit");
+    else if (Item("TextOnly1")->isChecked())
+        text = QStringLiteral("Text only: turn View > Text Only off to edit");
+    StatusBar1->SetPanelText(5, text);
     m_refusalShown = true;
 }
 
@@ -694,6 +710,9 @@ void TMain::FindDialogFind()
         return;
     richedit->setFocus();
     richedit->SetSel(at, length);
+    // The dialog stays open for the next search, clear of what it found.
+    const QRect found = richedit->CharRect(at).united(richedit->CharRect(at + std::max<qsizetype>(length, 1) - 1));
+    FindDialog->MoveClearOf(QRect(richedit->viewport()->mapToGlobal(found.topLeft()), found.size()));
 }
 
 // ---- Printing, help, about, exit ----

@@ -10,7 +10,6 @@
 #include <QHash>
 #include <QIcon>
 #include <QList>
-#include <QBasicTimer>
 #include <QMainWindow>
 #include <QPoint>
 #include <QPointer>
@@ -100,6 +99,7 @@ public:
     void FitWindowToText();
     void FitOnOpenClick();
     void CentreClick();
+    void ReadOnlyClick();
     void SchemeClick(int scheme); // -1: the user's own colours
     void TextOnlyClick();
     void CopyAsImage1Click();
@@ -150,7 +150,7 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
-    void timerEvent(QTimerEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
@@ -210,7 +210,7 @@ private:
     int m_loads = 0;                    // counts them, so that a late call finds its own
     TDiskWatch *m_diskWatch = nullptr; // the file's changes by other programs
     bool m_askingDisk = false;          // the question about a change is open
-    QString m_noticeText;               // a notice shown for a few seconds
+    QString m_noticeText;               // a notice shown until the user's next key or click
     QString m_diskNotice;               // what was noticed of the file on disk
     bool m_lossTold = false;            // the user heard the file's text is lost
     bool m_refusalShown = false;        // the status bar tells how to edit colour art
@@ -218,7 +218,6 @@ private:
     QColor m_lastDialogColor = Qt::black; // the colour dialog opens on its last choice
     QString m_outlineFamily = QStringLiteral("Lucida Console ANSI"); // what leaving a text-mode face returns to
     QColor m_customText, m_customBackground; // the user's own colours, kept while a scheme is chosen
-    QBasicTimer m_notice; // clears a notice of the status bar
     QHash<QString, QAction *> m_items;
     QHash<QString, QToolButton *> m_buttons;
     QHash<QString, QMenu *> m_menus;

@@ -156,7 +156,9 @@ void TMain::WatchSource(TDecodedSource *watched)
     connect(watched, &TDecodedSource::CopyProgress, this, &TMain::ShowLoadProgress);
     connect(watched, &TDecodedSource::CopyFinished, this, [this, source](const QString &error) {
         ShowLoadProgress();
-        if (error.isEmpty())
+        // A copy that failed because the file changed is no news of its own:
+        // the change is told (once) by what meets it, a read or a save.
+        if (error.isEmpty() || !source || source->Check() != TSourceFile::TState::Intact)
             return;
         const QString text = QStringLiteral("Cannot copy %1 to %2 (%3). Your changes are kept; the text you did not "
                                             "change is read from the file itself, so a change to it on disk can "
@@ -232,11 +234,13 @@ void TMain::DiskChanged()
         return;
     }
     if (richedit->Modified()) {
+        // Enter and Esc keep the edits: only a deliberate Yes throws them away.
         m_askingDisk = true;
-        const TModalResult answer = TDialogs::Instance().Confirm(
-            this, QStringLiteral("%1 has changed on disk. Reload it and lose your changes?").arg(name));
+        const int answer = TDialogs::Instance().Ask(
+            this, QStringLiteral("%1 has changed on disk. Reload it and lose your changes?").arg(name),
+            {QStringLiteral("&Yes"), QStringLiteral("&No")}, 1);
         m_askingDisk = false;
-        if (answer != TModalResult::mrYes) {
+        if (answer != 0) {
             m_diskNotice = QStringLiteral("Changed on disk: Save writes your text");
             ShowLoadProgress();
             return;
@@ -262,7 +266,7 @@ void TMain::ReloadKeepingPlace()
 void TMain::ShowLoadProgress()
 {
     QString text = m_diskNotice;
-    if (m_notice.isActive())
+    if (!m_noticeText.isEmpty())
         text = m_noticeText;
     else if (text.isEmpty() && richedit->ShownDerived())
         text = richedit->ShownDerived()->Note();
@@ -428,13 +432,25 @@ void TMain::WriteDocument(const QString &fileName)
     TBusyScope busy(false);
     QElapsedTimer time;
     time.start();
-    DocumentFile::Write(fileName, richedit->Document(), m_format, [this, &busy, &time](qint64 done, qint64 total) {
-        // A long save shows how far it is; a short one does not flash.
-        if (time.elapsed() > 200 && done < total) {
-            StatusBar1->SetPanelText(5, QStringLiteral("Saving %1%").arg(100 * done / std::max<qint64>(total, 1)));
-            busy.Pump();
+    try {
+        DocumentFile::Write(fileName, richedit->Document(), m_format, [this, &busy, &time](qint64 done, qint64 total) {
+            // A long save shows how far it is; a short one does not flash.
+            if (time.elapsed() > 200 && done < total) {
+                StatusBar1->SetPanelText(5, QStringLiteral("Saving %1%").arg(100 * done / std::max<qint64>(total, 1)));
+                busy.Pump();
+            }
+        });
+    } catch (const EGlimraError &) {
+        // A file that changed under the document is told by this failure;
+        // what its reads met is not told again after it.
+        const std::shared_ptr<TDecodedSource> &source = richedit->Document().Source();
+        if (source && source->Check() != TSourceFile::TState::Intact) {
+            m_lossTold = true;
+            m_diskNotice = QStringLiteral("Changed on disk");
         }
-    });
+        ShowLoadProgress();
+        throw;
+    }
     ShowLoadProgress();
 }
 
@@ -468,13 +484,15 @@ bool TMain::SaveDocumentAs()
     WaitForLoad();
     // The character set to write in, the document's own first chosen.
     const QList<TSaveSet> sets = SaveSets(m_format);
-    TDialogOption charset{QStringLiteral("Character &set:"), {}};
+    TDialogOption charset{QStringLiteral("&Character set:"), {}};
     for (const TSaveSet &set : sets) {
         if (SameForm(set.Format, m_format))
             charset.Chosen = int(charset.Choices.size());
         charset.Choices << set.Caption;
     }
     SaveDialog.Options = {charset};
+    if (m_documentName != QLatin1String(UntitledName))
+        SaveDialog.LastFileName = QFileInfo(m_documentName).absoluteFilePath(); // proposed
     const std::optional<QString> name = TDialogs::Instance().SaveFileName(this, SaveDialog);
     if (!name)
         return false;
@@ -501,13 +519,13 @@ bool TMain::SaveConverted(const QString &name, const TFileFormat &target)
 {
     const FileFormat::TConversion conversion = FileFormat::Convert(richedit->Document(), m_format, target);
     if (conversion.Lacking > 0) {
-        const QString question = QStringLiteral("%1 has %2 characters that %3 lacks, the first on line %4; they are "
-                                                "written as \"?\". Save anyway?")
-                                     .arg(m_documentName)
+        const QString question = QStringLiteral("%1 would have %2 characters that %3 lacks, the first on line %4; they "
+                                                "are written as \"?\". Save anyway?")
+                                     .arg(name)
                                      .arg(conversion.Lacking)
                                      .arg(FileFormat::Name(target))
                                      .arg(conversion.FirstLacking + 1);
-        if (TDialogs::Instance().Confirm(this, question) != TModalResult::mrYes)
+        if (TDialogs::Instance().Ask(this, question, {QStringLiteral("&Write ? for them"), QStringLiteral("Cancel")}, 0) != 0)
             return false;
     }
     DocumentFile::WriteBytes(name, conversion.File);

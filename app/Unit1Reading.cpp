@@ -8,6 +8,7 @@
 #include "app/ExportCommands.h"
 #include "app/FolderFiles.h"
 #include "platform/Dialogs.h"
+#include "platform/Errors.h"
 #include "platform/StatusBar.h"
 #include "app/ChosenWraps.h"
 #include "textview/AnsiView.h"
@@ -15,23 +16,24 @@
 #include "textview/TextOnlyView.h"
 
 #include <QFileInfo>
+#include <QScrollBar>
 #include <QScreen>
 
 // ---- Notices ----
 
-// A short notice in the status bar's last panel, gone after a few seconds
-// unless a load's progress or another notice takes the panel meanwhile.
+// A notice in the status bar's last panel, until the user's next key or
+// click (a load's progress takes the panel meanwhile).
 void TMain::ShowNotice(const QString &text)
 {
     m_noticeText = text;
-    m_notice.start(4000, this);
     ShowLoadProgress();
 }
 
 // ---- Next and previous file ----
 
 // The neighbour of the open file in its folder; files that cannot be opened
-// are passed over, and every file is tried at most once.
+// are passed over, and said so with the reason, and every file is tried at
+// most once.
 void TMain::StepFile(int step)
 {
     if (m_documentName == QLatin1String(UntitledName)) {
@@ -42,39 +44,63 @@ void TMain::StepFile(int step)
     const QString current = QFileInfo(m_documentName).absoluteFilePath();
     const QStringList files = FolderFiles::List(QFileInfo(current).absolutePath());
     qsizetype at = FolderFiles::Neighbour(files, current, step);
+    QString passed; // the last file passed over, and why
     for (qsizetype tried = 0; at >= 0 && tried < files.size(); ++tried) {
         const QString &candidate = files[at];
-        if (candidate != current && QFileInfo(candidate).isReadable()) {
+        if (candidate != current) {
             try {
                 LoadDocument(candidate);
-                ShowNotice(QStringLiteral("File %1 of %2").arg(at + 1).arg(files.size()));
+                QString notice = QStringLiteral("File %1 of %2").arg(at + 1).arg(files.size());
+                if (!passed.isEmpty())
+                    notice += QStringLiteral("; passed over ") + passed;
+                ShowNotice(notice);
                 return;
-            } catch (const EGlimraError &) {
-                // unreadable after all: the next one
+            } catch (const EGlimraError &error) {
+                passed = QStringLiteral("%1 (%2)").arg(QFileInfo(candidate).fileName(),
+                                                      error.Reason().isEmpty() ? error.Message() : error.Reason());
             }
         }
         at = (at + (step > 0 ? 1 : -1) + files.size()) % files.size();
     }
     TDialogs::Instance().Beep(); // no other file of the folder opens
+    if (!passed.isEmpty())
+        ShowNotice(QStringLiteral("No other file opens; passed over ") + passed);
 }
 
 // ---- Fit and centre ----
 
-// The window as wide as the widest line of the text shown (and its scroll
-// bar), within the screen's room; with word wrap the lines then need not wrap.
+// The window as wide as the widest line of the text shown and as tall as its
+// lines (with its scroll bars, tool bar and status bar), within the screen's
+// work area; with word wrap the lines then need not wrap.
 void TMain::FitWindowToText()
 {
+    const QSize cell = richedit->CellSize();
     const qsizetype columns = std::max<qsizetype>(1, richedit->MeasureWidestLine() + 1); // the caret after it
-    const int text = int(std::min<qsizetype>(columns * richedit->CellSize().width(), 1 << 20));
-    // What the window has besides the text (frames, a scroll bar shown) stays.
-    int wanted = width() - richedit->viewport()->width() + text;
+    const qsizetype lines = std::max<qsizetype>(1, richedit->ShownText().LineCount());
+    const auto pixels = [](qsizetype cells, int size) { return int(std::min<qsizetype>(cells * size, 1 << 20)); };
+    // What the window has besides the text and its bars (frames, menus, tool
+    // and status bars) stays; a bar goes where the text fits.
+    const QScrollBar *across = richedit->horizontalScrollBar(), *down = richedit->verticalScrollBar();
+    QSize wanted(width() - richedit->viewport()->width() - (down->isVisible() ? down->width() : 0) + pixels(columns, cell.width()),
+                 height() - richedit->viewport()->height() - (across->isVisible() ? across->height() : 0) + pixels(lines, cell.height()));
     const QRect room = screen() ? screen()->availableGeometry() : QRect();
-    const int frame = frameGeometry().width() - geometry().width();
-    if (room.isValid())
-        wanted = std::min(wanted, room.width() - frame);
-    resize(std::max(wanted, minimumSizeHint().width()), height());
-    if (room.isValid() && frameGeometry().right() > room.right())
-        move(std::max(room.left(), room.right() - frameGeometry().width()), y());
+    const QSize frame = frameGeometry().size() - geometry().size();
+    if (room.isValid()) {
+        if (wanted.height() > room.height() - frame.height()) // lines to scroll: a bar down the side
+            wanted.rwidth() += down->sizeHint().width();
+        if (wanted.width() > room.width() - frame.width()) // and columns: a bar across
+            wanted.rheight() += across->sizeHint().height();
+        wanted = wanted.boundedTo(room.size() - frame);
+    }
+    resize(wanted.expandedTo(minimumSize()));
+    if (!room.isValid())
+        return;
+    QRect placed(frameGeometry().topLeft(), size() + frame);
+    if (placed.right() > room.right())
+        placed.moveRight(room.right());
+    if (placed.bottom() > room.bottom())
+        placed.moveBottom(room.bottom());
+    move(std::max(room.left(), placed.left()), std::max(room.top(), placed.top()));
 }
 
 // A check mark is flipped by its command, not by the menu.
@@ -89,6 +115,14 @@ void TMain::CentreClick()
 {
     Item("Centre1")->setChecked(!Item("Centre1")->isChecked());
     richedit->SetCentred(Item("Centre1")->isChecked());
+}
+
+// A reader's guard: the file cannot be changed by a stray key.
+void TMain::ReadOnlyClick()
+{
+    Item("ReadOnly1")->setChecked(!Item("ReadOnly1")->isChecked());
+    richedit->SetReadOnly(Item("ReadOnly1")->isChecked());
+    richeditChange(); // Undo follows
 }
 
 // ---- Text only ----
@@ -116,7 +150,7 @@ std::unique_ptr<TAnsiView> TMain::ArtView() const
 {
     std::unique_ptr<TAnsiView> view = TAnsiView::For(m_format, m_wrap);
     if (view)
-        view->SetStretch(Item("StretchRows1")->isChecked());
+        view->SetStretch(Item("AspectRatio1")->isChecked());
     return view;
 }
 
@@ -137,7 +171,7 @@ void TMain::WrapClick(TAnsiWrap wrap)
 
 void TMain::StretchRowsClick()
 {
-    Item("StretchRows1")->setChecked(!Item("StretchRows1")->isChecked());
+    Item("AspectRatio1")->setChecked(!Item("AspectRatio1")->isChecked());
     if (m_format.Art != TArtKind::akText)
         ShowTextOnly();
     ShowArtView();

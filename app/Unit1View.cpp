@@ -33,14 +33,17 @@ void TMain::BuildTextModeMenu()
     view->insertMenu(after != viewItems.end() && after + 1 != viewItems.end() ? *(after + 1) : nullptr, sub);
     m_menus.insert(sub->objectName(), sub);
     m_items.insert(sub->objectName(), sub->menuAction());
-    for (const QString &family : families) {
-        QAction *action = sub->addAction(family);
+    const QStringList captions = WithAccessKeys(families);
+    for (qsizetype k = 0; k < families.size(); ++k) {
+        const QString family = families[k];
+        QAction *action = sub->addAction(captions[k]);
+        action->setData(family);
         action->setCheckable(true);
         connect(action, &QAction::triggered, this, Guarded([this, family] { TextModeFontClick(family); }));
     }
     connect(sub, &QMenu::aboutToShow, this, [this, sub] {
         for (QAction *action : sub->actions())
-            action->setChecked(action->text() == richedit->font().family());
+            action->setChecked(action->data().toString() == richedit->font().family());
     });
 }
 
@@ -157,10 +160,10 @@ void TMain::FColorButtonClick()
 void TMain::BuildSchemeMenu()
 {
     QMenu *view = m_menus.value(QStringLiteral("View1"));
-    auto *sub = new QMenu(QStringLiteral("Co&lour Scheme"), view);
+    auto *sub = new QMenu(QStringLiteral("Co&lor Scheme"), view);
     sub->setObjectName(QStringLiteral("ColourScheme1"));
     sub->menuAction()->setObjectName(sub->objectName());
-    sub->menuAction()->setStatusTip(QStringLiteral("Text and background colours at once"));
+    sub->menuAction()->setStatusTip(QStringLiteral("Text and background colors at once"));
     view->insertMenu(Item("N12"), sub);
     m_menus.insert(sub->objectName(), sub);
     m_items.insert(sub->objectName(), sub->menuAction());

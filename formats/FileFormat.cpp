@@ -25,7 +25,7 @@ bool StartsWith(QByteArrayView bytes, const char *mark, qsizetype n)
 // NUL at every other byte.
 struct TUnits
 {
-    qsizetype All = 0, Latin = 0, Art = 0, Zero = 0;
+    qsizetype All = 0, Latin = 0, Printable = 0, Art = 0, Zero = 0;
 };
 
 TUnits CountUnits(QByteArrayView head, bool bigEndian)
@@ -36,6 +36,7 @@ TUnits CountUnits(QByteArrayView head, bool bigEndian)
     for (qsizetype i = 0; i < n; i += 2) {
         const char h = head[i + high], l = head[i + 1 - high];
         ++units.All;
+        units.Printable += h == 0 && l >= 0x20 && l < 0x7F;
         units.Latin += h == 0 && ((l >= 0x20 && l < 0x7F) || l == '\t' || l == '\n' || l == '\r');
         units.Zero += h == 0 && l == 0;
         units.Art += h == 0x25;
@@ -52,11 +53,13 @@ bool BigEndianUnits(QByteArrayView head)
     return big.Latin + big.Art > little.Latin + little.Art;
 }
 
-// UTF-16 without a mark: at least half the units plain text, none 0.
+// UTF-16 without a mark: at least half the units plain text, most of that
+// real text and not tabs and breaks (which a single-byte file with NULs can
+// make once its breaks are CR LF), none 0.
 bool LooksUtf16(QByteArrayView head, bool bigEndian)
 {
     const TUnits units = CountUnits(head, bigEndian);
-    return units.All >= 8 && units.Zero == 0 && 2 * units.Latin >= units.All;
+    return units.All >= 8 && units.Zero == 0 && 2 * units.Latin >= units.All && 2 * units.Printable >= units.Latin;
 }
 
 // A byte of code page 437's frames, blocks and shades.
@@ -305,7 +308,7 @@ void DetectArt(TFileFormat &format, QStringView fileName, QByteArrayView head, b
 QString Name(const TFileFormat &format)
 {
     if (format.Art == TArtKind::akAnsi)
-        return QStringLiteral("ANSI");
+        return QStringLiteral("ANSI art");
     switch (format.Art) {
     case TArtKind::akText:
     case TArtKind::akAnsi:

@@ -71,7 +71,7 @@ void DetectArt(TFileFormat &format, QStringView fileName, QByteArrayView head, b
 // 437 whatever they look like. bytes: the whole file.
 bool IsPicture(QStringView fileName, QByteArrayView bytes);
 
-// The name the status bar shows: "CP437", "UTF-8 BOM", "UTF-16 LE", "ANSI", ...
+// The name the status bar shows: "CP437", "UTF-8 BOM", "UTF-16 LE", "ANSI art", ...
 QString Name(const TFileFormat &format);
 
 // A file's bytes as the text control loads them (breaks as they come; the

@@ -47,33 +47,42 @@ QString Line(const TTextBuffer &doc, qsizetype line, const QList<THtmlRun> &runs
         text += QString::fromUcs4(&ch, 1);
     }
     const QList<TLink> links = Links::Find(text);
+    // A link lies inside a colour run: one that crosses runs is closed at the
+    // end of each and opened again in the next, so that the tags nest.
     QString out;
     auto link = links.begin();
     auto run = runs.begin();
     qsizetype runLeft = run != runs.end() ? run->Length : -1;
-    bool inRun = false;
+    bool inRun = false, inLink = false;
     for (qsizetype i = 0; i < text.size(); ++i) {
-        if (runs.size() && run != runs.end() && !inRun) {
+        if (run != runs.end() && !inRun) {
             out += QStringLiteral("<span style=\"color:%1;background:%2\">").arg(Colour(run->Ink), Colour(run->Paper));
             inRun = true;
         }
-        if (link != links.end() && link->Start == i && Linkable(link->Url))
+        if (!inLink && link != links.end() && link->Start <= i && Linkable(link->Url)) {
             out += QStringLiteral("<a href=\"%1\">").arg(Escaped(link->Url));
+            inLink = true;
+        }
         const qsizetype length = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
         out += Escaped(QStringView(text).sliced(i, length));
         i += length - 1;
-        if (link != links.end() && link->End == i + 1) {
-            if (Linkable(link->Url))
-                out += QStringLiteral("</a>");
-            ++link;
+        const bool linkEnds = link != links.end() && link->End <= i + 1;
+        const bool runEnds = inRun && --runLeft == 0;
+        if (inLink && (linkEnds || runEnds)) {
+            out += QStringLiteral("</a>");
+            inLink = false;
         }
-        if (inRun && --runLeft == 0) {
+        if (linkEnds)
+            ++link;
+        if (runEnds) {
             out += QStringLiteral("</span>");
             inRun = false;
             if (++run != runs.end())
                 runLeft = run->Length;
         }
     }
+    if (inLink)
+        out += QStringLiteral("</a>");
     if (inRun)
         out += QStringLiteral("</span>");
     return out;
@@ -112,14 +121,24 @@ QByteArray Make(const TTextBuffer &doc, const std::optional<TSauce> &record, con
     page += QStringLiteral("<meta name=\"generator\" content=\"Glimra\">\n");
     // A line exactly one character cell high and no room between letters,
     // so that blocks and frames meet; the page shows the text's own colours.
-    const QString family = look.Family.isEmpty() || look.Family == QLatin1String("DejaVu Sans Mono")
-                               ? QString()
-                               : QStringLiteral("\"%1\", ").arg(Escaped(look.Family));
-    page += QStringLiteral("<style>\nbody { margin: 0; background: %1; }\n"
+    // With the cells' own font in the page, a cell is its pixels in any
+    // browser, whatever fonts the system has.
+    QString family = look.Family.isEmpty() || look.Family == QLatin1String("DejaVu Sans Mono")
+                         ? QString()
+                         : QStringLiteral("\"%1\", ").arg(Escaped(look.Family));
+    QString size = QStringLiteral("font-size: 16px; line-height: 1;");
+    page += QStringLiteral("<style>\n");
+    if (!look.Font.isEmpty()) {
+        page += QStringLiteral("@font-face { font-family: \"Glimra Cells\"; src: url(data:font/ttf;base64,%1) format(\"truetype\"); }\n")
+                    .arg(QString::fromLatin1(look.Font.toBase64()));
+        family = QStringLiteral("\"Glimra Cells\", ");
+        size = QStringLiteral("font-size: %1px; line-height: %1px; font-synthesis: none;").arg(look.CellHeight);
+    }
+    page += QStringLiteral("body { margin: 0; background: %1; }\n"
                            "pre { margin: 0; padding: 8px; color: %2; background: %1; font-family: %3\"DejaVu Sans Mono\", "
-                           "monospace; font-size: 16px; line-height: 1; letter-spacing: 0; font-variant-ligatures: none; }\n"
+                           "monospace; %4 letter-spacing: 0; font-variant-ligatures: none; }\n"
                            "a { color: inherit; }\n</style>\n</head>\n<body>\n<pre>")
-                .arg(Colour(look.Background), Colour(look.Text), family);
+                .arg(Colour(look.Background), Colour(look.Text), family, size);
     for (qsizetype line = 0; line < doc.LineCount(); ++line) {
         if (line + 1 == doc.LineCount() && doc.LineStart(line) == doc.Length())
             break; // a break at the end starts no line of its own

@@ -21,6 +21,11 @@ struct THtmlLook
     quint32 Text = 0xC0C0C0;       // 0xRRGGBB
     quint32 Background = 0x000080; // 0xRRGGBB
     QString Family;                // the face asked for first; monospace after it
+    // A font of the cells' own pixels (TrueType) embedded in the page, drawn
+    // CellWidth by CellHeight pixels a cell at 1x; empty for none.
+    QByteArray Font;
+    int CellWidth = 8;
+    int CellHeight = 16;
 };
 
 // The colours of the cells of one line of colour art: a run of Length cells

@@ -87,7 +87,7 @@ QString TSauce::FlagsText() const
         return {};
     static const char *const spacing[] = {"legacy", "8 pixels", "9 pixels"};
     static const char *const aspect[] = {"legacy", "stretch", "square"};
-    return QStringLiteral("ice colours %1, letter spacing %2, aspect ratio %3")
+    return QStringLiteral("ice colors %1, letter spacing %2, aspect ratio %3")
         .arg(Flags & 1 ? QStringLiteral("on") : QStringLiteral("off"), QString::fromLatin1(spacing[(Flags >> 1) & 3]),
              QString::fromLatin1(aspect[(Flags >> 3) & 3]));
 }

@@ -13,6 +13,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -57,6 +58,21 @@ TModalResult TQtDialogs::Confirm(QWidget *parent, const QString &text)
     if (box.clickedButton() == no)
         return TModalResult::mrNo;
     return TModalResult::mrCancel;
+}
+
+int TQtDialogs::Ask(QWidget *parent, const QString &text, const QStringList &buttons, int defaultButton)
+{
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"), text, QMessageBox::NoButton, parent);
+    QList<QPushButton *> pushed;
+    for (qsizetype k = 0; k < buttons.size(); ++k)
+        pushed << box.addButton(buttons[k], k + 1 == buttons.size() ? QMessageBox::RejectRole : QMessageBox::AcceptRole);
+    if (pushed.isEmpty())
+        return -1;
+    box.setDefaultButton(pushed.value(defaultButton, pushed.constFirst()));
+    box.setEscapeButton(pushed.constLast());
+    box.exec();
+    const qsizetype chosen = pushed.indexOf(qobject_cast<QPushButton *>(box.clickedButton()));
+    return int(chosen >= 0 ? chosen : pushed.size() - 1);
 }
 
 void TQtDialogs::Error(QWidget *parent, const QString &caption, const QString &text)
@@ -169,9 +185,12 @@ std::optional<QFont> TQtDialogs::Font(QWidget *parent, const TFontDialogRequest 
     QFontDialog dialog(initial, parent);
     dialog.setOption(QFontDialog::DontUseNativeDialog, true);
     // No effects group: underline and strike-out are not the document's to have.
+    // The sample shares a row with the effects: it is given room of its own.
     for (QGroupBox *group : dialog.findChildren<QGroupBox *>()) {
         if (group->findChild<QCheckBox *>())
             group->hide();
+        else if (auto *sample = group->findChild<QLineEdit *>())
+            sample->setMinimumHeight(3 * sample->fontMetrics().height());
     }
     const auto clamped = [&request](QFont font) {
         if (font.pointSize() > 0)

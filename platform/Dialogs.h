@@ -53,6 +53,9 @@ public:
 
     // "Confirm" box: question icon, "&Yes", "&No", "Cancel"; Yes default, Esc is Cancel.
     virtual TModalResult Confirm(QWidget *parent, const QString &text) = 0;
+    // A "Confirm" box with buttons of its own: the index of the one chosen.
+    // Enter takes the default; Esc (or closing the box) takes the last.
+    virtual int Ask(QWidget *parent, const QString &text, const QStringList &buttons, int defaultButton) = 0;
     // A box with one OK button; the icon is the error icon.
     virtual void Error(QWidget *parent, const QString &caption, const QString &text) = 0;
     // A box with one OK button and the exclamation icon.
@@ -73,6 +76,7 @@ class TQtDialogs : public TDialogs
 {
 public:
     TModalResult Confirm(QWidget *parent, const QString &text) override;
+    int Ask(QWidget *parent, const QString &text, const QStringList &buttons, int defaultButton) override;
     void Error(QWidget *parent, const QString &caption, const QString &text) override;
     void Warning(QWidget *parent, const QString &caption, const QString &text) override;
     std::optional<QString> OpenFileName(QWidget *parent, TFileDialogState &state) override;

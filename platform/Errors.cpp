@@ -45,7 +45,7 @@ void HandleCurrentException() noexcept
             throw;
         } catch (const EAbort &) {
         } catch (const EGlimraError &e) {
-            ShowErrorBox(e.Message());
+            ShowErrorBox(e.Text());
         } catch (const std::exception &e) {
             ShowErrorBox(QString::fromLocal8Bit(e.what()));
         } catch (...) {

@@ -6,9 +6,9 @@
 #include <type_traits>
 #include <utility>
 
-// A failure with a message for the user's error box, and, for a failure of
-// the system, its reason ("No such file or directory"), which the command
-// line adds to the message.
+// A failure with a message for the user, and, for a failure of the system,
+// its reason ("No such file or directory"), which the error box and the
+// command line add to the message.
 class EGlimraError : public std::exception
 {
 public:
@@ -18,6 +18,8 @@ public:
     }
     const QString &Message() const noexcept { return m_message; }
     const QString &Reason() const noexcept { return m_reason; }
+    // The message with the reason after it, as the user is told.
+    QString Text() const { return m_reason.isEmpty() ? m_message : m_message + QStringLiteral(": ") + m_reason; }
     const char *what() const noexcept override { return m_utf8.constData(); }
 
 private:

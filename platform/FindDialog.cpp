@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QVBoxLayout>
 
 TFindDialog::TFindDialog(QWidget *parent)
@@ -87,6 +88,31 @@ void TFindDialog::Execute()
         show();
     raise();
     activateWindow();
+}
+
+QRect TFindDialog::ClearOf(const QRect &frame, const QRect &avoid, const QRect &room)
+{
+    if (!frame.intersects(avoid))
+        return frame;
+    QRect moved = frame;
+    if (!room.isValid() || avoid.bottom() + 1 + frame.height() <= room.bottom() + 1)
+        moved.moveTop(avoid.bottom() + 1);
+    else if (avoid.top() - frame.height() >= room.top())
+        moved.moveBottom(avoid.top() - 1);
+    else
+        moved.moveTop(room.top()); // no room on either side: as far from it as it goes
+    return moved;
+}
+
+void TFindDialog::MoveClearOf(const QRect &globalRect)
+{
+    if (!isVisible())
+        return;
+    const QRect room = screen() ? screen()->availableGeometry() : QRect();
+    const QRect frame = frameGeometry();
+    const QRect moved = ClearOf(frame, globalRect, room);
+    if (moved != frame)
+        move(pos() + moved.topLeft() - frame.topLeft());
 }
 
 void TFindDialog::UpdateFindNext()

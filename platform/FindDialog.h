@@ -29,6 +29,13 @@ public:
 
     // Shows the dialog, or brings it to the front when it is already open.
     void Execute();
+    // Moves the dialog off a rectangle of the screen (the text it found)
+    // when it covers it.
+    void MoveClearOf(const QRect &globalRect);
+    // Where a window at frame goes so as not to cover avoid, within room:
+    // where it is when it covers nothing, else just below avoid, or just
+    // above it where there is no room below; across, it stays.
+    static QRect ClearOf(const QRect &frame, const QRect &avoid, const QRect &room);
 
 signals:
     // Find Next was pressed (or Enter, its default button).

@@ -57,6 +57,7 @@ private:
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.remove(QStringLiteral("QT_QPA_PLATFORM")); // it must choose offscreen itself
         environment.remove(QStringLiteral("DISPLAY"));
+        environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path());
         glimra.setProcessEnvironment(environment);
         glimra.start(QStringLiteral(GLIMRA_EXECUTABLE), arguments);
@@ -308,6 +309,7 @@ void TestExport::commandLine_data()
                                << "glimra: The image would be" << QSize() << "";
     QTest::newRow("web page") << QStringList{"--export-html", "page.html", example} << 0 << "" << QSize() << "";
     QTest::newRow("version") << QStringList{"--version"} << 0 << "" << QSize() << "glimra " GLIMRA_VERSION_STRING "\n";
+    QTest::newRow("the window without a display") << QStringList{example} << 1 << "glimra: cannot open the display (" << QSize() << "";
     QTest::newRow("unknown option") << QStringList{"--bogus", example} << 2 << "glimra: Unknown option 'bogus'.\n" << QSize() << "";
 }
 

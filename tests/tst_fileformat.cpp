@@ -142,6 +142,8 @@ void TestFileFormat::roundTrip_data()
     QTest::newRow("UTF-16 lone surrogates")
         << "\xFF\xFE" + Utf16(text, false) + QByteArray::fromHex("00d8410000dc") << -1 << "UTF-16 LE BOM";
     QTest::newRow("every byte value as Windows-1252") << AllBytes() << int(TCharset::csWindows1252) << "Windows-1252";
+    // CR LF moves NULs to odd offsets: tabs, breaks and NULs are no UTF-16 text.
+    QTest::newRow("NULs and tabs") << QByteArray::fromHex("09000a0a2d0009 0a00090a00") << -1 << "CP437";
 }
 
 void TestFileFormat::roundTrip()
@@ -153,6 +155,8 @@ void TestFileFormat::roundTrip()
     const QByteArray written = ReadAndWrite(file, charset, &format);
     QCOMPARE(FileFormat::Name(format), name);
     QCOMPARE(written, Charset::IsSingleByte(format.Charset) ? Cp437::NormalizeLineBreaks(file) : file);
+    if (charset < 0) // what was written reads back in the set it was written in
+        QCOMPARE(FileFormat::Name(FileFormat::Detect(written)), name);
 }
 
 void TestFileFormat::editsKeepTheForm()
@@ -425,21 +429,21 @@ void TestFileFormat::colourArt_data()
         sauce.FileType = quint8(fileType);
         return Sauce::Make(sauce);
     };
-    QTest::newRow(".ans") << "a.ans" << art << -1 << "ANSI";
-    QTest::newRow(".ANS") << "A.ANS" << QByteArray("plain\n") << -1 << "ANSI";
-    QTest::newRow("colour codes in .nfo") << "a.nfo" << art << -1 << "ANSI";
-    QTest::newRow("cursor codes in .diz") << "a.diz" << QByteArray("x\x1B[10Cy\r\n") << -1 << "ANSI";
+    QTest::newRow(".ans") << "a.ans" << art << -1 << "ANSI art";
+    QTest::newRow(".ANS") << "A.ANS" << QByteArray("plain\n") << -1 << "ANSI art";
+    QTest::newRow("colour codes in .nfo") << "a.nfo" << art << -1 << "ANSI art";
+    QTest::newRow("cursor codes in .diz") << "a.diz" << QByteArray("x\x1B[10Cy\r\n") << -1 << "ANSI art";
     QTest::newRow("other codes stay text") << "a.nfo" << QByteArray("x\x1B[5ny\x1B[31\r\n") << -1 << "CP437";
     QTest::newRow("no codes") << "a.nfo" << QByteArray("\xDB\xB0\r\n") << -1 << "CP437";
-    QTest::newRow("record ANSi") << "a.txt" << "x\r\n" + record(1, 1, 3) << -1 << "ANSI";
-    QTest::newRow("record ANSiMation") << "a" << "x\r\n" + record(1, 2, 3) << -1 << "ANSI";
+    QTest::newRow("record ANSi") << "a.txt" << "x\r\n" + record(1, 1, 3) << -1 << "ANSI art";
+    QTest::newRow("record ANSiMation") << "a" << "x\r\n" + record(1, 2, 3) << -1 << "ANSI art";
     QTest::newRow("record ASCII") << "a.txt" << "x\r\n" + record(1, 0, 3) << -1 << "CP437";
     QTest::newRow(".bin") << "a.bin" << QByteArray("A\x0A\x0D\x1F\x1A\x07", 6) << -1 << "Binary text";
     QTest::newRow("record binary text") << "a.dat" << QByteArray("A\x0A\x0D\x1F") + record(5, 2, 4) << -1 << "Binary text";
-    QTest::newRow(".ans read as code page 437") << "a.ans" << QByteArray("\xE2\x95\x94\r\n") << -1 << "ANSI";
+    QTest::newRow(".ans read as code page 437") << "a.ans" << QByteArray("\xE2\x95\x94\r\n") << -1 << "ANSI art";
     QTest::newRow("codes in UTF-8 text stay text") << "a.nfo" << QByteArray("\x1B[31m\xE2\x95\x94\r\n") << -1 << "UTF-8";
     QTest::newRow(".ans chosen UTF-8") << "a.ans" << art << int(TCharset::csUtf8) << "UTF-8";
-    QTest::newRow(".ans chosen code page 437") << "a.ans" << art << int(TCharset::csCp437) << "ANSI";
+    QTest::newRow(".ans chosen code page 437") << "a.ans" << art << int(TCharset::csCp437) << "ANSI art";
     // The art tools' formats by header, name and record; a picture's cells
     // are read in code page 437 even where they look like UTF-16.
     const QByteArray cells = QByteArray("A\0B\0C\0D\0E\0F\0G\0H\0", 16);

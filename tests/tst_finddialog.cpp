@@ -17,6 +17,8 @@ private slots:
     void enterIsFindNext();
     void hidingKeepsTextAndDirection();
     void executeBringsOpenDialogToFront();
+    void movesClearOfWhatItFound_data();
+    void movesClearOfWhatItFound();
 
 private:
     template <typename T> T *Child(const char *name) { return m_dialog->findChild<T *>(QLatin1String(name)); }
@@ -80,6 +82,28 @@ void TestFindDialog::executeBringsOpenDialogToFront()
     m_dialog->Execute();
     QVERIFY(QTest::qWaitForWindowActive(m_dialog.get()));
     QCOMPARE(QApplication::focusWidget(), Child<QLineEdit>("FindWhat"));
+}
+
+void TestFindDialog::movesClearOfWhatItFound_data()
+{
+    // The dialog's frame, the text found, the screen's room, and where the
+    // frame goes.
+    QTest::addColumn<QRect>("frame");
+    QTest::addColumn<QRect>("found");
+    QTest::addColumn<QRect>("moved");
+    QTest::newRow("covers nothing: stays") << QRect(100, 100, 300, 120) << QRect(0, 300, 50, 16) << QRect(100, 100, 300, 120);
+    QTest::newRow("covers: just below") << QRect(100, 100, 300, 120) << QRect(150, 150, 50, 16) << QRect(100, 166, 300, 120);
+    QTest::newRow("no room below: just above") << QRect(100, 600, 300, 120) << QRect(150, 650, 50, 16) << QRect(100, 530, 300, 120);
+    QTest::newRow("room on neither side: top") << QRect(100, 300, 300, 500) << QRect(150, 350, 50, 16) << QRect(100, 0, 300, 500);
+}
+
+void TestFindDialog::movesClearOfWhatItFound()
+{
+    QFETCH(QRect, frame);
+    QFETCH(QRect, found);
+    QFETCH(QRect, moved);
+    const QRect room(0, 0, 1024, 768);
+    QCOMPARE(TFindDialog::ClearOf(frame, found, room), moved);
 }
 
 QTEST_MAIN(TestFindDialog)

@@ -76,6 +76,7 @@ private slots:
     void fileChangedOnDisk_data();
     void fileChangedOnDisk();
     void findStopsAtEsc();
+    void aFileCutShortIsToldOnceBySave();
     void filesBeyondTwoGigabytesOpen();
 
 private:
@@ -370,15 +371,17 @@ void TestMain::saveWritesWithoutDialogWhenNamed()
 void TestMain::missingFileChangesNothing_data()
 {
     QTest::addColumn<QString>("name");
-    QTest::newRow("missing") << QStringLiteral("missing.nfo");
-    QTest::newRow("directory") << QStringLiteral("adir");
-    QTest::newRow("FIFO, which would block the read") << QStringLiteral("fifo");
-    QTest::newRow("endless device") << QStringLiteral("/dev/zero");
+    QTest::addColumn<QString>("reason"); // the system's, told after the name
+    QTest::newRow("missing") << QStringLiteral("missing.nfo") << "No such file or directory";
+    QTest::newRow("directory") << QStringLiteral("adir") << "Is a directory";
+    QTest::newRow("FIFO, which would block the read") << QStringLiteral("fifo") << "Not a regular file";
+    QTest::newRow("endless device") << QStringLiteral("/dev/zero") << "Not a regular file";
 }
 
 void TestMain::missingFileChangesNothing()
 {
     QFETCH(QString, name);
+    QFETCH(QString, reason);
     MainFixture f;
     QDir(f.Dir.path()).mkdir(QStringLiteral("adir"));
     QCOMPARE(mkfifo(QFile::encodeName(f.Dir.filePath(QStringLiteral("fifo"))).constData(), 0600), 0);
@@ -396,7 +399,7 @@ void TestMain::missingFileChangesNothing()
     }();
     QCOMPARE(errors.size(), 1);
     QCOMPARE(errors[0].Caption, QStringLiteral("Glimra"));
-    QCOMPARE(errors[0].Text, QStringLiteral("Cannot open file %1.").arg(path));
+    QCOMPARE(errors[0].Text, QStringLiteral("Cannot open file %1: %2.").arg(path, reason));
     QCOMPARE(f.Window->DocumentName(), QStringLiteral("Untitled"));
     QCOMPARE(f.Window->richedit->Bytes(), QByteArray("x"));
     QVERIFY(f.Window->richedit->Modified());
@@ -437,7 +440,7 @@ void TestMain::failedSaveKeepsOldFile()
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previous);
 
-    QCOMPARE(f.Dialogs.Texts(QStringLiteral("Error")), QStringList{QStringLiteral("Cannot create file %1.").arg(path)});
+    QCOMPARE(f.Dialogs.Texts(QStringLiteral("Error")), QStringList{QStringLiteral("Cannot create file %1: the data could not be written.").arg(path)});
     QCOMPARE(MainFixture::ReadFile(path), old);
     QCOMPARE(QDir(f.Dir.path()).entryList({QStringLiteral("big*")}, QDir::Files | QDir::Hidden), QStringList{QStringLiteral("big.nfo")}); // no temporary left
     QVERIFY(f.Window->richedit->Modified());
@@ -451,7 +454,7 @@ void TestMain::saveIntoMissingDirectoryFails()
     const QString target = f.Dir.filePath(QStringLiteral("no/such/dir/a.nfo"));
     f.Dialogs.FileAnswers << target;
     f.Window->Item("SaveAs1")->trigger();
-    QCOMPARE(f.Dialogs.Texts(QStringLiteral("Error")), QStringList{QStringLiteral("Cannot create file %1.").arg(target)});
+    QCOMPARE(f.Dialogs.Texts(QStringLiteral("Error")), QStringList{QStringLiteral("Cannot create file %1: No such file or directory.").arg(target)});
     QCOMPARE(f.Window->DocumentName(), QStringLiteral("Untitled"));
     QVERIFY(f.Window->richedit->Modified());
 }
@@ -635,7 +638,7 @@ void TestMain::colourArtDrawnAndItsCodesEdited()
     const QString path = f.WriteFile(QStringLiteral("art.txt"), file);
     f.Window->LoadDocument(path);
     QVERIFY(edit->ShownDerived());
-    QCOMPARE(Panel(f, 4), QStringLiteral("ANSI"));
+    QCOMPARE(Panel(f, 4), QStringLiteral("ANSI art"));
     QCOMPARE(f.Window->Item("ShowCodes1")->shortcut(), QKeySequence(Qt::Key_F4));
     QVERIFY(!f.Window->Item("ShowCodes1")->isChecked());
     // Find, Select All and Copy work on the characters drawn.
@@ -689,7 +692,7 @@ void TestMain::largeFileShowsAtOnceAndLoadsInSlices()
     QVERIFY(TRecentFiles().Slot(1).isEmpty());
     QTRY_VERIFY(!edit->Loading());
     QCOMPARE(edit->Bytes(), "x" + art);
-    QCOMPARE(TRecentFiles().Slot(1), path);
+    QTRY_COMPARE(TRecentFiles().Slot(1), path); // told by a queued call after the scan
 
     // A save during the scan writes the whole file, and undo still works.
     f.Window->LoadDocument(path);
@@ -827,9 +830,9 @@ void TestMain::fileChangedOnDisk()
         QTest::qWait(50);
 
     if (result == QLatin1String("reread")) {
-        QTRY_VERIFY(!richedit->Loading());
-        QCOMPARE(richedit->Bytes(), now);
-        QCOMPARE(Panel(f, 5), QStringLiteral("Reloaded: changed on disk"));
+        // Read again once the change is dealt with (a queued call after the wait).
+        QTRY_COMPARE(richedit->Bytes(), now);
+        QTRY_COMPARE(Panel(f, 5), QStringLiteral("Reloaded: changed on disk"));
     } else if (result == QLatin1String("kept")) {
         // Saved before the change is told: what is told then is the file
         // just saved, and nothing is read again (the undo steps stay).
@@ -840,11 +843,12 @@ void TestMain::fileChangedOnDisk()
         QCOMPARE(richedit->CanUndo(), edit != QLatin1String("none"));
     } else if (edit == QLatin1String("none")) {
         // Nothing could be read any more: as a file that cannot be opened.
-        QCOMPARE(f.Window->DocumentName(), QStringLiteral("Untitled"));
-        QCOMPARE(f.Dialogs.Texts(QStringLiteral("Error")), QStringList{QStringLiteral("Cannot open file %1.").arg(path)});
+        QTRY_COMPARE(f.Window->DocumentName(), QStringLiteral("Untitled"));
+        QTRY_COMPARE(f.Dialogs.Texts(QStringLiteral("Error")).size(), 1);
+        QVERIFY(f.Dialogs.Texts(QStringLiteral("Error")).constFirst().startsWith(QStringLiteral("Cannot open file %1").arg(path)));
     } else {
         // The edits stay, the file is not written over.
-        QCOMPARE(f.Dialogs.Texts(QStringLiteral("Error")).size(), 1);
+        QTRY_COMPARE(f.Dialogs.Texts(QStringLiteral("Error")).size(), 1);
         QCOMPARE(richedit->Bytes().left(6), QByteArray("xline "));
         QVERIFY(richedit->Modified());
         try {
@@ -879,6 +883,31 @@ void TestMain::findStopsAtEsc()
     }
     DocumentFile::SetPieceSizes(8 << 20, 1 << 20);
     TDocumentLoader::SetSliceBytes(1 << 20);
+}
+
+void TestMain::aFileCutShortIsToldOnceBySave()
+{
+    // Cut short before the first edit and saved at once: the private copy
+    // fails while the save waits for it, the save fails, and one message
+    // says so, naming the file and why.
+    MainFixture f;
+    DocumentFile::SetPieceSizes(1000, 300);
+    QByteArray art;
+    for (int i = 0; i < 300; ++i)
+        art += "line " + QByteArray::number(i) + "\r\n";
+    const QString path = f.WriteFile(QStringLiteral("cut.nfo"), art);
+    f.Window->LoadDocument(path);
+    TRichEdit *richedit = f.Window->richedit;
+    QTRY_VERIFY(!richedit->Loading());
+    f.WriteFile(QStringLiteral("cut.nfo"), art.left(500));
+    QTest::keyClicks(richedit, QStringLiteral("x"));
+    f.Window->Item("Save1")->trigger();
+    QTest::qWait(200); // what waited for the save to end is told now
+    QStringList told = f.Dialogs.Texts(QStringLiteral("Error")) + f.Dialogs.Texts(QStringLiteral("Warning"));
+    QVERIFY2(told.size() == 1, qPrintable(told.join(u"\n")));
+    QVERIFY2(told[0].contains(path) && told[0].contains(QStringLiteral("changed on disk")), qPrintable(told[0]));
+    QCOMPARE(MainFixture::ReadFile(path), art.left(500));
+    DocumentFile::SetPieceSizes(8 << 20, 1 << 20);
 }
 
 void TestMain::filesBeyondTwoGigabytesOpen()

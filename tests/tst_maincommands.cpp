@@ -9,8 +9,11 @@
 #include "render/TextModeFace.h"
 #include "support/MainFixture.h"
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QFile>
 #include <QGuiApplication>
 #include <QMenu>
@@ -18,7 +21,9 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QToolBar>
+#include <QTimer>
 #include <QToolButton>
 #include <QLabel>
 #include <QMap>
@@ -36,6 +41,8 @@ private slots:
     void menuItemsMatchTheirTable();
     void toolBarOrderAndIcons();
     void accessKeysDifferWithinAMenu();
+    void accessKeysDifferWithinADialog_data();
+    void accessKeysDifferWithinADialog();
     void caretPanel_data();
     void caretPanel();
     void caretPanelCountsDisplayLinesWithWordWrap();
@@ -47,6 +54,8 @@ private slots:
     void pastedTextIsStoredInTheCodePage();
     void undoEnabledAfterFirstEdit();
     void popupCopiesStates();
+    void popupFromTheKeyboardOpensAtTheCaret();
+    void readOnlyRefusesEditsAndIsRemembered();
     void autoCopy_data();
     void autoCopy();
     void wordWrapKeepsTextAndModifiedFlag();
@@ -108,6 +117,55 @@ void TestMainCommands::accessKeysDifferWithinAMenu()
             taken.insert(key, text);
         }
     }
+    // The submenus made at run time give every item a key of its own.
+    for (const char *name : {"TextModeFont1", "CharacterSet1", "ColourScheme1"}) {
+        const QMenu *menu = f.Window->findChild<QMenu *>(QLatin1String(name));
+        if (!menu)
+            continue; // no text-mode faces installed
+        for (const QAction *item : menu->actions())
+            QVERIFY2(item->isSeparator() || item->text().contains(u'&'), qPrintable(item->text()));
+    }
+    QCOMPARE(WithAccessKeys({QStringLiteral("Face 8x16"), QStringLiteral("Face 8x14"), QStringLiteral("Face 8x8")}),
+             (QStringList{QStringLiteral("Face 8x&16"), QStringLiteral("Face 8x1&4"), QStringLiteral("Face 8x&8")}));
+    QCOMPARE(WithAccessKeys({QStringLiteral("R&D")}), QStringList{QStringLiteral("&R&&D")});
+}
+
+void TestMainCommands::accessKeysDifferWithinADialog_data()
+{
+    QTest::addColumn<QString>("command"); // whose dialog, the toolkit's own with our controls below
+    QTest::newRow("Save As") << "SaveAs1";
+    QTest::newRow("Export Image") << "ExportImage1";
+}
+
+void TestMainCommands::accessKeysDifferWithinADialog()
+{
+    QFETCH(QString, command);
+    MainFixture f;
+    f.Window->LoadDocument(f.WriteFile(QStringLiteral("a.nfo"), "art"));
+    f.Window->richedit->SelectAllText();
+    QStringList keys; // "key: text" of each control with one
+    QTimer::singleShot(0, [&keys] {
+        QWidget *dialog = QApplication::activeModalWidget();
+        QVERIFY(dialog);
+        const auto key = [](const QString &text) {
+            const qsizetype amp = text.indexOf(QRegularExpression(QStringLiteral("&[^&]")));
+            return amp < 0 ? QString() : text.mid(amp + 1, 1).toLower();
+        };
+        for (const QAbstractButton *button : dialog->findChildren<QAbstractButton *>())
+            if (button->isVisible() && !key(button->text()).isEmpty())
+                keys << key(button->text()) + u':' + button->text();
+        for (const QLabel *label : dialog->findChildren<QLabel *>())
+            if (label->isVisible() && label->buddy() && !key(label->text()).isEmpty())
+                keys << key(label->text()) + u':' + label->text();
+        dialog->close();
+    });
+    TDialogs::SetInstance(nullptr); // the real dialogs
+    f.Window->Item(command.toLatin1().constData())->trigger();
+    TDialogs::SetInstance(&f.Dialogs);
+    QVERIFY(keys.size() >= 3);
+    keys.sort();
+    for (qsizetype k = 1; k < keys.size(); ++k)
+        QVERIFY2(keys[k].left(1) != keys[k - 1].left(1), qPrintable(keys.join(u", ")));
 }
 
 void TestMainCommands::toolBarOrderAndIcons()
@@ -332,6 +390,40 @@ void TestMainCommands::popupCopiesStates()
     f.Window->Item("WordWrap3")->trigger(); // flips the View menu's item
     QVERIFY(!f.Window->Item("WordWrap1")->isChecked());
     QVERIFY(!f.Window->richedit->WordWrap());
+}
+
+void TestMainCommands::popupFromTheKeyboardOpensAtTheCaret()
+{
+    MainFixture f;
+    f.Window->show();
+    TRichEdit *edit = f.Window->richedit;
+    edit->SetBytes("one\r\ntwo three");
+    edit->SetSel(9, 0);
+    QSignalSpy asked(edit, &TRichEdit::PopupRequested);
+    QTest::keyClick(edit, Qt::Key_F10, Qt::ShiftModifier);
+    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(0, 0), QPoint(0, 0));
+    QCoreApplication::sendEvent(edit, &menuKey);
+    const QRect caret = edit->CharRect(9);
+    QCOMPARE(asked.size(), 2);
+    for (const QList<QVariant> &at : asked)
+        QCOMPARE(at[0].toPoint(), edit->viewport()->mapToGlobal(QPoint(caret.left(), caret.bottom() + 1)));
+    f.Window->EditMenu->close();
+}
+
+void TestMainCommands::readOnlyRefusesEditsAndIsRemembered()
+{
+    MainFixture f;
+    f.Window->richedit->SetBytes("release");
+    f.Window->Item("ReadOnly1")->trigger();
+    QTest::keyClicks(f.Window->richedit, QStringLiteral("x"));
+    QTest::keyClick(f.Window->richedit, Qt::Key_Delete);
+    QCOMPARE(f.Window->richedit->Bytes(), QByteArray("release"));
+    QCOMPARE(Panel(f, 5), QStringLiteral("Read only: turn View > Read Only off to edit"));
+    f.Restart();
+    QVERIFY(f.Window->Item("ReadOnly1")->isChecked());
+    f.Window->Item("ReadOnly1")->trigger();
+    QTest::keyClicks(f.Window->richedit, QStringLiteral("x"));
+    QCOMPARE(f.Window->richedit->Bytes(), QByteArray("x"));
 }
 
 void TestMainCommands::autoCopy_data()

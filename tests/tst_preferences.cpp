@@ -12,11 +12,14 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QApplication>
 #include <QFontInfo>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
 #include <QToolButton>
 
@@ -224,6 +227,18 @@ void TestPreferences::fontDialog()
     // The menu item runs the same command as the button.
     f.Window->Item("Font1")->trigger();
     QCOMPARE(f.Dialogs.Texts(QStringLiteral("Font")).size(), 2);
+    // The real dialog shows its sample of the face.
+    QSize sample;
+    QTimer::singleShot(0, [&sample] {
+        QWidget *dialog = QApplication::activeModalWidget();
+        QVERIFY(dialog);
+        for (const QLineEdit *edit : dialog->findChildren<QLineEdit *>())
+            if (edit->objectName().contains(QLatin1String("sample"), Qt::CaseInsensitive) && !edit->text().isEmpty())
+                sample = edit->size();
+        dialog->close();
+    });
+    TQtDialogs().Font(f.Window, {});
+    QVERIFY2(sample.height() >= 2 * QFontMetrics(f.Window->font()).height(), qPrintable(QString::number(sample.height())));
 }
 
 void TestPreferences::textModeFaceIsChosenAndStored()
@@ -236,7 +251,7 @@ void TestPreferences::textModeFaceIsChosenAndStored()
     }
     QVERIFY(menu);
     QAction *face = menu->actions().constFirst();
-    QCOMPARE(face->text(), QStringLiteral("Text Mode 8x16"));
+    QCOMPARE(face->text(), QStringLiteral("Text Mode 8x&16")); // its access key where the faces differ
     face->trigger();
     QCOMPARE(f.Window->StatusBar1->PanelText(2), QStringLiteral("Text Mode 8x16 1x")); // the multiple drawn
     f.Restart();

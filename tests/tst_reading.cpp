@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QFile>
 #include <QScreen>
+#include <QElapsedTimer>
 #include <QSignalSpy>
 
 #include <cstdio>
@@ -45,15 +46,27 @@ void TestReading::stepsThroughTheFolder()
     f.WriteFile(QStringLiteral("note10.nfo"), "ten");
     const QString locked = f.WriteFile(QStringLiteral("note3.nfo"), "three");
     QFile::setPermissions(locked, QFileDevice::WriteOwner); // unreadable: passed over
+    // A file no one can read, root neither: passed over, and said why.
+    QVERIFY(QFile::link(QStringLiteral("/proc/self/mem"), f.Dir.filePath(QStringLiteral("note4.nfo"))));
     f.WriteFile(QStringLiteral("readme.md"), "not opened");
     f.Window->LoadDocument(first);
     f.Window->Item("NextFile1")->trigger();
     const bool root = QFileInfo(locked).isReadable(); // root reads what it likes
     QCOMPARE(f.Window->richedit->Bytes(), root ? QByteArray("three") : QByteArray("ten"));
-    QCOMPARE(f.Window->StatusBar1->PanelText(5), root ? QStringLiteral("File 2 of 3") : QStringLiteral("File 3 of 3"));
-    f.Window->Item("NextFile1")->trigger();
-    if (root)
+    const QString passed = QStringLiteral("note4.nfo (Input/output error)");
+    QCOMPARE(f.Window->StatusBar1->PanelText(5), root ? QStringLiteral("File 2 of 4")
+                                                      : QStringLiteral("File 4 of 4; passed over ") + passed);
+    if (root) {
         f.Window->Item("NextFile1")->trigger();
+        QCOMPARE(f.Window->StatusBar1->PanelText(5), QStringLiteral("File 4 of 4; passed over ") + passed);
+    }
+    QTest::qWait(100); // a notice stays until the next key or click
+    QVERIFY(f.Window->StatusBar1->PanelText(5).startsWith(QStringLiteral("File 4 of 4")));
+    QTest::keyClick(f.Window->richedit, Qt::Key_Shift);
+    QVERIFY(!f.Window->StatusBar1->PanelText(5).isEmpty());
+    QTest::keyClick(f.Window->richedit, Qt::Key_Right);
+    QCOMPARE(f.Window->StatusBar1->PanelText(5), QString());
+    f.Window->Item("NextFile1")->trigger();
     QCOMPARE(f.Window->richedit->Bytes(), QByteArray("two")); // round again
     // An edited file asks first; Cancel stays.
     f.Window->richedit->ReplaceSel(QStringLiteral("x"));
@@ -111,25 +124,34 @@ void TestReading::fitsAndCentresNarrowText()
     // Fitted, the window shows the widest line and the caret's cell after it
     // (a width between the window's least and the screen's).
     const int wide = f.Window->screen()->availableGeometry().width() * 3 / 4 / cell;
-    f.Window->LoadDocument(f.WriteFile(QStringLiteral("wide.nfo"), QByteArray(wide, '\xDB')));
+    const int rows = f.Window->screen()->availableGeometry().height() / 2 / edit->CellSize().height();
+    f.Window->LoadDocument(f.WriteFile(QStringLiteral("wide.nfo"), (QByteArray(wide, '\xDB') + "\r\n").repeated(rows - 1) + "\xDB"));
     f.Window->Item("FitWindow1")->trigger();
     QTRY_COMPARE(edit->viewport()->width() / cell, wide + 1);
+    QTRY_COMPARE(edit->viewport()->height() / edit->CellSize().height(), rows); // and as tall as the text
 }
 
 void TestReading::saveAsConvertsAndTellsWhatIsLacking()
 {
     MainFixture f;
-    f.Window->LoadDocument(f.WriteFile(QStringLiteral("u.txt"), "caf\xC3\xA9\n\xE6\x97\xA5\xE6\x9C\xAC\n"));
+    const QString source = f.WriteFile(QStringLiteral("u.txt"), "caf\xC3\xA9\n\xE6\x97\xA5\xE6\x9C\xAC\n");
+    f.Window->LoadDocument(source);
     const QString saved = f.Dir.filePath(QStringLiteral("dos.nfo"));
-    f.Dialogs.FileAnswers << saved;
-    f.Dialogs.ConfirmAnswers << TModalResult::mrYes;
     // The choice is made in the dialog: code page 437 is the first of the sets
-    // offered for a UTF-8 document without a mark.
+    // offered for a UTF-8 document without a mark. Cancel writes nothing; the
+    // default writes "?" for what the set lacks.
     f.Dialogs.OnSave = [](TFileDialogState &state) { state.Options[0].Chosen = 0; };
+    f.Dialogs.FileAnswers << saved << saved;
+    f.Dialogs.AskAnswers << 1;
     f.Window->Item("SaveAs1")->trigger();
-    QCOMPARE(f.Dialogs.Texts(QStringLiteral("Confirm")).size(), 1);
-    QVERIFY(f.Dialogs.Texts(QStringLiteral("Confirm")).constFirst().contains(QStringLiteral("2 characters")));
-    QVERIFY(f.Dialogs.Texts(QStringLiteral("Confirm")).constFirst().contains(QStringLiteral("line 2")));
+    QVERIFY(!QFile::exists(saved));
+    f.Window->Item("SaveAs1")->trigger();
+    QCOMPARE(f.Dialogs.Texts(QStringLiteral("Save")).constFirst(), source); // the document's name proposed
+    const QStringList asked = f.Dialogs.Texts(QStringLiteral("Ask"));
+    QCOMPARE(asked.size(), 2);
+    for (const QString &part : {saved, QStringLiteral("2 characters"), QStringLiteral("line 2")})
+        QVERIFY2(asked.constLast().contains(part), qPrintable(asked.constLast()));
+    QCOMPARE(f.Dialogs.Log.constLast().Caption, QStringLiteral("&Write ? for them|Cancel"));
     QCOMPARE(MainFixture::ReadFile(saved), QByteArray("caf\x82\r\n??\r\n"));
     QCOMPARE(f.Window->DocumentName(), saved);
     QCOMPARE(f.Window->StatusBar1->PanelText(4), QStringLiteral("CP437"));
@@ -151,16 +173,18 @@ void TestReading::changedOnDisk_data()
     // How another program changes the file, whether the document was edited
     // (and the answer to the question then), and what the window shows after.
     QTest::addColumn<QString>("change");
-    QTest::addColumn<int>("answer"); // -1: not edited
+    QTest::addColumn<int>("answer"); // the button pressed: -1 not edited, 2 Enter (the default)
     QTest::addColumn<QByteArray>("shown");
     QTest::addColumn<QString>("notice");
-    const int unedited = -1, yes = int(TModalResult::mrYes), no = int(TModalResult::mrNo);
+    const int unedited = -1, yes = 0, no = 1, enter = 2;
     QTest::newRow("written") << "write" << unedited << QByteArray("one\r\nTWO\r\nthree\r\n") << "Reloaded: changed on disk";
     QTest::newRow("replaced") << "replace" << unedited << QByteArray("one\r\nTWO\r\nthree\r\n") << "Reloaded: changed on disk";
     QTest::newRow("truncated") << "truncate" << unedited << QByteArray("one") << "Reloaded: changed on disk";
     QTest::newRow("removed") << "remove" << unedited << QByteArray("one\r\ntwo\r\nthree\r\n") << "Removed from disk: Save writes it again";
     QTest::newRow("written, edited, reloaded") << "write" << yes << QByteArray("one\r\nTWO\r\nthree\r\n") << "Reloaded: changed on disk";
     QTest::newRow("written, edited, kept") << "write" << no << QByteArray("one\r\ntwox\r\nthree\r\n") << "Changed on disk: Save writes your text";
+    QTest::newRow("written, edited, Enter keeps") << "write" << enter << QByteArray("one\r\ntwox\r\nthree\r\n")
+                                                  << "Changed on disk: Save writes your text";
     QTest::newRow("our own save") << "save" << unedited << QByteArray("one\r\ntwo\r\nthree\r\n") << "";
 }
 
@@ -177,7 +201,8 @@ void TestReading::changedOnDisk()
     edit->SetSel(7, 0); // on the second line, after "two"
     if (answer >= 0) {
         edit->ReplaceSel(QStringLiteral("x"));
-        f.Dialogs.ConfirmAnswers << TModalResult(answer);
+            if (answer != 2)
+            f.Dialogs.AskAnswers << answer;
     }
     QTest::qWait(20); // a later time than the file had
     if (change == QLatin1String("write")) {
@@ -196,10 +221,12 @@ void TestReading::changedOnDisk()
     // The watch tells the window; so does the window coming to the front.
     QTest::qWait(300);
     QCoreApplication::sendPostedEvents();
+    // What was noticed is what tells that the change was dealt with: the
+    // bytes of some rows are the same before.
+    QTRY_COMPARE(f.Window->StatusBar1->PanelText(5), notice);
     QTRY_COMPARE(edit->Bytes(), shown);
-    QCOMPARE(f.Window->StatusBar1->PanelText(5), notice);
-    QCOMPARE(edit->Modified(), answer == int(TModalResult::mrNo) || change == QLatin1String("remove"));
-    const QStringList asked = f.Dialogs.Texts(QStringLiteral("Confirm"));
+    QCOMPARE(edit->Modified(), answer > 0 || change == QLatin1String("remove"));
+    const QStringList asked = f.Dialogs.Texts(QStringLiteral("Ask"));
     QCOMPARE(asked, answer >= 0 ? QStringList{QStringLiteral("%1 has changed on disk. Reload it and lose your changes?").arg(path)}
                                 : QStringList());
     if (notice.startsWith(QLatin1String("Reloaded")) && change != QLatin1String("truncate"))
@@ -215,14 +242,19 @@ void TestReading::aFileWrittenOftenIsReadOnceASecond()
     QVERIFY(watch);
     QSignalSpy told(watch, &TDiskWatch::Changed);
     QByteArray log = "start\r\n";
+    QElapsedTimer writing;
+    writing.start();
     for (int k = 0; k < 20; ++k) {
         log += "line " + QByteArray::number(k) + "\r\n";
         f.WriteFile(QStringLiteral("log.txt"), log);
         QTest::qWait(10);
     }
-    QVERIFY2(told.count() <= 1, qPrintable(QString::number(told.count()))); // within the first second
-    QTRY_COMPARE_WITH_TIMEOUT(f.Window->richedit->Bytes(), log, 3000); // and the last state read after it
-    QVERIFY(told.count() <= 3);
+    // At most once in each second the writes took (however busy the cores
+    // made that), and the last state read after them.
+    const qint64 seconds = writing.elapsed() / 1000 + 1;
+    QVERIFY2(told.count() <= seconds, qPrintable(QString::number(told.count())));
+    QTRY_COMPARE_WITH_TIMEOUT(f.Window->richedit->Bytes(), log, 3000);
+    QVERIFY(told.count() <= seconds + 2);
     QVERIFY(f.Dialogs.Log.isEmpty());
 }
 

@@ -109,7 +109,7 @@ void TestRecentFind::missingEntryChangesNothing()
     QFile::remove(gone);
     f.Window->New();
     OpenFileMenu(f)[0]->trigger();
-    QCOMPARE(f.Dialogs.Texts(QStringLiteral("Error")), QStringList{QStringLiteral("Cannot open file %1.").arg(gone)});
+    QCOMPARE(f.Dialogs.Texts(QStringLiteral("Error")), QStringList{QStringLiteral("Cannot open file %1: No such file or directory.").arg(gone)});
     QCOMPARE(f.Window->DocumentName(), QStringLiteral("Untitled"));
     QCOMPARE(Listed(), QStringList{gone});
 }

@@ -304,7 +304,7 @@ void TRichEdit::NotifyText(const TTextBuffer::TChange &change, const QString &re
 
 bool TRichEdit::RefuseEdit()
 {
-    if (!m_derivedShown)
+    if (!m_derivedShown && !m_readOnly)
         return false;
     emit EditRefused();
     return true;
@@ -356,7 +356,7 @@ qsizetype TRichEdit::FindText(const QString &what, qsizetype from, qsizetype *le
 
 bool TRichEdit::CanUndo() const
 {
-    return !m_derivedShown && m_doc.CanUndo();
+    return !m_derivedShown && !m_readOnly && m_doc.CanUndo();
 }
 
 void TRichEdit::Undo()
@@ -602,14 +602,20 @@ void TRichEdit::UpdateScrollBars()
     // Both bars count cells, not pixels: a line of millions of cells has
     // more pixels than an int holds.
     const int rows = std::max(1, viewport()->height() / m_cellHeight);
-    verticalScrollBar()->setRange(0, m_rows.SetMax(m_layout.DisplayLineCount() - rows));
-    verticalScrollBar()->setValue(m_rows.BarValue());
-    verticalScrollBar()->setPageStep(rows);
-    verticalScrollBar()->setSingleStep(1);
     const int columns = std::max(1, viewport()->width() / m_cellWidth);
     // One cell more than the widest line: the caret after its end shows.
     const qsizetype width = m_layout.Wrap() ? 0 : m_layout.WidestColumns() + 1;
-    horizontalScrollBar()->setRange(0, m_columns.SetMax(width - columns));
+    // Text that fits the whole area needs no bar, also where bars shown for
+    // the size before take room from it now.
+    const int across = horizontalScrollBar()->isVisible() ? horizontalScrollBar()->height() : 0;
+    const int down = verticalScrollBar()->isVisible() ? verticalScrollBar()->width() : 0;
+    const bool fits = m_layout.DisplayLineCount() <= (viewport()->height() + across) / m_cellHeight
+                      && width <= (viewport()->width() + down) / m_cellWidth;
+    verticalScrollBar()->setRange(0, m_rows.SetMax(fits ? 0 : m_layout.DisplayLineCount() - rows));
+    verticalScrollBar()->setValue(m_rows.BarValue());
+    verticalScrollBar()->setPageStep(rows);
+    verticalScrollBar()->setSingleStep(1);
+    horizontalScrollBar()->setRange(0, m_columns.SetMax(fits ? 0 : width - columns));
     horizontalScrollBar()->setValue(m_columns.BarValue());
     horizontalScrollBar()->setPageStep(columns);
     horizontalScrollBar()->setSingleStep(1);

@@ -30,6 +30,7 @@ class TRichEdit : public QAbstractScrollArea
     Q_OBJECT
     Q_PROPERTY(bool WordWrap READ WordWrap WRITE SetWordWrap)
     Q_PROPERTY(bool Modified READ Modified WRITE SetModified)
+    Q_PROPERTY(bool ReadOnly READ ReadOnly WRITE SetReadOnly)
     Q_PROPERTY(qsizetype SelStart READ SelStart)
     Q_PROPERTY(qsizetype SelLength READ SelLength)
 
@@ -103,6 +104,10 @@ public:
     void CopyToClipboard();
     void PasteFromClipboard();
     void SelectAllText();
+
+    // Edits refused (EditRefused tells), as while a derived text is shown.
+    bool ReadOnly() const { return m_readOnly; }
+    void SetReadOnly(bool readOnly) { m_readOnly = readOnly; }
 
     bool WordWrap() const;
     void SetWordWrap(bool wrap); // keeps text, caret and modified flag
@@ -194,6 +199,7 @@ private:
     void SelectionMoved();
     void NotifyText(const TTextBuffer::TChange &change, const QString &removed);
     void EnsureCaretVisible();
+    QPoint CaretPopupPoint(); // where a pop-up asked for by a key opens (global)
     void UpdateScrollBars();
     void RestartBlink();
     qsizetype HitTest(const QPoint &viewportPos) const;
@@ -220,6 +226,7 @@ private:
     mutable TTextBuffer m_doc;
     std::unique_ptr<TDerivedText> m_derived;
     bool m_derivedShown = false;
+    bool m_readOnly = false;
     struct TPlace
     {
         qsizetype Anchor = 0, Caret = 0, Top = 0, Left = 0;

@@ -95,6 +95,11 @@ void TRichEdit::keyPressEvent(QKeyEvent *event)
         return pos;
     };
 
+    // Shift+F10 asks for the pop-up menu, as the Menu key does.
+    if (event->key() == Qt::Key_F10 && mods == Qt::ShiftModifier) {
+        emit PopupRequested(CaretPopupPoint());
+        return;
+    }
     if (event->matches(QKeySequence::SelectAll)) {
         SelectAllText();
         return;
@@ -340,9 +345,19 @@ bool TRichEdit::viewportEvent(QEvent *event)
     return QAbstractScrollArea::viewportEvent(event);
 }
 
+// From the keyboard (the Menu key, Shift+F10) the menu opens at the caret, as
+// the mouse opens it where it points.
 void TRichEdit::contextMenuEvent(QContextMenuEvent *event)
 {
-    emit PopupRequested(event->globalPos());
+    emit PopupRequested(event->reason() == QContextMenuEvent::Keyboard ? CaretPopupPoint() : event->globalPos());
+}
+
+QPoint TRichEdit::CaretPopupPoint()
+{
+    EnsureCaretVisible();
+    const QRect cell = CharRect(m_caret);
+    const QPoint below(cell.left(), cell.bottom() + 1);
+    return viewport()->mapToGlobal(viewport()->rect().contains(below) ? below : viewport()->rect().center());
 }
 
 // ---- Text drag and drop ----

@@ -26,6 +26,12 @@ TModalResult ScriptedDialogs::Confirm(QWidget *, const QString &text)
     return ConfirmAnswers.isEmpty() ? TModalResult::mrCancel : ConfirmAnswers.dequeue();
 }
 
+int ScriptedDialogs::Ask(QWidget *, const QString &text, const QStringList &buttons, int defaultButton)
+{
+    Log.append({QStringLiteral("Ask"), buttons.join(u'|'), text, defaultButton});
+    return AskAnswers.isEmpty() ? defaultButton : AskAnswers.dequeue();
+}
+
 void ScriptedDialogs::Error(QWidget *, const QString &caption, const QString &text)
 {
     Log.append({QStringLiteral("Error"), caption, text});

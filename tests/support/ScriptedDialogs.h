@@ -14,9 +14,10 @@ class ScriptedDialogs : public TDialogs
 public:
     struct Shown
     {
-        QString Kind; // "Confirm", "Error", "Warning", "Open", "Save", "Color", "Font"
+        QString Kind; // "Confirm", "Ask" (Caption: its buttons, "|" between), "Error", "Warning", "Open", "Save", "Color", "Font"
         QString Caption; // a file dialog's title
         QString Text;    // a file dialog's proposed file
+        int Default = -1; // the button Enter takes in a question of its own (Ask)
     };
 
     ScriptedDialogs();
@@ -24,6 +25,7 @@ public:
 
     // Answers, taken in order; an empty queue answers Cancel.
     QQueue<TModalResult> ConfirmAnswers;
+    QQueue<int> AskAnswers; // an empty queue answers as Enter does: the default
     QQueue<std::optional<QString>> FileAnswers;
     QQueue<std::optional<QColor>> ColorAnswers;
     QQueue<std::optional<QFont>> FontAnswers;
@@ -36,6 +38,7 @@ public:
     QStringList Texts(const QString &kind) const;
 
     TModalResult Confirm(QWidget *parent, const QString &text) override;
+    int Ask(QWidget *parent, const QString &text, const QStringList &buttons, int defaultButton) override;
     void Error(QWidget *parent, const QString &caption, const QString &text) override;
     void Warning(QWidget *parent, const QString &caption, const QString &text) override;
     std::optional<QString> OpenFileName(QWidget *parent, TFileDialogState &state) override;
