@@ -2,6 +2,7 @@
 
 #include "app/DocumentFile.h"
 
+#include "platform/Cp437.h"
 #include "platform/Errors.h"
 #include "platform/Printing.h"
 #include "platform/SafeFile.h"
@@ -196,9 +197,24 @@ void EmbedFace(THtmlLook &html, const QString &family, bool ninthColumn)
     static QHash<QString, QByteArray> made;
     const QString key = face->Family() + (ninthColumn ? QStringLiteral(" 9") : QString());
     auto it = made.find(key);
-    if (it == made.end())
-        it = made.insert(key, WebFont::Make(QStringLiteral("Glimra Cells"), html.CellWidth, html.CellHeight,
-                                            WebFont::GlyphsOf(*face, WebFont::PageCharacters(), ninthColumn)));
+    if (it == made.end()) {
+        QList<char32_t> characters = WebFont::PageCharacters();
+        QList<WebFont::TGlyph> glyphs;
+        if (face->IsOwn()) {
+            // An art file's own font draws each byte's glyph (of its first
+            // half) for the character the page holds.
+            QList<char32_t> own;
+            characters.removeIf([](char32_t ch) { return !Cp437::FromUnicode(ch); });
+            for (const char32_t ch : characters)
+                own << TTextModeFace::kOwnGlyphs + *Cp437::FromUnicode(ch);
+            glyphs = WebFont::GlyphsOf(*face, own, ninthColumn);
+            for (qsizetype k = 0; k < glyphs.size(); ++k)
+                glyphs[k].Code = characters[k];
+        } else {
+            glyphs = WebFont::GlyphsOf(*face, characters, ninthColumn);
+        }
+        it = made.insert(key, WebFont::Make(QStringLiteral("Glimra Cells"), html.CellWidth, html.CellHeight, glyphs));
+    }
     html.Font = *it;
 }
 
@@ -229,10 +245,11 @@ QByteArray Html(const TTextBuffer &bytes, const TFileFormat &format, const QStri
             if (!art->LookAt(pos, &cell))
                 cell = {0xAAAAAA, 0x000000, 0};
             const quint32 ink = cell.Ink & 0xFFFFFF, paper = cell.Paper & 0xFFFFFF;
-            if (!runs.isEmpty() && runs.back().Ink == ink && runs.back().Paper == paper)
+            const QString link = art->LinkAt(pos);
+            if (!runs.isEmpty() && runs.back().Ink == ink && runs.back().Paper == paper && runs.back().Link == link)
                 ++runs.back().Length;
             else
-                runs.append({1, ink, paper});
+                runs.append({1, ink, paper, link});
         }
         return runs;
     };

@@ -265,3 +265,10 @@ QList<TLink> TAnsiView::LinksNear(qsizetype from, qsizetype to) const
     }
     return links;
 }
+
+QString TAnsiView::LinkAt(qsizetype pos) const
+{
+    if (pos < 0 || pos >= qsizetype(m_cells.size()) || m_cells[size_t(pos)].Link == 0)
+        return {};
+    return m_links[m_cells[size_t(pos)].Link - 1];
+}

@@ -44,6 +44,8 @@ public:
     QString Note() const override;
     bool LookAt(qsizetype pos, TextRenderer::TCellLook *look) const override;
     QList<TLink> LinksNear(qsizetype from, qsizetype to) const override;
+    // The target of the art's own hyperlink at a position, or empty.
+    QString LinkAt(qsizetype pos) const;
     // The art's own font where it has one; else the record's font where its
     // face is installed; else the control's face when it is a text-mode
     // face, else the VGA's 16-line face where installed; with keepFace, the
