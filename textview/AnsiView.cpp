@@ -155,7 +155,7 @@ TArtPicture TAnsiView::Draw(const TTextBuffer &bytes, bool terminal) const
 // is the rows a terminal draws and not those a DOS driver draws; failing a
 // height, when it uses codes only terminals know, or when its filled rows
 // are broken more often than they run on into the next.
-bool TAnsiView::ChooseTerminal(const TTextBuffer &bytes, const TArtPicture &dos) const
+bool TAnsiView::ChooseTerminal(const TTextBuffer &bytes, const TArtPicture &dos, std::optional<TArtPicture> &terminal) const
 {
     const TAnsiScreen::TEvidence &evidence = dos.Screen.Evidence();
     if (evidence.EdgeBreaks == 0)
@@ -163,7 +163,8 @@ bool TAnsiView::ChooseTerminal(const TTextBuffer &bytes, const TArtPicture &dos)
     if (m_height > 0) {
         if (dos.Screen.Rows() == m_height)
             return false;
-        if (Draw(bytes, true).Screen.Rows() == m_height)
+        terminal = Draw(bytes, true);
+        if (terminal->Screen.Rows() == m_height)
             return true;
     }
     return evidence.TerminalCodes || evidence.EdgeBreaks > evidence.EdgeRuns;
@@ -174,9 +175,10 @@ void TAnsiView::Build(const TTextBuffer &bytes)
     const bool wraps = m_kind == TArtKind::akAnsi || m_kind == TArtKind::akPcboard;
     m_terminal = wraps && m_wrap == TAnsiWrap::awTerminal;
     TArtPicture picture = Draw(bytes, m_terminal);
-    if (wraps && m_wrap == TAnsiWrap::awAutomatic && ChooseTerminal(bytes, picture)) {
+    std::optional<TArtPicture> terminal;
+    if (wraps && m_wrap == TAnsiWrap::awAutomatic && ChooseTerminal(bytes, picture, terminal)) {
         m_terminal = true;
-        picture = Draw(bytes, true);
+        picture = terminal ? std::move(*terminal) : Draw(bytes, true);
     }
     const TAnsiScreen &screen = picture.Screen;
     m_cut = screen.Cut();

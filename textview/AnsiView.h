@@ -7,6 +7,7 @@
 // characters say so.
 
 #include "formats/AnsiScreen.h"
+#include "formats/ArtPicture.h"
 #include "formats/FileFormat.h"
 #include "formats/Sauce.h"
 #include "textview/DerivedText.h"
@@ -18,7 +19,6 @@
 #include <vector>
 
 class TRichEdit;
-struct TArtPicture;
 
 // How ANSI art wraps at its right edge: chosen from the art itself, or as a
 // DOS driver or a terminal does (see TAnsiScreen::TWrap).
@@ -60,7 +60,9 @@ public:
 
 private:
     TArtPicture Draw(const TTextBuffer &bytes, bool terminal) const;
-    bool ChooseTerminal(const TTextBuffer &bytes, const TArtPicture &dos) const;
+    // Whether art drawn as dos was made for a terminal; terminal receives
+    // the terminal's drawing where it was made to decide.
+    bool ChooseTerminal(const TTextBuffer &bytes, const TArtPicture &dos, std::optional<TArtPicture> &terminal) const;
 
     TArtKind m_kind;
     int m_width = 0;
