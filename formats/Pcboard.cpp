@@ -83,6 +83,8 @@ void TPcboardReader::Take(QByteArrayView bytes, bool last)
         if (code == TCode::cdNone || (code == TCode::cdOpen && last))
             continue;
         m_screen.Write(bytes.sliced(from, at - from));
+        if (m_screen.Ended())
+            return; // the end of the art came before the code
         if (code == TCode::cdOpen) {
             m_pending = bytes.sliced(at).toByteArray();
             return;

@@ -113,7 +113,7 @@ void TestArtFormats::read_data()
     row("XBin font 255 high", fmXBin, XBinHeader(1, 1, 255, 2) + Font(256, 255) + "A\x07", {"A"}, "", "", "255 pixels high");
     row("XBin non-blink", fmXBin, XBinHeader(1, 1, 16, 8) + "A\xC7", {"A"}, "0,0=AAAAAA/FF5555");
     row("XBin runs of each kind", fmXBin,
-        XBinHeader(8, 1, 16, 4) + QByteArray("\x01" "A\x07" "B\x07" "\x41" "C\x07\x1F" "\x81\x4E" "DE" "\xC1" "F\x07", 19),
+        XBinHeader(8, 1, 16, 4) + QByteArray("\x01" "A\x07" "B\x07" "\x41" "C\x07\x1F" "\x81\x4E" "DE" "\xC1" "F\x07", 16),
         {"ABCCDEFF"}, "0,3=FFFFFF/0000AA");
     row("XBin run past the end", fmXBin, XBinHeader(4, 2, 16, 4) + QByteArray("\x03" "A\x07", 3), {}, "", "", "cut short");
     row("XBin rows cut short", fmXBin, XBinHeader(2, 3, 16, 0) + ab, {"AB", "CD"}, "", "", "2 of 3 rows");
@@ -179,6 +179,7 @@ void TestArtFormats::pcboard_data()
     QTest::newRow("@CLS@") << QByteArray("AB\r\nC@CLS@D") << QStringList{"D"} << "";
     QTest::newRow("@POS:n@") << QByteArray("A@POS:5@B") << QStringList{"A...B"} << "";
     QTest::newRow("other @ codes drawn") << QByteArray("@USER@ @POS:x@") << QStringList{"@USER@.@POS:x@"} << "";
+    QTest::newRow("codes after the end of the art") << QByteArray("A\x1A@CLS@") << QStringList{"A"} << "";
     QTest::newRow("ANSI codes mixed in") << QByteArray("@X1F\x1B[31mA") << QStringList{"A"} << "0,0=FF5555/0000AA";
 }
 
