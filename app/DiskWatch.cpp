@@ -26,6 +26,7 @@ void TDiskWatch::Watch(const QString &path)
     m_later.stop();
     m_path = path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();
     m_known.reset();
+    m_watched.reset();
     if (m_path.isEmpty())
         return;
     m_known = TSourceFile::IdentityOf(m_path);
@@ -41,7 +42,18 @@ void TDiskWatch::Accept()
 
 void TDiskWatch::Rewatch()
 {
-    if (!m_path.isEmpty() && !m_watcher->files().contains(m_path) && QFileInfo::exists(m_path))
+    if (m_path.isEmpty())
+        return;
+    // A watch stays on the file it was put on, which a file renamed over it
+    // does not end while something holds the old one open.
+    const std::optional<TSourceFile::TIdentity> now = TSourceFile::IdentityOf(m_path);
+    const bool watching = m_watcher->files().contains(m_path);
+    if (watching && now && m_watched && now->Device == m_watched->Device && now->Inode == m_watched->Inode)
+        return;
+    if (watching)
+        m_watcher->removePath(m_path);
+    m_watched = now;
+    if (now)
         m_watcher->addPath(m_path);
 }
 

@@ -46,6 +46,7 @@ private:
     QFileSystemWatcher *m_watcher;
     QString m_path;
     std::optional<TSourceFile::TIdentity> m_known;
+    std::optional<TSourceFile::TIdentity> m_watched; // the file the file's watch is on
     QElapsedTimer m_lastTold;
     QBasicTimer m_later; // a change within a second of the last waits here
 };

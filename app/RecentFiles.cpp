@@ -42,11 +42,16 @@ QString TRecentFiles::ListDirectory()
 
 QString TRecentFiles::ListDirectoryFor(const QString &programDirectory)
 {
-    // A portable copy keeps its list beside itself; an installed one, whose
-    // directory belongs to root, keeps it with the user's settings.
+    // A portable copy keeps its list beside itself; an installed one keeps it
+    // with the user's settings. A folder of the system's own prefixes is an
+    // install even for root, who could write there.
+    const QString clean = QDir::cleanPath(programDirectory);
+    const QString parent = QDir::cleanPath(clean + QStringLiteral("/.."));
+    const bool system = parent == QStringLiteral("/usr") || parent == QStringLiteral("/usr/local")
+                        || clean == QStringLiteral("/bin") || clean == QStringLiteral("/sbin");
     const QFileInfo list(QDir(programDirectory).filePath(kListName));
     const QFileInfo directory(programDirectory);
-    if (list.exists() ? list.isWritable() : directory.isDir() && directory.isWritable())
+    if (!system && (list.exists() ? list.isWritable() : directory.isDir() && directory.isWritable()))
         return programDirectory;
     return QFileInfo(PrivateProfilePath(kListName)).path();
 }

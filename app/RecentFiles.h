@@ -1,7 +1,7 @@
 #pragma once
 // The recent-files list: fifteen slots of the INI file "Recent.lst" beside the
-// program file (with the settings when that place is not writable), most
-// recent first. The file is read afresh on every use; no copy is kept in
+// program file (with the settings when that place is not writable or is a
+// system install), most recent first. The file is read afresh on every use; no copy is kept in
 // memory.
 
 #include <QList>
@@ -22,8 +22,9 @@ public:
     // redirected for the whole process (tests); an empty name ends the
     // redirection.
     static QString ListDirectory();
-    // The program's directory when the list there can be written (or created),
-    // else the per-user configuration directory beside the settings.
+    // The program's directory when the list there can be written (or created)
+    // and it is no folder of /usr, /usr/local, nor /bin or /sbin, else the per-user
+    // configuration directory beside the settings.
     static QString ListDirectoryFor(const QString &programDirectory);
     static void SetListDirectory(const QString &directory);
 

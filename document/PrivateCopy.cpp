@@ -14,6 +14,8 @@ namespace {
 
 constexpr qint64 kSlice = 8 << 20;
 
+std::atomic<bool> gNamedFiles{false};
+
 QString SystemError(int error)
 {
     return QString::fromLocal8Bit(std::strerror(error));
@@ -24,9 +26,11 @@ QString SystemError(int error)
 int UnnamedFile(const QString &folder)
 {
     const QByteArray dir = QFile::encodeName(folder);
-    const int fd = ::open(dir.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-    if (fd >= 0 || (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL))
-        return fd;
+    if (!gNamedFiles) {
+        const int fd = ::open(dir.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+        if (fd >= 0 || (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL))
+            return fd;
+    }
     QByteArray name = dir + "/glimra-copy-XXXXXX";
     const int named = ::mkostemp(name.data(), O_CLOEXEC);
     if (named >= 0)
@@ -39,6 +43,11 @@ int UnnamedFile(const QString &folder)
 TPrivateCopy::TPrivateCopy(std::shared_ptr<TSourceFile> from, QString folder, QObject *parent)
     : QThread(parent), m_from(std::move(from)), m_folder(std::move(folder))
 {
+}
+
+void TPrivateCopy::SetNamedFiles(bool named)
+{
+    gNamedFiles = named;
 }
 
 TPrivateCopy::~TPrivateCopy()

@@ -21,6 +21,10 @@ public:
     TPrivateCopy(std::shared_ptr<TSourceFile> from, QString folder, QObject *parent = nullptr);
     ~TPrivateCopy() override; // stops the copy and waits for the thread
 
+    // Copies into named files taken off their names, as where the file
+    // system has no unnamed files (for tests).
+    static void SetNamedFiles(bool named);
+
     int Percent() const { return m_percent; }
     // Once finished: the copy, or why there is none.
     std::shared_ptr<TSourceFile> Result() const { return m_result; }

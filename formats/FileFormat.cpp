@@ -20,12 +20,14 @@ bool StartsWith(QByteArrayView bytes, const char *mark, qsizetype n)
 
 // The units of the first bytes read as UTF-16 in one byte order: plain text
 // (printable ASCII, tabs and breaks: a high byte of 0), frames, blocks and
-// shades (a high byte of 0x25), and units of 0. Text of any script has many plain units, since blanks and breaks are
-// among them; a file in an 8-bit set almost never does, as it would need a
-// NUL at every other byte.
+// shades (a high byte of 0x25), units of 0, and whether a surrogate is left
+// unpaired. Text of any script has many plain units, since blanks and breaks
+// are among them; a file in an 8-bit set almost never does, as it would need
+// a NUL at every other byte.
 struct TUnits
 {
     qsizetype All = 0, Latin = 0, Printable = 0, Art = 0, Zero = 0;
+    bool LoneSurrogate = false;
 };
 
 TUnits CountUnits(QByteArrayView head, bool bigEndian)
@@ -33,6 +35,7 @@ TUnits CountUnits(QByteArrayView head, bool bigEndian)
     const qsizetype n = std::min<qsizetype>(head.size(), 1024) & ~qsizetype(1);
     const int high = bigEndian ? 0 : 1;
     TUnits units;
+    bool highSurrogate = false; // the unit before was one
     for (qsizetype i = 0; i < n; i += 2) {
         const char h = head[i + high], l = head[i + 1 - high];
         ++units.All;
@@ -40,6 +43,10 @@ TUnits CountUnits(QByteArrayView head, bool bigEndian)
         units.Latin += h == 0 && ((l >= 0x20 && l < 0x7F) || l == '\t' || l == '\n' || l == '\r');
         units.Zero += h == 0 && l == 0;
         units.Art += h == 0x25;
+        const auto u = static_cast<unsigned char>(h);
+        const bool lowSurrogate = u >= 0xDC && u <= 0xDF;
+        units.LoneSurrogate |= highSurrogate != lowSurrogate;
+        highSurrogate = u >= 0xD8 && u <= 0xDB; // one at the end may be paired past it
     }
     return units;
 }
@@ -53,13 +60,15 @@ bool BigEndianUnits(QByteArrayView head)
     return big.Latin + big.Art > little.Latin + little.Art;
 }
 
-// UTF-16 without a mark: at least half the units plain text, most of that
-// real text and not tabs and breaks (which a single-byte file with NULs can
-// make once its breaks are CR LF), none 0.
+// UTF-16 without a mark: at least half the units plain text, and half of
+// them letters, digits, marks or art and not tabs and breaks (which a
+// single-byte file with NULs can make once its breaks are CR LF), none 0, no
+// surrogate unpaired.
 bool LooksUtf16(QByteArrayView head, bool bigEndian)
 {
     const TUnits units = CountUnits(head, bigEndian);
-    return units.All >= 8 && units.Zero == 0 && 2 * units.Latin >= units.All && 2 * units.Printable >= units.Latin;
+    return units.All >= 8 && units.Zero == 0 && 2 * units.Latin >= units.All
+           && 2 * (units.Printable + units.Art) >= units.All && !units.LoneSurrogate;
 }
 
 // A byte of code page 437's frames, blocks and shades.

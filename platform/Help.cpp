@@ -11,7 +11,10 @@
 
 QString FindHelpFile(const QString &name, const QString &currentDir, const QString &programDir)
 {
-    for (const QString &dir : {currentDir, programDir}) {
+    // An install keeps its data apart from its program, by the same relative
+    // path under any prefix (../share/glimra from bin/).
+    const QString dataDir = QDir::cleanPath(QDir(programDir).filePath(QStringLiteral(GLIMRA_DATA_FROM_PROGRAM)));
+    for (const QString &dir : {currentDir, programDir, dataDir}) {
         const QFileInfo candidate(QDir(dir), name);
         if (candidate.isFile())
             return candidate.absoluteFilePath();

@@ -1,13 +1,14 @@
 #pragma once
 // The help layer: finds a help file as the old help engine did (the current
-// directory, then the program's directory) and shows it from its beginning.
+// directory, then the program's directory), then in the installed data folder,
+// and shows it from its beginning.
 
 #include <QString>
 #include <QWidget>
 
 class QTextBrowser;
 
-// Full path of the help file, or empty when it is in neither place.
+// Full path of the help file, or empty when it is in none of these places.
 QString FindHelpFile(const QString &name, const QString &currentDir, const QString &programDir);
 
 class THelpViewer : public QWidget

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs a built Glimra into a temporary prefix and checks that a desktop
-# takes it as the program for its files: the desktop entry, the MIME package
-# and the AppStream metainfo validate, .nfo, .diz, .ans and the art formats' files get their types,
+# takes it as the program for its files: the user guide and icons are in place,
+# the desktop entry, the MIME package and the AppStream metainfo validate, .nfo, .diz, .ans
+# and the art formats' files get their types,
 # Glimra can be the default, and its thumbnailer makes a PNG of the asked size.
 #   scripts/check-desktop.sh [BUILD_DIR]
 set -euo pipefail
@@ -19,6 +20,13 @@ metainfo="$share/metainfo/com.torvane.glimra.metainfo.xml"
 appstreamcli validate --no-net "$metainfo" >/dev/null || fail "metainfo does not validate: $(appstreamcli validate --no-net "$metainfo")"
 grep -q "<launchable type=\"desktop-id\">$desktop</launchable>" "$metainfo" || fail "metainfo does not launch $desktop"
 [[ -f "$work/prefix/share/man/man1/glimra.1" ]] || fail "no manual page"
+# The user guide where the program looks for it from bin/, and no data in bin/.
+[[ -f "$share/glimra/Glimra.hlp" ]] || fail "no user guide in share/glimra"
+[[ "$(ls "$work/prefix/bin")" == glimra ]] || fail "bin/ holds more than the program: $(ls "$work/prefix/bin")"
+for size in 16 32 48; do
+    icon="$share/icons/hicolor/${size}x${size}/apps/glimra.png"
+    [[ "$(identify -format '%w %h' "$icon" 2>/dev/null)" == "$size $size" ]] || fail "no $size x $size icon"
+done
 # The database's own document type, taken from its freedesktop package.
 sed -n '/<!DOCTYPE/,/]>/p' /usr/share/mime/packages/freedesktop.org.xml | sed '1s/.*\[//; $s/\]>//' > "$work/mime.dtd"
 xmllint --noout --dtdvalid "$work/mime.dtd" "$share/mime/packages/glimra.xml" || fail "MIME package does not validate"

@@ -10,8 +10,11 @@
 #include "formats/FileFormat.h"
 #include "formats/Sauce.h"
 
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QSaveFile>
+#include <QThread>
 #include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -31,6 +34,8 @@ private slots:
     void randomEditsMatchModel_data();
     void randomEditsMatchModel();
     void searchFindsMatchesAcrossRuns();
+    void readComesWholeOrFails_data();
+    void readComesWholeOrFails();
     void fileChangesUnderTheDocument_data();
     void fileChangesUnderTheDocument();
     void fullDisk_data();
@@ -60,7 +65,8 @@ QByteArray Utf16Bytes(const QString &text, bool bigEndian)
 // four bytes where the set has them.
 QByteArray RandomFile(QRandomGenerator &random, TKind kind, qsizetype size)
 {
-    static const QStringList unicode = {"a", "b", " ", "\r", "\n", "\r\n", "\u00E9", "\u2588", "\U0001F600", "\t"};
+    static const QStringList unicode = {"a", "b", " ", "\r", "\n", "\r\n", "\u00E9", "\u07FF",
+                                        "\u0800", "\u2588", "\U0001F600", "\t"};
     QByteArray bytes;
     QString text;
     while (bytes.size() + text.size() * 2 < size) {
@@ -357,6 +363,33 @@ void TestDecodedSource::searchFindsMatchesAcrossRuns()
     QCOMPARE(calls, 1);
 }
 
+void TestDecodedSource::readComesWholeOrFails_data()
+{
+    // A read of 4 KB of an 8 KB file; into a shared mapping of the file's
+    // second half, the read itself writes the file while it reads.
+    QTest::addColumn<qint64>("offset");
+    QTest::addColumn<bool>("intoItself");
+    QTest::newRow("past the end") << qint64(8190) << false;
+    QTest::newRow("written during the read") << qint64(0) << true;
+}
+
+void TestDecodedSource::readComesWholeOrFails()
+{
+    QFETCH(qint64, offset);
+    QFETCH(bool, intoItself);
+    const QString path = m_dir.filePath(QStringLiteral("read.bin"));
+    WriteAll(path, QByteArray(8192, 'a'));
+    QFile same(path);
+    QVERIFY(same.open(QIODevice::ReadWrite));
+    // An old time, which any write moves.
+    QVERIFY(same.setFileTime(QDateTime::fromSecsSinceEpoch(1000000000), QFileDevice::FileModificationTime));
+    const std::shared_ptr<TSourceFile> file = TSourceFile::Open(path);
+    QByteArray buffer(4096, '\0');
+    char *to = intoItself ? reinterpret_cast<char *>(same.map(4096, 4096)) : buffer.data();
+    QVERIFY(to);
+    QCOMPARE(file->Read(offset, to, 4096), TSourceFile::TState::Changed);
+}
+
 void TestDecodedSource::fileChangesUnderTheDocument_data()
 {
     // What happens to the file, and whether the text was edited (a private
@@ -373,6 +406,7 @@ void TestDecodedSource::fileChangesUnderTheDocument_data()
         QTest::addRow("removed, %s", e) << "remove" << edited << true << true;
         QTest::addRow("read fails, %s", e) << "fail" << edited << edited << false;
     }
+    QTest::newRow("written as its copy ends, edited") << "copied" << true << false << true;
 }
 
 void TestDecodedSource::fileChangesUnderTheDocument()
@@ -388,27 +422,37 @@ void TestDecodedSource::fileChangesUnderTheDocument()
     for (int i = 0; i < 2000; ++i)
         file += "line " + QByteArray::number(i) + "\r\n";
     WriteAll(path, file);
+    file += QByteArray(16384, '\0'); // ends in a hole, which a copy keeps
+    QVERIFY(QFile::resize(path, file.size()));
     WriteAll(target, "old target");
     TOpened opened(path, FileFormat::ForCharset(TCharset::csCp437, file), false, random);
     opened.ScanAll();
     QByteArray model = QByteArray(file).replace("\r\n", "\n");
     const int originalFd = opened.Source->File()->Handle(); // the scan keeps it open
+    const auto overwrite = [&path] {
+        QThread::msleep(20); // a later time than the file had
+        QFile same(path);
+        QVERIFY(same.open(QIODevice::ReadWrite));
+        same.seek(3000);
+        same.write("XXXX");
+    };
     if (edited) {
         opened.Doc.Replace(5, 5, "edited ", TTextBuffer::TEditKind::Step);
         model.insert(5, "edited ");
-        QTRY_VERIFY(opened.Source->Protected()); // the private copy is in use
+        if (change == QLatin1String("copied")) { // written once copied, before the copy is taken
+            QVERIFY(opened.Source->findChild<TPrivateCopy *>()->wait());
+            overwrite();
+        }
+        QTRY_VERIFY(!opened.Source->Copying());
+        QCOMPARE(opened.Source->Protected(), change != QLatin1String("copied")); // the private copy is in use
     }
     QSignalSpy failed(opened.Source.get(), &TDecodedSource::ReadFailed);
     QSignalSpy renamed(opened.Source.get(), &TDecodedSource::NameChanged);
 
     if (change == QLatin1String("truncate")) {
         QVERIFY(QFile::resize(path, 100));
-    } else if (change == QLatin1String("overwrite")) {
-        QTest::qWait(20); // a later time than the file had
-        QFile same(path);
-        QVERIFY(same.open(QIODevice::ReadWrite));
-        same.seek(3000);
-        same.write("XXXX");
+    } else if (change == QLatin1String("overwrite") || change == QLatin1String("copied")) {
+        overwrite();
     } else if (change == QLatin1String("replace")) {
         WriteAll(path + ".new", "another file");
         QVERIFY(::rename(QFile::encodeName(path + ".new").constData(), QFile::encodeName(path).constData()) == 0);
@@ -458,13 +502,16 @@ void TestDecodedSource::fullDisk_data()
 {
     // A limit on the size of files written stands for a disk that fills up.
     QTest::addColumn<bool>("duringCopy");
-    QTest::newRow("during the private copy") << true;
-    QTest::newRow("during the save") << false;
+    QTest::addColumn<bool>("named"); // the copy made as where there are no unnamed files
+    QTest::newRow("during the private copy") << true << false;
+    QTest::newRow("during the save") << false << false;
+    QTest::newRow("during the save, a named copy") << false << true;
 }
 
 void TestDecodedSource::fullDisk()
 {
     QFETCH(bool, duringCopy);
+    QFETCH(bool, named);
     QRandomGenerator random(9);
     const QString path = m_dir.filePath(QStringLiteral("big.txt"));
     const QByteArray file = QByteArray("0123456789abcdef\n").repeated(4000);
@@ -479,9 +526,12 @@ void TestDecodedSource::fullDisk()
     if (duringCopy)
         QVERIFY(::setrlimit(RLIMIT_FSIZE, &limited) == 0);
     QSignalSpy copied(opened.Source.get(), &TDecodedSource::CopyFinished);
+    TPrivateCopy::SetNamedFiles(named);
     opened.Doc.Replace(0, 0, "x", TTextBuffer::TEditKind::Step);
     QVERIFY(copied.wait());
+    TPrivateCopy::SetNamedFiles(false);
     ::setrlimit(RLIMIT_FSIZE, &old);
+    QVERIFY(QDir(TDecodedSource::CopyFolder()).isEmpty()); // no name left to a copy
     // A copy that failed is told; the edit is kept, read from the file.
     QCOMPARE(copied.first().first().toString().isEmpty(), !duringCopy);
     QCOMPARE(opened.Source->Protected(), !duringCopy);

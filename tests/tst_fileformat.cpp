@@ -106,6 +106,8 @@ void TestFileFormat::detection_data()
     QTest::newRow("code page shade beside a letter") << QByteArray("a\xE9 \xB0") << "CP437";
     QTest::newRow("UTF-16 LE box and percent") << QByteArray("\x00\x25\x25\x00", 4).repeated(8) << "UTF-16 LE";
     QTest::newRow("UTF-16 BE frames") << Utf16(QStringLiteral("\u2500\u2500ab\u2500\u2500cd"), true) << "UTF-16 BE";
+    QTest::newRow("UTF-16 LE, two scripts") << Utf16(QStringLiteral("\u201Chello\u201D \u043C\u0438\u0440 world"), false)
+                                            << "UTF-16 LE";
     for (const auto &[name, bytes] : TestData::ArtFiles())
         QTest::newRow(qPrintable(name)) << bytes << "CP437";
 }
@@ -144,6 +146,7 @@ void TestFileFormat::roundTrip_data()
     QTest::newRow("every byte value as Windows-1252") << AllBytes() << int(TCharset::csWindows1252) << "Windows-1252";
     // CR LF moves NULs to odd offsets: tabs, breaks and NULs are no UTF-16 text.
     QTest::newRow("NULs and tabs") << QByteArray::fromHex("09000a0a2d0009 0a00090a00") << -1 << "CP437";
+    QTest::newRow("NULs, letters and odd bytes") << QByteArray::fromHex("000a090009 09ff0057df020049003909 00ff") << -1 << "CP437";
 }
 
 void TestFileFormat::roundTrip()

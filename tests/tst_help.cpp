@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QHash>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
@@ -25,34 +26,45 @@ void TestHelp::lookup_data()
 {
     QTest::addColumn<bool>("inCurrent");
     QTest::addColumn<bool>("inProgram");
-    QTest::addColumn<QString>("found"); // "current", "program" or empty
-    QTest::newRow("current directory first") << true << true << "current";
-    QTest::newRow("then the program's directory") << false << true << "program";
-    QTest::newRow("nowhere") << false << false << "";
+    QTest::addColumn<bool>("inData");
+    QTest::addColumn<QString>("found"); // "current", "program", "data" or empty
+    QTest::newRow("current directory first") << true << true << true << "current";
+    QTest::newRow("then the program's directory") << false << true << true << "program";
+    QTest::newRow("then the installed data folder") << false << false << true << "data";
+    QTest::newRow("nowhere") << false << false << false << "";
 }
 
 void TestHelp::lookup()
 {
     QFETCH(bool, inCurrent);
     QFETCH(bool, inProgram);
+    QFETCH(bool, inData);
     QFETCH(QString, found);
+    // An install's layout: the program in prefix/bin, its data where the
+    // build puts it relative to that.
     QTemporaryDir dir;
-    QDir(dir.path()).mkpath(QStringLiteral("current"));
-    QDir(dir.path()).mkpath(QStringLiteral("program"));
-    auto touch = [&](const char *sub) {
-        QFile f(dir.filePath(QStringLiteral("%1/Glimra.hlp").arg(QLatin1String(sub))));
+    const QString program = dir.filePath(QStringLiteral("prefix/bin"));
+    const QHash<QString, QString> dirs{
+        {QStringLiteral("current"), dir.filePath(QStringLiteral("current"))},
+        {QStringLiteral("program"), program},
+        {QStringLiteral("data"), QDir::cleanPath(program + u'/' + QStringLiteral(GLIMRA_DATA_FROM_PROGRAM))}};
+    for (const QString &path : dirs)
+        QVERIFY(QDir().mkpath(path));
+    auto touch = [&](const QString &key) {
+        QFile f(dirs[key] + QStringLiteral("/Glimra.hlp"));
         QVERIFY(f.open(QIODevice::WriteOnly));
     };
     if (inCurrent)
-        touch("current");
+        touch(QStringLiteral("current"));
     if (inProgram)
-        touch("program");
-    const QString result = FindHelpFile(QStringLiteral("Glimra.hlp"), dir.filePath(QStringLiteral("current")),
-                                        dir.filePath(QStringLiteral("program")));
+        touch(QStringLiteral("program"));
+    if (inData)
+        touch(QStringLiteral("data"));
+    const QString result = FindHelpFile(QStringLiteral("Glimra.hlp"), dirs[QStringLiteral("current")], program);
     if (found.isEmpty())
         QVERIFY(result.isEmpty());
     else
-        QCOMPARE(result, dir.filePath(found + QStringLiteral("/Glimra.hlp")));
+        QCOMPARE(result, dirs[found] + QStringLiteral("/Glimra.hlp"));
 }
 
 void TestHelp::viewerShowsTheShippedFileFromItsBeginning()

@@ -1,6 +1,7 @@
 // The document's life in the main window: loading, saving, prompts, caption
 // and the failures the user sees.
 
+#include "app/ChosenCharsets.h"
 #include "app/DocumentLoader.h"
 #include "app/MainCommands.h"
 #include "document/DecodedSource.h"
@@ -92,6 +93,13 @@ private:
         }
     }
     static QString Panel(MainFixture &f, int i) { return f.Window->StatusBar1->PanelText(i); }
+    static QByteArray NumberedLines(int count)
+    {
+        QByteArray lines;
+        for (int i = 0; i < count; ++i)
+            lines += "line " + QByteArray::number(i) + "\r\n";
+        return lines;
+    }
 };
 
 void TestMain::errorBoxText_data()
@@ -233,6 +241,12 @@ void TestMain::promptBeforeReplacing()
         QCOMPARE(Panel(f, 4), QStringLiteral("CP437"));
         f.Window->LoadDocument(current);
         QCOMPARE(Panel(f, 4), QStringLiteral("UTF-8"));
+        // Thirty files chosen for since: its choice is the one forgotten.
+        for (int n = 1; n <= 30; ++n)
+            ChosenCharsets::Remember(*f.Window->Reg, f.Dir.filePath(QString::number(n)), TCharset::csUtf16);
+        QCOMPARE(ChosenCharsets::Recall(*f.Window->Reg, current), std::nullopt);
+        QCOMPARE(ChosenCharsets::Recall(*f.Window->Reg, f.Dir.filePath(QStringLiteral("1"))), TCharset::csUtf16);
+        QCOMPARE(ChosenCharsets::Choose(ChosenCharsets::Read(*f.Window->Reg), other, TCharset::csUtf8).size(), 30);
     } else if (command == QLatin1String("New")) {
         QCOMPARE(f.Window->DocumentName(), QStringLiteral("Untitled"));
         QCOMPARE(f.Window->richedit->Bytes(), QByteArray());
@@ -823,9 +837,7 @@ void TestMain::fileChangedOnDisk()
     QFETCH(QString, result);
     MainFixture f;
     DocumentFile::SetPieceSizes(1000, 300);
-    QByteArray art;
-    for (int i = 0; i < 300; ++i)
-        art += "line " + QByteArray::number(i) + "\r\n";
+    const QByteArray art = NumberedLines(300);
     const QString path = f.WriteFile(QStringLiteral("changing.nfo"), art);
     TRichEdit *richedit = f.Window->richedit;
     if (edit == QLatin1String("uncopied"))
@@ -922,9 +934,7 @@ void TestMain::aFileCutShortIsToldOnceBySave()
     // says so, naming the file and why.
     MainFixture f;
     DocumentFile::SetPieceSizes(1000, 300);
-    QByteArray art;
-    for (int i = 0; i < 300; ++i)
-        art += "line " + QByteArray::number(i) + "\r\n";
+    const QByteArray art = NumberedLines(300);
     const QString path = f.WriteFile(QStringLiteral("cut.nfo"), art);
     f.Window->LoadDocument(path);
     TRichEdit *richedit = f.Window->richedit;

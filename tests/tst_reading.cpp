@@ -30,6 +30,8 @@ private slots:
     void changedOnDisk_data();
     void changedOnDisk();
     void aFileWrittenOftenIsReadOnceASecond();
+    void theWatchSeesTheNewFile_data();
+    void theWatchSeesTheNewFile();
 
 private:
     static QString Shown(const TRichEdit *edit)
@@ -256,6 +258,46 @@ void TestReading::aFileWrittenOftenIsReadOnceASecond()
     QTRY_COMPARE_WITH_TIMEOUT(f.Window->richedit->Bytes(), log, 3000);
     QVERIFY(told.count() <= seconds + 2);
     QVERIFY(f.Dialogs.Log.isEmpty());
+}
+
+void TestReading::theWatchSeesTheNewFile_data()
+{
+    // The file gone from its name (a change accepted), then a file under the
+    // name changing, told by the watch alone (the window not coming to the
+    // front): one put there after a removal, which only the folder shows; or
+    // one renamed over the file while the old one is held open, then written.
+    QTest::addColumn<bool>("heldOpen");
+    QTest::newRow("removed, then another renamed to its name") << false;
+    QTest::newRow("replaced while held open, then written") << true;
+}
+
+void TestReading::theWatchSeesTheNewFile()
+{
+    QFETCH(bool, heldOpen);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("note.nfo")), other = dir.filePath(QStringLiteral("other.tmp"));
+    for (const QString &name : {path, other})
+        QVERIFY(QFile(name).open(QIODevice::WriteOnly));
+    const std::shared_ptr<TSourceFile> held = heldOpen ? TSourceFile::Open(path) : nullptr;
+    TDiskWatch watch;
+    QSignalSpy told(&watch, &TDiskWatch::Changed);
+    watch.Watch(path);
+    const auto renameOther = [&] {
+        QVERIFY(::rename(QFile::encodeName(other).constData(), QFile::encodeName(path).constData()) == 0);
+    };
+    if (heldOpen)
+        renameOther();
+    else
+        QVERIFY(QFile::remove(path));
+    watch.Accept();
+    QTest::qWait(100); // what the watch saw of it, accepted
+    if (heldOpen) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::Append) && file.write("more") == 4);
+    } else {
+        renameOther();
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(!told.isEmpty(), 10000);
 }
 
 QTEST_MAIN(TestReading)

@@ -18,6 +18,8 @@ private slots:
     void relativeNameIsExpanded();
     void unwritableListRaises();
     void listDirectory();
+    void listDirectoryOfAnInstall_data();
+    void listDirectoryOfAnInstall();
     void captions_data();
     void captions();
     void menuItems();
@@ -115,6 +117,27 @@ void TestRecentFiles::listDirectory()
     const QString settings = QFileInfo(PrivateProfilePath(QStringLiteral("Recent.lst"))).path();
     QCOMPARE(TRecentFiles::ListDirectoryFor(m_dir.filePath(QStringLiteral("not/there"))), settings);
     QCOMPARE(TRecentFiles::ListDirectoryFor(m_dir.path()), m_dir.path());
+}
+
+void TestRecentFiles::listDirectoryOfAnInstall_data()
+{
+    QTest::addColumn<QString>("program"); // "~" is the temporary directory
+    QTest::addColumn<bool>("beside");     // the list beside the program, else with the settings
+    // Root can write the system's folders: they still are no portable copy.
+    QTest::newRow("/usr/bin") << "/usr/bin" << false;
+    QTest::newRow("/usr/local/bin") << "/usr/local/bin" << false;
+    QTest::newRow("/bin") << "/bin" << false;
+    QTest::newRow("a user's own prefix") << "~/.local/bin" << true;
+}
+
+void TestRecentFiles::listDirectoryOfAnInstall()
+{
+    QFETCH(QString, program);
+    QFETCH(bool, beside);
+    program.replace(u'~', m_dir.path());
+    QVERIFY(QDir().mkpath(program));
+    const QString settings = QFileInfo(PrivateProfilePath(QStringLiteral("Recent.lst"))).path();
+    QCOMPARE(TRecentFiles::ListDirectoryFor(program), beside ? program : settings);
 }
 
 void TestRecentFiles::captions_data()

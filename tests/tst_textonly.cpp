@@ -30,6 +30,7 @@ void TestTextOnly::filter_data()
                                               << QStringList{};
     QTest::newRow("empty lines fold") << QStringList{"", "a", "", "\u2588\u2588", "", "b", "", ""}
                                       << QStringList{"a", "", "b"};
+    QTest::newRow("the small square is art") << QStringList{"\u25A0\u25A0 Hi \u25A0"} << QStringList{"Hi"};
     QTest::newRow("plain text as it is") << QStringList{"  one  two", "  three"} << QStringList{"one  two", "three"};
 }
 
