@@ -7,6 +7,7 @@
 #include "platform/Printing.h"
 #include "platform/SafeFile.h"
 #include "render/CellPainter.h"
+#include "render/PngBands.h"
 #include "render/TextModeFace.h"
 #include "render/WebFont.h"
 #include "formats/FileFormat.h"
@@ -89,7 +90,8 @@ TLook LookOf(const TRichEdit &edit)
     return ArtLook({edit.font(), edit.TextColor(), edit.BackgroundColor()}, edit.ShownDerived());
 }
 
-QImage Picture(const TTextBuffer &doc, const TLook &look, qsizetype first, qsizetype last, int scale, const TProgress &progress)
+QImage Picture(const TTextBuffer &doc, const TLook &look, qsizetype first, qsizetype last, int scale, const TProgress &progress,
+               qint64 maxBytes)
 {
     first = std::clamp<qsizetype>(first, 0, doc.LineCount());
     last = std::clamp<qsizetype>(last, first, doc.LineCount());
@@ -99,12 +101,71 @@ QImage Picture(const TTextBuffer &doc, const TLook &look, qsizetype first, qsize
     const qint64 width = qint64(columns) * cells.CellWidth() * scale;
     const qint64 lineHeight = qint64(cells.CellHeight()) * scale;
     const qint64 rows = std::max<qsizetype>(1, last - first);
-    const qint64 fit = width > kMaxImageSide ? 0 : std::min(kMaxImageSide / lineHeight, kMaxImageBytes / (width * 4 * lineHeight));
+    const qint64 fit = width > kMaxImageSide ? 0 : std::min(kMaxImageSide / lineHeight, maxBytes / (width * 4 * lineHeight));
     if (rows > fit)
-        throw EGlimraError(QStringLiteral("The image would be %1 × %2 pixels, more than a PNG image holds "
-                                          "(%3 pixels a side, 2 GB in memory): at most %4 lines fit")
-                               .arg(width).arg(rows * lineHeight).arg(kMaxImageSide).arg(fit));
+        throw EGlimraError(QStringLiteral("The image would be %1 × %2 pixels, more than a picture in memory holds "
+                                          "(%3 pixels a side, %4 MB): at most %5 lines fit")
+                               .arg(width).arg(rows * lineHeight).arg(kMaxImageSide).arg(maxBytes >> 20).arg(fit));
     return Draw(doc, cells, look, first, last, int(columns), scale, progress);
+}
+
+void WritePicture(const TTextBuffer &doc, const TLook &look, qsizetype first, qsizetype last, int scale,
+                  const QString &name, const TProgress &progress, int bandPixels)
+{
+    first = std::clamp<qsizetype>(first, 0, doc.LineCount());
+    last = std::clamp<qsizetype>(last, first, doc.LineCount());
+    TCellPainter cells;
+    SetCells(cells, look);
+    const qint64 columns = std::max({qsizetype(1), look.Columns, TextRenderer::Columns(doc, first, last)});
+    const qint64 width = columns * cells.CellWidth() * scale;
+    const qint64 lineHeight = qint64(cells.CellHeight()) * scale;
+    const qint64 rows = std::max<qsizetype>(1, last - first);
+    if (width > kMaxBandWidth || rows * lineHeight > TPngBands::kMaxSide)
+        throw EGlimraError(QStringLiteral("The image would be %1 × %2 pixels, more than a PNG image holds "
+                                          "(%3 pixels a side): at most %4 lines fit")
+                               .arg(width).arg(rows * lineHeight).arg(TPngBands::kMaxSide).arg(TPngBands::kMaxSide / lineHeight));
+    const qint64 height = rows * lineHeight;
+    // Bands of a few megabytes, a whole number of the scale's pixels high.
+    qint64 band = bandPixels > 0 ? bandPixels : std::max<qint64>(1, (8 << 20) / (width * 4));
+    band = std::max<qint64>(scale, band / scale * scale);
+    // A palette where the colours are few; met the 257th, it starts again in 24 bits.
+    for (const TPngBands::TKind kind : {TPngBands::TKind::Palette, TPngBands::TKind::Rgb}) {
+        QSaveFile file(name);
+        if (!file.open(QIODevice::WriteOnly))
+            throw DocumentFile::CannotCreate(name, file);
+        TPngBands png(file, int(width), height, kind);
+        bool full = false;
+        for (qint64 top = 0; top < height && !full; top += band) {
+            if (progress && !progress(top, height))
+                throw EAbort();
+            QImage image(int(width), int(std::min(band, height - top)), QImage::Format_RGB32);
+            if (image.isNull())
+                throw EGlimraError(QStringLiteral("Not enough memory for a band of %1 × %2 pixels").arg(width).arg(band));
+            image.setDevicePixelRatio(scale);
+            image.fill(look.Background);
+            {
+                // The lines that reach into the band, the first drawn from above it.
+                const qsizetype from = first + qsizetype(top / lineHeight);
+                const qsizetype to = std::min<qsizetype>(last, first + qsizetype((top + image.height() + lineHeight - 1) / lineHeight));
+                QPainter painter(&image);
+                cells.SetPatternOrigin(QPoint(0, -int(top / scale)));
+                if (to > from)
+                    TextRenderer::DrawLines(painter, cells, doc, from, to,
+                                            QPoint(0, int((from - first) * lineHeight - top) / scale), look.Text,
+                                            look.Background, look.Looks, columns);
+            }
+            if (!png.Add(image)) {
+                full = png.PaletteFull();
+                if (!full)
+                    throw DocumentFile::CannotCreate(name, png.Error());
+            }
+        }
+        if (full)
+            continue; // not written: the file stays as it was
+        if (!png.Finish() || !CommitToDisk(file))
+            throw DocumentFile::CannotCreate(name, png.Error().isEmpty() ? file.errorString() : png.Error());
+        return;
+    }
 }
 
 void WritePng(const QImage &image, const QString &name)

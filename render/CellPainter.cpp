@@ -141,7 +141,7 @@ void TCellPainter::DrawGlyph(QPainter &painter, const QRect &cell, char32_t ch, 
     if (m_face && ch != 0 && DrawFaceGlyph(painter, cell, ch, color))
         return;
     if (ch <= 0xFFFF && CellShapes::IsShape(char16_t(ch))) {
-        CellShapes::Draw(painter, cell, char16_t(ch), color, m_weight);
+        CellShapes::Draw(painter, cell, char16_t(ch), color, m_weight, m_patternOrigin);
         return;
     }
     if (ch == 0 || ch == U' ' || ch == U'\t' || ch == U'\n' || ch == U'\r')

@@ -11,6 +11,7 @@
 #include <QHash>
 #include <QImage>
 #include <QList>
+#include <QPoint>
 #include <QPointF>
 #include <QRawFont>
 #include <QRect>
@@ -38,6 +39,9 @@ public:
     // stretched text mode's: glyphs and shapes fill the taller cell.
     void SetStretch(int percent);
     int Stretch() const { return m_stretch; }
+    // Where the shades' dots are laid from: a picture drawn in bands lays
+    // them from the whole picture's origin.
+    void SetPatternOrigin(QPoint origin) { m_patternOrigin = origin; }
 
     // Draws the character in its cell. Glyphs are gathered and drawn by Flush
     // in a few runs, after the cells' backgrounds.
@@ -68,6 +72,7 @@ private:
     int m_glyphWidth = 8; // the cell without its ninth column
     int m_cellWidth = 8;
     bool m_ninth = false;
+    QPoint m_patternOrigin;
     int m_cellHeight = 16;
     int m_glyphHeight = 16; // the cell before stretching
     int m_stretch = 100;
