@@ -2,6 +2,7 @@
 
 #include "app/DocumentFile.h"
 
+#include "platform/Cp437.h"
 #include "platform/Errors.h"
 #include "platform/Printing.h"
 #include "platform/SafeFile.h"
@@ -64,6 +65,7 @@ void SetCells(TCellPainter &cells, const TLook &look)
 {
     cells.SetFont(look.Font);
     cells.SetNinthColumn(look.NinthColumn);
+    cells.SetStretch(look.Stretch);
 }
 
 // The look of a control's font and colours with the art's over them.
@@ -77,6 +79,7 @@ TLook ArtLook(TLook look, const TDerivedText *art)
     look.Looks = art;
     look.NinthColumn = art->Hints().NinthColumn;
     look.Columns = art->Hints().Columns;
+    look.Stretch = art->Hints().Stretch;
     return look;
 }
 
@@ -255,9 +258,24 @@ void EmbedFace(THtmlLook &html, const QString &family, bool ninthColumn)
     static QHash<QString, QByteArray> made;
     const QString key = face->Family() + (ninthColumn ? QStringLiteral(" 9") : QString());
     auto it = made.find(key);
-    if (it == made.end())
-        it = made.insert(key, WebFont::Make(QStringLiteral("Glimra Cells"), html.CellWidth, html.CellHeight,
-                                            WebFont::GlyphsOf(*face, WebFont::PageCharacters(), ninthColumn)));
+    if (it == made.end()) {
+        QList<char32_t> characters = WebFont::PageCharacters();
+        QList<WebFont::TGlyph> glyphs;
+        if (face->IsOwn()) {
+            // An art file's own font draws each byte's glyph (of its first
+            // half) for the character the page holds.
+            QList<char32_t> own;
+            characters.removeIf([](char32_t ch) { return !Cp437::FromUnicode(ch); });
+            for (const char32_t ch : characters)
+                own << TTextModeFace::kOwnGlyphs + *Cp437::FromUnicode(ch);
+            glyphs = WebFont::GlyphsOf(*face, own, ninthColumn);
+            for (qsizetype k = 0; k < glyphs.size(); ++k)
+                glyphs[k].Code = characters[k];
+        } else {
+            glyphs = WebFont::GlyphsOf(*face, characters, ninthColumn);
+        }
+        it = made.insert(key, WebFont::Make(QStringLiteral("Glimra Cells"), html.CellWidth, html.CellHeight, glyphs));
+    }
     html.Font = *it;
 }
 
@@ -288,10 +306,11 @@ QByteArray Html(const TTextBuffer &bytes, const TFileFormat &format, const QStri
             if (!art->LookAt(pos, &cell))
                 cell = {0xAAAAAA, 0x000000, 0};
             const quint32 ink = cell.Ink & 0xFFFFFF, paper = cell.Paper & 0xFFFFFF;
-            if (!runs.isEmpty() && runs.back().Ink == ink && runs.back().Paper == paper)
+            const QString link = art->LinkAt(pos);
+            if (!runs.isEmpty() && runs.back().Ink == ink && runs.back().Paper == paper && runs.back().Link == link)
                 ++runs.back().Length;
             else
-                runs.append({1, ink, paper});
+                runs.append({1, ink, paper, link});
         }
         return runs;
     };
@@ -306,7 +325,8 @@ QImage Thumbnail(const QString &fileName, const TLook &fileLook, int size)
         throw EGlimraError(QStringLiteral("Cannot open file %1").arg(fileName), ReadFailureReason(fileName));
     QByteArray head = file.read(kThumbnailBytes);
     const bool cut = !file.atEnd();
-    TFileFormat format = FileFormat::Detect(head);
+    TFileFormat format = FileFormat::IsPicture(fileName, head) ? FileFormat::ForCharset(TCharset::csCp437, head)
+                                                               : FileFormat::Detect(head);
     head = FileFormat::ToDocument(std::move(head), format);
     if (cut) {
         // Art's record, which says how to draw it, is at the file's end.

@@ -30,6 +30,7 @@ struct TLook
     const TextRenderer::TCellLooks *Looks = nullptr;
     bool NinthColumn = false;
     qsizetype Columns = 0; // the fewest columns of a picture
+    int Stretch = 100;     // row height in percent (see TCellPainter::SetStretch)
 };
 
 // Tells how much of the work is done; false asks to stop.

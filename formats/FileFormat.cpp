@@ -1,6 +1,9 @@
 #include "formats/FileFormat.h"
 
+#include "formats/IceDraw.h"
 #include "formats/Sauce.h"
+#include "formats/TundraDraw.h"
+#include "formats/XBin.h"
 #include "document/TextBuffer.h"
 
 #include <QBuffer>
@@ -267,15 +270,46 @@ TFileFormat ForCharset(TCharset charset, QByteArrayView head)
     return format;
 }
 
+namespace {
+
+// The kind of art a file's header, name or record says it is.
+TArtKind ArtOf(QStringView fileName, QByteArrayView head, const std::optional<TSauce> &record)
+{
+    if (XBin::HasHeader(head))
+        return TArtKind::akXBin;
+    if (TundraDraw::HasHeader(head))
+        return TArtKind::akTundra;
+    if (IceDraw::HasHeader(head))
+        return TArtKind::akIceDraw;
+    const auto named = [&fileName](const char16_t *extension) { return fileName.endsWith(extension, Qt::CaseInsensitive); };
+    if (named(u".xb") || named(u".xbin") || (record && record->DataType == 6))
+        return TArtKind::akXBin;
+    if (named(u".tnd") || (record && record->DataType == 1 && record->FileType == 8))
+        return TArtKind::akTundra;
+    if (named(u".idf"))
+        return TArtKind::akIceDraw;
+    if (named(u".adf"))
+        return TArtKind::akArtworx;
+    if (named(u".pcb") || (record && record->DataType == 1 && record->FileType == 4))
+        return TArtKind::akPcboard;
+    if (named(u".bin") || (record && record->DataType == 5))
+        return TArtKind::akBinary;
+    if (named(u".ans") || (record && record->DataType == 1 && (record->FileType == 1 || record->FileType == 2)))
+        return TArtKind::akAnsi;
+    return TArtKind::akText;
+}
+
+} // namespace
+
+bool IsPicture(QStringView fileName, QByteArrayView head)
+{
+    const TArtKind kind = ArtOf(fileName, head, Sauce::Parse(head.last(Sauce::TailLength(head))));
+    return kind != TArtKind::akText && kind != TArtKind::akAnsi && kind != TArtKind::akPcboard;
+}
+
 void DetectArt(TFileFormat &format, QStringView fileName, QByteArrayView head, bool charsetChosen)
 {
-    format.Art = TArtKind::akText;
-    const std::optional<TSauce> record = Sauce::Parse(format.Tail);
-    const bool characterRecord = record && record->DataType == 1 && (record->FileType == 1 || record->FileType == 2);
-    if (fileName.endsWith(u".bin", Qt::CaseInsensitive) || (record && record->DataType == 5))
-        format.Art = TArtKind::akBinary;
-    else if (fileName.endsWith(u".ans", Qt::CaseInsensitive) || characterRecord)
-        format.Art = TArtKind::akAnsi;
+    format.Art = ArtOf(fileName, head, Sauce::Parse(format.Tail));
     if (format.Art != TArtKind::akText && !charsetChosen && !format.Bom && format.Charset != TCharset::csUtf16)
         format.Charset = TCharset::csCp437;
     if (format.Art == TArtKind::akText && Charset::IsSingleByte(format.Charset) && HasCursorCodes(head.first(std::min(head.size(), kDetectBytes))))
@@ -288,8 +322,17 @@ QString Name(const TFileFormat &format)
 {
     if (format.Art == TArtKind::akAnsi)
         return QStringLiteral("ANSI art");
-    if (format.Art == TArtKind::akBinary)
-        return QStringLiteral("Binary text");
+    switch (format.Art) {
+    case TArtKind::akText:
+    case TArtKind::akAnsi:
+        break;
+    case TArtKind::akBinary: return QStringLiteral("Binary text");
+    case TArtKind::akPcboard: return QStringLiteral("PCBoard");
+    case TArtKind::akXBin: return QStringLiteral("XBin");
+    case TArtKind::akArtworx: return QStringLiteral("Artworx");
+    case TArtKind::akIceDraw: return QStringLiteral("iCEDraw");
+    case TArtKind::akTundra: return QStringLiteral("TundraDraw");
+    }
     switch (format.Charset) {
     case TCharset::csCp437:
         return QStringLiteral("CP437");

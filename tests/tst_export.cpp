@@ -434,6 +434,12 @@ void TestExport::artPictureIsCellExact_data()
     QTest::newRow("width 0") << "a.txt" << art + record(0, 0) << png << QSize(640, 48);
     QTest::newRow("scale 2") << "a.ans" << art << QStringList{"--export-png", "out.png", "--scale", "2"} << QSize(1280, 96);
     QTest::newRow("binary text") << "a.bin" << QByteArray("A\x17" "B\x07", 4) << png << QSize(1280, 16);
+    // The art's own font, 8 pixels high, makes the cells (at 2x, the multiple
+    // nearest the 16-pixel font asked for); PCBoard's codes colour them.
+    const QByteArray font8(256 * 8, '\0');
+    QTest::newRow("XBin in its own font") << "a.xb" << QByteArray("XBIN\x1A\x02\0\x01\0\x08\x02", 11) + font8 + QByteArray(" \x10 \x07", 4)
+                                          << png << QSize(32, 16);
+    QTest::newRow("PCBoard") << "a.pcb" << QByteArray("@X10A@X07\r\n\r\nB") << png << QSize(640, 48);
     // Three rows of blue, scaled down.
     QTest::newRow("thumbnail") << "a.ans" << "\x1B[44m" + QByteArray(240, ' ') << QStringList{"--thumbnail", "64"} << QSize(64, 4);
 }
