@@ -100,8 +100,8 @@ void WritePicture(const TCommandLine &command)
     if (command.Mode == TCommandLine::TMode::cmPdf)
         Export::WritePdf(edit, command.File.section(u'/', -1), command.Output);
     else
-        Export::WritePng(Export::Picture(edit.ShownText(), Export::LookOf(edit), 0, edit.ShownText().LineCount(), command.Scale),
-                         command.Output);
+        Export::WritePicture(edit.ShownText(), Export::LookOf(edit), 0, edit.ShownText().LineCount(), command.Scale,
+                             command.Output);
 }
 
 } // namespace

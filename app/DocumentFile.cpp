@@ -37,6 +37,9 @@ qint64 ReadLimit()
 TDocumentFile Decode(QByteArray bytes, std::optional<TCharset> charset, const QString &name)
 {
     TDocumentFile file;
+    // A picture's bytes are cells, whatever set they look like.
+    if (!charset && FileFormat::IsPicture(name, bytes))
+        charset = TCharset::csCp437;
     file.Format = charset ? FileFormat::ForCharset(*charset, bytes) : FileFormat::Detect(bytes);
     file.Text = FileFormat::ToDocument(std::move(bytes), file.Format);
     FileFormat::DetectArt(file.Format, name, file.Text, charset.has_value());

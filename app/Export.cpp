@@ -2,10 +2,12 @@
 
 #include "app/DocumentFile.h"
 
+#include "platform/Cp437.h"
 #include "platform/Errors.h"
 #include "platform/Printing.h"
 #include "platform/SafeFile.h"
 #include "render/CellPainter.h"
+#include "render/PngBands.h"
 #include "render/TextModeFace.h"
 #include "render/WebFont.h"
 #include "formats/FileFormat.h"
@@ -63,6 +65,7 @@ void SetCells(TCellPainter &cells, const TLook &look)
 {
     cells.SetFont(look.Font);
     cells.SetNinthColumn(look.NinthColumn);
+    cells.SetStretch(look.Stretch);
 }
 
 // The look of a control's font and colours with the art's over them.
@@ -76,6 +79,7 @@ TLook ArtLook(TLook look, const TDerivedText *art)
     look.Looks = art;
     look.NinthColumn = art->Hints().NinthColumn;
     look.Columns = art->Hints().Columns;
+    look.Stretch = art->Hints().Stretch;
     return look;
 }
 
@@ -86,7 +90,8 @@ TLook LookOf(const TRichEdit &edit)
     return ArtLook({edit.font(), edit.TextColor(), edit.BackgroundColor()}, edit.ShownDerived());
 }
 
-QImage Picture(const TTextBuffer &doc, const TLook &look, qsizetype first, qsizetype last, int scale, const TProgress &progress)
+QImage Picture(const TTextBuffer &doc, const TLook &look, qsizetype first, qsizetype last, int scale, const TProgress &progress,
+               qint64 maxBytes)
 {
     first = std::clamp<qsizetype>(first, 0, doc.LineCount());
     last = std::clamp<qsizetype>(last, first, doc.LineCount());
@@ -96,12 +101,71 @@ QImage Picture(const TTextBuffer &doc, const TLook &look, qsizetype first, qsize
     const qint64 width = qint64(columns) * cells.CellWidth() * scale;
     const qint64 lineHeight = qint64(cells.CellHeight()) * scale;
     const qint64 rows = std::max<qsizetype>(1, last - first);
-    const qint64 fit = width > kMaxImageSide ? 0 : std::min(kMaxImageSide / lineHeight, kMaxImageBytes / (width * 4 * lineHeight));
+    const qint64 fit = width > kMaxImageSide ? 0 : std::min(kMaxImageSide / lineHeight, maxBytes / (width * 4 * lineHeight));
     if (rows > fit)
-        throw EGlimraError(QStringLiteral("The image would be %1 × %2 pixels, more than a PNG image holds "
-                                          "(%3 pixels a side, 2 GB in memory): at most %4 lines fit")
-                               .arg(width).arg(rows * lineHeight).arg(kMaxImageSide).arg(fit));
+        throw EGlimraError(QStringLiteral("The image would be %1 × %2 pixels, more than a picture in memory holds "
+                                          "(%3 pixels a side, %4 MB): at most %5 lines fit")
+                               .arg(width).arg(rows * lineHeight).arg(kMaxImageSide).arg(maxBytes >> 20).arg(fit));
     return Draw(doc, cells, look, first, last, int(columns), scale, progress);
+}
+
+void WritePicture(const TTextBuffer &doc, const TLook &look, qsizetype first, qsizetype last, int scale,
+                  const QString &name, const TProgress &progress, int bandPixels)
+{
+    first = std::clamp<qsizetype>(first, 0, doc.LineCount());
+    last = std::clamp<qsizetype>(last, first, doc.LineCount());
+    TCellPainter cells;
+    SetCells(cells, look);
+    const qint64 columns = std::max({qsizetype(1), look.Columns, TextRenderer::Columns(doc, first, last)});
+    const qint64 width = columns * cells.CellWidth() * scale;
+    const qint64 lineHeight = qint64(cells.CellHeight()) * scale;
+    const qint64 rows = std::max<qsizetype>(1, last - first);
+    if (width > kMaxBandWidth || rows * lineHeight > TPngBands::kMaxSide)
+        throw EGlimraError(QStringLiteral("The image would be %1 × %2 pixels, more than a PNG image holds "
+                                          "(%3 pixels a side): at most %4 lines fit")
+                               .arg(width).arg(rows * lineHeight).arg(TPngBands::kMaxSide).arg(TPngBands::kMaxSide / lineHeight));
+    const qint64 height = rows * lineHeight;
+    // Bands of a few megabytes, a whole number of the scale's pixels high.
+    qint64 band = bandPixels > 0 ? bandPixels : std::max<qint64>(1, (8 << 20) / (width * 4));
+    band = std::max<qint64>(scale, band / scale * scale);
+    // A palette where the colours are few; met the 257th, it starts again in 24 bits.
+    for (const TPngBands::TKind kind : {TPngBands::TKind::Palette, TPngBands::TKind::Rgb}) {
+        QSaveFile file(name);
+        if (!file.open(QIODevice::WriteOnly))
+            throw DocumentFile::CannotCreate(name, file);
+        TPngBands png(file, int(width), height, kind);
+        bool full = false;
+        for (qint64 top = 0; top < height && !full; top += band) {
+            if (progress && !progress(top, height))
+                throw EAbort();
+            QImage image(int(width), int(std::min(band, height - top)), QImage::Format_RGB32);
+            if (image.isNull())
+                throw EGlimraError(QStringLiteral("Not enough memory for a band of %1 × %2 pixels").arg(width).arg(band));
+            image.setDevicePixelRatio(scale);
+            image.fill(look.Background);
+            {
+                // The lines that reach into the band, the first drawn from above it.
+                const qsizetype from = first + qsizetype(top / lineHeight);
+                const qsizetype to = std::min<qsizetype>(last, first + qsizetype((top + image.height() + lineHeight - 1) / lineHeight));
+                QPainter painter(&image);
+                cells.SetPatternOrigin(QPoint(0, -int(top / scale)));
+                if (to > from)
+                    TextRenderer::DrawLines(painter, cells, doc, from, to,
+                                            QPoint(0, int((from - first) * lineHeight - top) / scale), look.Text,
+                                            look.Background, look.Looks, columns);
+            }
+            if (!png.Add(image)) {
+                full = png.PaletteFull();
+                if (!full)
+                    throw DocumentFile::CannotCreate(name, png.Error());
+            }
+        }
+        if (full)
+            continue; // not written: the file stays as it was
+        if (!png.Finish() || !CommitToDisk(file))
+            throw DocumentFile::CannotCreate(name, png.Error().isEmpty() ? file.errorString() : png.Error());
+        return;
+    }
 }
 
 void WritePng(const QImage &image, const QString &name)
@@ -194,9 +258,24 @@ void EmbedFace(THtmlLook &html, const QString &family, bool ninthColumn)
     static QHash<QString, QByteArray> made;
     const QString key = face->Family() + (ninthColumn ? QStringLiteral(" 9") : QString());
     auto it = made.find(key);
-    if (it == made.end())
-        it = made.insert(key, WebFont::Make(QStringLiteral("Glimra Cells"), html.CellWidth, html.CellHeight,
-                                            WebFont::GlyphsOf(*face, WebFont::PageCharacters(), ninthColumn)));
+    if (it == made.end()) {
+        QList<char32_t> characters = WebFont::PageCharacters();
+        QList<WebFont::TGlyph> glyphs;
+        if (face->IsOwn()) {
+            // An art file's own font draws each byte's glyph (of its first
+            // half) for the character the page holds.
+            QList<char32_t> own;
+            characters.removeIf([](char32_t ch) { return !Cp437::FromUnicode(ch); });
+            for (const char32_t ch : characters)
+                own << TTextModeFace::kOwnGlyphs + *Cp437::FromUnicode(ch);
+            glyphs = WebFont::GlyphsOf(*face, own, ninthColumn);
+            for (qsizetype k = 0; k < glyphs.size(); ++k)
+                glyphs[k].Code = characters[k];
+        } else {
+            glyphs = WebFont::GlyphsOf(*face, characters, ninthColumn);
+        }
+        it = made.insert(key, WebFont::Make(QStringLiteral("Glimra Cells"), html.CellWidth, html.CellHeight, glyphs));
+    }
     html.Font = *it;
 }
 
@@ -227,10 +306,11 @@ QByteArray Html(const TTextBuffer &bytes, const TFileFormat &format, const QStri
             if (!art->LookAt(pos, &cell))
                 cell = {0xAAAAAA, 0x000000, 0};
             const quint32 ink = cell.Ink & 0xFFFFFF, paper = cell.Paper & 0xFFFFFF;
-            if (!runs.isEmpty() && runs.back().Ink == ink && runs.back().Paper == paper)
+            const QString link = art->LinkAt(pos);
+            if (!runs.isEmpty() && runs.back().Ink == ink && runs.back().Paper == paper && runs.back().Link == link)
                 ++runs.back().Length;
             else
-                runs.append({1, ink, paper});
+                runs.append({1, ink, paper, link});
         }
         return runs;
     };
@@ -256,7 +336,8 @@ QImage Thumbnail(const QString &fileName, const TLook &fileLook, int size)
 
 QImage Thumbnail(QByteArray head, bool cut, const QByteArray &end, const QString &fileName, const TLook &fileLook, int size)
 {
-    TFileFormat format = FileFormat::Detect(head);
+    TFileFormat format = FileFormat::IsPicture(fileName, head) ? FileFormat::ForCharset(TCharset::csCp437, head)
+                                                               : FileFormat::Detect(head);
     head = FileFormat::ToDocument(std::move(head), format);
     if (cut)
         format.Tail = end.last(Sauce::TailLength(end));

@@ -30,6 +30,7 @@ struct TLook
     const TextRenderer::TCellLooks *Looks = nullptr;
     bool NinthColumn = false;
     qsizetype Columns = 0; // the fewest columns of a picture
+    int Stretch = 100;     // row height in percent (see TCellPainter::SetStretch)
 };
 
 // Tells how much of the work is done; false asks to stop.
@@ -50,10 +51,23 @@ inline constexpr qint64 kMaxImageBytes = (qint64(1) << 31) - 1;
 // message with the largest number of lines that fits when the image would
 // be larger than the limits above, before anything is drawn.
 QImage Picture(const TTextBuffer &doc, const TLook &look, qsizetype first, qsizetype last, int scale,
-               const TProgress &progress = {});
+               const TProgress &progress = {}, qint64 maxBytes = kMaxImageBytes);
+// The largest picture put on the clipboard, which holds it whole (and the
+// program receiving it another copy).
+inline constexpr qint64 kMaxCopyBytes = qint64(256) << 20;
 
 // Writes the image as PNG through a temporary file renamed over name.
 void WritePng(const QImage &image, const QString &name);
+
+// The widest picture written in bands (a band's row takes 4 bytes a pixel).
+inline constexpr qint64 kMaxBandWidth = 1 << 24;
+
+// The picture of the lines [first, last), as Picture draws it, written as PNG
+// band by band (bandPixels high, a few megabytes when 0) through a temporary
+// file renamed over name: any height up to the format's limit, in the memory
+// of a band. With at most 256 colours it is written with a palette.
+void WritePicture(const TTextBuffer &doc, const TLook &look, qsizetype first, qsizetype last, int scale,
+                  const QString &name, const TProgress &progress = {}, int bandPixels = 0);
 
 // Print's page loop: formats and draws the whole text on device, one page
 // after another; returns the number of pages.

@@ -114,8 +114,7 @@ void ExportImage(QWidget *parent, TRichEdit &edit, const QString &documentName, 
     const auto [first, last] = LinesToShow(edit, selection.Enabled && selection.Chosen);
     TProgressWindow progress(parent, QStringLiteral("Drawing the image..."));
     const int scale = dialog.Options[ioScale].Chosen + 1;
-    const QImage image = Export::Picture(edit.ShownText(), Export::LookOf(edit), first, last, scale, progress.Progress());
-    Export::WritePng(image, *name);
+    Export::WritePicture(edit.ShownText(), Export::LookOf(edit), first, last, scale, *name, progress.Progress());
 }
 
 void ExportPdf(QWidget *parent, TRichEdit &edit, const QString &documentName, const QString &title,
@@ -131,7 +130,8 @@ void ExportPdf(QWidget *parent, TRichEdit &edit, const QString &documentName, co
 void CopyAsImage(TRichEdit &edit)
 {
     const auto [first, last] = LinesToShow(edit, true);
-    QGuiApplication::clipboard()->setImage(Export::Picture(edit.ShownText(), Export::LookOf(edit), first, last, 1));
+    QGuiApplication::clipboard()->setImage(
+        Export::Picture(edit.ShownText(), Export::LookOf(edit), first, last, 1, {}, Export::kMaxCopyBytes));
 }
 
 } // namespace ExportCommands

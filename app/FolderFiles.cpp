@@ -9,7 +9,9 @@
 namespace FolderFiles {
 namespace {
 
-constexpr const char16_t *kExtensions[] = {u".nfo", u".diz", u".txt", u".asc", u".ans", u".log", u".bin"};
+constexpr const char16_t *kExtensions[] = {u".nfo", u".diz", u".txt", u".asc", u".ans", u".log", u".bin",
+                                           // the art tools' own formats
+                                           u".xb", u".xbin", u".pcb", u".adf", u".idf", u".tnd"};
 // What libarchive reads, tar with each compression it expands itself.
 constexpr const char16_t *kPackExtensions[] = {
     u".zip", u".7z", u".rar", u".lzh", u".lha", u".cab", u".iso", u".tar", u".tgz", u".tbz", u".tbz2", u".txz",

@@ -9,7 +9,8 @@
 namespace FolderFiles {
 
 // What a file is taken for by its extension (in any letter case): text or
-// art (.nfo, .diz, .txt, .asc, .ans, .log, .bin), a picture (what Qt's image
+// art (.nfo, .diz, .txt, .asc, .ans, .log, .bin, .xb, .pcb, .adf, .idf,
+// .tnd), a picture (what Qt's image
 // readers read: .png, .gif, .jpg, .bmp, ...), or a pack (.zip, .7z, .rar,
 // .lzh, .lha, .tar with any compression, .cab, .iso).
 enum class TKind { None, Text, Image, Pack };

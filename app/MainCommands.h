@@ -18,12 +18,12 @@ enum class TCommand {
     cmCharsetCp437, cmCharsetUtf8, cmCharsetUtf16, cmCharsetWindows1252, cmProperties,
     cmOpenLink, cmCopyLink, cmExportImage, cmExportPdf, cmCopyImage, cmShowCodes,
     cmNextFile, cmPreviousFile, cmExportHtml, cmTextOnly, cmFitWindow, cmFitOnOpen, cmCentre, cmReadOnly,
-    cmGallery,
+    cmWrapAutomatic, cmWrapDos, cmWrapTerminal, cmStretchRows, cmGallery,
 };
 
 // Where a menu item sits; submenus are items whose Command is cmNone and
 // whose Submenu names the menu they open.
-enum class TMenuPlace { mpFile, mpEdit, mpView, mpColors, mpCharset, mpTools, mpHelp, mpPopup };
+enum class TMenuPlace { mpFile, mpEdit, mpView, mpColors, mpCharset, mpWrap, mpTools, mpHelp, mpPopup };
 
 struct TMenuItemDef
 {

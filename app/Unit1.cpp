@@ -182,6 +182,8 @@ void TMain::BuildCommands()
                 places.insert(TMenuPlace::mpColors, sub);
             if (name == QLatin1String("CharacterSet1"))
                 places.insert(TMenuPlace::mpCharset, sub);
+            if (name == QLatin1String("AnsiWrap1"))
+                places.insert(TMenuPlace::mpWrap, sub);
             continue;
         }
         auto *action = new QAction(QString::fromLatin1(def.Caption), this);
@@ -195,7 +197,8 @@ void TMain::BuildCommands()
             commandKeys << action->shortcuts();
         }
         const TCommand command = def.Command;
-        const bool charset = def.Place == TMenuPlace::mpCharset; // checked by the document's set
+        // Checked by the document's set or wrap.
+        const bool charset = def.Place == TMenuPlace::mpCharset || def.Place == TMenuPlace::mpWrap;
         connect(action, &QAction::triggered, this, Guarded([this, action, command, charset] {
             // A check mark is flipped by the command itself, not by the menu.
             if (action->isCheckable() && !charset)
@@ -208,6 +211,11 @@ void TMain::BuildCommands()
             if (!m_charsets)
                 m_charsets = new QActionGroup(this);
             m_charsets->addAction(action);
+        }
+        if (def.Place == TMenuPlace::mpWrap) {
+            if (!m_wraps)
+                m_wraps = new QActionGroup(this);
+            m_wraps->addAction(action);
         }
     }
     richedit->SetCommandKeys(commandKeys);
@@ -291,6 +299,10 @@ void TMain::RunCommand(TCommand command)
     case TCommand::cmCentre: CentreClick(); break;
     case TCommand::cmReadOnly: ReadOnlyClick(); break;
     case TCommand::cmGallery: GalleryClick(); break;
+    case TCommand::cmWrapAutomatic: WrapClick(TAnsiWrap::awAutomatic); break;
+    case TCommand::cmWrapDos: WrapClick(TAnsiWrap::awDos); break;
+    case TCommand::cmWrapTerminal: WrapClick(TAnsiWrap::awTerminal); break;
+    case TCommand::cmStretchRows: StretchRowsClick(); break;
     case TCommand::cmFind: Find1Click(); break;
     case TCommand::cmAutocopy: Autocopy1Click(); break;
     case TCommand::cmZoomIn: ZoomIn1Click(); break;
@@ -335,6 +347,7 @@ void TMain::FormCreate()
     Item("StatusBar3")->setChecked(Reg->ReadBool(QStringLiteral("Misc"), QStringLiteral("Statusbar"), true));
     Item("FitOnOpen1")->setChecked(Reg->ReadBool(QStringLiteral("Main"), QStringLiteral("FitOnOpen"), false));
     Item("Centre1")->setChecked(Reg->ReadBool(QStringLiteral("Main"), QStringLiteral("CentreNarrow"), false));
+    Item("AspectRatio1")->setChecked(Reg->ReadBool(QStringLiteral("Main"), QStringLiteral("AspectRatio"), false));
     richedit->SetCentred(Item("Centre1")->isChecked());
     Item("ReadOnly1")->setChecked(Reg->ReadBool(QStringLiteral("Misc"), QStringLiteral("ReadOnly"), false));
     richedit->SetReadOnly(Item("ReadOnly1")->isChecked());
@@ -427,6 +440,7 @@ void TMain::FormClose()
     Reg->WriteBoolIfChanged(QStringLiteral("Main"), QStringLiteral("FitOnOpen"), Item("FitOnOpen1")->isChecked());
     Reg->WriteBoolIfChanged(QStringLiteral("Main"), QStringLiteral("CentreNarrow"), Item("Centre1")->isChecked());
     Reg->WriteBoolIfChanged(QStringLiteral("Misc"), QStringLiteral("ReadOnly"), Item("ReadOnly1")->isChecked());
+    Reg->WriteBoolIfChanged(QStringLiteral("Main"), QStringLiteral("AspectRatio"), Item("AspectRatio1")->isChecked());
     if (m_customText.isValid()) {
         Reg->WriteIntegerIfChanged(QStringLiteral("Colors"), QStringLiteral("customfont"), qint32(ColorToValue(m_customText)));
         Reg->WriteIntegerIfChanged(QStringLiteral("Colors"), QStringLiteral("custombackground"),
@@ -591,6 +605,11 @@ void TMain::WordWrap()
 // the codes as they are when it comes back.
 void TMain::ShowCodes1Click()
 {
+    if (!TAnsiView::HasCodes(m_format.Art) && m_format.Art != TArtKind::akText) {
+        Item("ShowCodes1")->setChecked(false);
+        ShowNotice(QStringLiteral("%1 art is a picture: it has no codes to show").arg(FileFormat::Name(m_format)));
+        return;
+    }
     richedit->ShowDerived(richedit->HasDerivedText() && !richedit->ShownDerived());
     ShowArtView();
     UpdateFontPanel();

@@ -5,6 +5,7 @@
 #include "app/DocumentFile.h"
 #include "app/MainCommands.h"
 #include "platform/Dialogs.h"
+#include "textview/AnsiView.h"
 
 #include <QHash>
 #include <QIcon>
@@ -110,6 +111,9 @@ public:
     void Exit1Click();
     void EditMenuPopup();
     void CharacterSetClick(TCharset charset);
+    void WrapClick(TAnsiWrap wrap);
+    void StretchRowsClick();
+    std::unique_ptr<TAnsiView> ArtView() const; // the view of the document's art, or null
     void Properties1Click();
 
     // Packs, pictures and the gallery (Unit1Packs.cpp). A pack opens at the
@@ -228,6 +232,8 @@ private:
     QString m_documentName;
     TFileFormat m_format;
     QActionGroup *m_charsets = nullptr;
+    QActionGroup *m_wraps = nullptr;
+    TAnsiWrap m_wrap = TAnsiWrap::awAutomatic; // the document's
     QString m_popupLink; // the link the pop-up menu was opened over
     QPointer<TDocumentLoader> m_loader; // scans a large file
     int m_loads = 0;                    // counts them, so that a late call finds its own

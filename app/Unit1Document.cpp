@@ -7,6 +7,7 @@
 
 #include "app/BusyScope.h"
 #include "app/ChosenCharsets.h"
+#include "app/ChosenWraps.h"
 #include "app/DiskWatch.h"
 #include "app/DocumentFile.h"
 #include "app/DocumentLoader.h"
@@ -86,6 +87,7 @@ void TMain::LoadDocument(const QString &name)
 {
     if (OpenPackOrImage(name))
         return;
+    m_wrap = ChosenWraps::Recall(*Reg, name);
     LoadDocumentAs(name, ChosenCharsets::Recall(*Reg, name));
 }
 
@@ -333,7 +335,10 @@ void TMain::WaitForCopy()
 void TMain::SetDocument(TDocumentFile file)
 {
     m_format = file.Format;
-    TAnsiView::Load(*richedit, std::move(file.Text), m_format); // taken over, not copied
+    // Art with only LF breaking its lines, so that it is written back byte for byte.
+    std::unique_ptr<TAnsiView> art = ArtView();
+    const TTextBuffer::TBreaks breaks = art ? TTextBuffer::TBreaks::LfOnly : TTextBuffer::TBreaks::Any;
+    richedit->SetBytes(std::move(file.Text), m_format.Charset, breaks, std::move(art)); // taken over, not copied
     if (Item("TextOnly1")->isChecked())
         ShowTextOnly();
     ShowFormat();
@@ -345,10 +350,16 @@ void TMain::SetDocument(TDocumentFile file)
 
 void TMain::ShowArtView()
 {
-    // Codes are shown of colour art only (the words alone are shown of any text).
-    const bool codes = m_format.Art != TArtKind::akText && richedit->HasDerivedText();
-    Item("ShowCodes1")->setEnabled(codes);
+    // Codes are shown of colour art that is text only (the words alone are
+    // shown of any text); a picture says so when F4 is pressed.
+    const bool art = m_format.Art != TArtKind::akText && richedit->HasDerivedText();
+    const bool codes = art && TAnsiView::HasCodes(m_format.Art);
+    Item("ShowCodes1")->setEnabled(art);
     Item("ShowCodes1")->setChecked(codes && !richedit->ShownDerived());
+    for (QAction *item : m_wraps->actions())
+        item->setChecked(item->objectName() == QLatin1String(m_wrap == TAnsiWrap::awDos        ? "WrapDos1"
+                                                             : m_wrap == TAnsiWrap::awTerminal ? "WrapTerminal1"
+                                                                                               : "WrapAutomatic1"));
     m_refusalShown = false;
     ShowLoadProgress(); // the art's note, unless something else is told
 }

@@ -212,6 +212,8 @@ void TMain::LeavePack()
 void TMain::ShowPiece(TPackPiece piece, std::optional<TCharset> charset)
 {
     const QString name = QFileInfo(m_pack->Path()).absoluteDir().filePath(m_pack->FileName());
+    if (!charset) // read again in another set, the art keeps its wrap
+        m_wrap = TAnsiWrap::awAutomatic;
     if (piece.Kind == FolderFiles::TKind::Image) {
         QByteArray bytes = std::move(piece.Data.Bytes);
         if (piece.Data.File) {

@@ -11,6 +11,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Errors.h"
 #include "platform/StatusBar.h"
+#include "app/ChosenWraps.h"
 #include "textview/AnsiView.h"
 #include "textview/RichEdit.h"
 #include "textview/TextOnlyView.h"
@@ -151,10 +152,42 @@ void TMain::TextOnlyClick()
 void TMain::ShowTextOnly()
 {
     if (Item("TextOnly1")->isChecked()) {
-        richedit->SetDerivedText(std::make_unique<TTextOnlyView>(TAnsiView::For(m_format)));
+        richedit->SetDerivedText(std::make_unique<TTextOnlyView>(ArtView()));
     } else {
-        richedit->SetDerivedText(TAnsiView::For(m_format));
+        richedit->SetDerivedText(ArtView());
     }
+}
+
+std::unique_ptr<TAnsiView> TMain::ArtView() const
+{
+    std::unique_ptr<TAnsiView> view = TAnsiView::For(m_format, m_wrap);
+    if (view)
+        view->SetStretch(Item("AspectRatio1")->isChecked());
+    return view;
+}
+
+// ---- How art is drawn ----
+
+// The wrap is kept for the file, as its character set is; the art is drawn
+// again from its bytes as they are.
+void TMain::WrapClick(TAnsiWrap wrap)
+{
+    m_wrap = wrap;
+    if (m_documentName != QLatin1String(UntitledName) && !InPack()) // an entry's, for now only
+        ChosenWraps::Remember(*Reg, m_documentName, wrap);
+    if (m_format.Art != TArtKind::akText)
+        ShowTextOnly();
+    ShowArtView();
+    UpdateFontPanel();
+}
+
+void TMain::StretchRowsClick()
+{
+    Item("AspectRatio1")->setChecked(!Item("AspectRatio1")->isChecked());
+    if (m_format.Art != TArtKind::akText)
+        ShowTextOnly();
+    ShowArtView();
+    UpdateFontPanel();
 }
 
 // ---- The web page ----

@@ -8,6 +8,14 @@ namespace {
 constexpr int kHuge = 1000000;
 // 24-bit colours kept as they are; past these, the nearest of the 256-colour set.
 constexpr qsizetype kMaxColors = 65536;
+// A control string is read this far; the rest of it is skipped.
+constexpr qsizetype kMaxString = 4096;
+// Hyperlinks kept; later ones are drawn as plain cells.
+constexpr qsizetype kMaxLinks = 65535;
+// Rows moved by one insertion or deletion of rows.
+constexpr qsizetype kMaxShiftRows = 1024;
+// The rows of a terminal's screen that erasing above the cursor reaches.
+constexpr qsizetype kScreenRows = 25;
 
 constexpr quint32 kVga[16] = {0x000000, 0xAA0000, 0x00AA00, 0xAA5500, 0x0000AA, 0xAA00AA, 0x00AAAA, 0xAAAAAA,
                               0x555555, 0xFF5555, 0x55FF55, 0xFFFF55, 0x5555FF, 0xFF55FF, 0x55FFFF, 0xFFFFFF};
@@ -25,6 +33,59 @@ int NearestLevel(int value)
     return best;
 }
 
+int HexDigit(char c)
+{
+    return c >= '0' && c <= '9' ? c - '0' : (c | 0x20) >= 'a' && (c | 0x20) <= 'f' ? (c | 0x20) - 'a' + 10 : -1;
+}
+
+// One colour component of 1 to 4 hex digits, as 0 to 255; -1 when it is not one.
+int HexComponent(QByteArrayView digits)
+{
+    if (digits.isEmpty() || digits.size() > 4)
+        return -1;
+    int value = 0;
+    for (const char c : digits) {
+        if (HexDigit(c) < 0)
+            return -1;
+        value = value * 16 + HexDigit(c);
+    }
+    const int max = (1 << (4 * digits.size())) - 1;
+    return (value * 255 + max / 2) / max;
+}
+
+// "rgb:R/G/B" or "#RRGGBB" as 0xRRGGBB, or -1.
+qint64 ParseColorSpec(QByteArrayView spec)
+{
+    if (spec.startsWith("rgb:")) {
+        const QByteArrayView rest = spec.sliced(4);
+        const qsizetype a = rest.indexOf('/'), b = a < 0 ? -1 : rest.sliced(a + 1).indexOf('/');
+        if (a < 0 || b < 0)
+            return -1;
+        const int r = HexComponent(rest.first(a)), g = HexComponent(rest.sliced(a + 1, b)),
+                  bl = HexComponent(rest.sliced(a + 2 + b));
+        return r < 0 || g < 0 || bl < 0 ? -1 : qint64(r) << 16 | g << 8 | bl;
+    }
+    if (spec.size() == 7 && spec[0] == '#') {
+        qint64 rgb = 0;
+        for (const char c : spec.sliced(1)) {
+            if (HexDigit(c) < 0)
+                return -1;
+            rgb = rgb << 4 | HexDigit(c);
+        }
+        return rgb;
+    }
+    return -1;
+}
+
+// Only addresses a click may open become links.
+bool OpenableScheme(const QString &url)
+{
+    for (const char *scheme : {"http://", "https://", "ftp://", "telnet://", "mailto:"})
+        if (url.startsWith(QLatin1String(scheme), Qt::CaseInsensitive))
+            return true;
+    return false;
+}
+
 } // namespace
 
 quint32 TAnsiScreen::VgaColor(int index)
@@ -32,9 +93,9 @@ quint32 TAnsiScreen::VgaColor(int index)
     return kVga[index & 15];
 }
 
-TAnsiScreen::TAnsiScreen(int width, bool iceColors, TInput input)
+TAnsiScreen::TAnsiScreen(int width, bool iceColors, TInput input, TWrap wrap)
     : m_width(std::clamp(width > 0 ? width : input == TInput::inBinary ? kBinaryWidth : kDefaultWidth, 1, kMaxWidth)),
-      m_ice(iceColors), m_input(input)
+      m_ice(iceColors), m_input(input), m_wrap(wrap)
 {
     m_colors.reserve(256);
     for (const quint32 rgb : kVga)
@@ -60,29 +121,32 @@ void TAnsiScreen::Write(QByteArrayView bytes)
             Text(byte);
             break;
         case TState::stEscape:
-            m_state = TState::stText;
-            if (byte == '[') {
-                m_state = TState::stSequence;
-                m_parameterCount = 0;
-                m_current = -1;
-                m_odd = false;
-            } else {
-                Text(byte); // a lone ESC is dropped
+            Escape(byte);
+            break;
+        case TState::stIntermediate:
+            // ESC ( B and its kin: a character set chosen, which art has no use for.
+            if (byte >= 0x30 && byte <= 0x7E) {
+                m_state = TState::stText;
+            } else if (byte < 0x20 || byte > 0x7E) {
+                m_state = TState::stText;
+                Text(byte);
             }
             break;
         case TState::stSequence:
             if (byte >= '0' && byte <= '9') {
                 m_current = std::min(kHuge, std::max(m_current, 0) * 10 + (byte - '0'));
-            } else if (byte == ';') {
-                PushParameter();
-            } else if (byte >= 0x3A && byte <= 0x3F) {
-                m_odd = true; // sub-parameters, private markers: not a driver's
+            } else if (byte == ';' || byte == ':') {
+                PushParameter(byte == ':');
+            } else if (byte >= 0x3C && byte <= 0x3F) {
+                // A private marker: the terminal's own modes, not drawing.
+                m_evidence.TerminalCodes = true;
+                m_odd = true;
             } else if (byte >= 0x20 && byte <= 0x2F) {
                 m_odd = true; // intermediate bytes (a minus sign among them)
             } else if (byte >= 0x40 && byte <= 0x7E) {
                 m_state = TState::stText;
                 if (m_current >= 0 || m_parameterCount > 0)
-                    PushParameter();
+                    PushParameter(false);
                 if (!m_odd)
                     Sequence(byte);
             } else {
@@ -91,15 +155,155 @@ void TAnsiScreen::Write(QByteArrayView bytes)
                 Text(byte);
             }
             break;
+        case TState::stString:
+            if (byte == 0x07) {
+                ControlString();
+            } else if (byte == 0x1B) {
+                m_state = TState::stStringEscape;
+            } else if (byte == 0x18 || byte == 0x1A) {
+                // CAN and SUB cancel the string; SUB also ends the art.
+                m_state = TState::stText;
+                Text(byte);
+            } else if (m_string.size() < kMaxString) {
+                m_string += char(byte);
+            }
+            break;
+        case TState::stStringEscape:
+            // ESC \ ends the string; an ESC with anything else ends it too
+            // and begins a sequence of its own.
+            ControlString();
+            if (byte != '\\')
+                Escape(byte);
+            break;
         }
     }
 }
 
-void TAnsiScreen::PushParameter()
+void TAnsiScreen::Escape(unsigned char byte)
 {
-    if (m_parameterCount < kMaxParameters)
+    m_state = TState::stText;
+    switch (byte) {
+    case '[':
+        m_state = TState::stSequence;
+        m_parameterCount = 0;
+        m_current = -1;
+        m_currentIsSub = false;
+        m_odd = false;
+        return;
+    case ']':
+    case 'P':
+    case '_':
+    case '^':
+    case 'X':
+        m_state = TState::stString;
+        m_stringKind = byte;
+        m_string.clear();
+        m_evidence.TerminalCodes = true;
+        return;
+    case '7':
+        m_saved = {m_row, m_column, m_ink, m_paper, m_attributes};
+        m_evidence.TerminalCodes = true;
+        return;
+    case '8':
+        MoveTo(m_saved.Row, m_saved.Column);
+        m_ink = m_saved.Ink;
+        m_paper = m_saved.Paper;
+        m_attributes = m_saved.Attributes;
+        m_penStale = true;
+        m_evidence.TerminalCodes = true;
+        return;
+    case 'c':
+        ClearScreen();
+        m_ink = {true, 7, 0};
+        m_paper = {true, 0, 0};
+        m_attributes = 0;
+        m_link = 0;
+        m_penStale = true;
+        m_evidence.TerminalCodes = true;
+        return;
+    case 'D': // index: down a row
+        MoveTo(m_row + 1, m_column);
+        return;
+    case 'E': // next line
+        MoveTo(m_row + 1, 0);
+        return;
+    case 'M': // reverse index: up a row
+        MoveTo(m_row - 1, m_column);
+        return;
+    case 0x1B:
+        m_state = TState::stEscape;
+        return;
+    default:
+        break;
+    }
+    if (byte >= 0x20 && byte <= 0x2F)
+        m_state = TState::stIntermediate;
+    else if (byte < 0x20 || byte > 0x7E)
+        Text(byte); // a lone ESC is dropped
+    // Any other final byte: a two-byte escape without a use here.
+}
+
+void TAnsiScreen::ControlString()
+{
+    m_state = TState::stText;
+    if (m_stringKind != ']')
+        return; // DCS, APC, PM and SOS: nothing to draw
+    const QByteArrayView string(m_string);
+    const qsizetype semicolon = string.indexOf(';');
+    const QByteArrayView command = semicolon < 0 ? string : string.first(semicolon);
+    const QByteArrayView rest = semicolon < 0 ? QByteArrayView() : string.sliced(semicolon + 1);
+    if (command == "8")
+        Hyperlink(rest);
+    else if (command == "4")
+        PaletteSpec(rest);
+}
+
+void TAnsiScreen::Hyperlink(QByteArrayView parameters)
+{
+    // OSC 8 ; parameters ; URI: an empty URI ends the link.
+    const qsizetype semicolon = parameters.indexOf(';');
+    const QString url = semicolon < 0 ? QString() : QString::fromUtf8(parameters.sliced(semicolon + 1)).trimmed();
+    m_link = 0;
+    m_penStale = true;
+    if (url.isEmpty() || !OpenableScheme(url))
+        return;
+    if (!m_links.empty() && m_links.back() == url) {
+        m_link = quint16(m_links.size());
+    } else if (qsizetype(m_links.size()) < kMaxLinks) {
+        m_links.push_back(url);
+        m_link = quint16(m_links.size());
+    }
+}
+
+void TAnsiScreen::PaletteSpec(QByteArrayView pairs)
+{
+    // OSC 4 ; index ; spec [; index ; spec ...]
+    while (!pairs.isEmpty()) {
+        const qsizetype a = pairs.indexOf(';');
+        if (a < 0)
+            return;
+        const qsizetype b = pairs.sliced(a + 1).indexOf(';');
+        const QByteArrayView index = pairs.first(a);
+        const QByteArrayView spec = b < 0 ? pairs.sliced(a + 1) : pairs.sliced(a + 1, b);
+        bool ok = false;
+        const int n = QByteArray(index.data(), index.size()).toInt(&ok);
+        const qint64 rgb = ParseColorSpec(spec);
+        if (ok && rgb >= 0)
+            SetPaletteColor(n, quint32(rgb));
+        if (b < 0)
+            return;
+        pairs = pairs.sliced(a + 2 + b);
+    }
+}
+
+void TAnsiScreen::PushParameter(bool nextIsSub)
+{
+    if (m_parameterCount < kMaxParameters) {
+        m_sub[m_parameterCount] = m_currentIsSub;
         m_parameters[m_parameterCount++] = m_current;
+    }
     m_current = -1;
+    m_currentIsSub = nextIsSub;
 }
 
 int TAnsiScreen::Parameter(int k, int otherwise) const
@@ -117,14 +321,25 @@ void TAnsiScreen::Text(unsigned char byte)
         m_state = TState::stEscape;
         break;
     case '\r':
+        if (m_atEdge)
+            ++m_evidence.EdgeBreaks;
+        m_atEdge = false;
+        m_pendingWrap = false;
         m_column = 0;
         break;
-    case '\n': // down a row: only CR goes back to the first column
-        MoveTo(m_row + 1, m_column);
+    case '\n': // to the start of the next row, as CR LF goes
+        NewLine();
         break;
+    case '\b':
+        m_atEdge = false;
+        MoveTo(m_row, m_column - 1);
+        break;
+    case '\a':
+        break; // the bell is not heard here
     case '\t':
+        m_atEdge = false;
         if ((m_column / 8 + 1) * 8 < m_width)
-            m_column = (m_column / 8 + 1) * 8;
+            MoveTo(m_row, (m_column / 8 + 1) * 8);
         else
             MoveTo(m_row + 1, 0);
         break;
@@ -135,6 +350,14 @@ void TAnsiScreen::Text(unsigned char byte)
         break;
     }
     }
+}
+
+void TAnsiScreen::NewLine()
+{
+    if (m_atEdge)
+        ++m_evidence.EdgeBreaks;
+    m_atEdge = false;
+    MoveTo(m_row + 1, 0);
 }
 
 TAnsiCell TAnsiScreen::Pen()
@@ -148,6 +371,7 @@ TAnsiCell TAnsiScreen::Pen()
     m_pen.Attributes = m_attributes;
     m_pen.Ink = ColorIndex(reverse ? m_paper : m_ink, m_attributes & atBold);
     m_pen.Paper = ColorIndex(reverse ? m_ink : m_paper, m_ice && (m_attributes & atBlink));
+    m_pen.Link = m_link;
     if (m_attributes & atConcealed)
         m_pen.Ink = m_pen.Paper;
     if (m_ice)
@@ -161,25 +385,87 @@ void TAnsiScreen::Binary(unsigned char byte)
         m_pendingByte = byte;
         return;
     }
-    TAnsiCell cell;
-    cell.Char = quint8(m_pendingByte);
+    const auto ch = quint8(m_pendingByte);
     m_pendingByte = -1;
-    cell.Ink = quint16(kFromAttribute[byte & 7] + (byte & 8));
-    const bool blink = byte & 0x80;
-    cell.Paper = quint16(kFromAttribute[(byte >> 4) & 7] + (blink && m_ice ? 8 : 0));
-    cell.Attributes = blink && !m_ice ? atBlink : 0;
+    PutPair(ch, byte);
+}
+
+void TAnsiScreen::PutPair(quint8 ch, quint8 attribute)
+{
+    TAnsiCell cell;
+    cell.Char = ch;
+    const bool second = m_halves && (attribute & 8);
+    cell.Ink = quint16(kFromAttribute[attribute & 7] + (m_halves ? 0 : attribute & 8));
+    const bool blink = attribute & 0x80;
+    cell.Paper = quint16(kFromAttribute[(attribute >> 4) & 7] + (blink && m_ice ? 8 : 0));
+    cell.Attributes = quint8((blink && !m_ice ? atBlink : 0) | (second ? atSecondHalf : 0));
     Put(cell);
+}
+
+void TAnsiScreen::PutChar(quint8 ch)
+{
+    TAnsiCell cell = Pen();
+    cell.Char = ch;
+    Put(cell);
+}
+
+void TAnsiScreen::SetAttribute(quint8 attribute)
+{
+    m_ink = {true, kFromAttribute[attribute & 7], 0};
+    m_paper = {true, kFromAttribute[(attribute >> 4) & 7], 0};
+    m_attributes = quint8((attribute & 8 ? atBold : 0) | (attribute & 0x80 ? atBlink : 0));
+    m_penStale = true;
+}
+
+void TAnsiScreen::SetRgb(bool ink, quint32 rgb)
+{
+    (ink ? m_ink : m_paper) = {false, 0, rgb & 0xFFFFFF};
+    m_penStale = true;
+}
+
+void TAnsiScreen::SetCursor(qsizetype row, qsizetype column)
+{
+    m_atEdge = false;
+    MoveTo(row, column);
+}
+
+void TAnsiScreen::Clear()
+{
+    ClearScreen();
+}
+
+void TAnsiScreen::SetPaletteColor(int index, quint32 rgb)
+{
+    if (index >= 0 && index < 256)
+        m_colors[size_t(index)] = rgb & 0xFFFFFF;
+}
+
+void TAnsiScreen::SetAttributeColor(int attributeColor, quint32 rgb)
+{
+    SetPaletteColor(kFromAttribute[attributeColor & 7] + (attributeColor & 8), rgb);
 }
 
 void TAnsiScreen::Put(const TAnsiCell &cell)
 {
+    if (m_atEdge)
+        ++m_evidence.EdgeRuns;
+    m_atEdge = false;
+    if (m_pendingWrap)
+        MoveTo(m_row + 1, 0);
     std::vector<TAnsiCell> *row = Row(m_row, m_column + 1);
     if (!row)
         return;
     (*row)[size_t(m_column)] = cell;
-    // The cursor wraps at once, as the driver's did: a full row and then
-    // CR LF leave an empty row between.
-    if (++m_column >= m_width)
+    if (m_column + 1 < m_width) {
+        ++m_column;
+        return;
+    }
+    m_atEdge = true;
+    // A DOS driver wrapped at once, so that a full row and then CR LF left
+    // an empty row between; a terminal waits for the next character.
+    if (m_wrap == TWrap::wrTerminal)
+        m_pendingWrap = true;
+    else
         MoveTo(m_row + 1, 0);
 }
 
@@ -204,8 +490,18 @@ quint16 TAnsiScreen::RgbIndex(quint32 rgb)
 void TAnsiScreen::MoveTo(qsizetype row, qsizetype column)
 {
     // One row past the last may be reached; writing there cuts the art.
+    m_pendingWrap = false;
     m_row = std::clamp<qsizetype>(row, 0, kMaxRows);
     m_column = std::clamp<qsizetype>(column, 0, m_width - 1);
+}
+
+bool TAnsiScreen::Work(qint64 cells)
+{
+    m_work += cells;
+    if (m_work <= kMaxWork)
+        return true;
+    m_cut = m_ended = true;
+    return false;
 }
 
 std::vector<TAnsiCell> *TAnsiScreen::Row(qsizetype row, qsizetype length)
@@ -232,8 +528,10 @@ std::vector<TAnsiCell> *TAnsiScreen::GrowRow(qsizetype row, qsizetype length)
         m_cut = m_ended = true;
         return nullptr;
     }
-    if (row >= qsizetype(m_cells.size()))
+    if (row >= qsizetype(m_cells.size())) {
         m_cells.resize(size_t(row + 1));
+        m_isDirty.resize(size_t(row + 1));
+    }
     std::vector<TAnsiCell> &cells = m_cells[size_t(row)];
     const qsizetype more = length - qsizetype(cells.size());
     if (more > 0) {
@@ -242,7 +540,7 @@ std::vector<TAnsiCell> *TAnsiScreen::GrowRow(qsizetype row, qsizetype length)
             return nullptr;
         }
         if (cells.empty()) {
-            m_dirty.push_back(row);
+            MarkWritten(row);
             cells.reserve(size_t(std::max(length, qsizetype(std::min(m_width, 256)))));
         }
         m_cellCount += more;
@@ -252,12 +550,29 @@ std::vector<TAnsiCell> *TAnsiScreen::GrowRow(qsizetype row, qsizetype length)
     return &cells;
 }
 
+void TAnsiScreen::MarkWritten(qsizetype row)
+{
+    if (!m_isDirty[size_t(row)]) {
+        m_isDirty[size_t(row)] = true;
+        m_dirty.push_back(row);
+    }
+}
+
 void TAnsiScreen::Erase(qsizetype row, qsizetype from, qsizetype to)
 {
+    from = std::clamp<qsizetype>(from, 0, m_width);
+    to = std::clamp<qsizetype>(to, from, m_width);
     const TAnsiCell blank = Pen();
-    if (blank == TAnsiCell() && row < qsizetype(m_cells.size())) {
+    if (blank == TAnsiCell()) {
         // Blanks on black to the end of a row are no cells at all.
+        if (row >= qsizetype(m_cells.size())) {
+            Work(1);
+            return;
+        }
         std::vector<TAnsiCell> &cells = m_cells[size_t(row)];
+        to = std::min(to, qsizetype(cells.size()));
+        if (!Work(1 + std::max<qsizetype>(0, to - from)))
+            return;
         if (to >= qsizetype(cells.size()) && from < qsizetype(cells.size())) {
             m_cellCount -= qsizetype(cells.size()) - from;
             cells.resize(size_t(from));
@@ -266,10 +581,94 @@ void TAnsiScreen::Erase(qsizetype row, qsizetype from, qsizetype to)
         std::fill(cells.begin() + std::min(from, to), cells.begin() + to, blank);
         return;
     }
-    if (blank == TAnsiCell())
+    if (from == to || !Work(1 + to - from))
         return;
     if (std::vector<TAnsiCell> *cells = Row(row, to))
         std::fill(cells->begin() + from, cells->begin() + to, blank);
+}
+
+void TAnsiScreen::EraseRows(qsizetype from, qsizetype to)
+{
+    for (qsizetype row = std::max<qsizetype>(0, from); row < to && !m_ended; ++row)
+        Erase(row, 0, m_width);
+}
+
+void TAnsiScreen::TrimRows()
+{
+    while (m_rows > 0 && (m_rows > qsizetype(m_cells.size()) || m_cells[size_t(m_rows - 1)].empty()))
+        --m_rows;
+}
+
+void TAnsiScreen::InsertCells(qsizetype n)
+{
+    // The cells from the cursor on move right; those pushed past the edge go.
+    if (m_row >= qsizetype(m_cells.size()) || m_column >= qsizetype(m_cells[size_t(m_row)].size())
+        || !Work(m_width)) {
+        Erase(m_row, m_column, m_column + n);
+        return;
+    }
+    std::vector<TAnsiCell> &cells = m_cells[size_t(m_row)];
+    n = std::min<qsizetype>(n, m_width - m_column);
+    const qsizetype keep = std::min<qsizetype>(qsizetype(cells.size()), m_width - n);
+    m_cellCount -= qsizetype(cells.size()) - keep;
+    cells.resize(size_t(keep));
+    if (m_cellCount + n > kMaxCells) {
+        m_cut = m_ended = true;
+        return;
+    }
+    cells.insert(cells.begin() + m_column, size_t(n), Pen());
+    m_cellCount += n;
+}
+
+void TAnsiScreen::DeleteCells(qsizetype n)
+{
+    // The cells after them move left; the edge fills with blanks.
+    if (m_row >= qsizetype(m_cells.size()) || !Work(m_width))
+        return;
+    std::vector<TAnsiCell> &cells = m_cells[size_t(m_row)];
+    const qsizetype size = qsizetype(cells.size());
+    if (m_column >= size)
+        return;
+    n = std::min(n, size - m_column);
+    cells.erase(cells.begin() + m_column, cells.begin() + m_column + n);
+    m_cellCount -= n;
+    if (Pen() != TAnsiCell())
+        Erase(m_row, m_width - n, m_width);
+}
+
+void TAnsiScreen::ShiftRows(qsizetype n, bool insert)
+{
+    // The rows from the cursor's down move by n, within a window of rows.
+    const qsizetype top = m_row;
+    qsizetype bottom = insert ? std::max(m_rows, top + 1) + n : m_rows;
+    bottom = std::min({bottom, top + kMaxShiftRows, kMaxRows});
+    if (bottom <= top || !Work(bottom - top))
+        return;
+    n = std::min(n, bottom - top);
+    if (bottom > qsizetype(m_cells.size())) {
+        m_cells.resize(size_t(bottom));
+        m_isDirty.resize(size_t(bottom));
+    }
+    // The rows that fall out are emptied and come back in as the new blank ones.
+    const qsizetype outFrom = insert ? bottom - n : top;
+    for (qsizetype row = outFrom; row < outFrom + n; ++row) {
+        m_cellCount -= qsizetype(m_cells[size_t(row)].size());
+        std::vector<TAnsiCell>().swap(m_cells[size_t(row)]);
+    }
+    const auto first = m_cells.begin() + top, last = m_cells.begin() + bottom;
+    if (insert)
+        std::rotate(first, last - n, last);
+    else
+        std::rotate(first, first + n, last);
+    for (qsizetype row = top; row < bottom; ++row) {
+        if (!m_cells[size_t(row)].empty()) {
+            MarkWritten(row);
+            m_rows = std::max(m_rows, row + 1);
+        }
+    }
+    TrimRows();
+    m_column = 0;
+    m_pendingWrap = false;
 }
 
 void TAnsiScreen::ClearScreen()
@@ -279,36 +678,70 @@ void TAnsiScreen::ClearScreen()
     for (const qsizetype row : m_dirty) {
         m_cellCount -= qsizetype(m_cells[size_t(row)].size());
         std::vector<TAnsiCell>().swap(m_cells[size_t(row)]);
+        m_isDirty[size_t(row)] = false;
     }
     m_dirty.clear();
     m_rows = 0;
     m_row = m_column = 0;
+    m_pendingWrap = m_atEdge = false;
 }
 
 void TAnsiScreen::Sequence(unsigned char final)
 {
+    if (final == 'm') {
+        Graphics();
+        return;
+    }
+    m_atEdge = false;
+    if (std::any_of(m_sub, m_sub + m_parameterCount, [](bool sub) { return sub; }))
+        return; // sub-parameters belong to colours only
     const int n = std::max(1, Parameter(0, 1));
     switch (final) {
     case 'A':
         MoveTo(m_row - n, m_column);
         break;
     case 'B':
+    case 'e': // VPR
         MoveTo(m_row + n, m_column);
         break;
     case 'C':
+    case 'a': // HPR
         MoveTo(m_row, m_column + n);
         break;
     case 'D':
         MoveTo(m_row, m_column - n);
         break;
+    case 'E': // CNL
+        MoveTo(m_row + n, 0);
+        break;
+    case 'F': // CPL
+        MoveTo(m_row - n, 0);
+        break;
+    case 'G': // CHA
+    case '`': // HPA
+        MoveTo(m_row, n - 1);
+        break;
+    case 'd': // VPA
+        MoveTo(n - 1, m_column);
+        break;
     case 'H':
     case 'f':
         MoveTo(Parameter(0, 1) - 1, Parameter(1, 1) - 1);
         break;
-    case 'J':
-        if (Parameter(0, 0) == 2)
+    case 'J': {
+        const int mode = Parameter(0, 0);
+        if (mode == 0) {
+            Erase(m_row, m_column, m_width);
+            EraseRows(m_row + 1, m_rows);
+            TrimRows();
+        } else if (mode == 1) {
+            EraseRows(std::max<qsizetype>(0, m_rows - kScreenRows), m_row);
+            Erase(m_row, 0, m_column + 1);
+        } else if (mode == 2) {
             ClearScreen();
+        }
         break;
+    }
     case 'K': {
         const int mode = Parameter(0, 0);
         if (mode == 0)
@@ -319,27 +752,71 @@ void TAnsiScreen::Sequence(unsigned char final)
             Erase(m_row, 0, m_width);
         break;
     }
-    case 'm':
-        Graphics();
+    case 'X': // ECH
+        Erase(m_row, m_column, m_column + n);
+        break;
+    case '@': // ICH
+        InsertCells(n);
+        break;
+    case 'P': // DCH
+        DeleteCells(n);
+        break;
+    case 'L': // IL
+        ShiftRows(n, true);
+        break;
+    case 'M': // DL
+        ShiftRows(n, false);
         break;
     case 's':
-        m_savedRow = m_row;
-        m_savedColumn = m_column;
+        m_saved.Row = m_row;
+        m_saved.Column = m_column;
         break;
     case 'u':
-        MoveTo(m_savedRow, m_savedColumn);
+        MoveTo(m_saved.Row, m_saved.Column);
         break;
     case 't':
         // 24-bit colour as art editors write it: 0 for the paper, 1 for the ink.
         if (m_parameterCount == 4 && (Parameter(0, 0) == 0 || Parameter(0, 0) == 1)) {
             const quint32 rgb = quint32(std::min(255, Parameter(1, 0)) << 16 | std::min(255, Parameter(2, 0)) << 8
                                         | std::min(255, Parameter(3, 0)));
-            (Parameter(0, 0) == 1 ? m_ink : m_paper) = {false, 0, rgb};
-            m_penStale = true;
+            SetRgb(Parameter(0, 0) == 1, rgb);
         }
         break;
     default:
         break; // not a driver's: skipped
+    }
+}
+
+// 38 and 48 with what follows: 5;n or 2;r;g;b, or the same joined by colons
+// (38:5:n, 38:2::r:g:b with the colour space left empty, or 38:2:r:g:b).
+void TAnsiScreen::ExtendedColor(int &k, TColor &color)
+{
+    if (k + 1 < m_parameterCount && m_sub[k + 1]) {
+        m_evidence.TerminalCodes = true;
+        int end = k + 1;
+        while (end + 1 < m_parameterCount && m_sub[end + 1])
+            ++end;
+        const int count = end - k; // after the 38
+        const int kind = Parameter(k + 1, -1);
+        if (kind == 5 && count >= 2) {
+            color = {true, std::min(255, Parameter(k + 2, 0)), 0};
+        } else if (kind == 2 && count >= 4) {
+            const int at = count >= 5 ? k + 3 : k + 2;
+            color = {false, 0, quint32(std::min(255, Parameter(at, 0)) << 16 | std::min(255, Parameter(at + 1, 0)) << 8
+                                       | std::min(255, Parameter(at + 2, 0)))};
+        }
+        k = end;
+        return;
+    }
+    if (Parameter(k + 1, -1) == 5 && k + 2 < m_parameterCount) {
+        color = {true, std::min(255, Parameter(k + 2, 0)), 0};
+        k += 2;
+    } else if (Parameter(k + 1, -1) == 2 && k + 4 < m_parameterCount) {
+        color = {false, 0, quint32(std::min(255, Parameter(k + 2, 0)) << 16 | std::min(255, Parameter(k + 3, 0)) << 8
+                                   | std::min(255, Parameter(k + 4, 0)))};
+        k += 4;
+    } else {
+        k = m_parameterCount; // the rest cannot be read
     }
 }
 
@@ -349,6 +826,13 @@ void TAnsiScreen::Graphics()
     const int count = std::max(1, m_parameterCount);
     for (int k = 0; k < count; ++k) {
         const int p = Parameter(k, 0);
+        if (p == 38 || p == 48) {
+            ExtendedColor(k, p == 38 ? m_ink : m_paper);
+            continue;
+        }
+        // Sub-parameters of anything else (4:3, a curly underline) are skipped.
+        while (k + 1 < m_parameterCount && m_sub[k + 1])
+            ++k;
         if (p >= 30 && p <= 37) {
             m_ink = {true, p - 30, 0};
         } else if (p >= 40 && p <= 47) {
@@ -357,18 +841,6 @@ void TAnsiScreen::Graphics()
             m_ink = {true, p - 90 + 8, 0};
         } else if (p >= 100 && p <= 107) {
             m_paper = {true, p - 100 + 8, 0};
-        } else if (p == 38 || p == 48) {
-            TColor &color = p == 38 ? m_ink : m_paper;
-            if (Parameter(k + 1, -1) == 5 && k + 2 < m_parameterCount) {
-                color = {true, std::min(255, Parameter(k + 2, 0)), 0};
-                k += 2;
-            } else if (Parameter(k + 1, -1) == 2 && k + 4 < m_parameterCount) {
-                color = {false, 0, quint32(std::min(255, Parameter(k + 2, 0)) << 16 | std::min(255, Parameter(k + 3, 0)) << 8
-                                           | std::min(255, Parameter(k + 4, 0)))};
-                k += 4;
-            } else {
-                return; // the rest cannot be read
-            }
         } else {
             switch (p) {
             case 0:
@@ -399,7 +871,8 @@ qsizetype TAnsiScreen::RowLength(qsizetype row) const
         return 0;
     const std::vector<TAnsiCell> &cells = m_cells[size_t(row)];
     qsizetype length = qsizetype(cells.size());
-    while (length > 0 && cells[size_t(length - 1)].Char == ' ' && cells[size_t(length - 1)].Paper == 0)
+    while (length > 0 && cells[size_t(length - 1)].Char == ' ' && cells[size_t(length - 1)].Paper == 0
+           && cells[size_t(length - 1)].Link == 0)
         --length;
     return length;
 }

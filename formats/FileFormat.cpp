@@ -1,6 +1,9 @@
 #include "formats/FileFormat.h"
 
+#include "formats/IceDraw.h"
 #include "formats/Sauce.h"
+#include "formats/TundraDraw.h"
+#include "formats/XBin.h"
 #include "document/TextBuffer.h"
 
 #include <QBuffer>
@@ -58,14 +61,18 @@ bool BigEndianUnits(QByteArrayView head)
 }
 
 // UTF-16 without a mark: at least half the units plain text, and half of
-// them letters, digits, marks or art and not tabs and breaks (which a
-// single-byte file with NULs can make once its breaks are CR LF), none 0, no
-// surrogate unpaired.
+// them letters, digits, marks or art and not tabs and breaks, none 0, no
+// surrogate unpaired, and no byte CR next to a byte LF. A single-byte file
+// that has a break is written with CR LF, which UTF-16 text holds only in a
+// few letters of Malayalam and Sinhala (its own breaks are CR 0 LF 0): so
+// the file is read back in the set it was written in, whatever NULs and
+// other bytes it has.
 bool LooksUtf16(QByteArrayView head, bool bigEndian)
 {
     const TUnits units = CountUnits(head, bigEndian);
     return units.All >= 8 && units.Zero == 0 && 2 * units.Latin >= units.All
-           && 2 * (units.Printable + units.Art) >= units.All && !units.LoneSurrogate;
+           && 2 * (units.Printable + units.Art) >= units.All && !units.LoneSurrogate
+           && !head.first(std::min<qsizetype>(head.size(), 1024)).contains(QByteArrayView("\r\n"));
 }
 
 // A byte of code page 437's frames, blocks and shades.
@@ -263,15 +270,46 @@ TFileFormat ForCharset(TCharset charset, QByteArrayView head)
     return format;
 }
 
+namespace {
+
+// The kind of art a file's header, name or record says it is.
+TArtKind ArtOf(QStringView fileName, QByteArrayView head, const std::optional<TSauce> &record)
+{
+    if (XBin::HasHeader(head))
+        return TArtKind::akXBin;
+    if (TundraDraw::HasHeader(head))
+        return TArtKind::akTundra;
+    if (IceDraw::HasHeader(head))
+        return TArtKind::akIceDraw;
+    const auto named = [&fileName](const char16_t *extension) { return fileName.endsWith(extension, Qt::CaseInsensitive); };
+    if (named(u".xb") || named(u".xbin") || (record && record->DataType == 6))
+        return TArtKind::akXBin;
+    if (named(u".tnd") || (record && record->DataType == 1 && record->FileType == 8))
+        return TArtKind::akTundra;
+    if (named(u".idf"))
+        return TArtKind::akIceDraw;
+    if (named(u".adf"))
+        return TArtKind::akArtworx;
+    if (named(u".pcb") || (record && record->DataType == 1 && record->FileType == 4))
+        return TArtKind::akPcboard;
+    if (named(u".bin") || (record && record->DataType == 5))
+        return TArtKind::akBinary;
+    if (named(u".ans") || (record && record->DataType == 1 && (record->FileType == 1 || record->FileType == 2)))
+        return TArtKind::akAnsi;
+    return TArtKind::akText;
+}
+
+} // namespace
+
+bool IsPicture(QStringView fileName, QByteArrayView head)
+{
+    const TArtKind kind = ArtOf(fileName, head, Sauce::Parse(head.last(Sauce::TailLength(head))));
+    return kind != TArtKind::akText && kind != TArtKind::akAnsi && kind != TArtKind::akPcboard;
+}
+
 void DetectArt(TFileFormat &format, QStringView fileName, QByteArrayView head, bool charsetChosen)
 {
-    format.Art = TArtKind::akText;
-    const std::optional<TSauce> record = Sauce::Parse(format.Tail);
-    const bool characterRecord = record && record->DataType == 1 && (record->FileType == 1 || record->FileType == 2);
-    if (fileName.endsWith(u".bin", Qt::CaseInsensitive) || (record && record->DataType == 5))
-        format.Art = TArtKind::akBinary;
-    else if (fileName.endsWith(u".ans", Qt::CaseInsensitive) || characterRecord)
-        format.Art = TArtKind::akAnsi;
+    format.Art = ArtOf(fileName, head, Sauce::Parse(format.Tail));
     if (format.Art != TArtKind::akText && !charsetChosen && !format.Bom && format.Charset != TCharset::csUtf16)
         format.Charset = TCharset::csCp437;
     if (format.Art == TArtKind::akText && Charset::IsSingleByte(format.Charset) && HasCursorCodes(head.first(std::min(head.size(), kDetectBytes))))
@@ -284,8 +322,17 @@ QString Name(const TFileFormat &format)
 {
     if (format.Art == TArtKind::akAnsi)
         return QStringLiteral("ANSI art");
-    if (format.Art == TArtKind::akBinary)
-        return QStringLiteral("Binary text");
+    switch (format.Art) {
+    case TArtKind::akText:
+    case TArtKind::akAnsi:
+        break;
+    case TArtKind::akBinary: return QStringLiteral("Binary text");
+    case TArtKind::akPcboard: return QStringLiteral("PCBoard");
+    case TArtKind::akXBin: return QStringLiteral("XBin");
+    case TArtKind::akArtworx: return QStringLiteral("Artworx");
+    case TArtKind::akIceDraw: return QStringLiteral("iCEDraw");
+    case TArtKind::akTundra: return QStringLiteral("TundraDraw");
+    }
     switch (format.Charset) {
     case TCharset::csCp437:
         return QStringLiteral("CP437");

@@ -17,8 +17,9 @@ class QIODevice;
 class TTextBuffer;
 
 // Colour art is kept byte for byte and drawn in its colours: ANSI art (text
-// with escape codes) or binary text (character and attribute byte pairs).
-enum class TArtKind { akText, akAnsi, akBinary };
+// with escape codes), PCBoard text (ANSI with @X colour codes), binary text
+// (character and attribute byte pairs), and the art tools' own formats.
+enum class TArtKind { akText, akAnsi, akBinary, akPcboard, akXBin, akArtworx, akIceDraw, akTundra };
 
 struct TFileFormat
 {
@@ -54,14 +55,21 @@ TFileFormat Detect(QByteArrayView head);
 // byte order still come from the bytes.
 TFileFormat ForCharset(TCharset charset, QByteArrayView head);
 
-// Whether the document is colour art, set in format.Art: ANSI art by its
-// name (.ans), its record (character art, ANSi or ANSiMation) or escape codes
-// among its first bytes that set colours or move the cursor; binary text by
-// its name (.bin) or its record. Art found by name or record is read in code
-// page 437 unless the user chose the set or the bytes begin with a mark;
-// escape codes make art only of a single-byte text. Call it once the tail is
-// set; head is the start of the text.
+// Whether the document is colour art, set in format.Art: the art formats by
+// their header (XBin, iCEDraw, TundraDraw), their name (.xb, .adf, .idf,
+// .tnd, .pcb, .bin, .ans) or their record (XBin, binary text, PCBoard,
+// TundraDraw, character art, ANSi or ANSiMation); ANSI art also by escape
+// codes among its first bytes that set colours or move the cursor. Art found
+// by name, header or record is read in code page 437 unless the user chose
+// the set or the bytes begin with a mark (see IsPicture for the formats
+// whose bytes are cells); escape codes make art only of a single-byte text.
+// Call it once the tail is set; head is the start of the text.
 void DetectArt(TFileFormat &format, QStringView fileName, QByteArrayView head, bool charsetChosen);
+
+// Whether a file's name, header or record says it is art that is a picture
+// (every kind but text, ANSI and PCBoard): its bytes are read in code page
+// 437 whatever they look like. bytes: the whole file.
+bool IsPicture(QStringView fileName, QByteArrayView bytes);
 
 // The name the status bar shows: "CP437", "UTF-8 BOM", "UTF-16 LE", "ANSI art", ...
 QString Name(const TFileFormat &format);

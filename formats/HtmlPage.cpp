@@ -7,6 +7,8 @@
 
 #include <QStringView>
 
+#include <algorithm>
+
 namespace HtmlPage {
 namespace {
 
@@ -46,7 +48,24 @@ QString Line(const TTextBuffer &doc, qsizetype line, const QList<THtmlRun> &runs
         i += Charset::Decode(doc.Charset(), data + i, bytes.size() - i, &ch);
         text += QString::fromUcs4(&ch, 1);
     }
-    const QList<TLink> links = Links::Find(text);
+    QList<TLink> links = Links::Find(text);
+    // The art's own hyperlinks win over the addresses found in the text.
+    QList<TLink> own;
+    qsizetype at = 0;
+    for (const THtmlRun &r : runs) {
+        if (!r.Link.isEmpty() && !own.isEmpty() && own.back().End == at && own.back().Url == r.Link)
+            own.back().End += r.Length;
+        else if (!r.Link.isEmpty())
+            own.append({at, at + r.Length, r.Link});
+        at += r.Length;
+    }
+    if (!own.isEmpty()) {
+        links.removeIf([&own](const TLink &found) {
+            return std::any_of(own.begin(), own.end(), [&found](const TLink &o) { return found.Start < o.End && o.Start < found.End; });
+        });
+        links += own;
+        std::sort(links.begin(), links.end(), [](const TLink &a, const TLink &b) { return a.Start < b.Start; });
+    }
     // A link lies inside a colour run: one that crosses runs is closed at the
     // end of each and opened again in the next, so that the tags nest.
     QString out;

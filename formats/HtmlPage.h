@@ -35,6 +35,7 @@ struct THtmlRun
     qsizetype Length = 0;
     quint32 Ink = 0;
     quint32 Paper = 0;
+    QString Link; // the art's own hyperlink over the run, or empty
 };
 using THtmlColours = std::function<QList<THtmlRun>(qsizetype line)>;
 

@@ -48,6 +48,13 @@ bool HasCharacterFlags(const TSauce &s)
     return (s.DataType == 1 && s.FileType <= 2) || s.DataType == 5;
 }
 
+// ASCII, ANSi, ANSiMation, PCBoard, Avatar and TundraDraw give a width and a
+// height in characters, and so does XBin.
+bool HasSize(const TSauce &s)
+{
+    return (s.DataType == 1 && (s.FileType <= 2 || s.FileType == 4 || s.FileType == 5 || s.FileType == 8)) || s.DataType == 6;
+}
+
 } // namespace
 
 QString TSauce::DataTypeName() const
@@ -66,12 +73,12 @@ int TSauce::Width() const
 {
     if (DataType == 5)
         return 2 * FileType;
-    return DataType == 1 && FileType <= 2 ? TInfo[0] : 0;
+    return HasSize(*this) ? TInfo[0] : 0;
 }
 
 int TSauce::Height() const
 {
-    return DataType == 1 && FileType <= 2 ? TInfo[1] : 0;
+    return HasSize(*this) ? TInfo[1] : 0;
 }
 
 QString TSauce::FlagsText() const
@@ -93,6 +100,11 @@ bool TSauce::IceColors() const
 bool TSauce::NinePixels() const
 {
     return HasCharacterFlags(*this) && ((Flags >> 1) & 3) == 2;
+}
+
+bool TSauce::Stretched() const
+{
+    return HasCharacterFlags(*this) && ((Flags >> 3) & 3) == 1;
 }
 
 namespace Sauce {

@@ -33,6 +33,7 @@ struct TSauce
     QString FlagsText() const; // ice colours, letter spacing, aspect ratio
     bool IceColors() const;    // blink asks for a bright paper
     bool NinePixels() const;   // letters 9 pixels apart
+    bool Stretched() const;    // rows stretched as on a CRT (the "stretch" aspect ratio)
 };
 
 namespace Sauce {

@@ -24,6 +24,9 @@ bool RunsOn(char32_t ch)
             t[Cp437::ToUnicode(static_cast<unsigned char>(b)) - 0x2500] = true;
         return t;
     }();
+    // An art file's own glyphs go by their byte.
+    if (ch >= TTextModeFace::kOwnGlyphs + 0xC0 && ch <= TTextModeFace::kOwnGlyphs + 0xDF)
+        return true;
     return ch >= 0x2500 && ch < 0x2600 && table[ch - 0x2500];
 }
 
@@ -52,7 +55,9 @@ void TCellPainter::SetFont(const QFont &requested, const QPaintDevice *device)
         m_cellHeight = m_face->Height() * m_scale;
     }
     m_glyphWidth = m_cellWidth;
+    m_glyphHeight = m_cellHeight;
     UpdateCellWidth();
+    SetStretch(m_stretch);
     m_batches.clear();
 
     m_font = font;
@@ -85,6 +90,12 @@ const TCellPainter::TGlyph &TCellPainter::Glyph(char32_t ch)
         }
     }
     return *m_glyphs.insert(ch, glyph);
+}
+
+void TCellPainter::SetStretch(int percent)
+{
+    m_stretch = std::clamp(percent, 100, 200);
+    m_cellHeight = std::max(1, (m_glyphHeight * m_stretch + 50) / 100);
 }
 
 void TCellPainter::SetNinthColumn(bool on)
@@ -130,7 +141,7 @@ void TCellPainter::DrawGlyph(QPainter &painter, const QRect &cell, char32_t ch, 
     if (m_face && ch != 0 && DrawFaceGlyph(painter, cell, ch, color))
         return;
     if (ch <= 0xFFFF && CellShapes::IsShape(char16_t(ch))) {
-        CellShapes::Draw(painter, cell, char16_t(ch), color, m_weight);
+        CellShapes::Draw(painter, cell, char16_t(ch), color, m_weight, m_patternOrigin);
         return;
     }
     if (ch == 0 || ch == U' ' || ch == U'\t' || ch == U'\n' || ch == U'\r')
@@ -144,7 +155,7 @@ void TCellPainter::DrawGlyph(QPainter &painter, const QRect &cell, char32_t ch, 
     if (batch == m_batches.end())
         batch = m_batches.insert(m_batches.end(), TBatch{glyph.Font, rgb, {}, {}});
     batch->Glyphs << glyph.Index;
-    batch->Positions << QPointF(cell.left(), cell.top() + m_ascent);
+    batch->Positions << QPointF(cell.left(), cell.top() + m_ascent + (m_cellHeight - m_glyphHeight) / 2);
 }
 
 // The face's own glyph, where it has one and, for a shape, where it joins.
@@ -159,7 +170,7 @@ bool TCellPainter::DrawFaceGlyph(QPainter &painter, const QRect &cell, char32_t 
     // Scaled by whole pixels without smoothing: each font pixel a square.
     painter.save();
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    painter.drawImage(QRect(cell.topLeft(), it->size() * m_scale), *it);
+    painter.drawImage(QRect(cell.topLeft(), QSize(it->width() * m_scale, m_stretch == 100 ? it->height() * m_scale : cell.height())), *it);
     painter.restore();
     return true;
 }

@@ -176,7 +176,7 @@ std::array<int, 4> Arms(char32_t ch)
     return a ? std::array<int, 4>{a->Up, a->Right, a->Down, a->Left} : std::array<int, 4>{};
 }
 
-void Draw(QPainter &painter, const QRect &cell, char16_t ch, const QColor &color, int weight)
+void Draw(QPainter &painter, const QRect &cell, char16_t ch, const QColor &color, int weight, QPoint patternOrigin)
 {
     const int w = cell.width(), h = cell.height();
     switch (ch) {
@@ -191,7 +191,7 @@ void Draw(QPainter &painter, const QRect &cell, char16_t ch, const QColor &color
         // The pattern is laid from the device's origin, not the cell's.
         const int percent = ch == 0x2591 ? 25 : ch == 0x2592 ? 50 : 75;
         painter.save();
-        painter.setBrushOrigin(0, 0);
+        painter.setBrushOrigin(patternOrigin);
         // One set a thread: thumbnails are drawn in the background.
         thread_local QImage tiles[3];
         thread_local QRgb tileColors[3] = {};

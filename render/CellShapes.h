@@ -4,6 +4,7 @@
 // gap at every font size. Used on screen and on the printed page.
 
 #include <QColor>
+#include <QPoint>
 #include <QRect>
 
 #include <array>
@@ -26,7 +27,10 @@ std::array<int, 4> Arms(char32_t ch);
 // that neighbouring cells continue each other's pattern. weight is the
 // thickness of a line and the size of a shade's dot in pixels; 0 derives
 // the lines from the cell and draws one-pixel dots.
-void Draw(QPainter &painter, const QRect &cell, char16_t ch, const QColor &color, int weight = 0);
+// Shades lay their dots from patternOrigin (the device's origin unless told),
+// so that neighbouring cells continue one pattern.
+void Draw(QPainter &painter, const QRect &cell, char16_t ch, const QColor &color, int weight = 0,
+          QPoint patternOrigin = {});
 
 // The stroke of the font's letters in pixels on the device (the screen when
 // null), from the width of its "|": the weight that makes lines as heavy as

@@ -41,25 +41,65 @@ QStringList TTextModeFace::Families()
     return families;
 }
 
+namespace {
+
+// The faces loaded, kept for the run: a face whose files are missing is
+// remembered as missing, and an art file's own face stays while a picture
+// may still be drawn in it.
+std::map<QString, std::unique_ptr<TTextModeFace>> &Loaded()
+{
+    static std::map<QString, std::unique_ptr<TTextModeFace>> faces;
+    return faces;
+}
+
+// Faces are looked for and added from several threads (the gallery's
+// thumbnails); a face, once made, is never changed or removed.
+QMutex gLoadedLock;
+
+} // namespace
+
 const TTextModeFace *TTextModeFace::Find(const QString &family)
 {
-    // Loaded on first use and kept for the run; a face whose files are
-    // missing is remembered as missing.
-    static std::map<QString, std::unique_ptr<TTextModeFace>> loaded;
-    static QMutex lock; // faces are looked for from several threads
-    QMutexLocker locker(&lock);
+    QMutexLocker locker(&gLoadedLock);
+    auto &loaded = Loaded();
+    auto it = loaded.find(family);
+    if (it != loaded.end())
+        return it->second.get();
     const auto def = std::find_if(std::begin(kFaces), std::end(kFaces),
                                   [&family](const TFaceDef &d) { return family == QLatin1String(d.Family); });
     if (def == std::end(kFaces))
         return nullptr;
-    auto it = loaded.find(family);
-    if (it == loaded.end()) {
-        auto face = std::make_unique<TTextModeFace>();
-        if (!face->Load(family, def->Height))
-            face.reset();
-        it = loaded.emplace(family, std::move(face)).first;
+    auto face = std::make_unique<TTextModeFace>();
+    if (!face->Load(family, def->Height))
+        face.reset();
+    return loaded.emplace(family, std::move(face)).first->second.get();
+}
+
+QString TTextModeFace::AddOwnFace(int height, int count, const QByteArray &bits)
+{
+    height = std::clamp(height, 1, 32);
+    count = std::clamp(count, 1, 512);
+    const QByteArray glyphs = bits.left(qsizetype(height) * count).leftJustified(qsizetype(height) * count, '\0');
+    const QString family = QStringLiteral("Art Font 8x%1 %2").arg(height).arg(qHash(glyphs), 8, 16, QLatin1Char('0'));
+    QMutexLocker locker(&gLoadedLock);
+    auto &face = Loaded()[family];
+    if (!face) {
+        face = std::make_unique<TTextModeFace>();
+        face->m_family = family;
+        face->m_width = 8;
+        face->m_height = height;
+        face->m_ownBits = glyphs;
+        face->m_ownCount = count;
     }
-    return it->second.get();
+    return family;
+}
+
+bool TTextModeFace::OwnInk(char32_t ch, int x, int y) const
+{
+    const qint64 glyph = qint64(ch) - kOwnGlyphs;
+    if (glyph < 0 || glyph >= m_ownCount || x < 0 || x >= 8 || y < 0 || y >= m_height)
+        return false;
+    return quint8(m_ownBits[qsizetype(glyph) * m_height + y]) & (0x80 >> x);
 }
 
 QString TTextModeFace::DrawnFamily(const QFont &font)
@@ -158,23 +198,40 @@ const TPsfFont *TTextModeFace::FontOf(char32_t ch) const
 
 bool TTextModeFace::Has(char32_t ch) const
 {
+    if (IsOwn())
+        return ch >= kOwnGlyphs && ch < kOwnGlyphs + char32_t(m_ownCount);
     return FontOf(ch) != nullptr;
 }
 
 QImage TTextModeFace::Glyph(char32_t ch, QRgb color) const
 {
+    if (IsOwn()) {
+        if (!Has(ch))
+            return {};
+        QImage image(m_width, m_height, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        for (int y = 0; y < m_height; ++y)
+            for (int x = 0; x < m_width; ++x)
+                if (OwnInk(ch, x, y))
+                    image.setPixel(x, y, qPremultiply(color));
+        return image;
+    }
     const TPsfFont *font = FontOf(ch);
     return font ? font->Glyph(ch, color) : QImage();
 }
 
 bool TTextModeFace::Ink(char32_t ch, int x, int y) const
 {
+    if (IsOwn())
+        return OwnInk(ch, x, y);
     const TPsfFont *font = FontOf(ch);
     return font && font->Pixel(ch, x, y);
 }
 
 bool TTextModeFace::Joins(char32_t ch) const
 {
+    if (IsOwn()) // the art's own lines are what it shows
+        return Has(ch);
     {
         QMutexLocker locker(&m_learnt);
         if (const auto it = m_joins.constFind(ch); it != m_joins.cend())

@@ -25,6 +25,13 @@ public:
     // The family a font is drawn in: a text-mode face, or the outline face
     // that the font resolves to.
     static QString DrawnFamily(const QFont &font);
+    // A face of an art file's own glyphs (count of them, 8 pixels wide and
+    // height high, a byte a row), offered under a family name of its own,
+    // which it returns; the same glyphs give the same name. Glyph n is the
+    // character kOwnGlyphs + n, so that the text keeps its own characters.
+    static QString AddOwnFace(int height, int count, const QByteArray &bits);
+    static constexpr char32_t kOwnGlyphs = 0xF000;
+    bool IsOwn() const { return m_ownCount > 0; }
 
     QString Family() const { return m_family; }
     int Width() const { return m_width; }
@@ -42,6 +49,7 @@ public:
 
 private:
     bool Load(const QString &family, int height);
+    bool OwnInk(char32_t ch, int x, int y) const;
     const TPsfFont *FontOf(char32_t ch) const;
     bool Ink(char32_t ch, int x, int y) const;
     bool TestJoins(char32_t ch) const;
@@ -49,6 +57,8 @@ private:
     QString m_family;
     int m_width = 8;
     int m_height = 16;
+    QByteArray m_ownBits; // an art file's glyphs, where the face is its own
+    int m_ownCount = 0;
     std::vector<TPsfFont> m_fonts; // looked up in order: the first that has a character draws it (see FontOf)
     // What is learnt of characters, kept for the run; faces are drawn from
     // several threads (the gallery's thumbnails).

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs a built Glimra into a temporary prefix and checks that a desktop
 # takes it as the program for its files: the user guide and icons are in place,
-# the desktop entry, the MIME package and the AppStream metainfo validate, .nfo, .diz and .ans files get their types,
+# the desktop entry, the MIME package and the AppStream metainfo validate, .nfo, .diz, .ans
+# and the art formats' files get their types,
 # Glimra can be the default, and its thumbnailer makes a PNG of the asked size.
 #   scripts/check-desktop.sh [BUILD_DIR]
 set -euo pipefail
@@ -41,12 +42,22 @@ printf 'Greetings\r\n' > "$work/files/release.nfo"
 printf 'A tool\r\n' > "$work/files/file_id.diz"
 printf 'A tool\r\n' > "$work/files/tool.diz"
 printf '\033[31mArt\r\n' > "$work/files/art.ans"
+printf 'XBIN\032\001\000\001\000\020\000A\007' > "$work/files/art.xb"
+printf '@X1FArt\r\n' > "$work/files/art.pcb"
+{ printf '\001'; head -c 4288 /dev/zero; printf 'A\007'; } > "$work/files/art.adf"
+{ printf '\0041.4\000\000\000\000\000\000\000\000A\007'; head -c 4144 /dev/zero; } > "$work/files/art.idf"
+printf '\030TUNDRA24Art' > "$work/files/art.tnd"
 
 check() { [[ "$2" == "$3" ]] || fail "$1: got '$2', expected '$3'"; }
 check "type of release.nfo" "$(xdg-mime query filetype "$work/files/release.nfo")" text/x-nfo
 check "type of file_id.diz" "$(xdg-mime query filetype "$work/files/file_id.diz")" text/x-diz
 check "type of tool.diz" "$(xdg-mime query filetype "$work/files/tool.diz")" text/x-diz
 check "type of art.ans" "$(xdg-mime query filetype "$work/files/art.ans")" text/x-ansi
+check "type of art.xb" "$(xdg-mime query filetype "$work/files/art.xb")" image/x-xbin
+check "type of art.pcb" "$(xdg-mime query filetype "$work/files/art.pcb")" text/x-pcboard
+check "type of art.adf" "$(xdg-mime query filetype "$work/files/art.adf")" image/x-artworx
+check "type of art.idf" "$(xdg-mime query filetype "$work/files/art.idf")" image/x-icedraw
+check "type of art.tnd" "$(xdg-mime query filetype "$work/files/art.tnd")" image/x-tundra
 xdg-mime default "$desktop" text/x-nfo
 check "default for text/x-nfo" "$(xdg-mime query default text/x-nfo)" "$desktop"
 
@@ -54,7 +65,7 @@ check "default for text/x-nfo" "$(xdg-mime query default text/x-nfo)" "$desktop"
 # %s the size, %i the input, %o the output; no display needed.
 thumbnailer="$share/thumbnailers/glimra.thumbnailer"
 key() { sed -n "s/^$1=//p" "$thumbnailer"; }
-check "thumbnailer types" "$(key MimeType)" "text/x-nfo;text/x-diz;text/x-ansi;"
+check "thumbnailer types" "$(key MimeType)" "text/x-nfo;text/x-diz;text/x-ansi;image/x-xbin;text/x-pcboard;image/x-artworx;image/x-icedraw;image/x-tundra;"
 check "thumbnailer TryExec" "$(key TryExec)" glimra
 command="$(key Exec)"
 command="${command//%s/128}"; command="${command//%i/$(dirname "$0")/../examples/glimra.nfo}"; command="${command//%o/$work/thumb.png}"

@@ -1,5 +1,6 @@
 // Times opening ANSI art the way the window opens it (read at once, its
-// screen drawn, shown in colour) beside an .nfo of the same size (its first
+// screen drawn, shown in colour), and an XBin and a PCBoard file of the same
+// size, beside an .nfo of the same size (its first
 // screen at once, the rest scanned in the background): the time to the first screen,
 // the time until all is in, and the memory at its peak. Each file is opened
 // in a child process of its own, so that memory peaks do not mix.
@@ -52,9 +53,43 @@ QByteArray AnimationFrame(qsizetype i)
     return frame;
 }
 
+// The same row as PCBoard writes it: @X codes in place of escape codes.
+QByteArray PcboardRow(qsizetype i)
+{
+    static const char cells[] = "\xDB\xDB\xB2\xB1\xB0 \xDC\xDF\xDD\xDE" "art";
+    QByteArray row;
+    for (int column = 0; column < 80; ++column) {
+        if (column % 5 == 0)
+            row += "@X" + QByteArray::number((i * 3 + column) % 8, 16) + QByteArray::number((column % 10 ? 0 : 8) + (i + column) % 8, 16);
+        row += cells[(i + column) % (sizeof cells - 1)];
+    }
+    return row;
+}
+
+// The same row as an XBin compresses it: runs of five cells of one attribute.
+QByteArray XBinRow(qsizetype i)
+{
+    static const char cells[] = "\xDB\xDB\xB2\xB1\xB0 \xDC\xDF\xDD\xDE" "art";
+    QByteArray row;
+    for (int column = 0; column < 80; column += 5) {
+        row += char(0x80 | 4);
+        row += char(((i * 3 + column) % 8) << 4 | (column % 10 ? 0 : 8) | (i + column) % 8);
+        for (int k = 0; k < 5; ++k)
+            row += cells[(i + column + k) % (sizeof cells - 1)];
+    }
+    return row;
+}
+
+QString Extension(const QString &kind)
+{
+    return kind == QLatin1String("nfo") ? QStringLiteral("nfo") : kind == QLatin1String("xbin") ? QStringLiteral("xb")
+           : kind == QLatin1String("pcb")                        ? QStringLiteral("pcb")
+                                                                 : QStringLiteral("ans");
+}
+
 QString Prepare(const QString &dir, const QString &kind, int megabytes)
 {
-    const QString path = QStringLiteral("%1/%2-%3MB.%4").arg(dir, kind).arg(megabytes).arg(kind == QLatin1String("nfo") ? "nfo" : "ans");
+    const QString path = QStringLiteral("%1/%2-%3MB.%4").arg(dir, kind).arg(megabytes).arg(Extension(kind));
     if (QFileInfo::exists(path))
         return path;
     std::fprintf(stderr, "writing %s ...\n", qPrintable(path));
@@ -65,8 +100,16 @@ QString Prepare(const QString &dir, const QString &kind, int megabytes)
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return {};
-    for (qsizetype i = 0; file.size() < qint64(megabytes) * 1000 * 1000; ++i)
-        file.write(kind == QLatin1String("anim") ? AnimationFrame(i) : AnsiRow(i));
+    const qint64 size = qint64(megabytes) * 1000 * 1000;
+    if (kind == QLatin1String("xbin")) {
+        const qint64 rows = size / XBinRow(0).size();
+        file.write(QByteArray("XBIN\x1A\x50\0", 7) + char(rows & 0xFF) + char(rows >> 8 & 0xFF) + "\x10\x0C");
+        for (qsizetype i = 0; i < rows; ++i)
+            file.write(XBinRow(i));
+        return path;
+    }
+    for (qsizetype i = 0; file.size() < size; ++i)
+        file.write(kind == QLatin1String("anim") ? AnimationFrame(i) : kind == QLatin1String("pcb") ? PcboardRow(i) : AnsiRow(i));
     return path;
 }
 
@@ -130,7 +173,7 @@ int main(int argc, char **argv)
     QDir().mkpath(parser.value(QStringLiteral("dir")));
     std::printf("%-16s %10s %10s %10s %10s %10s %10s\n", "file", "face ms", "open ms", "screen ms", "all in ms", "peak MB", "rows");
     for (const QString &size : parser.value(QStringLiteral("sizes")).split(u',')) {
-        for (const char *kind : {"ansi", "anim", "nfo"}) {
+        for (const char *kind : {"ansi", "xbin", "pcb", "anim", "nfo"}) {
             const QString path = Prepare(parser.value(QStringLiteral("dir")), QLatin1String(kind), size.toInt());
             QProcess child;
             child.setProcessChannelMode(QProcess::ForwardedErrorChannel);

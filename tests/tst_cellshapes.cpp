@@ -362,7 +362,7 @@ void TestCellShapes::artCellsHaveTheirOwnColours()
     bytes.SetBreaks(TTextBuffer::TBreaks::LfOnly);
     bytes.Load("\x1B[" + QByteArray::number(paper < 8 ? 40 + paper : 100 + paper - 8) + ';'
                + QByteArray::number(ink < 8 ? 30 + ink : 90 + ink - 8) + "m\xDB\xDF\xB0");
-    TAnsiView art(TArtKind::akAnsi, 0, false, false, {});
+    TAnsiView art(TArtKind::akAnsi, std::nullopt);
     art.Build(bytes);
     TCellPainter cells;
     QFont font(QStringLiteral("DejaVu Sans Mono"));

@@ -9,6 +9,7 @@
 #include "formats/Sauce.h"
 #include "render/CellPainter.h"
 #include "render/TextModeFace.h"
+#include "textview/AnsiView.h"
 #include "textview/RichEdit.h"
 
 #include "Version.h"
@@ -33,6 +34,8 @@ private slots:
     void tooLargeIsRefusedWithTheLinesThatFit_data();
     void tooLargeIsRefusedWithTheLinesThatFit();
     void pngSideLimitIsTheWritersOwn();
+    void pictureInBandsIsThePictureWhole_data();
+    void pictureInBandsIsThePictureWhole();
     void cancelledExportLeavesNoFile();
     void pdfHasPrintsPages();
     void pagesEndWithTheText_data();
@@ -145,6 +148,50 @@ void TestExport::pngSideLimitIsTheWritersOwn()
     QCOMPARE(QImageReader(png).size(), QSize(1, int(Export::kMaxImageSide)));
 }
 
+void TestExport::pictureInBandsIsThePictureWhole_data()
+{
+    // What is drawn, at what scale, in bands how high (in pixels), and
+    // whether it takes a palette.
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("art");
+    QTest::addColumn<int>("scale");
+    QTest::addColumn<int>("band");
+    QTest::addColumn<bool>("palette");
+    QByteArray manyColours; // 300 colours of 24 bits: no palette holds them
+    for (int k = 0; k < 300; ++k)
+        manyColours += "\x1B[48;2;" + QByteArray::number(k % 256) + ';' + QByteArray::number(k / 256) + ";9m ";
+    QTest::newRow("text, a band inside a row") << Example() << false << 1 << 7 << true;
+    QTest::newRow("text at 2x, bands of three rows") << Example() << false << 2 << 96 << true;
+    QTest::newRow("art, a band inside a row") << QByteArray("\x1B[1;33;44m\xDB\xB2 art \x1B[0;31m\xB0\r\n\x1B[42mX") << true << 1 << 5 << true;
+    QTest::newRow("art of 300 colours") << manyColours << true << 1 << 16 << false;
+}
+
+void TestExport::pictureInBandsIsThePictureWhole()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, art);
+    QFETCH(int, scale);
+    QFETCH(int, band);
+    QFETCH(bool, palette);
+    QTemporaryDir dir;
+    TFileFormat format;
+    format.Art = art ? TArtKind::akAnsi : TArtKind::akText;
+    TRichEdit edit;
+    TAnsiView::Load(edit, bytes, format);
+    const TTextBuffer &shown = edit.ShownText();
+    const QImage whole = Export::Picture(shown, Export::LookOf(edit), 0, shown.LineCount(), scale);
+    const QString png = dir.filePath(QStringLiteral("bands.png"));
+    Export::WritePicture(shown, Export::LookOf(edit), 0, shown.LineCount(), scale, png, {}, band);
+    QImageReader reader(png);
+    const QImage read = reader.read();
+    QCOMPARE(read.size(), whole.size());
+    QCOMPARE(read.colorCount() > 0, palette);
+    QImage expected = whole.convertToFormat(QImage::Format_RGB32);
+    expected.setDevicePixelRatio(1);
+    const QImage got = read.convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(got, expected);
+}
+
 void TestExport::cancelledExportLeavesNoFile()
 {
     QTemporaryDir dir;
@@ -156,6 +203,15 @@ void TestExport::cancelledExportLeavesNoFile()
     const QString pdf = dir.filePath(QStringLiteral("out.pdf"));
     QVERIFY_THROWS_EXCEPTION(EAbort, Export::WritePdf(edit, QString(), pdf, [](qint64, qint64) { return false; }));
     QVERIFY_THROWS_EXCEPTION(EAbort, Export::Picture(edit.Document(), LookOf(edit), 0, 2000, 1, [](qint64, qint64) { return false; }));
+    // Cancelled part way, a picture written in bands leaves the file it would replace as it was.
+    const QString png = dir.filePath(QStringLiteral("out.png"));
+    QFile old(png);
+    QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
+    old.close();
+    QVERIFY_THROWS_EXCEPTION(EAbort, Export::WritePicture(edit.Document(), LookOf(edit), 0, 2000, 1, png,
+                                                          [](qint64 done, qint64) { return done == 0; }, 64));
+    QCOMPARE(MainFixture::ReadFile(png), QByteArray("old"));
+    QFile::remove(png);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
 }
 
@@ -305,8 +361,10 @@ void TestExport::commandLine_data()
                                     << "glimra: --scale applies to --export-png only.\n" << QSize() << "";
     QTest::newRow("font not installed") << QStringList{"--export-png", "out.png", "--font", "No Such Face", example} << 0
                                         << "glimra: The font No Such Face is not installed; drawing in " << QSize() << "";
-    QTest::newRow("too large") << QStringList{"--export-png", "out.png", "long.txt"} << 1
-                               << "glimra: The image would be" << QSize() << "";
+    QTest::newRow("taller than a picture in memory") << QStringList{"--export-png", "out.png", "long.txt"} << 0 << ""
+                                                     << QSize() << "";
+    QTest::newRow("wider than a PNG image") << QStringList{"--export-png", "out.png", "wide.txt"} << 1
+                                            << "glimra: The image would be" << QSize() << "";
     QTest::newRow("web page") << QStringList{"--export-html", "page.html", example} << 0 << "" << QSize() << "";
     QTest::newRow("version") << QStringList{"--version"} << 0 << "" << QSize() << "glimra " GLIMRA_VERSION_STRING "\n";
     QTest::newRow("the window without a display") << QStringList{example} << 1 << "glimra: cannot open the display (" << QSize() << "";
@@ -326,6 +384,10 @@ void TestExport::commandLine()
     QVERIFY(longFile.open(QIODevice::WriteOnly));
     longFile.write(QByteArray(300000, '\n'));
     longFile.close();
+    QFile wideFile(dir.filePath(QStringLiteral("wide.txt")));
+    QVERIFY(wideFile.open(QIODevice::WriteOnly));
+    wideFile.write(QByteArray(3000000, 'w'));
+    wideFile.close();
     // Blank but for a block at the end of each line: the corners show the background.
     QFile blank(dir.filePath(QStringLiteral("blank.nfo")));
     QVERIFY(blank.open(QIODevice::WriteOnly));
@@ -372,6 +434,12 @@ void TestExport::artPictureIsCellExact_data()
     QTest::newRow("width 0") << "a.txt" << art + record(0, 0) << png << QSize(640, 48);
     QTest::newRow("scale 2") << "a.ans" << art << QStringList{"--export-png", "out.png", "--scale", "2"} << QSize(1280, 96);
     QTest::newRow("binary text") << "a.bin" << QByteArray("A\x17" "B\x07", 4) << png << QSize(1280, 16);
+    // The art's own font, 8 pixels high, makes the cells (at 2x, the multiple
+    // nearest the 16-pixel font asked for); PCBoard's codes colour them.
+    const QByteArray font8(256 * 8, '\0');
+    QTest::newRow("XBin in its own font") << "a.xb" << QByteArray("XBIN\x1A\x02\0\x01\0\x08\x02", 11) + font8 + QByteArray(" \x10 \x07", 4)
+                                          << png << QSize(32, 16);
+    QTest::newRow("PCBoard") << "a.pcb" << QByteArray("@X10A@X07\r\n\r\nB") << png << QSize(640, 48);
     // Three rows of blue, scaled down.
     QTest::newRow("thumbnail") << "a.ans" << "\x1B[44m" + QByteArray(240, ' ') << QStringList{"--thumbnail", "64"} << QSize(64, 4);
 }

@@ -147,6 +147,7 @@ void TestFileFormat::roundTrip_data()
     // CR LF moves NULs to odd offsets: tabs, breaks and NULs are no UTF-16 text.
     QTest::newRow("NULs and tabs") << QByteArray::fromHex("09000a0a2d0009 0a00090a00") << -1 << "CP437";
     QTest::newRow("NULs, letters and odd bytes") << QByteArray::fromHex("000a090009 09ff0057df020049003909 00ff") << -1 << "CP437";
+    QTest::newRow("Windows-1252 with NULs") << QByteArray::fromHex("080a0020002000640070 65e0002000") << -1 << "Windows-1252";
 }
 
 void TestFileFormat::roundTrip()
@@ -442,11 +443,23 @@ void TestFileFormat::colourArt_data()
     QTest::newRow("record ANSiMation") << "a" << "x\r\n" + record(1, 2, 3) << -1 << "ANSI art";
     QTest::newRow("record ASCII") << "a.txt" << "x\r\n" + record(1, 0, 3) << -1 << "CP437";
     QTest::newRow(".bin") << "a.bin" << QByteArray("A\x0A\x0D\x1F\x1A\x07", 6) << -1 << "Binary text";
-    QTest::newRow("record binary text") << "a.xb" << QByteArray("A\x0A\x0D\x1F") + record(5, 2, 4) << -1 << "Binary text";
+    QTest::newRow("record binary text") << "a.dat" << QByteArray("A\x0A\x0D\x1F") + record(5, 2, 4) << -1 << "Binary text";
     QTest::newRow(".ans read as code page 437") << "a.ans" << QByteArray("\xE2\x95\x94\r\n") << -1 << "ANSI art";
     QTest::newRow("codes in UTF-8 text stay text") << "a.nfo" << QByteArray("\x1B[31m\xE2\x95\x94\r\n") << -1 << "UTF-8";
     QTest::newRow(".ans chosen UTF-8") << "a.ans" << art << int(TCharset::csUtf8) << "UTF-8";
     QTest::newRow(".ans chosen code page 437") << "a.ans" << art << int(TCharset::csCp437) << "ANSI art";
+    // The art tools' formats by header, name and record; a picture's cells
+    // are read in code page 437 even where they look like UTF-16.
+    const QByteArray cells = QByteArray("A\0B\0C\0D\0E\0F\0G\0H\0", 16);
+    QTest::newRow("XBin header") << "a.dat" << QByteArray("XBIN\x1A\x08\0\x01\0\x10\0", 11) + cells << -1 << "XBin";
+    QTest::newRow(".xb") << "a.xb" << cells << -1 << "XBin";
+    QTest::newRow("record XBin") << "a.dat" << cells + record(6, 0, 16) << -1 << "XBin";
+    QTest::newRow(".pcb") << "a.pcb" << QByteArray("@X1Fx\r\n") << -1 << "PCBoard";
+    QTest::newRow("record PCBoard") << "a.txt" << QByteArray("@X1Fx\r\n") + record(1, 4, 7) << -1 << "PCBoard";
+    QTest::newRow(".adf") << "a.ADF" << "\x01" + cells << -1 << "Artworx";
+    QTest::newRow("iCEDraw header") << "a.dat" << QByteArray("\x04" "1.4", 4) + cells << -1 << "iCEDraw";
+    QTest::newRow("TundraDraw header") << "a.dat" << QByteArray("\x18TUNDRA24\x01") + cells << -1 << "TundraDraw";
+    QTest::newRow("record TundraDraw") << "a.dat" << QByteArray("x") + record(1, 8, 1) << -1 << "TundraDraw";
 }
 
 void TestFileFormat::colourArt()
@@ -455,6 +468,8 @@ void TestFileFormat::colourArt()
     QFETCH(QByteArray, bytes);
     QFETCH(int, charset);
     QFETCH(QString, name);
+    if (charset < 0 && FileFormat::IsPicture(fileName, bytes))
+        charset = int(TCharset::csCp437);
     TFileFormat format = charset < 0 ? FileFormat::Detect(bytes) : FileFormat::ForCharset(TCharset(charset), bytes);
     const QByteArray text = FileFormat::ToDocument(bytes, format);
     FileFormat::DetectArt(format, fileName, text, charset >= 0);

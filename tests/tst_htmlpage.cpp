@@ -55,6 +55,13 @@ void TestHtmlPage::page_data()
         << QByteArray("see http://a.test/p now") << false
         << QStringList{"see <a href=\"http://a.test/p\">http://</a></span>" + span("#00ff00") + "<a href=\"http://a.test/p\">a.test/p</a> now"}
         << QStringList{} << QList<THtmlRun>{{11, 0xFF0000, 0}, {12, 0x00FF00, 0}};
+    QTest::newRow("the art's own hyperlink wins over an address")
+        << QByteArray("a www.x.test b") << false
+        << QStringList{span("#ff0000") + "a </span>" + span("#ff0000") + "<a href=\"https://y.test/\">www.</a></span>" + span("#00ff00")
+                       + "<a href=\"https://y.test/\">x.test</a></span>" + span("#00ff00") + " b</span>"}
+        << QStringList{"http://www.x.test"}
+        << QList<THtmlRun>{{2, 0xFF0000, 0, {}}, {4, 0xFF0000, 0, QStringLiteral("https://y.test/")},
+                           {6, 0x00FF00, 0, QStringLiteral("https://y.test/")}, {2, 0x00FF00, 0, {}}};
 }
 
 void TestHtmlPage::page()

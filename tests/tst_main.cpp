@@ -71,6 +71,7 @@ private slots:
     void colourArtDrawnAndItsCodesEdited();
     void propertiesWriteTheRecord_data();
     void propertiesWriteTheRecord();
+    void artPicturesAndTheWrapChosen();
     void largeFileShowsAtOnceAndLoadsInSlices();
     void largeFileWrittenBackAsRead_data();
     void largeFileWrittenBackAsRead();
@@ -644,8 +645,8 @@ void TestMain::colourArtDrawnAndItsCodesEdited()
 {
     MainFixture f;
     TRichEdit *edit = f.Window->richedit;
-    // Red "Hi", a lone LF (down a row, same column), a lone CR, then the record.
-    const QByteArray art("\x1B[31mHi\n!\r\x1B[0mok\r\n");
+    // Red "Hi", a lone LF (to the next row's start), a lone CR, then the record.
+    const QByteArray art("\x1B[31mHi\n  !\r\x1B[0mok\r\n");
     TSauce record = Sauce::New(QStringLiteral("t"), {}, {}, 80, 2, quint32(art.size()), QDate(2026, 1, 1));
     record.FileType = 1; // ANSi
     const QByteArray file = art + Sauce::Make(record);
@@ -684,6 +685,35 @@ void TestMain::colourArtDrawnAndItsCodesEdited()
     QByteArray expected = file;
     expected[3] = '2';
     QCOMPARE(MainFixture::ReadFile(path), expected);
+}
+
+void TestMain::artPicturesAndTheWrapChosen()
+{
+    MainFixture f;
+    TRichEdit *edit = f.Window->richedit;
+    // An XBin is a picture: drawn, found in, but without codes to show.
+    const QString xbin = f.WriteFile(QStringLiteral("art.xb"), QByteArray("XBIN\x1A\x02\0\x01\0\x10\0" "A\x1F" "B\x07", 15));
+    f.Window->LoadDocument(xbin);
+    QCOMPARE(Panel(f, 4), QStringLiteral("XBin"));
+    QCOMPARE(edit->FindText(QStringLiteral("ab"), 0), 0);
+    f.Window->Item("ShowCodes1")->trigger();
+    QVERIFY(edit->ShownDerived());
+    QVERIFY(!f.Window->Item("ShowCodes1")->isChecked());
+    QCOMPARE(Panel(f, 5), QStringLiteral("XBin art is a picture: it has no codes to show"));
+    // Full rows each broken by CR LF: a terminal's one row each, unless DOS
+    // is chosen, which is remembered for the file.
+    const QString art = f.WriteFile(QStringLiteral("term.ans"), (QByteArray(80, 'x') + "\r\n").repeated(2));
+    f.Window->LoadDocument(art);
+    QCOMPARE(edit->ShownText().LineCount(), 2);
+    QVERIFY(f.Window->Item("WrapAutomatic1")->isChecked());
+    f.Window->Item("WrapDos1")->trigger();
+    QCOMPARE(edit->ShownText().LineCount(), 3);
+    QVERIFY(f.Window->Item("WrapDos1")->isChecked() && !f.Window->Item("WrapAutomatic1")->isChecked());
+    f.Window->LoadDocument(xbin);
+    QVERIFY(f.Window->Item("WrapAutomatic1")->isChecked());
+    f.Window->LoadDocument(art);
+    QVERIFY(f.Window->Item("WrapDos1")->isChecked());
+    QCOMPARE(edit->ShownText().LineCount(), 3);
 }
 
 void TestMain::largeFileShowsAtOnceAndLoadsInSlices()

@@ -5,6 +5,7 @@
 // frames. Find, selection and Copy work on it as on any text; editing is off
 // while it is shown.
 
+#include "document/Links.h"
 #include "document/TextBuffer.h"
 #include "textview/TextRenderer.h"
 
@@ -22,6 +23,8 @@ public:
         QColor Paper;             // around the text; invalid for the control's background
         qsizetype Columns = 0;    // the fewest columns a picture of it has
         bool Wrap = true;         // whether word wrap may break its lines
+        bool Blinks = false;      // some of its characters blink
+        int Stretch = 100;        // row height in percent of the face's, as a CRT stretched it
     };
 
     // Makes the text again from the document's bytes.
@@ -29,6 +32,9 @@ public:
     // What the status bar says of it (that it was cut short), or empty.
     virtual QString Note() const { return {}; }
     bool LookAt(qsizetype, TextRenderer::TCellLook *) const override { return false; }
+    // Links of its own (not addresses in its text) in the line that holds
+    // [from, to), as positions of the text, sorted.
+    virtual QList<TLink> LinksNear(qsizetype, qsizetype) const { return {}; }
     // The face it is drawn in when the control's is family.
     virtual QString FamilyFor(const QString &family) const { return family; }
     // The control's font in that face (a monospace face standing in where it is missing).

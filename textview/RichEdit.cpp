@@ -193,6 +193,13 @@ void TRichEdit::BindView()
 {
     m_layout.SetDocument(Text());
     ApplyFont();
+    // Blinking art blinks at the VGA's rate, about twice a second.
+    m_blinkHidden = false;
+    if (m_derivedShown && m_derived->Hints().Blinks)
+        m_artBlink.start(267, this);
+    else
+        m_artBlink.stop();
+    RestartBlink();
 }
 
 QFont TRichEdit::ShownFont() const
@@ -710,6 +717,11 @@ void TRichEdit::timerEvent(QTimerEvent *event)
             MoveCaret(HitTest(m_lastMouse), true);
         else
             m_autoScroll.stop();
+        return;
+    }
+    if (event->timerId() == m_artBlink.timerId()) {
+        m_blinkHidden = !m_blinkHidden;
+        viewport()->update();
         return;
     }
     if (event->timerId() != m_blink.timerId()) {

@@ -205,6 +205,7 @@ private:
     qsizetype HitTest(const QPoint &viewportPos) const;
     TCharClass ClassAt(qsizetype pos) const;
     void UpdateLinkCursor(const QPoint &viewportPos, Qt::KeyboardModifiers modifiers);
+    QList<TLink> ShownLinks(qsizetype from, qsizetype to) const; // in the line that holds [from, to)
     qsizetype WordStart(qsizetype pos) const;
     qsizetype WordEnd(qsizetype pos) const;
     QMimeData *SelectionMimeData() const;
@@ -251,6 +252,8 @@ private:
     bool m_loading = false;
     bool m_caretVisible = true;
     QBasicTimer m_blink;
+    QBasicTimer m_artBlink; // blinking characters of colour art
+    bool m_blinkHidden = false;
     bool m_selecting = false;
     bool m_dragPending = false;
     QPoint m_pressPos;

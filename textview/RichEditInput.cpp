@@ -302,11 +302,28 @@ QString TRichEdit::LinkAt(const QPoint &viewportPos) const
     const qsizetype at = CharAt(viewportPos);
     if (at < 0)
         return {};
-    for (const TLink &link : Links::Near(Text(), at, at + 1)) {
+    for (const TLink &link : ShownLinks(at, at + 1)) {
         if (at >= link.Start && at < link.End)
             return link.Url;
     }
     return {};
+}
+
+QList<TLink> TRichEdit::ShownLinks(qsizetype from, qsizetype to) const
+{
+    // A derived text's own links (colour art's hyperlinks) win over the
+    // addresses found in the text where they meet.
+    QList<TLink> links = m_derivedShown ? m_derived->LinksNear(from, to) : QList<TLink>();
+    if (links.isEmpty())
+        return Links::Near(Text(), from, to);
+    for (const TLink &found : Links::Near(Text(), from, to)) {
+        if (std::none_of(links.begin(), links.end(), [&found](const TLink &own) {
+                return found.Start < own.End && own.Start < found.End;
+            }))
+            links.append(found);
+    }
+    std::sort(links.begin(), links.end(), [](const TLink &a, const TLink &b) { return a.Start < b.Start; });
+    return links;
 }
 
 void TRichEdit::UpdateLinkCursor(const QPoint &viewportPos, Qt::KeyboardModifiers modifiers)

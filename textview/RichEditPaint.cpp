@@ -70,6 +70,7 @@ void TRichEdit::ApplyFont()
     const QFont font = ShownFont();
     m_cells.SetFont(font);
     m_cells.SetNinthColumn(m_derivedShown && m_derived->Hints().NinthColumn);
+    m_cells.SetStretch(m_derivedShown ? m_derived->Hints().Stretch : 100);
     m_cellWidth = m_cells.CellWidth();
     m_cellHeight = m_cells.CellHeight();
     const QFontMetrics metrics(font);
@@ -106,6 +107,7 @@ void TRichEdit::paintEvent(QPaintEvent *event)
     style.UnderlineY = m_underlineY;
     style.UnderlineHeight = m_underlineHeight;
     style.Looks = derived;
+    style.BlinkHidden = m_blinkHidden;
     const qsizetype firstColumn = left;
     const qsizetype lastColumn = left + viewport()->width() / m_cellWidth + 1;
 
@@ -125,7 +127,7 @@ void TRichEdit::paintEvent(QPaintEvent *event)
         qsizetype shownColumn = 0;
         const qsizetype shownFrom = TTextLayout::SkipToColumn(Text(), start, end, firstColumn, &shownColumn);
         const qsizetype shownTo = TTextLayout::SkipToColumn(Text(), shownFrom, end, lastColumn, &shownColumn);
-        for (const TLink &link : Links::Near(Text(), shownFrom, std::min(end, shownTo + 1)))
+        for (const TLink &link : ShownLinks(shownFrom, std::min(end, shownTo + 1)))
             style.Links.append({link.Start, link.End});
         const qsizetype column = TextRenderer::DrawRow(p, m_cells, Text(), start, end, QPoint(indent, y), style,
                                                  firstColumn, lastColumn);
@@ -150,7 +152,9 @@ void TRichEdit::RestartBlink()
 {
     m_caretVisible = true;
     const int flash = QApplication::cursorFlashTime();
-    if (flash > 0 && hasFocus())
+    // Colour art is read-only: its caret stands still.
+    const bool art = m_derivedShown && m_derived->Hints().Paper.isValid();
+    if (flash > 0 && hasFocus() && !art)
         m_blink.start(flash / 2, this);
     else
         m_blink.stop();
@@ -183,6 +187,7 @@ qsizetype TRichEdit::FormatRange(QPainter &painter, QPagedPaintDevice &device, q
     TCellPainter cells;
     cells.SetFont(ShownFont(), &device);
     cells.SetNinthColumn(m_cells.NinthColumn());
+    cells.SetStretch(m_cells.Stretch());
     const int cellWidth = cells.CellWidth(), cellHeight = cells.CellHeight();
     const int columns = std::max(1, int(page.width()) / cellWidth);
     const int rows = std::max(1, int(page.height()) / cellHeight);

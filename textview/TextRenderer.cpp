@@ -43,20 +43,23 @@ qsizetype DrawRow(QPainter &painter, TCellPainter &cells, const TTextBuffer &doc
     return ForEachCell(doc, start, end, firstColumn, lastColumn, [&](qsizetype pos, char32_t ch, qsizetype column, qsizetype width) {
         const QRect cell(origin.x() + int(column - firstColumn) * cellWidth, origin.y(), int(width) * cellWidth, cellHeight);
         const bool selected = pos >= style.SelStart && pos < style.SelEnd;
+        while (link != style.Links.end() && link->second <= pos)
+            ++link;
+        const bool linked = link != style.Links.end() && link->first <= pos;
         TCellLook look;
         if (style.Looks && style.Looks->LookAt(pos, &look)) {
             if (look.Glyph)
                 ch = look.Glyph;
             if (!selected) {
-                cells.Draw(painter, cell, ch, QColor(look.Ink), QColor(look.Paper));
+                const QColor ink(look.Blink && style.BlinkHidden ? look.Paper : look.Ink);
+                cells.Draw(painter, cell, ch, ink, QColor(look.Paper));
+                if (linked) // in the art's own ink
+                    painter.fillRect(QRect(cell.left(), cell.top() + style.UnderlineY, cell.width(), style.UnderlineHeight), ink);
                 return;
             }
         }
         if (selected)
             painter.fillRect(cell, style.SelectedBack);
-        while (link != style.Links.end() && link->second <= pos)
-            ++link;
-        const bool linked = link != style.Links.end() && link->first <= pos;
         const QColor &color = selected ? style.SelectedText : linked ? style.Link : style.Text;
         cells.Draw(painter, cell, ch, color);
         if (linked) // inside the cell: the art does not move

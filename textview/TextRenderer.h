@@ -25,6 +25,7 @@ struct TCellLook
     QRgb Ink = 0;
     QRgb Paper = 0;
     char32_t Glyph = 0; // 0: the text's own character
+    bool Blink = false; // the ink comes and goes
 };
 
 class TCellLooks
@@ -51,6 +52,7 @@ struct TRowStyle
     // The characters' own looks, which win over the text and link colours;
     // the selection still shows.
     const TCellLooks *Looks = nullptr;
+    bool BlinkHidden = false; // blinking ink drawn as its paper
 };
 
 // Draws the characters [start, end) of doc as one row whose column firstColumn
