@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 
 #include "app/DocumentFile.h"
+#include "app/DocumentLoader.h"
 #include "app/Export.h"
 #include "app/StoredLook.h"
 #include "platform/Errors.h"
@@ -14,7 +15,10 @@
 #include <QApplication>
 #include <QCommandLineParser>
 
+#include <QElapsedTimer>
+
 #include <cstdio>
+#include <unistd.h>
 
 namespace CommandLine {
 namespace {
@@ -80,6 +84,33 @@ TLook LookFor(const TCommandLine &command)
     return look;
 }
 
+// How far a long export is, on a terminal only: a pipe or a file gets
+// nothing but the one line of a failure.
+class TTerminalProgress
+{
+public:
+    TTerminalProgress() : m_shown(isatty(fileno(stderr)) != 0) { m_time.start(); }
+    ~TTerminalProgress()
+    {
+        if (m_percent >= 0)
+            std::fputs("\r             \r", stderr);
+    }
+    void Show(qint64 done, qint64 total)
+    {
+        const int percent = total > 0 ? int(100 * done / total) : 100;
+        if (!m_shown || percent == m_percent || m_time.elapsed() < 500)
+            return;
+        m_percent = percent;
+        std::fprintf(stderr, "\rglimra: %d%%", percent);
+        std::fflush(stderr);
+    }
+
+private:
+    bool m_shown;
+    int m_percent = -1;
+    QElapsedTimer m_time;
+};
+
 void WritePicture(const TCommandLine &command)
 {
     const TLook look = LookFor(command);
@@ -87,21 +118,32 @@ void WritePicture(const TCommandLine &command)
         Export::WritePng(Export::Thumbnail(command.File, look, command.ThumbnailSize), command.Output);
         return;
     }
-    TDocumentFile file = DocumentFile::Read(command.File);
+    // A large file is read as the window reads it: left on disk, its lines
+    // found first (the first half of what the progress counts).
+    TDocumentFile file = DocumentFile::Open(command.File);
     const TFileFormat format = file.Format;
     TRichEdit edit;
     edit.SetTextFont(look.Font);
     edit.SetColors(look.Text, look.Background);
-    TAnsiView::Load(edit, std::move(file.Text), format, !command.Font.isEmpty());
-    if (command.Mode == TCommandLine::TMode::cmHtml) {
-        Export::WriteHtml(edit.Document(), format, command.File.section(u'/', -1), look, command.Output);
-        return;
+    TTerminalProgress told;
+    if (file.Source) {
+        edit.OpenSource(file.Source, format.Charset);
+        if (!TDocumentLoader::LoadAll(edit, file.Source, [&told](qint64 done, qint64 total) { told.Show(done, 2 * total); }))
+            throw DocumentFile::CannotOpen(command.File);
+    } else {
+        TAnsiView::Load(edit, std::move(file.Text), format, !command.Font.isEmpty());
     }
-    if (command.Mode == TCommandLine::TMode::cmPdf)
-        Export::WritePdf(edit, command.File.section(u'/', -1), command.Output);
+    const auto progress = [&told, scanned = file.Source != nullptr](qint64 done, qint64 total) {
+        told.Show(scanned ? total + done : done, scanned ? 2 * total : total);
+        return true;
+    };
+    if (command.Mode == TCommandLine::TMode::cmHtml)
+        Export::WriteHtml(edit.Document(), format, command.File.section(u'/', -1), look, command.Output, progress);
+    else if (command.Mode == TCommandLine::TMode::cmPdf)
+        Export::WritePdf(edit, command.File.section(u'/', -1), command.Output, progress);
     else
         Export::WritePicture(edit.ShownText(), Export::LookOf(edit), 0, edit.ShownText().LineCount(), command.Scale,
-                             command.Output);
+                             command.Output, progress);
 }
 
 } // namespace

@@ -68,6 +68,23 @@ bool TDocumentLoader::Apply(const TScanBatch &batch)
     return true;
 }
 
+bool TDocumentLoader::LoadAll(TRichEdit &edit, const std::shared_ptr<TDecodedSource> &source,
+                              const std::function<void(qint64, qint64)> &progress)
+{
+    TSourceScan scan(source->File(), source->Shape(), gSliceBytes);
+    const TDecodedSource::TShape &shape = source->Shape();
+    for (;;) {
+        const TScanBatch batch = scan.Next();
+        if (batch.State != TSourceFile::TState::Intact)
+            return false;
+        edit.AppendScanned(batch);
+        if (progress)
+            progress(scan.Offset() - shape.Begin, shape.End - shape.Begin);
+        if (batch.Last)
+            return true;
+    }
+}
+
 void TDocumentLoader::Stop()
 {
     m_done = true;

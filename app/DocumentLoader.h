@@ -11,6 +11,8 @@
 #include <QObject>
 #include <QPointer>
 
+#include <functional>
+
 #include <memory>
 
 class TRichEdit;
@@ -32,6 +34,11 @@ public:
 
     // The file bytes one stretch scans; tests make them few.
     static void SetSliceBytes(qint64 bytes);
+    // The whole scan now, in the calling thread, where no window waits (the
+    // command line); progress is told the file bytes scanned. False when the
+    // file changed or failed meanwhile.
+    static bool LoadAll(TRichEdit &edit, const std::shared_ptr<TDecodedSource> &source,
+                        const std::function<void(qint64, qint64)> &progress = {});
 
 signals:
     void Progress(int percent);

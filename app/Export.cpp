@@ -17,6 +17,7 @@
 #include "textview/RichEdit.h"
 #include "textview/TextRenderer.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QHash>
 #include <QFontInfo>
@@ -235,11 +236,6 @@ void WritePdf(TRichEdit &edit, const QString &title, const QString &name, const 
         throw DocumentFile::CannotCreate(name, file);
 }
 
-void WriteHtml(const TTextBuffer &bytes, const TFileFormat &format, const QString &title, const TLook &look,
-               const QString &name)
-{
-    DocumentFile::WriteBytes(name, Html(bytes, format, title, look));
-}
 
 namespace {
 
@@ -281,7 +277,11 @@ void EmbedFace(THtmlLook &html, const QString &family, bool ninthColumn)
 
 } // namespace
 
-QByteArray Html(const TTextBuffer &bytes, const TFileFormat &format, const QString &name, const TLook &look)
+namespace {
+
+// The page of the document into out; false when a write failed or progress stopped it.
+bool WritePage(const TTextBuffer &bytes, const TFileFormat &format, const QString &name, const TLook &look, QIODevice &out,
+               const TProgress &progress)
 {
     THtmlLook html;
     html.Text = look.Text.rgb() & 0xFFFFFF;
@@ -291,7 +291,7 @@ QByteArray Html(const TTextBuffer &bytes, const TFileFormat &format, const QStri
     std::unique_ptr<TAnsiView> art = TAnsiView::For(format);
     if (!art) {
         EmbedFace(html, look.Font.family(), false);
-        return HtmlPage::Make(bytes, record, name, html);
+        return HtmlPage::Write(bytes, record, name, html, out, {}, progress);
     }
     // The characters the art draws, each run of cells in its colours.
     art->Build(bytes);
@@ -314,8 +314,37 @@ QByteArray Html(const TTextBuffer &bytes, const TFileFormat &format, const QStri
         }
         return runs;
     };
-    return HtmlPage::Make(drawn, record, name, html, colours);
+    return HtmlPage::Write(drawn, record, name, html, out, colours, progress);
 }
+
+} // namespace
+
+QByteArray Html(const TTextBuffer &bytes, const TFileFormat &format, const QString &name, const TLook &look)
+{
+    QByteArray page;
+    QBuffer out(&page);
+    out.open(QIODevice::WriteOnly);
+    WritePage(bytes, format, name, look, out, {});
+    return page;
+}
+
+void WriteHtml(const TTextBuffer &bytes, const TFileFormat &format, const QString &title, const TLook &look,
+               const QString &name, const TProgress &progress)
+{
+    QSaveFile file(name);
+    if (!file.open(QIODevice::WriteOnly))
+        throw DocumentFile::CannotCreate(name, file);
+    bool stopped = false;
+    const bool written = WritePage(bytes, format, title, look, file, [&](qint64 done, qint64 total) {
+        stopped = progress && !progress(done, total);
+        return !stopped;
+    });
+    if (stopped)
+        throw EAbort(); // nothing written: the file stays as it was
+    if (!written || !CommitToDisk(file))
+        throw DocumentFile::CannotCreate(name, file);
+}
+
 
 QImage Thumbnail(const QString &fileName, const TLook &fileLook, int size)
 {

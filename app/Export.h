@@ -80,9 +80,11 @@ void WritePdf(TRichEdit &edit, const QString &title, const QString &name, const 
 // colour art as it is drawn, in its colours. name stands for the title
 // where the art's record gives none.
 QByteArray Html(const TTextBuffer &bytes, const TFileFormat &format, const QString &name, const TLook &look);
-// The same written through a temporary file renamed over name.
+// The same written through a temporary file renamed over name as the
+// document is read, never held whole; progress may stop it (the silent abort,
+// the file as it was).
 void WriteHtml(const TTextBuffer &bytes, const TFileFormat &format, const QString &title, const TLook &look,
-               const QString &name);
+               const QString &name, const TProgress &progress = {});
 
 // The top of a file's art no larger than size by size, scaled down smoothly;
 // only the file's first bytes are read.

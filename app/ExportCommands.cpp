@@ -100,7 +100,9 @@ void ExportHtml(QWidget *parent, TRichEdit &edit, const TFileFormat &format, con
     const std::optional<QString> name = AskFileName(parent, documentName, dialog);
     if (!name)
         return;
-    Export::WriteHtml(edit.Document(), format, QFileInfo(documentName).fileName(), Export::LookOf(edit), *name);
+    TProgressWindow progress(parent, QStringLiteral("Writing the web page..."));
+    Export::WriteHtml(edit.Document(), format, QFileInfo(documentName).fileName(), Export::LookOf(edit), *name,
+                      progress.Progress());
 }
 
 void ExportImage(QWidget *parent, TRichEdit &edit, const QString &documentName, TFileDialogState &dialog)

@@ -5,9 +5,12 @@
 #include "document/TextBuffer.h"
 #include "platform/Cp437.h"
 
+#include <QBuffer>
 #include <QStringView>
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 
 namespace HtmlPage {
 namespace {
@@ -34,18 +37,17 @@ QString RecordText(const QByteArray &bytes)
     return Cp437::Decode(bytes).trimmed();
 }
 
-// One line: its characters as the screen shows them, addresses as links,
-// and, for colour art, each run of cells in its colours.
-QString Line(const TTextBuffer &doc, qsizetype line, const QList<THtmlRun> &runs)
+// One line's bytes: its characters as the screen shows them, addresses as
+// links, and, for colour art, each run of cells in its colours.
+QByteArray LineOf(TCharset charset, const QByteArray &bytes, const QList<THtmlRun> &runs)
 {
     // The characters as the screen shows them: pictures of control bytes,
     // NUL an empty cell.
-    const QByteArray bytes = doc.Slice(doc.LineStart(line), doc.LineEnd(line));
     const auto *data = reinterpret_cast<const unsigned char *>(bytes.constData());
     QString text;
     for (qsizetype i = 0; i < bytes.size();) {
         char32_t ch = 0;
-        i += Charset::Decode(doc.Charset(), data + i, bytes.size() - i, &ch);
+        i += Charset::Decode(charset, data + i, bytes.size() - i, &ch);
         text += QString::fromUcs4(&ch, 1);
     }
     QList<TLink> links = Links::Find(text);
@@ -104,7 +106,7 @@ QString Line(const TTextBuffer &doc, qsizetype line, const QList<THtmlRun> &runs
         out += QStringLiteral("</a>");
     if (inRun)
         out += QStringLiteral("</span>");
-    return out;
+    return out.toUtf8();
 }
 
 } // namespace
@@ -127,8 +129,147 @@ QString Escaped(QStringView text)
     return out;
 }
 
-QByteArray Make(const TTextBuffer &doc, const std::optional<TSauce> &record, const QString &name, const THtmlLook &look,
-                const THtmlColours &colours)
+namespace {
+
+// Output gathered into large writes.
+class TPageOut
+{
+public:
+    explicit TPageOut(QIODevice &out) : m_out(out) { m_buffer.reserve(kFlush + 4096); }
+    void Put(const char *p, qsizetype n)
+    {
+        m_buffer.append(p, n);
+        if (m_buffer.size() >= kFlush)
+            Flush();
+    }
+    void Put(QByteArrayView bytes) { Put(bytes.data(), bytes.size()); }
+    void PutText(const QString &text) { Put(QByteArrayView(text.toUtf8())); }
+    bool Flush()
+    {
+        if (!m_failed && !m_buffer.isEmpty())
+            m_failed = m_out.write(m_buffer) != m_buffer.size();
+        m_buffer.resize(0);
+        return !m_failed;
+    }
+    bool Failed() const { return m_failed; }
+
+private:
+    static constexpr qsizetype kFlush = 1 << 20;
+    QIODevice &m_out;
+    QByteArray m_buffer;
+    bool m_failed = false;
+};
+
+// A byte of a single-byte set, or of ASCII in any set, as the page holds it:
+// its character in UTF-8, escaped.
+struct TByteText
+{
+    char Bytes[8] = {};
+    int Length = 0;
+};
+
+std::array<TByteText, 256> ByteTexts(TCharset charset)
+{
+    std::array<TByteText, 256> table{};
+    for (int b = 0; b < 256; ++b) {
+        const auto byte = static_cast<unsigned char>(b);
+        char32_t ch = 0;
+        Charset::Decode(charset, &byte, 1, &ch);
+        const QByteArray text = Escaped(QString::fromUcs4(&ch, 1)).toUtf8();
+        TByteText &entry = table[size_t(b)];
+        entry.Length = int(std::min<qsizetype>(text.size(), sizeof entry.Bytes));
+        std::memcpy(entry.Bytes, text.constData(), size_t(entry.Length));
+    }
+    return table;
+}
+
+// Whether a line of the document's bytes may hold an address: every kind
+// has "://", "@" or "www." in it, all ASCII.
+bool MayHoldLink(const char *p, qsizetype n)
+{
+    if (std::memchr(p, '@', size_t(n)))
+        return true;
+    const char *end = p + n;
+    for (const char *at = p; (at = static_cast<const char *>(std::memchr(at, ':', size_t(end - at)))); ++at) {
+        if (end - at >= 3 && at[1] == '/' && at[2] == '/')
+            return true;
+    }
+    for (const char *at = p; (at = static_cast<const char *>(std::memchr(at, '.', size_t(end - at)))); ++at) {
+        if (at - p >= 3 && (at[-1] | 0x20) == 'w' && (at[-2] | 0x20) == 'w' && (at[-3] | 0x20) == 'w')
+            return true;
+    }
+    return false;
+}
+
+// A line of text without colours, from its bytes: a line that may hold an
+// address goes the way of every line of art; the others byte by byte.
+class TTextLines
+{
+public:
+    TTextLines(TCharset charset, TPageOut &out) : m_charset(charset), m_out(out), m_table(ByteTexts(charset)) {}
+
+    void Line(const char *p, qsizetype n)
+    {
+        if (MayHoldLink(p, n)) {
+            m_out.Put(QByteArrayView(LineOf(m_charset, QByteArray::fromRawData(p, n), {})));
+            return;
+        }
+        const bool single = Charset::IsSingleByte(m_charset);
+        const auto *data = reinterpret_cast<const unsigned char *>(p);
+        char chunk[4096];
+        qsizetype used = 0;
+        for (qsizetype i = 0; i < n;) {
+            if (used > qsizetype(sizeof chunk) - 16) {
+                m_out.Put(chunk, used);
+                used = 0;
+            }
+            if (single || data[i] < 0x80) {
+                const TByteText &text = m_table[data[i++]];
+                std::memcpy(chunk + used, text.Bytes, sizeof text.Bytes);
+                used += text.Length;
+                continue;
+            }
+            char32_t ch = 0;
+            i += Charset::Decode(m_charset, data + i, n - i, &ch);
+            used += Utf8(ch, chunk + used);
+        }
+        m_out.Put(chunk, used);
+    }
+
+private:
+    // A character beyond ASCII in UTF-8, as QString's conversion writes it.
+    static int Utf8(char32_t ch, char *out)
+    {
+        if (ch >= 0xD800 && ch <= 0xDFFF)
+            ch = 0xFFFD;
+        if (ch < 0x80) {
+            out[0] = char(ch);
+            return 1;
+        }
+        if (ch < 0x800) {
+            out[0] = char(0xC0 | ch >> 6);
+            out[1] = char(0x80 | (ch & 0x3F));
+            return 2;
+        }
+        if (ch < 0x10000) {
+            out[0] = char(0xE0 | ch >> 12);
+            out[1] = char(0x80 | (ch >> 6 & 0x3F));
+            out[2] = char(0x80 | (ch & 0x3F));
+            return 3;
+        }
+        out[0] = char(0xF0 | ch >> 18);
+        out[1] = char(0x80 | (ch >> 12 & 0x3F));
+        out[2] = char(0x80 | (ch >> 6 & 0x3F));
+        out[3] = char(0x80 | (ch & 0x3F));
+        return 4;
+    }
+
+    TCharset m_charset;
+    TPageOut &m_out;
+    std::array<TByteText, 256> m_table;
+};
+
+QString Head(const std::optional<TSauce> &record, const QString &name, const THtmlLook &look)
 {
     const QString title = record && !record->Title.isEmpty() ? RecordText(record->Title) : name;
     QString page = QStringLiteral("<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n<title>%1</title>\n")
@@ -158,14 +299,85 @@ QByteArray Make(const TTextBuffer &doc, const std::optional<TSauce> &record, con
                            "monospace; %4 letter-spacing: 0; font-variant-ligatures: none; }\n"
                            "a { color: inherit; }\n</style>\n</head>\n<body>\n<pre>")
                 .arg(Colour(look.Background), Colour(look.Text), family, size);
-    for (qsizetype line = 0; line < doc.LineCount(); ++line) {
-        if (line + 1 == doc.LineCount() && doc.LineStart(line) == doc.Length())
-            break; // a break at the end starts no line of its own
-        page += Line(doc, line, colours ? colours(line) : QList<THtmlRun>());
-        page += u'\n';
+    return page;
+}
+
+} // namespace
+
+bool Write(const TTextBuffer &doc, const std::optional<TSauce> &record, const QString &name, const THtmlLook &look,
+           QIODevice &out, const THtmlColours &colours, const THtmlProgress &progress, qsizetype window)
+{
+    TPageOut page(out);
+    page.PutText(Head(record, name, look));
+    const qsizetype length = doc.Length();
+    if (colours) {
+        // Colour art: the lines of its drawn text, which is held whole.
+        for (qsizetype line = 0; line < doc.LineCount() && !page.Failed(); ++line) {
+            if (line + 1 == doc.LineCount() && doc.LineStart(line) == length)
+                break; // a break at the end starts no line of its own
+            if (line % 1024 == 0 && progress && !progress(doc.LineStart(line), length))
+                return false;
+            page.Put(QByteArrayView(LineOf(doc.Charset(), doc.Slice(doc.LineStart(line), doc.LineEnd(line)), colours(line))));
+            page.Put("\n", 1);
+        }
+    } else {
+        // Text: read in order a window at a time, each line written as it
+        // ends. A line longer than kLongest is written in pieces of it, at a
+        // character's start.
+        constexpr qsizetype kLongest = 1 << 20;
+        TTextLines lines(doc.Charset(), page);
+        QByteArray line;
+        const bool single = Charset::IsSingleByte(doc.Charset());
+        if (window <= 0)
+            window = 16 << 20;
+        for (qsizetype pos = 0; pos < length && !page.Failed(); pos += window) {
+            if (progress && !progress(pos, length))
+                return false;
+            doc.Read(pos, std::min(length, pos + window), [&](const char *p, qsizetype n, qsizetype) {
+                const char *end = p + n;
+                while (p < end) {
+                    const char *nl = static_cast<const char *>(std::memchr(p, '\n', size_t(end - p)));
+                    const char *stop = nl ? nl : end;
+                    if (line.isEmpty() && nl && stop - p <= kLongest) {
+                        lines.Line(p, stop - p); // whole in the run: no copy
+                    } else {
+                        line.append(p, stop - p);
+                        while (line.size() > kLongest) {
+                            qsizetype cut = kLongest;
+                            while (!single && cut > kLongest - 4 && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80)
+                                --cut;
+                            lines.Line(line.constData(), cut);
+                            line.remove(0, cut);
+                        }
+                        if (nl) {
+                            lines.Line(line.constData(), line.size());
+                            line.resize(0);
+                        }
+                    }
+                    if (nl)
+                        page.Put("\n", 1);
+                    p = stop + (nl ? 1 : 0);
+                }
+                return !page.Failed();
+            }, true);
+        }
+        if (!line.isEmpty()) {
+            lines.Line(line.constData(), line.size());
+            page.Put("\n", 1);
+        }
     }
-    page += QStringLiteral("</pre>\n</body>\n</html>\n");
-    return page.toUtf8();
+    page.Put(QByteArrayView("</pre>\n</body>\n</html>\n"));
+    return page.Flush();
+}
+
+QByteArray Make(const TTextBuffer &doc, const std::optional<TSauce> &record, const QString &name, const THtmlLook &look,
+                const THtmlColours &colours)
+{
+    QByteArray bytes;
+    QBuffer out(&bytes);
+    out.open(QIODevice::WriteOnly);
+    Write(doc, record, name, look, out, colours);
+    return bytes;
 }
 
 } // namespace HtmlPage

@@ -14,6 +14,7 @@
 #include <functional>
 #include <optional>
 
+class QIODevice;
 class TTextBuffer;
 
 struct THtmlLook
@@ -38,11 +39,19 @@ struct THtmlRun
     QString Link; // the art's own hyperlink over the run, or empty
 };
 using THtmlColours = std::function<QList<THtmlRun>(qsizetype line)>;
+// Told the positions of the document written and all of them; false stops.
+using THtmlProgress = std::function<bool(qint64 done, qint64 total)>;
 
 namespace HtmlPage {
 
-// name stands in for the title where the record has none. colours, when
-// given, colours each line's characters run by run.
+// The page written to out as the document is read, in order and a window of
+// its positions at a time (never held whole). name stands in for the title
+// where the record has none. colours, when given, colours each line's
+// characters run by run. False when a write failed or progress stopped it.
+bool Write(const TTextBuffer &doc, const std::optional<TSauce> &record, const QString &name, const THtmlLook &look,
+           QIODevice &out, const THtmlColours &colours = {}, const THtmlProgress &progress = {}, qsizetype window = 0);
+
+// The same page in memory.
 QByteArray Make(const TTextBuffer &doc, const std::optional<TSauce> &record, const QString &name, const THtmlLook &look,
                 const THtmlColours &colours = {});
 

@@ -1,11 +1,15 @@
 // The web page of a document: what is escaped, what becomes a link, what
 // the record gives the head, and the colours of colour art.
 
+#include "document/SourceScan.h"
 #include "document/TextBuffer.h"
+#include "formats/FileFormat.h"
 #include "formats/HtmlPage.h"
 
 #include "support/HtmlCheck.h"
 
+#include <QBuffer>
+#include <QTemporaryFile>
 #include <QTest>
 
 Q_DECLARE_METATYPE(QList<THtmlRun>)
@@ -17,6 +21,8 @@ class TestHtmlPage : public QObject
 private slots:
     void page_data();
     void page();
+    void pageReadInPieces_data();
+    void pageReadInPieces();
 };
 
 void TestHtmlPage::page_data()
@@ -84,6 +90,55 @@ void TestHtmlPage::page()
         QVERIFY2(!page.contains(part), qPrintable(part));
     const QString problem = HtmlCheck::Problem(page);
     QVERIFY2(problem.isEmpty(), qPrintable(problem + u'\n' + page));
+}
+
+void TestHtmlPage::pageReadInPieces_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<int>("window"); // positions read at a time
+    const QByteArray art("\xC9\xCD\xBB <&\"> caf\x82 \x00\x01\r\n\xBA www.a.test \xBA\r\n\r\n\xC8\xCD\xBC");
+    const QByteArray utf8 = QStringLiteral("\u2554\u2550\u2557 r\u00E9sum\u00E9 \u65E5\u672C\r\n\u2551 http://b.test/\u00E9 \U0001F600\r\n")
+                                .toUtf8()
+                                .repeated(3);
+    QTest::newRow("code page 437, windows of 1") << art << 1;
+    QTest::newRow("code page 437, windows of 3") << art << 3;
+    QTest::newRow("UTF-8, windows of 2") << utf8 << 2;
+    QTest::newRow("UTF-8, windows of 5") << utf8 << 5;
+    QTest::newRow("UTF-16 LE with a mark") << "\xFF\xFE" + QByteArray::fromRawData(reinterpret_cast<const char *>(u"ab\u2500\r\nc\u00E9"), 14) << 3;
+    // A line longer than is written at once, cut inside a sequence.
+    QTest::newRow("a line of megabytes") << "x" + QStringLiteral("\u00E9").toUtf8().repeated(600000) + "\r\nend" << 4096;
+}
+
+void TestHtmlPage::pageReadInPieces()
+{
+    // Read from the file in small blocks, a few positions at a time, the page
+    // is the page of the whole text held in memory.
+    QFETCH(QByteArray, file);
+    QFETCH(int, window);
+    QTemporaryFile saved;
+    QVERIFY(saved.open() && saved.write(file) == file.size() && saved.flush());
+    TFileFormat format = FileFormat::Detect(file);
+    const std::shared_ptr<TSourceFile> source = TSourceFile::Open(saved.fileName());
+    TDecodedSource::TShape shape = FileFormat::Shape(format, file.size(), file);
+    shape.BlockBytes = 7;
+    shape.ReadBytes = 20;
+    TTextBuffer onDemand;
+    onDemand.SetCharset(format.Charset);
+    onDemand.Open(std::make_shared<TDecodedSource>(source, shape));
+    TSourceScan scan(source, shape, 5);
+    for (bool last = false; !last;) {
+        const TScanBatch batch = scan.Next();
+        onDemand.AppendSource(batch);
+        last = batch.Last;
+    }
+    TTextBuffer whole;
+    whole.SetCharset(format.Charset);
+    whole.Load(FileFormat::ToDocument(file, format));
+    QByteArray pieces;
+    QBuffer out(&pieces);
+    out.open(QIODevice::WriteOnly);
+    QVERIFY(HtmlPage::Write(onDemand, {}, QStringLiteral("a"), {}, out, {}, {}, window));
+    QCOMPARE(pieces, HtmlPage::Make(whole, {}, QStringLiteral("a"), {}));
 }
 
 QTEST_APPLESS_MAIN(TestHtmlPage)
