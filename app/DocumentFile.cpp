@@ -60,6 +60,23 @@ EGlimraError CannotCreate(const QString &name, const QFileDevice &file)
                                                                     : QStringLiteral("the data could not be written"));
 }
 
+bool WriteConverted(const QString &name, const TTextBuffer &doc, const FileFormat::TConversion &conversion,
+                    const FileFormat::TStep &progress)
+{
+    QSaveFile file(name);
+    bool stopped = false;
+    const bool written = file.open(QIODevice::WriteOnly)
+                         && FileFormat::WriteConverted(doc, conversion, file, [&](qint64 done, qint64 total) {
+                                stopped = progress && !progress(done, total);
+                                return !stopped;
+                            });
+    if (stopped)
+        return false;
+    if (!written || !CommitToDisk(file))
+        throw CannotCreate(name, file);
+    return true;
+}
+
 void WriteBytes(const QString &name, const QByteArray &bytes)
 {
     QSaveFile file(name);

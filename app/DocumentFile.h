@@ -33,6 +33,11 @@ EGlimraError CannotOpen(const QString &name);
 // the system's reason (the file's own error where it has one).
 EGlimraError CannotCreate(const QString &name, const QString &reason);
 EGlimraError CannotCreate(const QString &name, const QFileDevice &file);
+// The document converted to another set through a temporary file renamed
+// over name; false when progress stopped it (nothing written), and raises
+// CannotCreate when a write failed.
+bool WriteConverted(const QString &name, const TTextBuffer &doc, const FileFormat::TConversion &conversion,
+                    const FileFormat::TStep &progress);
 // Writes bytes through a temporary file renamed over name; raises
 // CannotCreate with the reason when that fails, the old file left whole.
 void WriteBytes(const QString &name, const QByteArray &bytes);

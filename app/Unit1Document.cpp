@@ -554,7 +554,26 @@ bool TMain::SaveDocumentAs()
 // the document then is the file written, read in its new set.
 bool TMain::SaveConverted(const QString &name, const TFileFormat &target)
 {
-    const FileFormat::TConversion conversion = FileFormat::Convert(richedit->Document(), m_format, target);
+    // Read in order twice, never whole: once for what the set lacks, once to
+    // write; a long pass shows how far it is, and Esc stops it with nothing
+    // written.
+    const auto pass = [this](const QString &doing) {
+        return [this, doing, time = std::make_shared<QElapsedTimer>(), busy = std::make_shared<TBusyScope>(true)](qint64 done,
+                                                                                                         qint64 total) {
+            if (!time->isValid())
+                time->start();
+            if (time->elapsed() > 300)
+                StatusBar1->SetPanelText(5, QStringLiteral("%1 %2% (Esc stops)").arg(doing).arg(100 * done / std::max<qint64>(total, 1)));
+            return busy->Pump();
+        };
+    };
+    WaitForCopy();
+    const std::optional<FileFormat::TConversion> checked =
+        FileFormat::Check(richedit->Document(), m_format, target, pass(QStringLiteral("Checking")));
+    ShowLoadProgress();
+    if (!checked)
+        return false;
+    const FileFormat::TConversion &conversion = *checked;
     if (conversion.Lacking > 0) {
         const QString question = QStringLiteral("%1 would have %2 characters that %3 lacks, the first on line %4; they "
                                                 "are written as \"?\". Save anyway?")
@@ -565,7 +584,11 @@ bool TMain::SaveConverted(const QString &name, const TFileFormat &target)
         if (TDialogs::Instance().Ask(this, question, {QStringLiteral("&Write ? for them"), QStringLiteral("Cancel")}, 0) != 0)
             return false;
     }
-    DocumentFile::WriteBytes(name, conversion.File);
+    if (!DocumentFile::WriteConverted(name, richedit->Document(), conversion, pass(QStringLiteral("Converting")))) {
+        ShowLoadProgress();
+        return false; // stopped: the target is as it was
+    }
+    ShowLoadProgress();
     if (InPack()) // a copy: the entry stays shown
         ShowNotice(QStringLiteral("Saved a copy as %1").arg(name));
     else

@@ -547,11 +547,32 @@ QByteArray ToFile(const TTextBuffer &doc, const TFileFormat &format)
     return bytes;
 }
 
-TConversion Convert(const TTextBuffer &doc, const TFileFormat &format, const TFileFormat &target)
+namespace {
+
+constexpr qsizetype kConvertWindow = 4 << 20; // positions converted at a time
+
+// Calls take(text) for the document's characters as shown (the code page's
+// pictures of control bytes included, so that art looks the same in any
+// set), a window at a time at characters' starts; false when stopped.
+bool ForEachWindow(const TTextBuffer &doc, const TStep &progress, const std::function<bool(const QString &)> &take)
 {
-    // The characters as shown, the code page's pictures of control bytes
-    // included, so that the art looks the same in the other set.
-    const QString text = Charset::ToText(doc.Charset(), doc.Slice(0, doc.Length()));
+    const qsizetype length = doc.Length();
+    for (qsizetype pos = 0; pos < length;) {
+        if (progress && !progress(pos, length))
+            return false;
+        const qsizetype end = pos + kConvertWindow >= length ? length : std::max(pos + 1, doc.CharStart(pos + kConvertWindow));
+        if (!take(Charset::ToText(doc.Charset(), doc.Slice(pos, end))))
+            return false;
+        pos = end;
+    }
+    return true;
+}
+
+} // namespace
+
+std::optional<TConversion> Check(const TTextBuffer &doc, const TFileFormat &format, const TFileFormat &target,
+                                 const TStep &progress)
+{
     TConversion conversion;
     conversion.Format = target;
     conversion.Format.Tail = format.Tail;
@@ -559,8 +580,10 @@ TConversion Convert(const TTextBuffer &doc, const TFileFormat &format, const TFi
     // A Unicode file keeps its kind of break; the single-byte sets write CR LF.
     const bool unicode = !Charset::IsSingleByte(target.Charset);
     conversion.Format.Break = unicode && !Charset::IsSingleByte(format.Charset) ? format.Break : QByteArray("\r\n");
-    if (!unicode) {
-        qsizetype line = 0;
+    if (unicode)
+        return conversion; // Unicode holds every character
+    qsizetype line = 0;
+    const bool done = ForEachWindow(doc, progress, [&](const QString &text) {
         for (qsizetype i = 0; i < text.size(); ++i) {
             const QChar ch = text[i];
             line += ch == u'\n';
@@ -571,11 +594,38 @@ TConversion Convert(const TTextBuffer &doc, const TFileFormat &format, const TFi
             }
             i += length - 1;
         }
-    }
-    TTextBuffer converted;
-    converted.SetCharset(target.Charset);
-    converted.Load(Charset::Encode(target.Charset, text));
-    conversion.File = ToFile(converted, conversion.Format);
+        return true;
+    });
+    return done ? std::optional<TConversion>(conversion) : std::nullopt;
+}
+
+bool WriteConverted(const TTextBuffer &doc, const TConversion &conversion, QIODevice &out, const TStep &progress)
+{
+    const TFileFormat &format = conversion.Format;
+    TEncoder encoder(format, out);
+    if (format.Bom && format.Charset == TCharset::csUtf8)
+        encoder.Put("\xEF\xBB\xBF");
+    if (format.Bom && format.Charset == TCharset::csUtf16)
+        encoder.Put(format.BigEndian ? "\xFE\xFF" : "\xFF\xFE");
+    const auto readable = [&doc] { return !doc.Source() || doc.Source()->State() == TSourceFile::TState::Intact; };
+    const bool done = ForEachWindow(doc, progress, [&](const QString &text) {
+        const QByteArray bytes = Charset::Encode(format.Charset, text);
+        encoder.Text(bytes.constData(), bytes.size());
+        return !encoder.Failed() && readable();
+    });
+    if (!done)
+        return false;
+    encoder.EndText();
+    encoder.Put(format.Tail.isEmpty() ? format.Tail : Sauce::WithFileSize(format.Tail, encoder.Size()));
+    return encoder.Finish() && readable();
+}
+
+TConversion Convert(const TTextBuffer &doc, const TFileFormat &format, const TFileFormat &target)
+{
+    TConversion conversion = *Check(doc, format, target);
+    QBuffer out(&conversion.File);
+    out.open(QIODevice::WriteOnly);
+    WriteConverted(doc, conversion, out);
     return conversion;
 }
 

@@ -12,6 +12,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 class QIODevice;
 class TTextBuffer;
@@ -106,5 +107,16 @@ struct TConversion
     qsizetype FirstLacking = -1;
 };
 TConversion Convert(const TTextBuffer &doc, const TFileFormat &format, const TFileFormat &target);
+
+// The same read in order, a window at a time, never held whole: progress is
+// told the positions done and all of them, and returning false stops it.
+using TStep = std::function<bool(qint64, qint64)>;
+// What the target set lacks (Lacking and FirstLacking), and the format the
+// conversion is written in; nothing when stopped.
+std::optional<TConversion> Check(const TTextBuffer &doc, const TFileFormat &format, const TFileFormat &target,
+                                 const TStep &progress = {});
+// The converted file into out, in conversion's format; false when a write
+// failed or progress stopped it.
+bool WriteConverted(const TTextBuffer &doc, const TConversion &conversion, QIODevice &out, const TStep &progress = {});
 
 } // namespace FileFormat

@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QElapsedTimer>
 #include <QSignalSpy>
+#include <QTimer>
 
 #include <cstdio>
 #include <QTest>
@@ -143,10 +144,15 @@ void TestReading::saveAsConvertsAndTellsWhatIsLacking()
     // offered for a UTF-8 document without a mark. Cancel writes nothing; the
     // default writes "?" for what the set lacks.
     f.Dialogs.OnSave = [](TFileDialogState &state) { state.Options[0].Chosen = 0; };
-    f.Dialogs.FileAnswers << saved << saved;
+    f.Dialogs.FileAnswers << saved << saved << saved;
     f.Dialogs.AskAnswers << 1;
     f.Window->Item("SaveAs1")->trigger();
     QVERIFY(!QFile::exists(saved));
+    // Esc while it is checked or written: nothing is written.
+    QTimer::singleShot(0, f.Window->richedit, [&f] { QTest::keyClick(f.Window->richedit, Qt::Key_Escape); });
+    f.Window->Item("SaveAs1")->trigger();
+    QVERIFY(!QFile::exists(saved));
+    QCOMPARE(f.Dialogs.Texts(QStringLiteral("Ask")).size(), 1);
     f.Window->Item("SaveAs1")->trigger();
     QCOMPARE(f.Dialogs.Texts(QStringLiteral("Save")).constFirst(), source); // the document's name proposed
     const QStringList asked = f.Dialogs.Texts(QStringLiteral("Ask"));
