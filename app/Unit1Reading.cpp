@@ -4,6 +4,7 @@
 
 #include "app/Unit1.h"
 
+#include "app/BusyScope.h"
 #include "app/DocumentLoader.h"
 #include "app/ExportCommands.h"
 #include "app/FolderFiles.h"
@@ -16,6 +17,7 @@
 #include "textview/RichEdit.h"
 #include "textview/TextOnlyView.h"
 
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QScrollBar>
 #include <QScreen>
@@ -151,11 +153,28 @@ void TMain::TextOnlyClick()
 
 void TMain::ShowTextOnly()
 {
-    if (Item("TextOnly1")->isChecked()) {
-        richedit->SetDerivedText(std::make_unique<TTextOnlyView>(ArtView()));
-    } else {
+    if (!Item("TextOnly1")->isChecked()) {
+        richedit->SetDerivedText(ArtView());
+        return;
+    }
+    // A large text is read through twice: how far is shown, Esc stops it.
+    auto view = std::make_unique<TTextOnlyView>(ArtView());
+    TTextOnlyView *made = view.get();
+    TBusyScope busy(true);
+    QElapsedTimer time;
+    time.start();
+    made->SetProgress([this, &busy, &time](qint64 done, qint64 total) {
+        if (time.elapsed() > 300)
+            StatusBar1->SetPanelText(5, QStringLiteral("Text only %1% (Esc stops)").arg(100 * done / std::max<qint64>(total, 1)));
+        return busy.Pump();
+    });
+    richedit->SetDerivedText(std::move(view));
+    made->SetProgress({}); // a build later (after F4, say) runs without it
+    if (made->Stopped()) {
+        Item("TextOnly1")->setChecked(false);
         richedit->SetDerivedText(ArtView());
     }
+    ShowLoadProgress();
 }
 
 std::unique_ptr<TAnsiView> TMain::ArtView() const

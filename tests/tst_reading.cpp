@@ -6,6 +6,7 @@
 #include "platform/StatusBar.h"
 #include "support/MainFixture.h"
 #include "textview/RichEdit.h"
+#include "textview/TextOnlyView.h"
 
 #include <QAction>
 #include <QFile>
@@ -93,6 +94,18 @@ void TestReading::textOnlyShowsTheWords()
     f.Window->Item("TextOnly1")->trigger();
     QCOMPARE(edit->ShownDerived(), nullptr);
     QCOMPARE(edit->Bytes(), QByteArray("\xC9\xCD\xCD\xBB\r\n\xBA Hi \xBA\r\n\xC8\xCD\xCD\xBC\r\n"));
+    // A text too large to hold is filtered a line at a time into a file of
+    // ours, with the same words.
+    f.Window->LoadDocument(f.WriteFile(QStringLiteral("notes.nfo"), "\xC9\xCD\xBB\r\n\r\n  \xBA one\r\n\r\n\r\n   two  \xBA\r\n\r\n"));
+    f.Window->Item("TextOnly1")->trigger();
+    const QString held = Shown(edit);
+    f.Window->Item("TextOnly1")->trigger();
+    TTextOnlyView::SetHeldBytes(4);
+    f.Window->Item("TextOnly1")->trigger();
+    TTextOnlyView::SetHeldBytes(8 << 20);
+    QVERIFY(edit->ShownText().Source());
+    QCOMPARE(Shown(edit), held);
+    QCOMPARE(held, QStringLiteral(" one\n\ntwo"));
 }
 
 void TestReading::colourSchemesKeepTheUsersOwn()

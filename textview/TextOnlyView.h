@@ -5,6 +5,7 @@
 
 #include "textview/DerivedText.h"
 
+#include <functional>
 #include <memory>
 
 class TTextOnlyView : public TDerivedText
@@ -17,6 +18,16 @@ public:
     void Build(const TTextBuffer &bytes) override;
     QString Note() const override;
 
+    // Told how far a build of a large text is; false stops it, and the text
+    // is then empty.
+    void SetProgress(std::function<bool(qint64, qint64)> progress) { m_progress = std::move(progress); }
+    bool Stopped() const { return m_stopped; }
+    // Text larger than this is filtered into a file of ours; tests make it small.
+    static void SetHeldBytes(qsizetype bytes);
+
 private:
     std::unique_ptr<TDerivedText> m_art;
+    std::function<bool(qint64, qint64)> m_progress;
+    bool m_stopped = false;
+    QString m_failure;
 };
