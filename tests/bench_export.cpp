@@ -13,6 +13,7 @@
 
 #include "app/DocumentFile.h"
 #include "app/DocumentLoader.h"
+#include "formats/FileFormat.h"
 #include "support/BenchSupport.h"
 #include "textview/RichEdit.h"
 
@@ -140,12 +141,9 @@ QString Prepared(const QString &dir, const QString &name, qint64 megabytes, bool
     return path;
 }
 
-// The child of a save: the file opened as the window opens it, scanned, one
-// byte typed at its start, and saved under another name; prints the seconds
-// the save took.
-int ChildSave(const QString &path, const QString &out)
+// The file opened as the window opens it and scanned.
+TFileFormat OpenAsTheWindow(TRichEdit &edit, const QString &path)
 {
-    TRichEdit edit;
     TDocumentFile file = DocumentFile::Open(path);
     if (!file.Source) {
         edit.SetBytes(std::move(file.Text), file.Format.Charset);
@@ -156,6 +154,65 @@ int ChildSave(const QString &path, const QString &out)
         while (edit.Loading())
             QApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     }
+    return file.Format;
+}
+
+// Puts this process into a memory control group (its folder), so that it
+// is held to the group's limit.
+bool JoinGroup(const QString &group)
+{
+    QFile procs(QDir(group).filePath(QStringLiteral("cgroup.procs")));
+    return procs.open(QIODevice::WriteOnly) && procs.write(QByteArray::number(qint64(getpid()))) > 0;
+}
+
+// A memory control group of limit megabytes, made where this machine allows
+// it (version 2, else version 1); empty where it does not.
+QString MakeGroup(qint64 limit)
+{
+    const QString name = QStringLiteral("glimra-bench-%1").arg(getpid());
+    for (const auto &[root, file] : {std::pair{QStringLiteral("/sys/fs/cgroup"), QStringLiteral("memory.max")},
+                                     std::pair{QStringLiteral("/sys/fs/cgroup/memory"), QStringLiteral("memory.limit_in_bytes")}}) {
+        const QString group = QDir(root).filePath(name);
+        if (!QFileInfo::exists(QDir(root).filePath(file == QLatin1String("memory.max") ? QStringLiteral("cgroup.subtree_control")
+                                                                                       : file))
+            || !QDir().mkdir(group))
+            continue;
+        QFile max(QDir(group).filePath(file));
+        if (max.open(QIODevice::WriteOnly) && max.write(QByteArray::number(limit << 20)) > 0)
+            return group;
+        QDir().rmdir(group);
+    }
+    return {};
+}
+
+// The child of a conversion: the file opened as the window opens it, checked
+// for what UTF-8 lacks and written in UTF-8, as Save As does; prints the
+// seconds it took, within the control group when one is given.
+int ChildConvert(const QString &path, const QString &out, const QString &group)
+{
+    if (!group.isEmpty() && !JoinGroup(group))
+        return 3;
+    QElapsedTimer time;
+    time.start();
+    TRichEdit edit;
+    const TFileFormat format = OpenAsTheWindow(edit, path);
+    TFileFormat target;
+    target.Charset = TCharset::csUtf8;
+    const std::optional<FileFormat::TConversion> conversion = FileFormat::Check(edit.Document(), format, target);
+    if (!conversion || !DocumentFile::WriteConverted(out, edit.Document(), *conversion, {}))
+        return 1;
+    std::printf("%.3f\n", double(time.nsecsElapsed()) / 1e9);
+    return 0;
+}
+
+// The child of a save: the file opened as the window opens it, scanned, one
+// byte typed at its start, and saved under another name; prints the seconds
+// the save took.
+int ChildSave(const QString &path, const QString &out)
+{
+    TRichEdit edit;
+    TDocumentFile file;
+    file.Format = OpenAsTheWindow(edit, path);
     edit.SetSel(0, 0);
     edit.ReplaceSel(QStringLiteral("x"));
     if (const std::shared_ptr<TDecodedSource> source = edit.Document().Source()) {
@@ -182,6 +239,12 @@ QList<qint64> Sizes(const QString &text)
 
 int main(int argc, char *argv[])
 {
+    if (argc >= 4 && qstrcmp(argv[1], "--child-convert") == 0) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        QApplication app(argc, argv);
+        return ChildConvert(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]),
+                            argc > 4 ? QString::fromLocal8Bit(argv[4]) : QString());
+    }
     if (argc == 4 && qstrcmp(argv[1], "--child-save") == 0) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         QApplication app(argc, argv);
@@ -194,6 +257,8 @@ int main(int argc, char *argv[])
     parser.addOption({QStringLiteral("png"), QStringLiteral("Sizes of the ANSI art for the PNG."), QStringLiteral("MB"), QStringLiteral("1,5")});
     parser.addOption({QStringLiteral("pdf"), QStringLiteral("Sizes of the logs for the PDF."), QStringLiteral("MB"), QStringLiteral("10")});
     parser.addOption({QStringLiteral("save"), QStringLiteral("Sizes of the logs saved."), QStringLiteral("MB"), QStringLiteral("1000")});
+    parser.addOption({QStringLiteral("convert"), QStringLiteral("Sizes of the logs saved in UTF-8."), QStringLiteral("MB"), QStringLiteral("0")});
+    parser.addOption({QStringLiteral("memory"), QStringLiteral("The control group's limit for the conversion."), QStringLiteral("MB"), QStringLiteral("256")});
     parser.addOption({QStringLiteral("dir"), QStringLiteral("Where the files are made."), QStringLiteral("DIR"), QStringLiteral("/tmp/glimra-bench")});
     parser.addOption({QStringLiteral("remove-files"), QStringLiteral("Remove the files made afterwards.")});
     parser.process(app);
@@ -243,6 +308,26 @@ int main(int argc, char *argv[])
                                                       QStringLiteral("bs=1M"), QStringLiteral("conv=fsync"), QStringLiteral("status=none")});
         Print(QStringLiteral("save of a %1 MB log, a byte typed").arg(mb), QStringLiteral("glimra"),
               QStringLiteral("dd bs=1M conv=fsync"), ours, dd);
+    }
+    for (const qint64 mb : Sizes(parser.value(QStringLiteral("convert")))) {
+        const QString log = Prepared(dir, QStringLiteral("log-%1.txt"), mb, WriteLog);
+        made << log;
+        const qint64 limit = parser.value(QStringLiteral("memory")).toLongLong();
+        const QString group = MakeGroup(limit);
+        const QString told = out + QStringLiteral(".seconds");
+        QStringList arguments{QStringLiteral("--child-convert"), log, out};
+        if (!group.isEmpty())
+            arguments << group;
+        TMeasure ours = Run(QCoreApplication::applicationFilePath(), arguments, told);
+        QFile seconds(told);
+        if (seconds.open(QIODevice::ReadOnly))
+            ours.Seconds = seconds.readAll().trimmed().toDouble();
+        seconds.remove();
+        if (!group.isEmpty())
+            QDir().rmdir(group);
+        const TMeasure iconv = Run(QStringLiteral("iconv"), {QStringLiteral("-f"), QStringLiteral("CP437"), QStringLiteral("-t"), QStringLiteral("UTF-8"), log}, out);
+        Print(QStringLiteral("UTF-8 of a %1 MB log%2").arg(mb).arg(group.isEmpty() ? QString() : QStringLiteral(", %1 MB group").arg(limit)),
+              QStringLiteral("glimra"), QStringLiteral("iconv"), ours, iconv);
     }
     QFile::remove(out);
     QFile::remove(out + QStringLiteral(".png"));
