@@ -65,7 +65,19 @@ private:
         QList<QPointF> Positions;
     };
 
+    struct TShapes // on a page: the shapes of one colour, drawn at once
+    {
+        QRgb Color;
+        char16_t Shade; // 0 for lines and blocks
+        QList<QRect> Rects;
+    };
+
     void DrawGlyph(QPainter &painter, const QRect &cell, char32_t ch, const QColor &color);
+    // A page (a PDF, a printer) takes the cells' shapes as few regions and a
+    // text-mode face as a font of its pixels: false where the cell is not one.
+    bool DrawOnPage(const QRect &cell, char32_t ch, const QColor &color, bool wholeCell);
+    void UseFaceFont();
+    void Batch(int font, quint32 index, QRgb color, QPointF position);
     bool DrawFaceGlyph(QPainter &painter, const QRect &cell, char32_t ch, const QColor &color);
     void UpdateCellWidth();
 
@@ -86,4 +98,8 @@ private:
     std::vector<QRawFont> m_rawFonts;
     QHash<char32_t, TGlyph> m_glyphs;
     std::vector<TBatch> m_batches;
+    bool m_page = false;       // drawn on a page: a vector device
+    int m_faceFont = -1;       // on a page: the face's pixels as a font, index into m_rawFonts
+    QHash<char32_t, quint32> m_faceFontGlyphs;
+    std::vector<TShapes> m_shapes;
 };

@@ -87,7 +87,7 @@ struct TAxis
     int Last(int kind) const { return kind == 2 ? Double + 2 * T : Single; } // last line's start
 };
 
-void DrawBox(QPainter &p, const QRect &cell, const TArms &a, const QColor &color, int weight)
+void BoxRects(QList<QRect> &rects, const QRect &cell, const TArms &a, int weight)
 {
     const int w = cell.width(), h = cell.height();
     int t = weight > 0 ? weight : std::max(1, (std::min(w, h) + 6) / 12);
@@ -98,11 +98,11 @@ void DrawBox(QPainter &p, const QRect &cell, const TArms &a, const QColor &color
     const int right = cell.left() + w, bottom = cell.top() + h;
     auto hline = [&](int x1, int x2, int top) {
         if (x2 > x1)
-            p.fillRect(QRect(x1, top, x2 - x1, t), color);
+            rects << QRect(x1, top, x2 - x1, t);
     };
     auto vline = [&](int left, int y1, int y2) {
         if (y2 > y1)
-            p.fillRect(QRect(left, y1, t, y2 - y1), color);
+            rects << QRect(left, y1, t, y2 - y1);
     };
     const int vert = std::max(a.Up, a.Down), horz = std::max(a.Left, a.Right);
 
@@ -176,15 +176,37 @@ std::array<int, 4> Arms(char32_t ch)
     return a ? std::array<int, 4>{a->Up, a->Right, a->Down, a->Left} : std::array<int, 4>{};
 }
 
-void Draw(QPainter &painter, const QRect &cell, char16_t ch, const QColor &color, int weight, QPoint patternOrigin)
+namespace {
+
+// The part of the cell a block character fills; empty for another character.
+QRect BlockRect(const QRect &cell, char16_t ch)
 {
     const int w = cell.width(), h = cell.height();
     switch (ch) {
-    case 0x2588: painter.fillRect(cell, color); return;
-    case 0x2580: painter.fillRect(QRect(cell.left(), cell.top(), w, h / 2), color); return;
-    case 0x2584: painter.fillRect(QRect(cell.left(), cell.top() + h / 2, w, h - h / 2), color); return;
-    case 0x258C: painter.fillRect(QRect(cell.left(), cell.top(), w / 2, h), color); return;
-    case 0x2590: painter.fillRect(QRect(cell.left() + w / 2, cell.top(), w - w / 2, h), color); return;
+    case 0x2588: return cell;
+    case 0x2580: return QRect(cell.left(), cell.top(), w, h / 2);
+    case 0x2584: return QRect(cell.left(), cell.top() + h / 2, w, h - h / 2);
+    case 0x258C: return QRect(cell.left(), cell.top(), w / 2, h);
+    case 0x2590: return QRect(cell.left() + w / 2, cell.top(), w - w / 2, h);
+    default: return {};
+    }
+}
+
+} // namespace
+
+QList<QRect> SolidRects(const QRect &cell, char16_t ch, int weight)
+{
+    if (const QRect block = BlockRect(cell, ch); !block.isEmpty())
+        return {block};
+    QList<QRect> rects;
+    if (const TArms *arms = ArmsOf(ch))
+        BoxRects(rects, cell, *arms, weight);
+    return rects;
+}
+
+void Draw(QPainter &painter, const QRect &cell, char16_t ch, const QColor &color, int weight, QPoint patternOrigin)
+{
+    switch (ch) {
     case 0x2591:
     case 0x2592:
     case 0x2593: {
@@ -206,8 +228,12 @@ void Draw(QPainter &painter, const QRect &cell, char16_t ch, const QColor &color
         return;
     }
     default:
-        if (const TArms *arms = ArmsOf(ch))
-            DrawBox(painter, cell, *arms, color, weight);
+        if (const QRect block = BlockRect(cell, ch); !block.isEmpty()) {
+            painter.fillRect(block, color); // the common case, without a list
+            return;
+        }
+        for (const QRect &rect : SolidRects(cell, ch, weight))
+            painter.fillRect(rect, color);
     }
 }
 

@@ -4,6 +4,7 @@
 // gap at every font size. Used on screen and on the printed page.
 
 #include <QColor>
+#include <QList>
 #include <QPoint>
 #include <QRect>
 
@@ -27,6 +28,10 @@ std::array<int, 4> Arms(char32_t ch);
 // that neighbouring cells continue each other's pattern. weight is the
 // thickness of a line and the size of a shade's dot in pixels; 0 derives
 // the lines from the cell and draws one-pixel dots.
+// The rectangles a box, line or block character fills in its cell (none for
+// a shade or another character).
+QList<QRect> SolidRects(const QRect &cell, char16_t ch, int weight = 0);
+
 // Shades lay their dots from patternOrigin (the device's origin unless told),
 // so that neighbouring cells continue one pattern.
 void Draw(QPainter &painter, const QRect &cell, char16_t ch, const QColor &color, int weight = 0,

@@ -237,6 +237,24 @@ void TestExport::pdfHasPrintsPages()
     QVERIFY(f.Dialogs.Texts(QStringLiteral("Error")).isEmpty());
     QVERIFY2(PdfPages(printed) > 3, qPrintable(QString::number(PdfPages(printed))));
     QCOMPARE(PdfPages(exported), PdfPages(printed));
+    // Compact: the shades of a page one pattern each, not one a cell, and in
+    // a text-mode face its font embedded once, not its glyphs as pictures.
+    for (const bool face : {false, true}) {
+        if (face && !TTextModeFace::Find(QStringLiteral("Text Mode 8x16")))
+            continue;
+        if (face)
+            f.Window->TextModeFontClick(QStringLiteral("Text Mode 8x16"));
+        f.Dialogs.FileAnswers << exported;
+        f.Dialogs.ConfirmAnswers << TModalResult::mrYes;
+        f.Window->Item("ExportPdf1")->trigger();
+        const QByteArray pdf = MainFixture::ReadFile(exported);
+        const int pages = PdfPages(exported);
+        QVERIFY2(pdf.size() / pages < 16000, qPrintable(QString::number(pdf.size() / pages)));
+        QVERIFY(pdf.count("/PatternType") <= 2 * pages);
+        QVERIFY(pdf.count("/Subtype /Image") <= 8);
+        if (face)
+            QCOMPARE(pdf.count("/FontFile2"), 1);
+    }
 }
 
 void TestExport::pagesEndWithTheText_data()
