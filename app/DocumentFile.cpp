@@ -13,6 +13,8 @@
 
 #include <limits>
 
+#include <fcntl.h>
+
 namespace DocumentFile {
 namespace {
 
@@ -183,7 +185,18 @@ void Write(const QString &name, const TTextBuffer &doc, const TFileFormat &forma
     if (damaged())
         throw cannotRead();
     QSaveFile file(name);
-    const bool written = file.open(QIODevice::WriteOnly) && FileFormat::Write(doc, format, file, progress);
+    // What is written goes to the disk while the rest is made, rather than
+    // all of it at the end: the sync that ends the save then has little left.
+    qint64 started = 0;
+    const auto step = [&](qint64 done, qint64 total) {
+        if (file.flush() && file.pos() - started >= (32 << 20)) {
+            ::sync_file_range(file.handle(), started, file.pos() - started, SYNC_FILE_RANGE_WRITE);
+            started = file.pos();
+        }
+        if (progress)
+            progress(done, total);
+    };
+    const bool written = file.open(QIODevice::WriteOnly) && FileFormat::Write(doc, format, file, step);
     if (damaged()) {
         file.cancelWriting();
         throw cannotRead();
