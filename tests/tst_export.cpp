@@ -211,6 +211,9 @@ void TestExport::cancelledExportLeavesNoFile()
     QVERIFY_THROWS_EXCEPTION(EAbort, Export::WritePicture(edit.Document(), LookOf(edit), 0, 2000, 1, png,
                                                           [](qint64 done, qint64) { return done == 0; }, 64));
     QCOMPARE(MainFixture::ReadFile(png), QByteArray("old"));
+    QVERIFY_THROWS_EXCEPTION(EAbort, Export::WriteHtml(edit.Document(), TFileFormat(), QString(), LookOf(edit), png,
+                                                       [](qint64, qint64) { return false; }));
+    QCOMPARE(MainFixture::ReadFile(png), QByteArray("old"));
     QFile::remove(png);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
 }
