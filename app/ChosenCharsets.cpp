@@ -1,86 +1,53 @@
 #include "app/ChosenCharsets.h"
 
-#include "settings/MyRegistry.h"
-
-#include <QFileInfo>
-
-#include <algorithm>
-#include <iterator>
+#include "app/ChosenPerFile.h"
 
 namespace ChosenCharsets {
 namespace {
 
 // The names stored; their order is TCharset's.
-const char *const kNames[] = {"CP437", "UTF-8", "UTF-16", "Windows-1252"};
-
-QString PathOf(const QString &entry)
+const TChosenPerFile &Store()
 {
-    return entry.mid(entry.indexOf(u'|') + 1);
+    static const TChosenPerFile store(QStringLiteral("Charset"), {QStringLiteral("CP437"), QStringLiteral("UTF-8"),
+                                                                 QStringLiteral("UTF-16"), QStringLiteral("Windows-1252")});
+    return store;
 }
 
-std::optional<TCharset> CharsetOf(const QString &entry)
+std::optional<TCharset> AsCharset(std::optional<int> choice)
 {
-    const QString name = entry.left(entry.indexOf(u'|'));
-    const auto it = std::find_if(std::begin(kNames), std::end(kNames),
-                                 [&name](const char *known) { return name == QLatin1String(known); });
-    if (it == std::end(kNames) || !entry.contains(u'|'))
-        return std::nullopt;
-    return TCharset(it - std::begin(kNames));
-}
-
-QString ValueName(int n)
-{
-    return QStringLiteral("Charset%1").arg(n);
+    return choice ? std::optional<TCharset>(TCharset(*choice)) : std::nullopt;
 }
 
 } // namespace
 
 QStringList Choose(QStringList entries, const QString &path, TCharset charset)
 {
-    entries.removeIf([&path](const QString &entry) { return PathOf(entry) == path; });
-    entries.prepend(QLatin1String(kNames[int(charset)]) + u'|' + path);
-    return entries.mid(0, kCount);
+    return Store().Choose(std::move(entries), path, int(charset));
 }
 
 std::optional<TCharset> Find(const QStringList &entries, const QString &path)
 {
-    for (const QString &entry : entries) {
-        if (PathOf(entry) == path)
-            return CharsetOf(entry);
-    }
-    return std::nullopt;
+    return AsCharset(Store().Find(entries, path));
 }
 
 QStringList Read(TMyRegistry &reg)
 {
-    QStringList entries;
-    reg.Open();
-    for (int n = 1; n <= kCount; ++n) {
-        const QString entry = reg.ReadString(QStringLiteral("Misc"), ValueName(n), QString());
-        if (CharsetOf(entry)) // a damaged entry is left out
-            entries << entry;
-    }
-    reg.Close();
-    return entries;
+    return Store().Read(reg);
 }
 
 void Write(TMyRegistry &reg, const QStringList &entries)
 {
-    reg.Open();
-    // The list never shrinks, so no value is left behind.
-    for (int n = 1; n <= std::min<int>(kCount, int(entries.size())); ++n)
-        reg.WriteStringIfChanged(QStringLiteral("Misc"), ValueName(n), entries[n - 1]);
-    reg.Close();
+    Store().Write(reg, entries);
 }
 
 void Remember(TMyRegistry &reg, const QString &fileName, TCharset charset)
 {
-    Write(reg, Choose(Read(reg), QFileInfo(fileName).absoluteFilePath(), charset));
+    Store().Remember(reg, fileName, int(charset));
 }
 
 std::optional<TCharset> Recall(TMyRegistry &reg, const QString &fileName)
 {
-    return Find(Read(reg), QFileInfo(fileName).absoluteFilePath());
+    return AsCharset(Store().Recall(reg, fileName));
 }
 
 } // namespace ChosenCharsets

@@ -14,7 +14,7 @@ class TMyRegistry;
 
 namespace ChosenCharsets {
 
-inline constexpr int kCount = 30;
+inline constexpr int kCount = 30; // TChosenPerFile::kCount
 
 // The list with the file's set first; the file's older entry goes, and the
 // oldest falls off beyond kCount.
