@@ -3,6 +3,8 @@
 
 #include "formats/AnsiScreen.h"
 
+#include "support/ScreenRows.h"
+
 #include <QTest>
 
 class TestAnsiScreen : public QObject
@@ -23,19 +25,9 @@ private slots:
 
 namespace {
 
-// The rows as text: each cell's character, '.' for a blank on black.
 QStringList Rows(const TAnsiScreen &screen)
 {
-    QStringList rows;
-    for (qsizetype row = 0; row < screen.Rows(); ++row) {
-        QString text;
-        for (qsizetype column = 0; column < screen.RowLength(row); ++column) {
-            const TAnsiCell cell = screen.Cell(row, column);
-            text += cell.Char == ' ' && screen.Color(cell.Paper) == 0 ? QChar(u'.') : QChar(cell.Char);
-        }
-        rows << text;
-    }
-    return rows;
+    return ScreenRows(screen);
 }
 
 QByteArray Esc(const char *codes)

@@ -8,6 +8,8 @@
 #include "formats/TundraDraw.h"
 #include "formats/XBin.h"
 
+#include "support/ScreenRows.h"
+
 #include <QTest>
 #include <QtEndian>
 
@@ -64,16 +66,7 @@ QByteArray IdfHeader(int x2)
 
 QStringList Rows(const TAnsiScreen &screen)
 {
-    QStringList rows;
-    for (qsizetype row = 0; row < screen.Rows(); ++row) {
-        QString text;
-        for (qsizetype column = 0; column < screen.RowLength(row); ++column) {
-            const TAnsiCell cell = screen.Cell(row, column);
-            text += cell.Char == ' ' && screen.Color(cell.Paper) == 0 ? QChar(u'.') : QChar(cell.Char);
-        }
-        rows << text;
-    }
-    return rows;
+    return ScreenRows(screen);
 }
 
 // "row,column=ink/paper" in 0xRRGGBB, "+2" where the cell is of the font's second half.
