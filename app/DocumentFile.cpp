@@ -13,8 +13,6 @@
 
 #include <limits>
 
-#include <fcntl.h>
-
 namespace DocumentFile {
 namespace {
 
@@ -185,14 +183,9 @@ void Write(const QString &name, const TTextBuffer &doc, const TFileFormat &forma
     if (damaged())
         throw cannotRead();
     QSaveFile file(name);
-    // What is written goes to the disk while the rest is made, rather than
-    // all of it at the end: the sync that ends the save then has little left.
-    qint64 started = 0;
+    TWriteBehind behind(file);
     const auto step = [&](qint64 done, qint64 total) {
-        if (file.flush() && file.pos() - started >= (32 << 20)) {
-            ::sync_file_range(file.handle(), started, file.pos() - started, SYNC_FILE_RANGE_WRITE);
-            started = file.pos();
-        }
+        behind.Step();
         if (progress)
             progress(done, total);
     };

@@ -135,8 +135,10 @@ void WritePicture(const TTextBuffer &doc, const TLook &look, qsizetype first, qs
         if (!file.open(QIODevice::WriteOnly))
             throw DocumentFile::CannotCreate(name, file);
         TPngBands png(file, int(width), height, kind);
+        TWriteBehind behind(file);
         bool full = false;
         for (qint64 top = 0; top < height && !full; top += band) {
+            behind.Step();
             if (progress && !progress(top, height))
                 throw EAbort();
             QImage image(int(width), int(std::min(band, height - top)), QImage::Format_RGB32);
@@ -334,8 +336,10 @@ void WriteHtml(const TTextBuffer &bytes, const TFileFormat &format, const QStrin
     QSaveFile file(name);
     if (!file.open(QIODevice::WriteOnly))
         throw DocumentFile::CannotCreate(name, file);
+    TWriteBehind behind(file);
     bool stopped = false;
     const bool written = WritePage(bytes, format, title, look, file, [&](qint64 done, qint64 total) {
+        behind.Step();
         stopped = progress && !progress(done, total);
         return !stopped;
     });

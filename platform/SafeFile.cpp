@@ -102,6 +102,14 @@ bool CommitToDisk(QSaveFile &file)
     return file.commit() && SyncDirectory(file.fileName());
 }
 
+void TWriteBehind::Step()
+{
+    if (m_file.flush() && m_file.pos() - m_started >= (32 << 20)) {
+        ::sync_file_range(m_file.handle(), m_started, m_file.pos() - m_started, SYNC_FILE_RANGE_WRITE);
+        m_started = m_file.pos();
+    }
+}
+
 bool WriteFileAtomically(const QString &name, const QByteArray &bytes)
 {
     QSaveFile file(name);

@@ -24,5 +24,19 @@ QString ReadFailureReason(const QString &name);
 // then flushes the directory, so that the rename survives a power cut.
 bool CommitToDisk(QSaveFile &file);
 
+// Sends what has been written to file on to the disk every 32 MB while the
+// rest is made, rather than all of it at the end, so that the sync of
+// CommitToDisk has little left. Step after each piece written.
+class TWriteBehind
+{
+public:
+    explicit TWriteBehind(QSaveFile &file) : m_file(file) {}
+    void Step();
+
+private:
+    QSaveFile &m_file;
+    qint64 m_started = 0;
+};
+
 // Writes bytes to name through a temporary file and CommitToDisk.
 bool WriteFileAtomically(const QString &name, const QByteArray &bytes);
